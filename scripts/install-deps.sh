@@ -1,0 +1,22 @@
+#!/bin/sh
+# Installs, from Debian's packages, whatever vexal needs to build and test
+# that this machine does not have yet. A machine that has everything pays
+# only for the dpkg queries.
+set -eu
+
+packages="g++ cmake make ninja-build libgtest-dev ghostscript clang libclang-rt-14-dev"
+
+missing=""
+for p in $packages; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+    missing="$missing $p"
+  fi
+done
+
+if [ -n "$missing" ]; then
+  echo "installing:$missing"
+  export DEBIAN_FRONTEND=noninteractive
+  apt-get update -qq
+  # shellcheck disable=SC2086
+  apt-get install -y -qq --no-install-recommends $missing
+fi

@@ -1,0 +1,52 @@
+// The command input stream: the pending-command stack, read first, and
+// behind it the current command-input unit (the terminal or a command file).
+#pragma once
+
+#include <cstdio>
+#include <deque>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace vexal {
+
+inline constexpr int kMaxPending = 500;  // lines the pending-command stack holds
+inline constexpr int kFirstFileUnit = 31;
+
+// The unit record: unit numbers and the verbose/debug flags.
+struct Units {
+  int stdin_unit = 5;  // terminal input
+  int term_unit = 6;   // prompts, echo, listings
+  int input_unit = 5;  // where the next command line is read from
+  int err_unit = 0;    // error and warning messages (6 with -E)
+  int verbose = 1;     // prompt, echo of command-file lines, banner, value print-outs
+  int debug = 0;       // echo of every command line before it runs
+};
+
+// A command file open on unit kFirstFileUnit + its position in the list.
+struct CommandFile {
+  std::FILE* fp = nullptr;
+  std::string name;
+};
+
+struct CommandStream {
+  std::deque<std::string> pending;  // line 1 (front) runs next; at most kMaxPending
+  std::vector<CommandFile> files;   // nested command files, unit 31 first
+  std::FILE* terminal = nullptr;    // the standard-input unit's stream
+  bool terminal_is_null = false;    // replaced by /dev/null after command-file arguments
+  bool allow_commands_in_data = true;
+  std::string read_buffer;          // reused to avoid an allocation per line
+};
+
+// Puts a line in front of the stack; a full stack loses its last line.
+void push_command(CommandStream& cs, std::string_view line);
+// Puts a line behind the others; a full stack has its last line overwritten.
+void append_command(CommandStream& cs, std::string_view line);
+// Inserts a line at 1-based `position`; a full stack loses its last line.
+void insert_command(CommandStream& cs, int position, std::string_view line);
+
+// Reads one line (cut at 256, line end and a trailing CR removed) from `fp`
+// into `out`; false at end of input.
+bool read_line(std::FILE* fp, std::string& out);
+
+}  // namespace vexal

@@ -1,0 +1,45 @@
+// The merged command table and its lookup.
+#include "interp/command_table.h"
+
+#include <algorithm>
+
+#include "interp/params.h"
+#include "interp/session.h"
+
+namespace vexal {
+
+void cmd_not_yet(Session& s, Params&) {
+  OutBuffer& err = s.err();
+  err.put("Not yet available: ");
+  err.line(std::string_view(s.cs.line).substr(0, s.cs.sep));
+}
+
+CommandTable::CommandTable() {
+  for (std::string_view name : all_command_names()) table_.push_back({name, cmd_not_yet});
+  auto by_name = [](const Command& a, const Command& b) { return a.name < b.name; };
+  std::sort(table_.begin(), table_.end(), by_name);
+  for (const Command& built : interp_commands()) {
+    auto it = std::lower_bound(table_.begin(), table_.end(), built, by_name);
+    if (it != table_.end() && it->name == built.name) it->handler = built.handler;
+    else table_.insert(it, built);
+  }
+  for (const Command& c : table_) longest_ = std::max(longest_, c.name.size());
+}
+
+const Command* CommandTable::find(std::string_view line) const {
+  size_t n = std::min(line.size(), longest_);
+  for (; n > 0; --n) {
+    std::string_view key = line.substr(0, n);
+    auto it = std::lower_bound(table_.begin(), table_.end(), key,
+                               [](const Command& c, std::string_view k) { return c.name < k; });
+    if (it != table_.end() && it->name == key) return &*it;
+  }
+  return nullptr;
+}
+
+const CommandTable& command_table() {
+  static const CommandTable table;  // immutable after construction
+  return table;
+}
+
+}  // namespace vexal

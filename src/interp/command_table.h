@@ -1,0 +1,48 @@
+// The command names and their lookup: the first name a line begins with,
+// longest name first, found by binary search in one sorted table.
+#pragma once
+
+#include <span>
+#include <string_view>
+#include <vector>
+
+namespace vexal {
+
+struct Session;
+struct Params;
+
+using Handler = void (*)(Session&, Params&);
+
+struct Command {
+  std::string_view name;
+  Handler handler;
+};
+
+// Every command name of the language, in one list (with the special words
+// "$", "%", "=", "{", "+", "-", "." and the digits).
+std::span<const std::string_view> all_command_names();
+
+// The commands each subsystem has built so far, with their handlers.
+std::span<const Command> interp_commands();
+
+// Handler of the names whose subsystem is not built yet.
+void cmd_not_yet(Session& s, Params& p);
+
+// The merged, sorted table.
+class CommandTable {
+ public:
+  CommandTable();
+  // The command whose name is the longest prefix of `line` (the command word
+  // upper-cased), or nullptr.
+  const Command* find(std::string_view line) const;
+  std::span<const Command> commands() const { return table_; }
+
+ private:
+  std::vector<Command> table_;
+  size_t longest_ = 0;
+};
+
+// The one table of the program (built once; it holds no run state).
+const CommandTable& command_table();
+
+}  // namespace vexal

@@ -1,0 +1,587 @@
+// Commands of the interpreter: run flags and QUIT, the input stream and its
+// command files, the loop's blocks and synonyms, and the variables.
+#include <sys/stat.h>
+
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "interp/command_table.h"
+#include "interp/params.h"
+#include "interp/session.h"
+#include "util/free_format.h"
+#include "util/text.h"
+
+namespace vexal {
+
+namespace {
+
+constexpr const char* kHelpAddress = "https://vexal.example.org/commands.html";
+constexpr size_t kMaxPackedText = 8192;
+
+std::string_view command_word(const Session& s) {
+  return std::string_view(s.cs.line).substr(0, s.cs.sep);
+}
+
+void set_echo_level(Session& s, int level) {
+  s.run.echo_level = level;
+  setvariable(s.vars, "ECHO_LEVEL", level);
+}
+
+// Listings go to a named file (created or overwritten) or to the terminal.
+class Listing {
+ public:
+  Listing(Session& s, const std::string& file) : s_(s) {
+    if (!file.empty()) {
+      fp_ = std::fopen(file.c_str(), "w");
+      if (!fp_) {
+        s.err().put("Cannot open ");
+        s.err().line(file);
+        failed_ = true;
+        return;
+      }
+      out_.set_file(fp_);
+    }
+  }
+  ~Listing() {
+    if (fp_) {
+      out_.flush();
+      std::fclose(fp_);
+    }
+  }
+  bool failed() const { return failed_; }
+  OutBuffer& out() { return fp_ ? out_ : s_.term; }
+
+ private:
+  Session& s_;
+  std::FILE* fp_ = nullptr;
+  bool failed_ = false;
+  OutBuffer out_;
+};
+
+// Reads lines straight from the command-input unit (not the pending stack,
+// no substitution); false at the end of input.
+bool read_input_line(Session& s, std::string& line) {
+  int unit = s.units.input_unit;
+  if (unit <= 30) {
+    s.flush_terminal();
+    return read_line(s.stream.terminal, line);
+  }
+  return read_line(s.stream.files[unit - kFirstFileUnit].fp, line);
+}
+
+// ---- start-up, run and shutdown --------------------------------------------
+
+void cmd_quiet(Session& s, Params&) {
+  s.units.verbose = 0;
+  s.units.debug = 0;
+  set_echo_level(s, 0);
+}
+
+void cmd_verbose(Session& s, Params&) {
+  if (!s.run.ps_to_stdout) s.units.verbose = 1;
+  set_echo_level(s, 1 + s.units.debug);
+}
+
+void cmd_debug(Session& s, Params&) {
+  if (!s.run.ps_to_stdout) s.units.debug = 1;
+  set_echo_level(s, 2);
+}
+
+void cmd_nodebug(Session& s, Params&) {
+  s.units.debug = 0;
+  set_echo_level(s, s.units.verbose ? 1 : 0);
+}
+
+void cmd_version(Session& s, Params& p) {
+  std::string& t = p.text;
+  for (int dots = 0, i = 0; i < static_cast<int>(t.size()) && dots < 2; ++i)
+    if (t[i] == '.') {
+      t[i] = ' ';
+      ++dots;
+    }
+  double year = getparm(p), month = getparm(p), day = getparm(p);
+  s.compat.level = static_cast<int>(year) * 372 + static_cast<int>(month) * 31 + static_cast<int>(day);
+  setvariable(s.vars, "VERSION", s.compat.level);
+}
+
+void cmd_savet(Session& s, Params&) { s.run.save_temps = true; }
+
+void cmd_quit(Session& s, Params&) { s.shutdown(); }
+
+// Stamping of the page margin: the flag now; the stamp text is drawn once
+// the text routines exist.
+void cmd_stamp(Session& s, Params& p) {
+  if (rest_of_line(p).empty()) s.run.stamp = true;
+}
+
+void cmd_nostamp(Session& s, Params&) { s.run.stamp = false; }
+
+// ---- the command input stream -----------------------------------------------
+
+// Loads a packed command file: its comment records run as command lines, in
+// file order, before anything already waiting. False when it is not one.
+bool load_packed(Session& s, const std::string& name) {
+  std::FILE* fp = std::fopen(name.c_str(), "rb");
+  if (!fp) return false;
+  unsigned char head[8];
+  bool ok = std::fread(head, 1, 8, fp) == 8 && head[0] == '$' && (head[1] == 'P' || head[1] == 'R');
+  if (!ok) {
+    std::fclose(fp);
+    return false;
+  }
+  bool doubles = head[1] == 'P';
+  int16_t ncols, ncomments;
+  std::memcpy(&ncols, head + 4, 2);
+  std::memcpy(&ncomments, head + 6, 2);
+  if (ncols < 1 || ncols > 50) {
+    s.err().line("Binary data error: Less than one or more than 50 columns of data.");
+    std::fclose(fp);
+    return true;
+  }
+  long reclen = ncols * (doubles ? 8 : 4);
+  long first = (!doubles && ncols <= 1) ? 3 : 2;
+  std::string text;
+  if (ncomments > 0 && std::fseek(fp, reclen * (first - 1), SEEK_SET) == 0) {
+    size_t want = std::min<size_t>(static_cast<size_t>(reclen) * ncomments, kMaxPackedText);
+    text.resize(want);
+    text.resize(std::fread(text.data(), 1, want, fp));
+  }
+  std::fclose(fp);
+  for (char& c : text)
+    if (c == '\r' || c == '\n') c = ';';
+  int position = 1;
+  size_t start = 0;
+  while (start < text.size()) {
+    size_t semi = text.find(';', start);
+    size_t end = semi == std::string::npos ? text.size() : semi + 1;
+    std::string_view piece = std::string_view(text).substr(start, end - start);
+    if (nstrng(piece) > 0 && !(piece.size() == 1 && piece[0] == ';'))
+      insert_command(s.stream, position++, piece);
+    start = end;
+  }
+  return true;
+}
+
+void cmd_com(Session& s, Params& p) {
+  std::string name = getcparm(p);
+  cut(name);
+  s.cs.comfile = name;
+  if (name.empty()) return;
+  std::FILE* fp = std::fopen(name.c_str(), "r");
+  if (!fp) {
+    s.err().put("Error--cannot open command file ");
+    s.err().line(name);
+    return;
+  }
+  setcvariable(s.vars, "COMMANDFILE", name, s.err());
+  std::string first;
+  bool packed = read_line(fp, first) && first.size() >= 2 && first[0] == '$' &&
+                (first[1] == 'P' || first[1] == 'R');
+  std::rewind(fp);
+  if (packed && load_packed(s, name)) {
+    std::fclose(fp);
+    return;
+  }
+  int unit = s.units.input_unit < kFirstFileUnit ? kFirstFileUnit : s.units.input_unit + 1;
+  s.stream.files.resize(unit - kFirstFileUnit);
+  s.stream.files.push_back({fp, name});
+  s.units.input_unit = unit;
+}
+
+void cmd_return(Session& s, Params&) {
+  bool remove = command_word(s).find("/DELETE") != std::string_view::npos;
+  int unit = s.units.input_unit;
+  if (unit >= kFirstFileUnit && unit - kFirstFileUnit < static_cast<int>(s.stream.files.size())) {
+    CommandFile& f = s.stream.files[unit - kFirstFileUnit];
+    if (f.fp) std::fclose(f.fp);
+    if (remove) std::remove(f.name.c_str());
+    s.stream.files.resize(unit - kFirstFileUnit);
+  }
+  s.units.input_unit = unit - 1 <= 30 ? s.units.stdin_unit : unit - 1;
+}
+
+void cmd_definecom(Session& s, Params& p) {
+  std::string name = getcparm(p);
+  if (name.empty()) return;
+  std::FILE* fp = std::fopen(name.c_str(), "w");
+  if (!fp) {
+    s.err().put("Cannot create ");
+    s.err().line(name);
+  }
+  std::string line;
+  while (read_input_line(s, line)) {
+    std::string word(nolead(line));
+    upcase(word, 9);
+    if (word.starts_with("ENDDEFINE")) break;
+    if (fp) {
+      std::string_view t = trimmed(line);
+      std::fwrite(t.data(), 1, t.size(), fp);
+      std::fputc('\n', fp);
+    }
+  }
+  if (fp) std::fclose(fp);
+}
+
+void cmd_echo(Session& s, Params& p) {
+  if (s.units.verbose) s.term.line(trimmed(p.text));
+}
+
+void cmd_echoerr(Session& s, Params& p) { s.err().line(trimmed(p.text)); }
+
+void cmd_prompt(Session& s, Params& p) {
+  std::string word = getcparm(p);
+  if (s.units.verbose) {
+    s.term.put(' ');
+    s.term.put(trimmed(p.text));
+  }
+  s.flush_terminal();
+  std::string answer;
+  read_line(s.stream.terminal, answer);
+  push_command(s.stream, word + " " + answer);
+}
+
+void run_shell(Session& s, const std::string& command) {
+  s.flush_terminal();
+  s.ps.out.flush();
+  if (!command.empty()) {
+    int status = std::system(command.c_str());
+    (void)status;
+  }
+}
+
+void cmd_system(Session& s, Params& p) { run_shell(s, rest_of_line(p)); }
+
+std::string lib_path(Session& s) { return std::string(trimmed(getcvariable(s.vars, "LIB", s.err()))); }
+
+void cmd_lib(Session& s, Params& p) {
+  push_command(s.stream, "COM " + lib_path(s) + "/" + getcparm(p));
+}
+
+void cmd_libexec(Session& s, Params& p) {
+  push_command(s.stream, "SYSTEM " + lib_path(s) + "/" + rest_of_line(p) + " +");
+}
+
+void cmd_netlib(Session& s, Params& p) {
+  std::string name = getcparm(p);
+  if (name.empty()) return;
+  std::string base(trimmed(getcvariable(s.vars, "NETLIB", s.err())));
+  run_shell(s, "if [ ! -f " + name + " ]; then curl -O " + base + "/" + name + " ; fi");
+  push_command(s.stream, "COM " + name);
+}
+
+void cmd_help(Session& s, Params&) {
+  s.err().line("Vexal help is available on the internet via WWW");
+  s.err().put("at ");
+  s.err().line(kHelpAddress);
+}
+
+void cmd_cgiquery(Session& s, Params& p) {
+  std::string query = rest_of_line(p);
+  std::vector<std::string> fields;
+  size_t start = 0;
+  for (;;) {
+    size_t amp = query.find('&', start);
+    std::string field(nolead(std::string_view(query).substr(start, amp == std::string::npos ? std::string::npos : amp - start)));
+    field = std::string(trimmed(field));
+    if (field.empty()) break;
+    fields.push_back(field.substr(0, 63));
+    if (amp == std::string::npos) break;
+    start = amp + 1;
+  }
+  for (const std::string& f : fields) push_command(s.stream, "%" + f);
+}
+
+void cmd_delete(Session&, Params& p) {
+  std::string name = getcparm(p);
+  if (!name.empty()) std::remove(name.c_str());
+}
+
+void cmd_allowcom(Session& s, Params&) { s.stream.allow_commands_in_data = true; }
+void cmd_noallowcom(Session& s, Params&) { s.stream.allow_commands_in_data = false; }
+
+// ---- the command loop ---------------------------------------------------------
+
+void cmd_if(Session& s, Params& p) {
+  BlockState& b = s.blocks;
+  if (b.depth >= kMaxBlockDepth) {
+    s.err().put("IF blocks nest deeper than 10; this IF is ignored: ");
+    s.err().line(trimmed(s.cs.raw));
+    ++b.ignored_ifs;
+    return;
+  }
+  ++b.depth;
+  b.skip_endif[b.depth] = false;
+  b.skip_else[b.depth] = false;
+  bool error = false;
+  double v = getparm(p, &error, false);
+  b.skip_else[b.depth] = !(v > 0) && !std::isnan(v);
+}
+
+void cmd_else(Session& s, Params&) {
+  BlockState& b = s.blocks;
+  if (b.ignored_ifs > 0) return;
+  if (b.depth == 0) {
+    s.err().line("ELSE outside an IF block is ignored.");
+    return;
+  }
+  b.skip_endif[b.depth] = true;
+}
+
+void cmd_endif(Session& s, Params&) {
+  BlockState& b = s.blocks;
+  if (b.ignored_ifs > 0) --b.ignored_ifs;
+  else if (b.depth > 0) --b.depth;
+}
+
+void cmd_syn(Session& s, Params& p) {
+  std::string name = getcparm(p);
+  if (name.empty()) return;
+  name = upper(name.substr(0, kSynonymWidth));
+  std::string replacement(trimmed(nolead(p.text)));
+  cut(replacement);
+  for (Synonym& syn : s.synonyms)
+    if (syn.name == name) {
+      syn.replacement = replacement;
+      return;
+    }
+  if (static_cast<int>(s.synonyms.size()) >= kMaxSynonyms) {
+    s.err().put("Too many synonyms (100); not defined: ");
+    s.err().line(name);
+    return;
+  }
+  s.synonyms.push_back({name, replacement});
+}
+
+void cmd_unsyn(Session& s, Params& p) {
+  std::string name = upper(getcparm(p).substr(0, kSynonymWidth));
+  for (auto it = s.synonyms.begin(); it != s.synonyms.end(); ++it)
+    if (it->name == name) {
+      s.synonyms.erase(it);
+      return;
+    }
+}
+
+void cmd_dumpalias(Session& s, Params& p) {
+  Listing list(s, getcparm(p, false));
+  if (list.failed()) return;
+  for (auto it = s.synonyms.rbegin(); it != s.synonyms.rend(); ++it) {
+    std::string name = it->name;
+    name.resize(kSynonymWidth, ' ');
+    list.out().put(name);
+    list.out().put(' ');
+    list.out().line(trimmed(it->replacement));
+  }
+}
+
+void cmd_null(Session&, Params&) {}
+
+void cmd_rinexhourly(Session&, Params& p) { getcparm(p); }
+
+// Calculator lines: the line read as one number and printed.
+void cmd_calculate(Session& s, Params&) {
+  bool error = false;
+  double v = read_number_text(s, s.cs.line, &error, true);
+  if (!error && s.units.verbose) {
+    s.term.put(' ');
+    s.term.line(free_real(v));
+  }
+}
+
+// "= expr": evaluated in braces and printed whatever the verbose flag.
+void cmd_equals(Session& s, Params&) {
+  std::string line = s.cs.line;
+  line[0] = ' ';
+  if (line.find('{') == std::string::npos) line[0] = '{';
+  if (line.find('}') == std::string::npos) line.insert(nstrng(line), "}");
+  bool error = false;
+  double v = read_number_text(s, line, &error, true);
+  if (!error) {
+    s.term.put(' ');
+    s.term.line(free_real(v));
+  }
+}
+
+// C0..C9 lines are arithmetic, run by MATH.
+void cmd_arithmetic(Session& s, Params&) {
+  push_command(s.stream, "MATH " + std::string(nolead(s.cs.raw)));
+}
+
+// ---- variables ----------------------------------------------------------------
+
+void cmd_dollar(Session& s, Params&) {
+  const std::string& line = s.cs.line;
+  if (line.find('=') != std::string::npos) {
+    push_command(s.stream, "MATH " + std::string(nolead(s.cs.raw)));
+    return;
+  }
+  bool error = false;
+  double v = getvariable(s.vars, std::string_view(line).substr(1), &error, true, s.err());
+  if (!error && s.units.verbose) {
+    s.term.put(' ');
+    s.term.line(free_real(v));
+  }
+}
+
+void cmd_percent(Session& s, Params&) {
+  const std::string& line = s.cs.line;
+  size_t eq = line.find('=');
+  if (eq != std::string::npos) {
+    std::string_view name = std::string_view(line).substr(1, eq - 1);
+    setcvariable(s.vars, name, nolead(std::string_view(line).substr(eq + 1)), s.err());
+    return;
+  }
+  std::string value = getcvariable(s.vars, std::string_view(line).substr(1), s.err());
+  if (s.units.verbose) s.term.line(trimmed(value));
+}
+
+void cmd_setvar(Session& s, Params&) {
+  const std::string& line = s.cs.line;
+  std::string name = line.size() > 12 ? line.substr(12, 4) : "";
+  Params value{s, line.size() > 17 ? line.substr(17) : ""};
+  double v = getparm(value);
+  s.remembered_x = v;
+  setvariable(s.vars, nolead(name), v);
+}
+
+void cmd_setenv(Session& s, Params& p) {
+  std::string name = getcparm(p);
+  if (name.empty()) return;
+  setcvariable(s.vars, name, nolead(p.text), s.err());
+}
+
+void cmd_showvar(Session& s, Params& p) {
+  std::string name = getcparm(p);
+  bool error = false;
+  double v = getvariable(s.vars, name, &error, true, s.err());
+  if (!error && s.units.verbose) {
+    s.term.put(' ');
+    s.term.line(free_real(v));
+  }
+}
+
+void cmd_showcvar(Session& s, Params& p) {
+  std::string name = getcparm(p);
+  s.term.line(trimmed(getcvariable(s.vars, name, s.err())));
+}
+
+void cmd_dumpvar(Session& s, Params& p) {
+  Listing list(s, getcparm(p, false));
+  if (list.failed()) return;
+  int i = 0;
+  for (const NumericVariable& v : s.vars.numeric) {
+    std::string name = v.name;
+    name.resize(kNameWidth, ' ');
+    OutBuffer& out = list.out();
+    out.put(' ');
+    out.put(free_int(++i));
+    out.put(' ');
+    out.put(name);
+    out.put(' ');
+    out.line(free_real(v.value));
+  }
+}
+
+void cmd_dumpcvar(Session& s, Params& p) {
+  Listing list(s, getcparm(p, false));
+  if (list.failed()) return;
+  int i = 0;
+  for (const CharVariable& v : s.vars.chars) {
+    char index[16];
+    std::snprintf(index, sizeof index, "%3d ", ++i);
+    std::string name = v.name;
+    name.resize(kNameWidth, ' ');
+    OutBuffer& out = list.out();
+    out.put(index);
+    out.put(name);
+    out.put(' ');
+    out.line(trimmed(v.value));
+  }
+}
+
+void cmd_dumpcsh(Session& s, Params& p) {
+  Listing list(s, getcparm(p, false));
+  if (list.failed()) return;
+  for (const char* name : {"YYYY", "YY", "DDD", "HH", "MM", "MM05", "MM15", "MM30", "SS", "SS15",
+                           "MONTH", "DOM"}) {
+    std::string value = getcvariable(s.vars, name, s.err());
+    OutBuffer& out = list.out();
+    out.put("setenv ");
+    out.put(name);
+    out.put(' ');
+    out.line(trimmed(value));
+  }
+}
+
+void cmd_varsu(Session& s, Params& p) { s.sup = getparm(p); }
+
+constexpr Command kInterpCommands[] = {
+    {"DEBUG", cmd_debug},
+    {"NODEBUG", cmd_nodebug},
+    {"QUIET", cmd_quiet},
+    {"QUIT", cmd_quit},
+    {"SAVET", cmd_savet},
+    {"VERBOSE", cmd_verbose},
+    {"VERSION", cmd_version},
+    {"STAMP", cmd_stamp},
+    {"NOSTAMP", cmd_nostamp},
+    {"NOTIME", cmd_nostamp},
+    {"ALLOWCOM", cmd_allowcom},
+    {"CGIQUERY", cmd_cgiquery},
+    {"COM", cmd_com},
+    {"COMMANDFILE/NOSTAMP", cmd_com},
+    {"DEFINECOM", cmd_definecom},
+    {"DELETE", cmd_delete},
+    {"ECHO", cmd_echo},
+    {"ECHOERR", cmd_echoerr},
+    {"HELP", cmd_help},
+    {"LIB", cmd_lib},
+    {"LIBEXEC", cmd_libexec},
+    {"NETLIB", cmd_netlib},
+    {"NOALLOWCOM", cmd_noallowcom},
+    {"PROMPT", cmd_prompt},
+    {"RETURN", cmd_return},
+    {"RETURN/DELETE", cmd_return},
+    {"SYSTEM", cmd_system},
+    {"ALIAS", cmd_syn},
+    {"DUMPALIAS", cmd_dumpalias},
+    {"ELSE", cmd_else},
+    {"ENDIF", cmd_endif},
+    {"IF", cmd_if},
+    {"NULL", cmd_null},
+    {"RINEXHOURLY", cmd_rinexhourly},
+    {"SYN", cmd_syn},
+    {"UNALIAS", cmd_unsyn},
+    {"UNSYN", cmd_unsyn},
+    {"X0", cmd_calculate}, {"X1", cmd_calculate}, {"X2", cmd_calculate}, {"X3", cmd_calculate},
+    {"X4", cmd_calculate}, {"X5", cmd_calculate}, {"X6", cmd_calculate}, {"X7", cmd_calculate},
+    {"X8", cmd_calculate}, {"X9", cmd_calculate}, {"XA", cmd_calculate}, {"XB", cmd_calculate},
+    {"XC", cmd_calculate}, {"XD", cmd_calculate}, {"XE", cmd_calculate}, {"XF", cmd_calculate},
+    {"{", cmd_calculate}, {"+", cmd_calculate}, {"-", cmd_calculate}, {".", cmd_calculate},
+    {"0", cmd_calculate}, {"1", cmd_calculate}, {"2", cmd_calculate}, {"3", cmd_calculate},
+    {"4", cmd_calculate}, {"5", cmd_calculate}, {"6", cmd_calculate}, {"7", cmd_calculate},
+    {"8", cmd_calculate}, {"9", cmd_calculate},
+    {"=", cmd_equals},
+    {"C0", cmd_arithmetic}, {"C1", cmd_arithmetic}, {"C2", cmd_arithmetic}, {"C3", cmd_arithmetic},
+    {"C4", cmd_arithmetic}, {"C5", cmd_arithmetic}, {"C6", cmd_arithmetic}, {"C7", cmd_arithmetic},
+    {"C8", cmd_arithmetic}, {"C9", cmd_arithmetic},
+    {"$", cmd_dollar},
+    {"%", cmd_percent},
+    {"DUMPCSH", cmd_dumpcsh},
+    {"DUMPCVAR", cmd_dumpcvar},
+    {"DUMPVAR", cmd_dumpvar},
+    {"SETENV", cmd_setenv},
+    {"SETVAR", cmd_setvar},
+    {"SHOWCVAR", cmd_showcvar},
+    {"SHOWVAR", cmd_showvar},
+    {"VARIABLESU", cmd_varsu},
+    {"VARSU", cmd_varsu},
+};
+
+}  // namespace
+
+std::span<const Command> interp_commands() { return kInterpCommands; }
+
+}  // namespace vexal

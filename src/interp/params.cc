@@ -1,0 +1,112 @@
+// Parameter reading.
+#include "interp/params.h"
+
+#include "expr/valread.h"
+#include "interp/session.h"
+#include "util/text.h"
+
+namespace vexal {
+
+namespace {
+
+size_t skip_blanks(std::string_view t, size_t i = 0) {
+  while (i < t.size() && t[i] == ' ') ++i;
+  return i;
+}
+
+// Braced expressions are read by the expression evaluator, which is not
+// built yet: until then they read as a missing parameter.
+double evaluate_braces(Session&, std::string_view, bool* error) {
+  *error = true;
+  return 0.0;
+}
+
+}  // namespace
+
+void parameter_warning(Session& s) {
+  OutBuffer& err = s.err();
+  err.put(" A parameter was missing or invalid: ");
+  err.line(trimmed(s.cs.raw));
+}
+
+double getparm(Params& p, bool* error, bool warn) {
+  std::string& t = p.text;
+  for (char& c : t)
+    if (c == '\t' || c == ',') c = ' ';
+  size_t i = skip_blanks(t);
+  bool bad = false;
+  double v = 0.0;
+  if (i >= t.size()) {
+    bad = true;
+    t.clear();
+  } else if (t[i] == '{') {
+    size_t close = t.find('}', i);
+    size_t end = close == std::string::npos ? t.size() : close + 1;
+    v = evaluate_braces(p.s, std::string_view(t).substr(i, end - i), &bad);
+    t.erase(0, end);
+  } else {
+    size_t end = t.find(' ', i);
+    if (end == std::string::npos) end = t.size();
+    std::string_view token = std::string_view(t).substr(i, end - i);
+    v = valread(token, &bad, p.s.vars, p.s.err());
+    size_t consumed = end < t.size() ? end + 1 : end;
+    // A time may be followed by a zone word, which is read with it.
+    if (!bad && is_time_token(token)) {
+      size_t w = skip_blanks(t, consumed);
+      size_t wend = t.find(' ', w);
+      if (wend == std::string::npos) wend = t.size();
+      if (w < t.size() && is_zone_word(std::string_view(t).substr(w, wend - w)))
+        consumed = wend < t.size() ? wend + 1 : wend;
+    }
+    t.erase(0, consumed);
+  }
+  if (bad) {
+    v = 0.0;
+    if (warn) parameter_warning(p.s);
+  }
+  if (error) *error = bad;
+  return v;
+}
+
+std::string getcparm(Params& p, bool warn) {
+  std::string& t = p.text;
+  size_t i = skip_blanks(t);
+  if (i >= nstrng(t)) {
+    t.clear();
+    if (warn) parameter_warning(p.s);
+    return "";
+  }
+  std::string out;
+  size_t next;
+  if (t[i] == '"') {
+    size_t close = t.find('"', i + 1);
+    if (close == std::string::npos) {
+      out = t.substr(i + 1);
+      next = t.size();
+    } else {
+      out = t.substr(i + 1, close - i - 1);
+      next = close + 1;
+    }
+  } else {
+    size_t end = t.find(' ', i);
+    if (t[i] == '{') {
+      size_t close = t.find('}', i);
+      if (close != std::string::npos && end != std::string::npos && close + 1 > end) end = close + 1;
+    }
+    if (end == std::string::npos) end = t.size();
+    out = t.substr(i, end - i);
+    next = end;
+  }
+  if (next < t.size()) ++next;  // the separator goes with the token
+  t.erase(0, next);
+  return std::string(trimmed(out));
+}
+
+std::string rest_of_line(const Params& p) { return std::string(trimmed(nolead(p.text))); }
+
+double read_number_text(Session& s, std::string_view text, bool* error, bool warn) {
+  Params p{s, std::string(text)};
+  return getparm(p, error, warn);
+}
+
+}  // namespace vexal

@@ -1,0 +1,31 @@
+// Parameter reading: every command takes its numeric and text parameters
+// from the front of the parameter text with getparm and getcparm.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace vexal {
+
+struct Session;
+
+// The parameter text of the current command line, consumed from the front.
+struct Params {
+  Session& s;
+  std::string text;
+};
+
+// Takes the next numeric parameter. When none can be read, returns 0, sets
+// *error (if given) and, with `warn`, reports the line on the error unit.
+double getparm(Params& p, bool* error = nullptr, bool warn = true);
+// Takes the next text parameter: a word, a "quoted text" (quotes dropped) or
+// a {braced text}. Returns "" (and reports with `warn`) when nothing is left.
+std::string getcparm(Params& p, bool warn = true);
+// The rest of the parameter text, leading blanks removed, trailing blanks removed.
+std::string rest_of_line(const Params& p);
+// " A parameter was missing or invalid: " and the raw line, on the error unit.
+void parameter_warning(Session& s);
+// Reads a whole text as one numeric parameter (the calculator lines).
+double read_number_text(Session& s, std::string_view text, bool* error, bool warn);
+
+}  // namespace vexal

@@ -1,0 +1,213 @@
+// The command loop: one line per turn from the input stream, substituted,
+// matched against the command names and run.
+#include "interp/session.h"
+
+#include <sys/stat.h>
+
+#include "interp/command_table.h"
+#include "interp/expand.h"
+#include "interp/params.h"
+#include "util/text.h"
+
+namespace vexal {
+
+namespace {
+
+constexpr int kMaxSynonymChain = 100;  // synonym expansions in a row before the guard stops them
+
+bool begins(std::string_view line, std::string_view word) { return line.substr(0, word.size()) == word; }
+
+bool is_blank(std::string_view s) {
+  for (char c : s)
+    if (c != ' ' && c != '\t' && c != '\0') return false;
+  return true;
+}
+
+size_t separator_position(std::string_view line) {
+  size_t sep = line.find_first_of(" =");
+  return sep == std::string_view::npos ? line.size() : sep;
+}
+
+bool file_exists(const std::string& name) {
+  struct stat st;
+  return !name.empty() && ::stat(name.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+}  // namespace
+
+Session::Session(const SessionIo& io_in) : io(io_in) {
+  if (io.out_text) term.set_text(io.out_text);
+  else term.set_file(io.out);
+  if (io.err_text) errbuf.set_text(io.err_text);
+  else errbuf.set_file(io.err);
+  stream.terminal = io.in;
+}
+
+void Session::flush_terminal() {
+  term.flush();
+  errbuf.flush();
+}
+
+// Delivers the next command line and its raw copy into cs.line / cs.raw.
+// Returns false only when the terminal is used up and `quit_at_end` is off.
+static bool get_next_command(Session& s, bool quit_at_end) {
+  CommandStream& st = s.stream;
+  std::string& line = s.cs.line;
+  for (;;) {
+    if (!st.pending.empty()) {
+      line = std::move(st.pending.front());
+      st.pending.pop_front();
+    } else {
+      int unit = s.units.input_unit;
+      bool from_terminal = unit <= 30;
+      if (unit <= 10 && s.units.verbose && !st.terminal_is_null) s.term.put("$VEXAL: ");
+      std::FILE* fp = from_terminal ? st.terminal : st.files[unit - kFirstFileUnit].fp;
+      if (from_terminal) s.flush_terminal();
+      if (!read_line(fp, line)) {
+        if (unit <= 10) {
+          if (!quit_at_end) return false;
+          line = "QUIT";
+        } else {
+          line = "RETURN";
+        }
+      } else if (unit != s.units.stdin_unit && s.units.verbose && !begins(line, "NODEBUG")) {
+        s.term.line(trimmed(line));
+      }
+    }
+    // Only the first ";" counts; an escaped one keeps the line whole.
+    size_t semi = line.find(';');
+    if (semi == 0) {
+      push_command(st, std::string_view(line).substr(1));
+      continue;
+    }
+    if (semi != std::string::npos && line[semi - 1] != '\\' && line[semi - 1] != '|') {
+      std::string before = line.substr(0, semi);
+      push_command(st, std::string_view(line).substr(semi + 1));
+      push_command(st, before);
+      continue;
+    }
+    if (is_blank(line)) continue;
+    for (size_t at = 0; (at = line.find(';', at)) != std::string::npos;) {
+      if (at > 0 && (line[at - 1] == '\\' || line[at - 1] == '|')) line.erase(at - 1, 1);
+      else ++at;
+    }
+    size_t lead = line.find_first_not_of(" \t");
+    line.erase(0, lead);
+    s.cs.raw = line;
+    notabs(line);
+    if (is_blank(line) || line[0] == '!' || line[0] == '#') {
+      st.pending.clear();
+      continue;
+    }
+    if (s.units.debug && s.units.verbose) s.term.line(trimmed(line));
+    return true;
+  }
+}
+
+// The IF/ELSE/ENDIF state: true when the line is consumed by a block being skipped.
+static bool skipped_by_block(Session& s) {
+  BlockState& b = s.blocks;
+  int d = b.depth;
+  if (d <= 0 || (!b.skip_else[d] && !b.skip_endif[d])) return false;
+  const std::string& line = s.cs.line;
+  auto comment = [&] { ps_comment(s.ps, s.cs.raw); };
+  auto raise = [&] {
+    if (b.depth >= kMaxBlockDepth) {
+      ++b.ignored_ifs;
+      return;
+    }
+    ++b.depth;
+    b.skip_else[b.depth] = false;
+    b.skip_endif[b.depth] = true;
+  };
+  auto lower = [&] {
+    if (b.ignored_ifs > 0) --b.ignored_ifs;
+    else if (b.depth > 0) --b.depth;
+  };
+  if (b.skip_endif[d]) {
+    if (begins(line, "ENDIF") || begins(line, "RETURN")) {
+      lower();
+      comment();
+    } else if (begins(line, "IF")) {
+      raise();
+    }
+    return true;
+  }
+  if (begins(line, "ELSE") && b.ignored_ifs == 0) {
+    b.skip_else[d] = b.skip_endif[d] = false;
+    comment();
+  } else if (begins(line, "ENDIF") || begins(line, "RETURN")) {
+    lower();
+    comment();
+  } else if (begins(line, "IF")) {
+    raise();
+    comment();
+  }
+  return true;
+}
+
+// Lines that match no command: arithmetic forms, command files run by name,
+// or an invalid command.
+static void unknown_command(Session& s) {
+  const std::string& line = s.cs.line;
+  char first = line.empty() ? ' ' : line[0];
+  bool arithmetic = first == 'V' || first == 'Y' || first == 'Z' ||
+                    (first == 'X' && line.size() > 1 && (line[1] == '=' || line[1] == ' ')) ||
+                    line == "X";
+  if (arithmetic) {
+    if (first == 'X') s.column_math_x = true;
+    if (first == 'Y') s.column_math_y = true;
+    push_command(s.stream, "MATH " + std::string(nolead(s.cs.raw)));
+    return;
+  }
+  std::string word = s.cs.raw.substr(0, separator_position(s.cs.raw));
+  if (file_exists(word)) {
+    push_command(s.stream, "COM " + s.cs.raw);
+    return;
+  }
+  OutBuffer& err = s.err();
+  err.put("Invalid Command> ");
+  err.line(trimmed(s.cs.raw));
+}
+
+bool Session::turn(bool quit_at_end) {
+  if (!get_next_command(*this, quit_at_end)) return false;
+  std::string& line = cs.line;
+  expand(*this, line);
+  cs.sep = separator_position(line);
+  upcase(line, cs.sep + 1);
+
+  std::string_view word = trimmed(std::string_view(line).substr(0, cs.sep));
+  for (auto it = synonyms.rbegin(); it != synonyms.rend(); ++it) {
+    if (it->name != word) continue;
+    if (++synonym_chain > kMaxSynonymChain) {
+      OutBuffer& e = err();
+      e.put("Synonym ");
+      e.put(it->name);
+      e.line(" expands into itself: the line is dropped.");
+      synonym_chain = 0;
+      return true;
+    }
+    std::string next = std::string(trimmed(it->replacement)) + line.substr(cs.sep);
+    push_command(stream, next);
+    return true;
+  }
+  synonym_chain = 0;
+
+  if (skipped_by_block(*this)) return true;
+  ps_comment(ps, cs.raw);
+
+  const Command* c = command_table().find(line);
+  Params p{*this, cs.sep < line.size() ? line.substr(cs.sep + 1) : std::string()};
+  if (c) c->handler(*this, p);
+  else unknown_command(*this);
+  return true;
+}
+
+void Session::loop(bool quit_at_end) {
+  while (!run.quit && turn(quit_at_end)) {
+  }
+  flush_terminal();
+}
+
+}  // namespace vexal

@@ -1,0 +1,125 @@
+// The session: every record of one plotting run, owned in one place and
+// handed to the command handlers. Two sessions can live side by side.
+#pragma once
+
+#include <array>
+#include <cstdio>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "axes/numb.h"
+#include "interp/command_stream.h"
+#include "postscript/ps_writer.h"
+#include "util/out_buffer.h"
+#include "util/variables.h"
+
+namespace vexal {
+
+inline constexpr int kOwnVersionCode = 751654;  // 2020.06.28 as year*372 + month*31 + day
+inline constexpr int kMaxSynonyms = 100;
+inline constexpr int kMaxBlockDepth = 10;
+
+// The compatibility record: the level in use and the program's own code.
+struct Compat {
+  int level = kOwnVersionCode;
+  int own = kOwnVersionCode;
+};
+
+// Run-wide values kept by the main program.
+struct RunState {
+  std::string version_text = "Vexal version 2020.06.28";
+  std::string notice = "Vexal: command-driven scientific plotting";
+  std::string credits = "Vexal plotting";
+  std::string pwd;                        // user@host:cwd
+  std::string ps_output_file = "vexal.ps";
+  std::string orientation = "Portrait";   // or "Landscape"
+  double precision = 300.0;               // document units per inch
+  bool ps_to_stdout = false;
+  int echo_level = 1;                     // 0, 1 or 2
+  int pages_done = 0;
+  bool save_temps = false;                // SAVET: keep temporary files at the end
+  bool stamp = true;                      // margin stamps at page ends
+  std::string pid = "00000000";           // process id, 8 digits, for temporary file names
+  bool quit = false;                      // QUIT has run: the loop ends
+};
+
+// The current command line and the texts kept beside it.
+struct CommandStrings {
+  std::string line;      // after substitution, command word upper-cased
+  std::string raw;       // as read, before substitution
+  std::string datafile = "data";
+  std::string comfile;   // the command-file (or GOTO label) field
+  std::string xlabel, ylabel, zlabel;
+  size_t sep = 0;        // separator position: first blank or "=", whichever is first
+};
+
+// IF/ELSE/ENDIF block state.
+struct BlockState {
+  int depth = 0;                                      // 0 outside any IF
+  std::array<bool, kMaxBlockDepth + 1> skip_else{};   // per depth: skipping to ELSE
+  std::array<bool, kMaxBlockDepth + 1> skip_endif{};  // per depth: skipping to ENDIF
+  int ignored_ifs = 0;  // IFs beyond the deepest level, reported and ignored
+};
+
+struct Synonym {
+  std::string name;         // upper case, at most 32 characters
+  std::string replacement;  // at most 256 characters, case kept
+};
+
+// Where a session reads and writes; the defaults are the process's own streams.
+struct SessionIo {
+  std::FILE* in = stdin;
+  std::FILE* out = stdout;
+  std::FILE* err = stderr;
+  std::string* out_text = nullptr;  // when set, terminal output is captured here
+  std::string* err_text = nullptr;  // when set, error output is captured here
+  std::string* ps_text = nullptr;   // when set, the document is kept here, not in a file
+};
+
+struct Session {
+  explicit Session(const SessionIo& io = SessionIo{});
+  Session(const Session&) = delete;
+  Session& operator=(const Session&) = delete;
+
+  Units units;
+  Compat compat;
+  RunState run;
+  CommandStrings cs;
+  CommandStream stream;
+  Variables vars;
+  NumberFormat numfmt;
+  BlockState blocks;
+  std::vector<Synonym> synonyms;
+  PsWriter ps;
+  double sup = 0.7499;        // size factor of raised and lowered text
+  double remembered_x = 0;   // pen X position remembered by SETVAR for PUTSYM
+  int synonym_chain = 0;     // synonym expansions since the last dispatched line
+  bool column_math_x = false;  // an X arithmetic line was seen
+  bool column_math_y = false;  // a Y arithmetic line was seen
+
+  OutBuffer term;    // the terminal-output unit
+  OutBuffer errbuf;  // standard error
+  SessionIo io;
+  std::string unwritten_document;  // the document when its file could not be opened
+
+  // The stream behind the error unit (standard error, or the terminal with -E).
+  OutBuffer& err() { return units.err_unit == units.term_unit ? term : errbuf; }
+
+  // Start-up: flags and arguments, start-up files, the document, the defaults.
+  void start(const std::vector<std::string>& args);
+  // Runs the command loop until QUIT. With `quit_at_end` false (tests), the
+  // loop instead returns when the terminal input is used up.
+  void loop(bool quit_at_end = true);
+  // One turn of the loop; false when the terminal input ran out and
+  // `quit_at_end` is false.
+  bool turn(bool quit_at_end);
+  // The shutdown sequence (stamps, temporary files, end of document).
+  void shutdown();
+  // Flushes the terminal and error streams (before reading the terminal or
+  // running the shell).
+  void flush_terminal();
+};
+
+}  // namespace vexal

@@ -1,0 +1,578 @@
+// The PostScript document writer and the pen.
+#include "postscript/ps_writer.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <cstring>
+
+#include "util/free_format.h"
+#include "util/text.h"
+
+namespace vexal {
+namespace {
+
+// Colours closer than this to the last one are not written again; the
+// tolerance is the single-precision 0.005 the comparison has always used.
+constexpr double kColorTolerance = 0.005f;
+
+// Largest magnitude a device coordinate is clamped to, so that a wild user
+// value cannot overflow the integer conversion.
+constexpr float kDeviceLimit = 2.0e9f;
+
+// The prolog after the optional landscape lines, one line each.
+constexpr std::string_view kProlog[] = {
+    "0 setlinecap",
+    "/d /def load def",
+    "/b {bind d}bind d",
+    "/l {load d}b",
+    "/e /exch l",
+    "/L /lineto l",
+    "/M /moveto l",
+    "/W /setlinewidth l",
+    "/FF /findfont l",
+    "/SF /setfont l",
+    "/BF /scalefont l",
+    "/S /stroke l",
+    "/G /setgray l",
+    "/R /rotate l",
+    "/T /show l",
+    "/N /newpath l",
+    "/CF {closepath fill}b",
+    "/CSM {currentpoint stroke moveto}b",
+    "/RGB /setrgbcolor l",
+    // Markers: size s on the stack, centred on the current point, which they
+    // leave where it was. The F variants fill.
+    "/S0 {dup 2 div dup rmoveto",
+    "dup neg 0 rlineto",
+    "dup neg 0 e rlineto",
+    "dup 0 rlineto",
+    "dup 0 e rlineto",
+    "2 div neg dup rmoveto",
+    "currentpoint stroke moveto}b",
+    "/S0F {dup 2 div dup rmoveto",
+    "dup neg 0 rlineto",
+    "dup neg 0 e rlineto",
+    "dup 0 rlineto",
+    "dup 0 e rlineto",
+    "2 div neg dup rmoveto",
+    "currentpoint closepath fill stroke moveto}b",
+    "/S1 ",
+    "{dup 2 div dup 2 div e",
+    "rmoveto",
+    "dup 2 div neg 0 rlineto",
+    "dup 4 div neg dup rlineto",
+    "dup 2 div neg 0 e rlineto",
+    "dup 4 div dup neg rlineto",
+    "dup 2 div 0 rlineto",
+    "dup 4 div dup rlineto",
+    "dup 2 div 0 e rlineto",
+    "dup 4 div dup neg e rlineto",
+    "-2 div dup 2 div e rmoveto",
+    "currentpoint stroke moveto}b",
+    "/S1F ",
+    "{dup 2 div dup 2 div e",
+    "rmoveto",
+    "dup 2 div neg 0 rlineto",
+    "dup 4 div neg dup rlineto",
+    "dup 2 div neg 0 e rlineto",
+    "dup 4 div dup neg rlineto",
+    "dup 2 div 0 rlineto",
+    "dup 4 div dup rlineto",
+    "dup 2 div 0 e rlineto",
+    "dup 4 div dup neg e rlineto",
+    "-2 div dup 2 div e rmoveto",
+    "currentpoint closepath fill stroke moveto}b",
+    "/S2 {dup 2 div 0 e rmoveto",
+    "dup neg dup 2 div e rlineto",
+    "dup 0 rlineto",
+    "dup dup neg 2 div e rlineto",
+    "2 div neg 0 e rmoveto",
+    "currentpoint stroke moveto}b",
+    "/S2F {dup 2 div 0 e rmoveto",
+    "dup neg dup 2 div e rlineto",
+    "dup 0 rlineto",
+    "dup dup neg 2 div e rlineto",
+    "2 div neg 0 e rmoveto",
+    "currentpoint closepath fill stroke moveto}b",
+    "/S3 {dup 2 div 0 rmoveto",
+    "dup neg 0 rlineto",
+    "dup 2 div dup rmoveto",
+    "dup neg 0 e rlineto",
+    "2 div 0 e rmoveto",
+    "currentpoint stroke moveto}b",
+    "/S4 {dup 2 div dup rmoveto",
+    "dup neg dup rlineto",
+    "dup 0 rmoveto",
+    "dup dup neg e rlineto",
+    "2 div dup neg rmoveto",
+    "currentpoint stroke moveto}b",
+    "/S5 {dup 2 div 0 rmoveto",
+    "dup neg 2 div dup rlineto",
+    "dup -2 div dup neg rlineto",
+    "dup 2 div dup rlineto",
+    "dup 2 div dup neg rlineto",
+    "2 div neg 0 rmoveto",
+    "currentpoint stroke moveto}b",
+    "/S5F {dup 2 div 0 rmoveto",
+    "dup neg 2 div dup rlineto",
+    "dup -2 div dup neg rlineto",
+    "dup 2 div dup rlineto",
+    "dup 2 div dup neg rlineto",
+    "2 div neg 0 rmoveto",
+    "currentpoint closepath fill stroke moveto}b",
+};
+
+// Header line padded with blanks to the fixed length the end-of-document
+// patch relies on.
+void put_padded_header(OutBuffer& out, std::string_view s) {
+  out.put(s);
+  for (size_t n = s.size(); n < kHeaderLineBytes - 1; ++n) out.put(' ');
+  out.put('\n');
+}
+
+// Drops the current target: flushes it and closes an owned file.
+void close_target(PsWriter& w) {
+  w.out.flush();
+  w.out.set_discard();
+  w.file.reset();
+  w.doc = nullptr;
+  w.open = false;
+}
+
+// A colour component as written into the document: the fixed fields hold
+// 0..1 (and PostScript clamps to 0..1 anyway), so the value is clamped here,
+// NaN to 0, rather than overflowing the field.
+double color_component(double v) {
+  if (!(v >= 0)) return 0;
+  return v > 1 ? 1 : v;
+}
+
+// The scale line of a page: 72/res twice in free format.
+void put_scale_line(PsWriter& w) {
+  const std::string k = free_real(72.0 / w.res);
+  w.out.put(' ');
+  w.out.put(k);
+  w.out.put(' ');
+  w.out.put(k);
+  w.out.put(" scale\n");
+}
+
+void page_break(PsWriter& w) {
+  out_a(w, "S showpage");
+  ++w.pages;
+  out_ai(w, "%%Page:", w.pages);
+  put_scale_line(w);
+  w.xorig = 0;
+  w.yorig = 0;
+  // Any position other than (0, 0) makes the move below always written.
+  w.ixlast = 100;
+  w.iylast = 100;
+  moveto(w, 0, 0);
+  newpen(w, 1);
+}
+
+// One bounding-box value for the trailer: 72 x B is formed in integers, then
+// divided as a double and offset, and truncated toward zero. Clamped so that it
+// fits the 8-character field of the fixed-length header line.
+int bbox_value(const PsWriter& w, int device, double offset) {
+  double v = std::trunc(static_cast<double>(72LL * device) / w.res + offset);
+  return static_cast<int>(std::clamp(v, -9999999.0, 99999999.0));
+}
+
+void end_document(PsWriter& w) {
+  if (!w.open) return;
+  out_a(w, "S");
+  out_a(w, "showpage");
+
+  int box[4];
+  if (w.landscape) {  // the page is rotated; no margin is added
+    box[0] = 612 - bbox_value(w, w.bymax, 0);
+    box[1] = bbox_value(w, w.bxmin, 0);
+    box[2] = 612 - bbox_value(w, w.bymin, 1);
+    box[3] = bbox_value(w, w.bxmax, 1);
+  } else {  // a 5-point margin all round
+    box[0] = bbox_value(w, w.bxmin, -5);
+    box[1] = bbox_value(w, w.bymin, -5);
+    box[2] = bbox_value(w, w.bxmax, 5);
+    box[3] = bbox_value(w, w.bymax, 5);
+  }
+  char line[kHeaderLineBytes + 1];
+  std::memset(line, ' ', sizeof line);
+  std::memcpy(line, "%%BoundingBox:  ", 16);
+  for (int i = 0; i < 4; ++i) {
+    char field[16];
+    auto r = std::to_chars(field, field + sizeof field, box[i]);
+    size_t n = r.ptr - field;  // at most 8 after the clamp above
+    std::memcpy(line + 16 + 8 * i + (8 - n), field, n);
+  }
+  line[kHeaderLineBytes - 1] = '\n';
+
+  w.out.put(std::string_view(line, kHeaderLineBytes));  // trailer copy, blanks included
+  out_ai(w, "%%Pages:", w.pages);
+  out_a(w, "%%EOF");
+
+  // Standard output keeps "(atend)"; a file or string gets line 2 replaced.
+  const bool patch = !w.to_stdout;
+  std::string* doc = w.doc;
+  const size_t base = w.doc_base;
+  const bool had_file = w.file != nullptr;
+  close_target(w);
+  if (!patch) return;
+  if (had_file) {
+    std::FILE* f = std::fopen(w.path.c_str(), "r+b");
+    if (!f) return;
+    if (std::fseek(f, kHeaderLineBytes, SEEK_SET) == 0) std::fwrite(line, 1, kHeaderLineBytes, f);
+    std::fclose(f);
+  } else if (doc && doc->size() >= base + 2 * kHeaderLineBytes) {
+    doc->replace(base + kHeaderLineBytes, kHeaderLineBytes, line, kHeaderLineBytes);
+  }
+}
+
+// Shifts the origin to user point (x, y) after a move or draw there.
+void shift_origin(PsWriter& w, double x, double y) {
+  w.xorig += x;
+  w.yorig += y;
+  w.xlast = 0;
+  w.ylast = 0;
+  w.ixlast = 0;
+  w.iylast = 0;
+}
+
+inline int to_device(double v, double scale) {
+  float f = static_cast<float>(v * scale);      // single precision, as always written
+  if (!(f > -kDeviceLimit)) f = -kDeviceLimit;  // also NaN
+  if (f > kDeviceLimit) f = kDeviceLimit;
+  return static_cast<int>(f);  // truncates toward zero
+}
+
+// "i j X\n" for the pen's M and L lines, formatted in one go.
+inline void put_point(OutBuffer& out, int i, int j, char op) {
+  char line[32];
+  char* p = put_minimal(line, i);
+  *p++ = ' ';
+  p = put_minimal(p, j);
+  *p++ = ' ';
+  *p++ = op;
+  *p++ = '\n';
+  out.put(std::string_view(line, p - line));
+}
+
+}  // namespace
+
+// Output targets -------------------------------------------------------------
+
+bool ps_open_file(PsWriter& w, const std::string& path) {
+  close_target(w);
+  std::FILE* f = std::fopen(path.c_str(), "wb");
+  w.path = path;
+  if (!f) return false;
+  w.file.reset(f);
+  w.out.set_file(f);
+  w.open = true;
+  return true;
+}
+
+void ps_open_stdout(PsWriter& w) {
+  close_target(w);
+  w.path.clear();
+  w.out.set_file(stdout);
+  w.open = true;
+}
+
+void ps_open_string(PsWriter& w, std::string* doc) {
+  close_target(w);
+  w.path.clear();
+  w.doc = doc;
+  w.doc_base = doc->size();
+  w.out.set_text(doc);
+  w.open = true;
+}
+
+// Document frame -------------------------------------------------------------
+
+bool startup(PsWriter& w, double res, bool to_stdout, std::string_view file_name,
+             std::string_view orientation, std::string_view version_text, bool verbose,
+             OutBuffer& term) {
+  // A precision of 0, negative or NaN would make every coordinate and the
+  // page scale meaningless.
+  if (!(res > 0) || !std::isfinite(res)) res = 300;
+  file_name = trimmed(file_name);
+  orientation = trimmed(orientation);
+
+  w.res = res;
+  w.to_stdout = to_stdout;
+  w.pages = 0;
+  w.bxmin = w.bymin = static_cast<int>(std::min(res * 100, 2.0e9));
+  w.bxmax = w.bymax = 0;
+  w.cxmin = w.cymin = -kClipLimit;
+  w.cxmax = w.cymax = kClipLimit;
+  w.landscape = orientation.starts_with("Landscape");
+  w.current_color = -1;
+
+  bool ok = true;
+  if (!w.open) {
+    if (to_stdout)
+      ps_open_stdout(w);
+    else
+      ok = ps_open_file(w, std::string(file_name));
+  }
+  if (verbose && !to_stdout) {
+    term.put("PostScript output is to  ");
+    term.line(file_name);
+  }
+
+  OutBuffer& o = w.out;
+  put_padded_header(o, "%!PS-Adobe-2.0");
+  put_padded_header(o, "%%BoundingBox: (atend)");
+  out_a(w, "%%Creator: vexal scientific plotting program");
+  out_aa(w, "%%Version: ", trimmed(version_text));
+  out_aa(w, "%%Title: ", file_name);
+  out_aa(w, "%%Orientation: ", orientation);
+  out_a(w, "%%Pages: (atend)");
+  out_a(w, "%%EndComments");
+  out_a(w, "%! ");
+  out_a(w, "%! Produced by vexal, a command-driven plotting program.");
+  out_a(w, "%! Every command line that drew on a page stands below as a comment.");
+  out_a(w, "%! Begin definitions");
+  if (w.landscape) {
+    out_a(w, "612 0 translate");
+    out_a(w, "90 rotate");
+  }
+  for (std::string_view s : kProlog) out_a(w, s);
+  out_a(w, "%! End definitions");
+
+  w.ixlast = w.iylast = 0;
+  w.xorig = w.yorig = 0;
+  w.xlast = w.ylast = 0;
+  w.pages = 1;
+  out_ai(w, "%%Page:", w.pages);
+  put_scale_line(w);
+  out_a(w, "0 0 M");  // the document always has a current point for CSM
+
+  factor(w, 1.0);
+  newpen(w, 1);
+  gray(w, 0);
+  return ok;
+}
+
+void default_colors(PsWriter& w) {
+  define_color(w, 255, 1, 1, 1);
+  for (int k = 10; k >= 1; --k) {
+    double g = (10 - k) / 10.0;
+    define_color(w, k, g, g, g);
+  }
+  define_color(w, 0, 1, 1, 1);
+}
+
+// Line emitters --------------------------------------------------------------
+
+char* put_minimal(char* p, int n) {
+  if (n >= -999 && n <= 999999) return std::to_chars(p, p + 12, n).ptr;
+  char digits[12];
+  auto r = std::to_chars(digits, digits + sizeof digits, n);
+  size_t len = r.ptr - digits;
+  std::memset(p, ' ', 12 - len);
+  std::memcpy(p + 12 - len, digits, len);
+  return p + 12;
+}
+
+void out_a(PsWriter& w, std::string_view s) { w.out.line(s); }
+
+void out_aa(PsWriter& w, std::string_view s, std::string_view t) {
+  w.out.put(s);
+  w.out.put(' ');
+  w.out.line(t);
+}
+
+void out_ai(PsWriter& w, std::string_view s, int n) {
+  char num[12];
+  w.out.put(s);
+  w.out.put(' ');
+  w.out.line(std::string_view(num, put_minimal(num, n) - num));
+}
+
+void out_ia(PsWriter& w, int n, std::string_view s) {
+  char num[13];
+  char* p = put_minimal(num, n);
+  *p++ = ' ';
+  w.out.put(std::string_view(num, p - num));
+  w.out.line(s);
+}
+
+void out_ija(PsWriter& w, int i, int j, std::string_view s) {
+  char num[26];
+  char* p = put_minimal(num, i);
+  *p++ = ' ';
+  p = put_minimal(p, j);
+  *p++ = ' ';
+  w.out.put(std::string_view(num, p - num));
+  w.out.line(s);
+}
+
+void out_flush(PsWriter& w) { w.out.flush(); }
+
+void ps_comment(PsWriter& w, std::string_view text) {
+  w.out.put("%! ");
+  w.out.line(trimmed(text));
+}
+
+void ps_literal(PsWriter& w, std::string_view text) { w.out.line(trimmed(text)); }
+
+// Pen ------------------------------------------------------------------------
+
+void plot(PsWriter& w, double x, double y, int code) {
+  switch (code) {
+    case 3:
+      moveto(w, x, y);
+      break;
+    case 2:
+      drawto(w, x, y);
+      break;
+    case -3:
+      moveto(w, x, y);
+      shift_origin(w, x, y);
+      break;
+    case -2:
+      drawto(w, x, y);
+      shift_origin(w, x, y);
+      break;
+    case -999:
+    case 22:
+    case -22:
+    case 23:
+    case -23:
+      page_break(w);
+      break;
+    case 999:
+      end_document(w);
+      break;
+    default:
+      break;
+  }
+}
+
+int device_x(const PsWriter& w, double x) { return to_device(x + w.xorig, w.scale); }
+int device_y(const PsWriter& w, double y) { return to_device(y + w.yorig, w.scale); }
+
+void moveto(PsWriter& w, double x, double y) {
+  const int ix = to_device(x + w.xorig, w.scale);
+  const int iy = to_device(y + w.yorig, w.scale);
+  if (ix == w.ixlast && iy == w.iylast) return;
+  put_point(w.out, ix, iy, 'M');
+  w.xlast = x;
+  w.ylast = y;
+  w.ixlast = ix;
+  w.iylast = iy;
+}
+
+void drawto(PsWriter& w, double x, double y) {
+  const int ix = to_device(x + w.xorig, w.scale);
+  const int iy = to_device(y + w.yorig, w.scale);
+  if (ix == w.ixlast && iy == w.iylast) return;
+  put_point(w.out, ix, iy, 'L');
+  const int x0 = w.ixlast, y0 = w.iylast;
+  w.xlast = x;
+  w.ylast = y;
+  w.ixlast = ix;
+  w.iylast = iy;
+  // Widen the box by the segment, limited to the clip window.
+  w.bxmin = std::min(w.bxmin, std::max(w.cxmin, std::min(x0, ix)));
+  w.bxmax = std::max(w.bxmax, std::min(w.cxmax, std::max(x0, ix)));
+  w.bymin = std::min(w.bymin, std::max(w.cymin, std::min(y0, iy)));
+  w.bymax = std::max(w.bymax, std::min(w.cymax, std::max(y0, iy)));
+  if (++w.nseg > kSegmentsPerStroke) {  // keep PostScript paths short
+    w.out.put("CSM\n");
+    w.nseg = 0;
+  }
+}
+
+void amoveto(PsWriter& w, double x, double y) { moveto(w, x - w.xorig, y - w.yorig); }
+void adrawto(PsWriter& w, double x, double y) { drawto(w, x - w.xorig, y - w.yorig); }
+void rmoveto(PsWriter& w, double dx, double dy) { moveto(w, w.xlast + dx, w.ylast + dy); }
+void rdrawto(PsWriter& w, double dx, double dy) { drawto(w, w.xlast + dx, w.ylast + dy); }
+
+void where(const PsWriter& w, double& x, double& y, double& scale) {
+  x = w.xlast;
+  y = w.ylast;
+  scale = w.scale;
+}
+
+void boundbox(const PsWriter& w, double& x0, double& y0, double& x1, double& y1) {
+  x0 = w.bxmin / w.scale - w.xorig;
+  y0 = w.bymin / w.scale - w.yorig;
+  x1 = w.bxmax / w.scale - w.xorig;
+  y1 = w.bymax / w.scale - w.yorig;
+}
+
+void factor(PsWriter& w, double f) { w.scale = f * w.res; }
+
+void thickpen(PsWriter& w, double inches) {
+  const double a = inches * w.res;  // FACTOR does not apply to widths
+  if (std::abs(a - w.width) <= 0.5) return;
+  w.width = a > 0 ? a : 0;  // also NaN
+  const double n = std::min(std::round(w.width), 1.0e9);
+  out_a(w, "CSM");
+  out_ia(w, static_cast<int>(n), "W");
+}
+
+void newpen(PsWriter& w, int n) { thickpen(w, n / w.res); }
+
+void setrgbcolor(PsWriter& w, double r, double g, double b) {
+  if (std::abs(r - w.last_rgb.r) <= kColorTolerance &&
+      std::abs(g - w.last_rgb.g) <= kColorTolerance &&
+      std::abs(b - w.last_rgb.b) <= kColorTolerance)
+    return;
+  char line[40];
+  int n = std::snprintf(line, sizeof line, " CSM %4.2f %4.2f %4.2f RGB\n", color_component(r),
+                        color_component(g), color_component(b));
+  w.out.put(std::string_view(line, n));
+  w.last_rgb = {r, g, b};
+  w.current_color = -1;
+}
+
+void gray(PsWriter& w, double g) {
+  g = std::clamp(g, 0.0, 1.0);
+  setrgbcolor(w, g, g, g);
+}
+
+bool define_color(PsWriter& w, int k, double r, double g, double b) {
+  if (k < 0 || k >= kColorTableSize) return false;
+  w.cmap[k] = {r, g, b};
+  char line[48];
+  int n = std::snprintf(line, sizeof line, "/c%04d {CSM%6.3f%6.3f%6.3f RGB}b\n", k,
+                        color_component(r), color_component(g), color_component(b));
+  w.out.put(std::string_view(line, n));
+  w.color_written.set(k);
+  return true;
+}
+
+bool set_forecolor(PsWriter& w, int k) {
+  if (k < 0 || k >= kColorTableSize) return false;
+  if (k == w.current_color) return true;
+  // An entry never defined in this document (black by default) is defined
+  // first: selecting it by name alone would be an undefined name.
+  if (!w.color_written.test(k)) {
+    const Rgb c = w.cmap[k];
+    define_color(w, k, c.r, c.g, c.b);
+  }
+  char line[8];
+  int n = std::snprintf(line, sizeof line, "c%04d\n", k);
+  w.out.put(std::string_view(line, n));
+  w.current_color = k;
+  w.last_rgb = w.cmap[k];
+  return true;
+}
+
+bool get_color(const PsWriter& w, int k, double& r, double& g, double& b) {
+  if (k < 0 || k >= kColorTableSize) {
+    r = g = b = 0;
+    return false;
+  }
+  r = w.cmap[k].r;
+  g = w.cmap[k].g;
+  b = w.cmap[k].b;
+  return true;
+}
+
+}  // namespace vexal

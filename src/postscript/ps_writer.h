@@ -1,0 +1,169 @@
+// The PostScript document writer and the pen: the document frame (header,
+// prolog, pages, trailer and the bounding box patched into the header), the
+// line emitters every drawing routine writes through, moves and draws in
+// integer device units, line width and colours.
+#pragma once
+
+#include <array>
+#include <bitset>
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "util/out_buffer.h"
+
+namespace vexal {
+
+inline constexpr int kColorTableSize = 256;     // table indices 0..255
+inline constexpr int kSegmentsPerStroke = 400;  // "CSM" after this many segments
+inline constexpr int kClipLimit = 10000000;     // open clip window, device units
+inline constexpr int kHeaderLineBytes = 72;     // header lines 1 and 2, newline included
+
+struct Rgb {
+  double r = 0, g = 0, b = 0;  // each 0..1
+};
+
+// Closes an owned output file.
+struct PsFileCloser {
+  void operator()(std::FILE* f) const {
+    if (f) std::fclose(f);
+  }
+};
+
+// The writer's records and its output. One per document; not copyable.
+struct PsWriter {
+  // las009
+  double res = 300;  // device units per inch (PRECISION)
+
+  // las001
+  double xlast = 0;    // last user x emitted, inches from the origin
+  double ylast = 0;    // last user y emitted, inches from the origin
+  double xorig = 0;    // origin x, inches from the unrotated page corner
+  double yorig = 0;    // origin y, inches from the unrotated page corner
+  double scale = 300;  // FACTOR x res: device units per user inch
+  double width = 0;    // current line width, device units (0 = none written yet)
+  double grey = 0;     // scratch grey level for the shape routines
+
+  // las000
+  int nseg = 0;    // segments since the path was last stroked
+  int ixlast = 0;  // device x of the last emitted M or L
+  int iylast = 0;  // device y of the last emitted M or L
+
+  // las007: everything drawn, and the clip window, in device units
+  int bxmin = 30000, bymin = 30000, bxmax = 0, bymax = 0;  // empty: res x 100 .. 0
+  int cxmin = -kClipLimit, cymin = -kClipLimit, cxmax = kClipLimit, cymax = kClipLimit;
+
+  int pages = 0;             // las005: page count, 1 after start-up
+  bool landscape = false;    // las010: orientation text begins with "Landscape"
+  bool to_stdout = false;    // las012: the document goes to standard output
+  Rgb last_rgb{-1, -1, -1};  // las011: colour last emitted; -1 forces the first one
+
+  // cmap: the colour table and the table colour selected last (-1 = none)
+  std::array<Rgb, kColorTableSize> cmap{};
+  int current_color = -1;
+  // Entries whose definition has been written into the document, so that a
+  // selection never names a procedure the document lacks.
+  std::bitset<kColorTableSize> color_written;
+
+  std::array<double, 8> dash_last{};  // dash pattern last emitted, inches
+  int stampc = 0;                     // stampc: stamp lines written on this page
+
+  // Output. `file` is declared before `out` so that `out` flushes into it
+  // before it is closed when the writer goes away.
+  std::unique_ptr<std::FILE, PsFileCloser> file;  // owned file target
+  std::string path;                               // its name, for the bounding-box patch
+  std::string* doc = nullptr;                     // string target (tests)
+  size_t doc_base = 0;                            // where the document starts in *doc
+  bool open = false;                              // a target is open and not yet ended
+  OutBuffer out;
+};
+
+// Output targets -------------------------------------------------------------
+
+// Creates or overwrites `path` as the document's target; false (and output
+// discarded) when it cannot be opened.
+bool ps_open_file(PsWriter& w, const std::string& path);
+// Makes standard output the target.
+void ps_open_stdout(PsWriter& w);
+// Appends the document to *doc, which is treated like a file (the header's
+// bounding-box line is patched in place at the end).
+void ps_open_string(PsWriter& w, std::string* doc);
+
+// Document frame -------------------------------------------------------------
+
+// Opens the output (standard output, or the file named; a target opened
+// beforehand is kept), writes header and prolog and starts page 1. False when
+// the file cannot be created. A `res` that is not a positive number is taken as 300.
+bool startup(PsWriter& w, double res, bool to_stdout, std::string_view file_name,
+             std::string_view orientation, std::string_view version_text, bool verbose,
+             OutBuffer& term);
+// Writes the start-up colour table: 255 white, 10..1 grey 0.0..0.9, 0 white.
+void default_colors(PsWriter& w);
+
+// Line emitters --------------------------------------------------------------
+// Integers are written in minimal width; above 999,999 or below -999 they
+// stand right-aligned in 12 characters.
+
+// s as a line.
+void out_a(PsWriter& w, std::string_view s);
+// s, a blank, t.
+void out_aa(PsWriter& w, std::string_view s, std::string_view t);
+// s, a blank, n.
+void out_ai(PsWriter& w, std::string_view s, int n);
+// n, a blank, s.
+void out_ia(PsWriter& w, int n, std::string_view s);
+// i, a blank, j, a blank, s.
+void out_ija(PsWriter& w, int i, int j, std::string_view s);
+// Hands everything written so far to the target.
+void out_flush(PsWriter& w);
+// "%! " and the text without trailing blanks.
+void ps_comment(PsWriter& w, std::string_view text);
+// The text without trailing blanks as one line.
+void ps_literal(PsWriter& w, std::string_view text);
+
+// Writes n in minimal width at p (room for 12 characters); returns the end.
+char* put_minimal(char* p, int n);
+// Pen ------------------------------------------------------------------------
+
+// The pen call: 3 move, 2 draw, -3/-2 move/draw then make the point the origin,
+// -999 and +-22, +-23 new page, 999 end of document; other codes do nothing.
+void plot(PsWriter& w, double x, double y, int code);
+// Device units of a user coordinate: (v + origin) x scale rounded to single
+// precision, truncated toward zero.
+int device_x(const PsWriter& w, double x);
+int device_y(const PsWriter& w, double y);
+// Moves to (x, y), inches from the origin; repeats of the device point write nothing.
+void moveto(PsWriter& w, double x, double y);
+// Draws to (x, y), inches from the origin, widening the bounding box; repeats
+// of the device point do nothing at all.
+void drawto(PsWriter& w, double x, double y);
+// As moveto/drawto with (x, y) measured from the page corner.
+void amoveto(PsWriter& w, double x, double y);
+void adrawto(PsWriter& w, double x, double y);
+// As moveto/drawto with (dx, dy) added to the last user position.
+void rmoveto(PsWriter& w, double dx, double dy);
+void rdrawto(PsWriter& w, double dx, double dy);
+// The last user position and the scale.
+void where(const PsWriter& w, double& x, double& y, double& scale);
+// The drawn bounding box in user inches from the current origin.
+void boundbox(const PsWriter& w, double& x0, double& y0, double& x1, double& y1);
+// Sets the scale to f x res (FACTOR).
+void factor(PsWriter& w, double f);
+// Line width w inches; a change of at most half a device unit writes nothing.
+void thickpen(PsWriter& w, double inches);
+// Line width n device units.
+void newpen(PsWriter& w, int n);
+// Sets the colour directly; within 0.005 of the last colour nothing is written.
+void setrgbcolor(PsWriter& w, double r, double g, double b);
+// Grey level g clamped to 0..1.
+void gray(PsWriter& w, double g);
+// Stores table entry k and writes its definition; false (nothing done) when k
+// lies outside 0..255.
+bool define_color(PsWriter& w, int k, double r, double g, double b);
+// Selects table entry k; false (nothing done) when k lies outside 0..255.
+bool set_forecolor(PsWriter& w, int k);
+// Table entry k; false (and black) when k lies outside 0..255.
+bool get_color(const PsWriter& w, int k, double& r, double& g, double& b);
+
+}  // namespace vexal

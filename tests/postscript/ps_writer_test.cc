@@ -1,0 +1,416 @@
+// Tests of the document writer and the pen: the document frame, the line
+// emitters, repeat suppression, stroking, widths, colours and pages.
+#include "postscript/ps_writer.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <climits>
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+#include <vector>
+
+#include "support/ghostscript.h"
+
+namespace vexal {
+namespace {
+
+std::vector<std::string> lines_of(std::string_view s) {
+  std::vector<std::string> out;
+  size_t start = 0;
+  while (start < s.size()) {
+    size_t end = s.find('\n', start);
+    if (end == std::string_view::npos) end = s.size();
+    out.emplace_back(s.substr(start, end - start));
+    start = end + 1;
+  }
+  return out;
+}
+
+// The expected fixed-length bounding-box line, without its newline.
+std::string bbox_line(int x0, int y0, int x1, int y1) {
+  char buf[80];
+  std::snprintf(buf, sizeof buf, "%%%%BoundingBox:  %8d%8d%8d%8d", x0, y0, x1, y1);
+  std::string s = buf;
+  s.resize(kHeaderLineBytes - 1, ' ');
+  return s;
+}
+
+std::string padded(std::string s) {
+  s.resize(kHeaderLineBytes - 1, ' ');
+  return s;
+}
+
+// A document written into a string; every document is checked by Ghostscript.
+class PsWriterTest : public ::testing::Test {
+ protected:
+  void start(std::string_view orientation = "Portrait", bool to_stdout = false) {
+    ps_open_string(w, &doc);
+    ASSERT_TRUE(startup(w, 300, to_stdout, "test.ps", orientation, "vexal test", false, term));
+    written();
+  }
+  // What was written since the previous call.
+  std::string written() {
+    out_flush(w);
+    std::string s = doc.substr(pos);
+    pos = doc.size();
+    return s;
+  }
+  void finish() { plot(w, 0, 0, 999); }
+  std::vector<std::string> doc_lines() { return lines_of(doc); }
+  void TearDown() override {
+    if (w.open) finish();
+    EXPECT_EQ(ghostscript_errors(doc), "");
+  }
+
+  std::string doc;  // declared before `w`, which flushes into it when it goes
+  size_t pos = 0;
+  std::string term_text;
+  OutBuffer term{&term_text};
+  PsWriter w;
+};
+
+TEST_F(PsWriterTest, HeaderAndFirstPage) {
+  start();
+  ASSERT_GT(doc.size(), 2u * kHeaderLineBytes);
+  EXPECT_EQ(doc.substr(0, kHeaderLineBytes), padded("%!PS-Adobe-2.0") + "\n");
+  EXPECT_EQ(doc.substr(kHeaderLineBytes, kHeaderLineBytes),
+            padded("%%BoundingBox: (atend)") + "\n");
+  auto lines = doc_lines();
+  EXPECT_EQ(lines[2].rfind("%%Creator: vexal", 0), 0u);
+  const std::vector<std::string> comments = {"%%Version:  vexal test", "%%Title:  test.ps",
+                                             "%%Orientation:  Portrait", "%%Pages: (atend)",
+                                             "%%EndComments"};
+  EXPECT_EQ(std::vector<std::string>(lines.begin() + 3, lines.begin() + 8), comments);
+
+  auto end = std::find(lines.begin(), lines.end(), "%! End definitions");
+  ASSERT_NE(end, lines.end());
+  const std::vector<std::string> page1 = {
+      "%%Page: 1", " 0.23999999999999999 0.23999999999999999 scale",
+      "0 0 M",     "CSM",
+      "1 W",       " CSM 0.00 0.00 0.00 RGB"};
+  EXPECT_EQ(std::vector<std::string>(end + 1, lines.end()), page1);
+  EXPECT_EQ(term_text, "");  // not verbose
+}
+
+TEST_F(PsWriterTest, MarkersKeepStackAndCurrentPoint) {
+  start();
+  for (const char* name : {"S0", "S0F", "S1", "S1F", "S2", "S2F", "S3", "S4", "S5", "S5F"}) {
+    ps_literal(w, std::string("100 100 M 32 ") + name);
+    // Undefined names make Ghostscript report the fault.
+    ps_literal(w, "count 0 ne {marker_left_operands} if");
+    ps_literal(w, "currentpoint 100 ne exch 100 ne or {marker_moved_point} if");
+  }
+}
+
+TEST_F(PsWriterTest, BoundingBoxPatchedIntoHeaderAndTrailer) {
+  start();
+  plot(w, 1, 1, -3);
+  moveto(w, 0, 0);  // device 300 300
+  drawto(w, 1, 2);  // device 600 900
+  finish();
+  // 72/300 x device, 5 points of margin.
+  const std::string box = bbox_line(67, 67, 149, 221);
+  EXPECT_EQ(doc.substr(kHeaderLineBytes, kHeaderLineBytes), box + "\n");
+  auto lines = doc_lines();
+  ASSERT_GE(lines.size(), 5u);
+  const std::vector<std::string> tail = {"S", "showpage", box, "%%Pages: 1", "%%EOF"};
+  EXPECT_EQ(std::vector<std::string>(lines.end() - 5, lines.end()), tail);
+}
+
+TEST_F(PsWriterTest, StandardOutputKeepsAtend) {
+  start("Portrait", /*to_stdout=*/true);
+  drawto(w, 1, 1);
+  finish();
+  EXPECT_EQ(doc.substr(kHeaderLineBytes, kHeaderLineBytes),
+            padded("%%BoundingBox: (atend)") + "\n");
+  EXPECT_NE(doc.find(bbox_line(-5, -5, 77, 77) + "\n%%Pages: 1\n"), std::string::npos);
+}
+
+TEST_F(PsWriterTest, EmptyDocumentUsesEmptyBox) {
+  start();
+  finish();
+  // xmin = ymin = 300 x 100 device units, xmax = ymax = 0.
+  EXPECT_EQ(doc.substr(kHeaderLineBytes, kHeaderLineBytes - 1), bbox_line(7195, 7195, 5, 5));
+}
+
+TEST_F(PsWriterTest, LandscapeRotatesPageAndBox) {
+  start("Landscape");
+  auto lines = doc_lines();
+  auto begin = std::find(lines.begin(), lines.end(), "%! Begin definitions");
+  ASSERT_LT(begin + 3, lines.end());
+  EXPECT_EQ(begin[1], "612 0 translate");
+  EXPECT_EQ(begin[2], "90 rotate");
+  EXPECT_EQ(begin[3], "0 setlinecap");
+  EXPECT_EQ(lines[5], "%%Orientation:  Landscape");
+
+  plot(w, 1, 1, -3);
+  moveto(w, 0, 0);
+  drawto(w, 1, 2);  // device box 300 300 600 900
+  finish();
+  // 612 - 72/300*ymax, 72/300*xmin, 612 - (72/300*ymin + 1), 72/300*xmax + 1.
+  EXPECT_EQ(doc.substr(kHeaderLineBytes, kHeaderLineBytes - 1), bbox_line(396, 72, 539, 145));
+
+  std::string png =
+      ::testing::TempDir() + "ps_writer_landscape_" + std::to_string(getpid()) + ".png";
+  EXPECT_TRUE(ghostscript_render_png(doc, png));
+  std::remove(png.c_str());
+}
+
+TEST_F(PsWriterTest, FileTargetIsPatchedAndAnnounced) {
+  const std::string path =
+      ::testing::TempDir() + "ps_writer_test_" + std::to_string(getpid()) + ".ps";
+  ASSERT_TRUE(startup(w, 300, false, path, "Portrait", "vexal test", true, term));
+  EXPECT_EQ(term_text, "PostScript output is to  " + path + "\n");
+  drawto(w, 1, 1);
+  finish();
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream ss;
+  ss << in.rdbuf();
+  doc = ss.str();  // checked by Ghostscript in TearDown
+  std::remove(path.c_str());
+  EXPECT_EQ(doc.substr(kHeaderLineBytes, kHeaderLineBytes), bbox_line(-5, -5, 77, 77) + "\n");
+  EXPECT_EQ(doc.substr(0, kHeaderLineBytes), padded("%!PS-Adobe-2.0") + "\n");
+}
+
+TEST(PsWriterOpen, UnwritableFileFails) {
+  PsWriter w;
+  EXPECT_FALSE(ps_open_file(w, "/nonexistent-directory/x.ps"));
+}
+
+TEST_F(PsWriterTest, MinimalWidthIntegers) {
+  struct Case {
+    int n;
+    const char* text;
+  };
+  constexpr Case kCases[] = {
+      {0, "0"},
+      {7, "7"},
+      {42, "42"},
+      {999999, "999999"},
+      {1000000, "     1000000"},
+      {-1, "-1"},
+      {-999, "-999"},
+      {-1000, "       -1000"},
+      {INT_MAX, "  2147483647"},
+      {INT_MIN, " -2147483648"},
+  };
+  start();
+  for (const Case& c : kCases) {
+    SCOPED_TRACE(c.n);
+    std::string t = c.text;
+    out_ija(w, c.n, c.n, "M");
+    EXPECT_EQ(written(), t + " " + t + " M\n");
+    out_ia(w, c.n, "pop");
+    EXPECT_EQ(written(), t + " pop\n");
+    out_ai(w, "%%Page:", c.n);
+    EXPECT_EQ(written(), "%%Page: " + t + "\n");
+  }
+  ps_literal(w, "0 0 M");
+}
+
+TEST_F(PsWriterTest, CommentsAndLiteralsLoseTrailingBlanks) {
+  start();
+  ps_comment(w, "xlab Time   ");
+  ps_literal(w, "0 0 M   ");
+  ps_literal(w, "");
+  EXPECT_EQ(written(), "%! xlab Time\n0 0 M\n\n");
+}
+
+TEST_F(PsWriterTest, DeviceCoordinatesRoundToSingleThenTruncate) {
+  struct Case {
+    double x;
+    int device;
+  };
+  constexpr Case kCases[] = {
+      {1.0, 300},           {0.999999999, 300},  // 299.9999997 is 300 in single precision
+      {0.9999, 299},                             // 299.97 truncated
+      {-0.0051, -1},                             // toward zero, not down
+      {-0.999999999, -300}, {1e30, 2000000000},  // clamped, not overflowed
+  };
+  start();
+  for (const Case& c : kCases) {
+    SCOPED_TRACE(c.x);
+    EXPECT_EQ(device_x(w, c.x), c.device);
+  }
+  factor(w, 2.0);  // scale = FACTOR x res
+  moveto(w, 0.5, 0.25);
+  EXPECT_EQ(written(), "300 150 M\n");
+}
+
+TEST_F(PsWriterTest, PenMovesAndOriginShifts) {
+  start();
+  plot(w, 1, 1, -3);
+  EXPECT_EQ(written(), "300 300 M\n");
+  moveto(w, 0, 0);  // the shift forgets the device position, so this is written again
+  plot(w, 1, 2, 2);
+  EXPECT_EQ(written(), "300 300 M\n600 900 L\n");
+  double x, y, s;
+  where(w, x, y, s);
+  EXPECT_EQ(x, 1);
+  EXPECT_EQ(y, 2);
+  EXPECT_EQ(s, 300);
+  amoveto(w, 1, 1);
+  rdrawto(w, 0.5, 0);
+  adrawto(w, 2, 2);
+  rmoveto(w, 0, -1);
+  EXPECT_EQ(written(), "300 300 M\n450 300 L\n600 600 L\n600 300 M\n");
+  double x0, y0, x1, y1;
+  boundbox(w, x0, y0, x1, y1);  // inches from the origin at (1, 1)
+  EXPECT_DOUBLE_EQ(x0, 0);
+  EXPECT_DOUBLE_EQ(y0, 0);
+  EXPECT_DOUBLE_EQ(x1, 1);
+  EXPECT_DOUBLE_EQ(y1, 2);
+  plot(w, 5, 5, 17);  // not a pen code
+  EXPECT_EQ(written(), "");
+}
+
+TEST_F(PsWriterTest, RepeatedPointWritesNothingAndKeepsBox) {
+  start();
+  moveto(w, 0.5, 0.5);
+  EXPECT_EQ(written(), "150 150 M\n");
+  drawto(w, 0.5, 0.5);
+  drawto(w, 0.5001, 0.5);  // the same device unit
+  moveto(w, 0.5, 0.5);
+  EXPECT_EQ(written(), "");
+  EXPECT_EQ(w.nseg, 0);
+  finish();
+  EXPECT_EQ(doc.substr(kHeaderLineBytes, kHeaderLineBytes - 1), bbox_line(7195, 7195, 5, 5));
+}
+
+TEST_F(PsWriterTest, LongPathStrokedAfter400Segments) {
+  start();
+  auto segment = [&](int i) { drawto(w, (i % 2) / 100.0, 0); };  // alternates 0 and 3 units
+  for (int i = 1; i <= 400; ++i) segment(i);
+  drawto(w, 0, 0);  // a repeat does not count
+  EXPECT_EQ(written().find("CSM"), std::string::npos);
+  segment(401);
+  EXPECT_EQ(written(), "3 0 L\nCSM\n");
+  for (int i = 402; i <= 801; ++i) segment(i);
+  EXPECT_EQ(written().find("CSM"), std::string::npos);
+  segment(802);
+  EXPECT_EQ(written(), "0 0 L\nCSM\n");
+}
+
+TEST_F(PsWriterTest, SegmentsWidenBoxOnlyInsideClipWindow) {
+  start();
+  w.cxmin = 0;
+  w.cymin = 0;
+  w.cxmax = 600;
+  w.cymax = 600;
+  moveto(w, -1, -1);
+  drawto(w, 3, 1);  // device -300 -300 to 900 300
+  double x0, y0, x1, y1;
+  boundbox(w, x0, y0, x1, y1);
+  EXPECT_DOUBLE_EQ(x0, 0);
+  EXPECT_DOUBLE_EQ(y0, 0);
+  EXPECT_DOUBLE_EQ(x1, 2);
+  EXPECT_DOUBLE_EQ(y1, 1);
+}
+
+TEST_F(PsWriterTest, WidthChangesOfHalfAUnitAreIgnored) {
+  start();
+  newpen(w, 3);
+  EXPECT_EQ(written(), "CSM\n3 W\n");
+  thickpen(w, 3.4 / 300);
+  EXPECT_EQ(written(), "");
+  thickpen(w, 3.6 / 300);
+  EXPECT_EQ(written(), "CSM\n4 W\n");
+  factor(w, 2.0);  // widths ignore FACTOR
+  thickpen(w, 0.01);
+  EXPECT_EQ(written(), "CSM\n3 W\n");
+  thickpen(w, -1);
+  EXPECT_EQ(written(), "CSM\n0 W\n");
+}
+
+TEST_F(PsWriterTest, ColourWrittenOnlyWhenChanged) {
+  start();
+  setrgbcolor(w, 0.5, 0.5, 0.5);
+  setrgbcolor(w, 0.5, 0.5, 0.5);
+  setrgbcolor(w, 0.504, 0.496, 0.5);
+  EXPECT_EQ(written(), " CSM 0.50 0.50 0.50 RGB\n");
+  setrgbcolor(w, 1, 0.5, 0);
+  EXPECT_EQ(written(), " CSM 1.00 0.50 0.00 RGB\n");
+  gray(w, 7);  // clamped to white
+  EXPECT_EQ(written(), " CSM 1.00 1.00 1.00 RGB\n");
+  // Out-of-range components still give a valid line.
+  setrgbcolor(w, -0.5, 12, 0.25);
+  EXPECT_EQ(written(), " CSM 0.00 1.00 0.25 RGB\n");
+}
+
+TEST_F(PsWriterTest, TableColourSelection) {
+  start();
+  default_colors(w);
+  auto defs = lines_of(written());
+  ASSERT_EQ(defs.size(), 12u);
+  EXPECT_EQ(defs.front(), "/c0255 {CSM 1.000 1.000 1.000 RGB}b");
+  EXPECT_EQ(defs[1], "/c0010 {CSM 0.000 0.000 0.000 RGB}b");
+  EXPECT_EQ(defs[10], "/c0001 {CSM 0.900 0.900 0.900 RGB}b");
+  EXPECT_EQ(defs.back(), "/c0000 {CSM 1.000 1.000 1.000 RGB}b");
+
+  setrgbcolor(w, 0.7, 0.7, 0.7);  // the colour of entry 3
+  set_forecolor(w, 3);
+  set_forecolor(w, 3);
+  setrgbcolor(w, 0.7, 0.7, 0.7);  // already the emitted colour
+  EXPECT_EQ(written(), " CSM 0.70 0.70 0.70 RGB\nc0003\n");
+  double r, g, b;
+  ASSERT_TRUE(get_color(w, 3, r, g, b));
+  EXPECT_DOUBLE_EQ(r, 0.7);
+
+  ASSERT_TRUE(define_color(w, 7, 20, -3, 0.25));
+  EXPECT_EQ(written(), "/c0007 {CSM 1.000 0.000 0.250 RGB}b\n");
+  // An entry never defined in the document is defined before it is named.
+  set_forecolor(w, 42);
+  EXPECT_EQ(written(), "/c0042 {CSM 0.000 0.000 0.000 RGB}b\nc0042\n");
+}
+
+TEST_F(PsWriterTest, TableIndexOutsideRangeRejected) {
+  start();
+  EXPECT_FALSE(define_color(w, 256, 1, 0, 0));
+  EXPECT_FALSE(define_color(w, -1, 1, 0, 0));
+  EXPECT_FALSE(set_forecolor(w, 10000));
+  double r = 9, g = 9, b = 9;
+  EXPECT_FALSE(get_color(w, -5, r, g, b));
+  EXPECT_EQ(r + g + b, 0);
+  EXPECT_EQ(written(), "");
+  EXPECT_EQ(w.current_color, -1);
+}
+
+TEST_F(PsWriterTest, PageBreak) {
+  start();
+  plot(w, 2, 2, -3);
+  moveto(w, 0, 0);
+  drawto(w, 1, 1);  // device 600 600 to 900 900
+  newpen(w, 4);
+  written();
+  plot(w, 0, 0, -999);
+  EXPECT_EQ(written(),
+            "S showpage\n%%Page: 2\n 0.23999999999999999 0.23999999999999999 scale\n"
+            "0 0 M\nCSM\n1 W\n");
+  for (int code : {22, -22, 23, -23}) {
+    SCOPED_TRACE(code);
+    plot(w, 0, 0, code);
+    EXPECT_EQ(lines_of(written()).front(), "S showpage");
+  }
+  // Origin back at the corner; the box still covers page 1.
+  drawto(w, 0.5, 0.5);
+  EXPECT_EQ(written(), "150 150 L\n");
+  finish();
+  EXPECT_EQ(doc.substr(kHeaderLineBytes, kHeaderLineBytes - 1), bbox_line(-5, -5, 221, 221));
+  EXPECT_NE(doc.find("\n%%Pages: 6\n%%EOF\n"), std::string::npos);
+}
+
+TEST_F(PsWriterTest, NothingWrittenAfterEnd) {
+  start();
+  finish();
+  const std::string ended = doc;
+  drawto(w, 2, 2);
+  finish();
+  out_flush(w);
+  EXPECT_EQ(doc, ended);
+}
+
+}  // namespace
+}  // namespace vexal

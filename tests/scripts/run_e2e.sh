@@ -1,0 +1,247 @@
+#!/bin/bash
+# End-to-end tests: runs the vexal binary on every command file NAME.vx in
+# this folder and checks what it printed and the document it wrote.
+#
+#   run_e2e.sh PATH-TO-VEXAL [NAME...]
+#
+# Each script runs in a fresh temporary directory that is also HOME, so no
+# start-up file of the user is read, as
+#   vexal -o out.ps [ARGS...] NAME.vx
+# with standard input from /dev/null. Files beside NAME.vx:
+#   NAME.out    expected standard output (exact)
+#   NAME.err    expected standard error (exact)
+#   NAME.args   extra arguments, one per line, put before NAME.vx
+#   NAME.stdin  fed as standard input instead of /dev/null
+#   NAME.noarg  NAME.vx is not passed (the commands come from NAME.stdin)
+#   NAME.files/ copied into the directory first (dot files too)
+# Every run must exit with status 0 and leave out.ps with the two 72-byte
+# header lines, the bounding box filled in, and Ghostscript must render it
+# without an error. A separate check runs "vexal -s" and "vexal -o -" with
+# the document on standard output.
+set -u
+
+if [ $# -lt 1 ]; then
+  echo "usage: $0 PATH-TO-VEXAL [NAME...]" >&2
+  exit 2
+fi
+vexal=$(realpath "$1")
+shift
+here=$(cd "$(dirname "$0")" && pwd)
+timeout_s=${VEXAL_E2E_TIMEOUT:-120}
+
+if [ ! -x "$vexal" ]; then
+  echo "run_e2e: no executable at $vexal" >&2
+  exit 2
+fi
+
+passed=0
+failed=0
+work_root=$(realpath "$(mktemp -d "${TMPDIR:-/tmp}/vexal-e2e.XXXXXX")")
+trap 'rm -rf "$work_root"' EXIT
+
+# fail NAME MESSAGE...: records a failure; details are already printed.
+fail() {
+  local name=$1
+  shift
+  echo "FAIL $name: $*"
+  failed=$((failed + 1))
+}
+
+ok() {
+  echo "ok   $1"
+  passed=$((passed + 1))
+}
+
+# compare NAME WHAT EXPECTED ACTUAL: exact comparison, a diff when different.
+compare() {
+  if cmp -s "$3" "$4"; then
+    return 0
+  fi
+  echo "--- $1: $2 differs (expected vs actual):"
+  diff -u "$3" "$4" | sed -n '1,60p'
+  return 1
+}
+
+# render NAME FILE: Ghostscript must read the document without any error.
+render() {
+  local log
+  log=$(gs -q -dSAFER -dBATCH -dNOPAUSE -sDEVICE=nullpage "$2" 2>&1 </dev/null)
+  local rc=$?
+  if [ $rc -ne 0 ] || grep -q 'Error' <<<"$log"; then
+    echo "--- $1: Ghostscript (exit status $rc) said:"
+    sed -n '1,30p' <<<"$log"
+    return 1
+  fi
+  return 0
+}
+
+# check_header NAME FILE: the first two lines are 72 bytes each and the
+# second holds the final bounding box.
+check_header() {
+  local len1 len2 line2
+  len1=$(head -n 1 "$2" | wc -c)
+  len2=$(head -n 2 "$2" | tail -n 1 | wc -c)
+  line2=$(head -n 2 "$2" | tail -n 1)
+  if [ "$len1" -ne 72 ] || [ "$len2" -ne 72 ]; then
+    echo "--- $1: header lines are $len1 and $len2 bytes, not 72"
+    return 1
+  fi
+  if [[ "$line2" != "%%BoundingBox:"* ]] || [[ "$line2" == *"(atend)"* ]]; then
+    echo "--- $1: second line is not a final bounding box: $line2"
+    return 1
+  fi
+  return 0
+}
+
+# run_script NAME: one command file with its expectations.
+run_script() {
+  local name=$1
+  local dir="$work_root/$name"
+  mkdir -p "$dir"
+  cp "$here/$name.vx" "$dir/"
+  if [ -d "$here/$name.files" ]; then
+    cp -R "$here/$name.files/." "$dir/"
+  fi
+
+  local -a args=(-o out.ps)
+  if [ -f "$here/$name.args" ]; then
+    local arg
+    while IFS= read -r arg || [ -n "$arg" ]; do
+      args+=("$arg")
+    done <"$here/$name.args"
+  fi
+  if [ ! -f "$here/$name.noarg" ]; then
+    args+=("$name.vx")
+  fi
+  local input=/dev/null
+  if [ -f "$here/$name.stdin" ]; then
+    input="$here/$name.stdin"
+  fi
+
+  local rc
+  (cd "$dir" && HOME="$dir" timeout "$timeout_s" "$vexal" "${args[@]}" \
+    <"$input" >"$work_root/$name.stdout" 2>"$work_root/$name.stderr")
+  rc=$?
+
+  local bad=""
+  if [ $rc -ne 0 ]; then
+    echo "--- $name: exit status $rc; standard error:"
+    sed -n '1,30p' "$work_root/$name.stderr"
+    bad="$bad exit-status"
+  fi
+  if [ -f "$here/$name.out" ] &&
+    ! compare "$name" stdout "$here/$name.out" "$work_root/$name.stdout"; then
+    bad="$bad stdout"
+  fi
+  if [ -f "$here/$name.err" ] &&
+    ! compare "$name" stderr "$here/$name.err" "$work_root/$name.stderr"; then
+    bad="$bad stderr"
+  fi
+  if [ ! -f "$dir/out.ps" ]; then
+    echo "--- $name: no out.ps written"
+    bad="$bad no-document"
+  else
+    check_header "$name" "$dir/out.ps" || bad="$bad header"
+    render "$name" "$dir/out.ps" || bad="$bad ghostscript"
+  fi
+
+  if [ -n "$bad" ]; then
+    fail "$name" "$bad"
+  else
+    ok "$name"
+  fi
+}
+
+# run_stdout_document NAME FLAG...: with the document on standard output,
+# standard output holds the document and nothing else: no banner, prompt or
+# echo, the bounding box stays "(atend)" in the header (the trailer has it).
+run_stdout_document() {
+  local name=$1
+  shift
+  local dir="$work_root/$name"
+  mkdir -p "$dir"
+  local rc
+  (cd "$dir" && printf 'ECHO not shown\nQUIT\n' |
+    HOME="$dir" timeout "$timeout_s" "$vexal" "$@" >doc.ps 2>stderr.txt)
+  rc=$?
+
+  local bad=""
+  local doc="$dir/doc.ps"
+  if [ $rc -ne 0 ]; then
+    echo "--- $name: exit status $rc"
+    bad="$bad exit-status"
+  fi
+  if [ -s "$dir/stderr.txt" ]; then
+    echo "--- $name: unexpected standard error:"
+    sed -n '1,10p' "$dir/stderr.txt"
+    bad="$bad stderr"
+  fi
+  local line1 line2 last len1 len2
+  line1=$(head -n 1 "$doc")
+  line2=$(head -n 2 "$doc" | tail -n 1)
+  last=$(grep -v '^ *$' "$doc" | tail -n 1 | sed 's/ *$//')
+  len1=$(head -n 1 "$doc" | wc -c)
+  len2=$(head -n 2 "$doc" | tail -n 1 | wc -c)
+  if [[ "$line1" != "%!PS-Adobe-2.0"* ]]; then
+    echo "--- $name: standard output does not start with %!PS-Adobe-2.0: $line1"
+    bad="$bad first-line"
+  fi
+  if [[ "$line2" != "%%BoundingBox:"*"(atend)"* ]]; then
+    echo "--- $name: second line is not the (atend) bounding box: $line2"
+    bad="$bad second-line"
+  fi
+  if [ "$len1" -ne 72 ] || [ "$len2" -ne 72 ]; then
+    echo "--- $name: header lines are $len1 and $len2 bytes, not 72"
+    bad="$bad header"
+  fi
+  if [ "$last" != "%%EOF" ]; then
+    echo "--- $name: standard output does not end with %%EOF: $last"
+    bad="$bad last-line"
+  fi
+  # The banner, the file notice, the prompt and the ECHO text must not appear.
+  local stray
+  # shellcheck disable=SC2016
+  stray=$(grep -e '^Vexal version' -e 'PostScript output is to' -e '\$VEXAL: ' \
+    -e '^not shown' "$doc")
+  if [ -n "$stray" ]; then
+    echo "--- $name: terminal text on standard output:"
+    sed -n '1,10p' <<<"$stray"
+    bad="$bad terminal-text"
+  fi
+  if ! grep -q '^%%BoundingBox:  ' "$doc"; then
+    echo "--- $name: no bounding box in the trailer"
+    bad="$bad trailer"
+  fi
+  render "$name" "$doc" || bad="$bad ghostscript"
+
+  if [ -n "$bad" ]; then
+    fail "$name" "$bad"
+  else
+    ok "$name"
+  fi
+}
+
+if [ $# -gt 0 ]; then
+  names=("$@")
+else
+  names=()
+  for vx in "$here"/*.vx; do
+    [ -e "$vx" ] || continue
+    names+=("$(basename "$vx" .vx)")
+  done
+fi
+
+for name in "${names[@]}"; do
+  case $name in
+  stdout-s) run_stdout_document stdout-s -s ;;
+  stdout-o-dash) run_stdout_document stdout-o-dash -o - ;;
+  *) run_script "$name" ;;
+  esac
+done
+if [ $# -eq 0 ]; then
+  run_stdout_document stdout-s -s
+  run_stdout_document stdout-o-dash -o -
+fi
+
+echo "end_to_end: $passed passed, $failed failed"
+[ "$failed" -eq 0 ]
