@@ -34,6 +34,7 @@ struct CommandStream {
   std::vector<CommandFile> files;   // nested command files, unit 31 first
   std::FILE* terminal = nullptr;    // the standard-input unit's stream
   bool terminal_is_null = false;    // replaced by /dev/null after command-file arguments
+  bool prompt = true;               // "$VEXAL: " before terminal reads (off for scripted input)
   bool allow_commands_in_data = true;
   std::string read_buffer;          // reused to avoid an allocation per line
 };

@@ -60,7 +60,7 @@ static bool get_next_command(Session& s, bool quit_at_end) {
     } else {
       int unit = s.units.input_unit;
       bool from_terminal = unit <= 30;
-      if (unit <= 10 && s.units.verbose && !st.terminal_is_null) s.term.put("$VEXAL: ");
+      if (unit <= 10 && s.units.verbose && st.prompt && !st.terminal_is_null) s.term.put("$VEXAL: ");
       std::FILE* fp = from_terminal ? st.terminal : st.files[unit - kFirstFileUnit].fp;
       if (from_terminal) s.flush_terminal();
       if (!read_line(fp, line)) {

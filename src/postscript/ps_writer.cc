@@ -158,11 +158,22 @@ void put_scale_line(PsWriter& w) {
   w.out.put(" scale\n");
 }
 
+// showpage resets the graphics state (initgraphics): the transformation, the
+// colour and the dash. The landscape rotation is therefore written again with
+// the page's scale, and the colour and dash caches are forgotten so that the
+// next request is written rather than taken as already in force.
 void page_break(PsWriter& w) {
   out_a(w, "S showpage");
   ++w.pages;
   out_ai(w, "%%Page:", w.pages);
+  if (w.landscape) {
+    out_a(w, "612 0 translate");
+    out_a(w, "90 rotate");
+  }
   put_scale_line(w);
+  w.last_rgb = {-1, -1, -1};
+  w.current_color = -1;
+  w.dash_last = {};
   w.xorig = 0;
   w.yorig = 0;
   // Any position other than (0, 0) makes the move below always written.
@@ -172,12 +183,10 @@ void page_break(PsWriter& w) {
   newpen(w, 1);
 }
 
-// One bounding-box value for the trailer: 72 x B is formed in integers, then
-// divided as a double and offset, and truncated toward zero. Clamped so that it
-// fits the 8-character field of the fixed-length header line.
-int bbox_value(const PsWriter& w, int device, double offset) {
-  double v = std::trunc(static_cast<double>(72LL * device) / w.res + offset);
-  return static_cast<int>(std::clamp(v, -9999999.0, 99999999.0));
+// One bounding-box value in points: 72 x B is formed in integers, then
+// divided as a double and offset, and truncated toward zero.
+long long bbox_value(const PsWriter& w, int device, double offset) {
+  return static_cast<long long>(std::trunc(static_cast<double>(72LL * device) / w.res + offset));
 }
 
 void end_document(PsWriter& w) {
@@ -185,7 +194,7 @@ void end_document(PsWriter& w) {
   out_a(w, "S");
   out_a(w, "showpage");
 
-  int box[4];
+  long long box[4];
   if (w.landscape) {  // the page is rotated; no margin is added
     box[0] = 612 - bbox_value(w, w.bymax, 0);
     box[1] = bbox_value(w, w.bxmin, 0);
@@ -201,9 +210,11 @@ void end_document(PsWriter& w) {
   std::memset(line, ' ', sizeof line);
   std::memcpy(line, "%%BoundingBox:  ", 16);
   for (int i = 0; i < 4; ++i) {
+    // Clamped to the 8-character field so that the header line keeps its length.
+    const long long v = std::clamp(box[i], -9999999LL, 99999999LL);
     char field[16];
-    auto r = std::to_chars(field, field + sizeof field, box[i]);
-    size_t n = r.ptr - field;  // at most 8 after the clamp above
+    auto r = std::to_chars(field, field + sizeof field, v);
+    size_t n = r.ptr - field;
     std::memcpy(line + 16 + 8 * i + (8 - n), field, n);
   }
   line[kHeaderLineBytes - 1] = '\n';
@@ -333,7 +344,7 @@ bool startup(PsWriter& w, double res, bool to_stdout, std::string_view file_name
   out_a(w, "%%EndComments");
   out_a(w, "%! ");
   out_a(w, "%! Produced by vexal, a command-driven plotting program.");
-  out_a(w, "%! Every command line that drew on a page stands below as a comment.");
+  out_a(w, "%! Every command line the program ran stands below as a comment.");
   out_a(w, "%! Begin definitions");
   if (w.landscape) {
     out_a(w, "612 0 translate");

@@ -149,6 +149,12 @@ TEST_F(PsWriterTest, LandscapeRotatesPageAndBox) {
   plot(w, 1, 1, -3);
   moveto(w, 0, 0);
   drawto(w, 1, 2);  // device box 300 300 600 900
+  // showpage drops the rotation; every page sets it again.
+  written();
+  plot(w, 0, 0, -999);
+  EXPECT_EQ(lines_of(written()),
+            (std::vector<std::string>{"S showpage", "%%Page: 2", "612 0 translate", "90 rotate",
+                                      " 0.23999999999999999 0.23999999999999999 scale", "0 0 M"}));
   finish();
   // 612 - 72/300*ymax, 72/300*xmin, 612 - (72/300*ymin + 1), 72/300*xmax + 1.
   EXPECT_EQ(doc.substr(kHeaderLineBytes, kHeaderLineBytes - 1), bbox_line(396, 72, 539, 145));
@@ -163,6 +169,7 @@ TEST_F(PsWriterTest, FileTargetIsPatchedAndAnnounced) {
   const std::string path =
       ::testing::TempDir() + "ps_writer_test_" + std::to_string(getpid()) + ".ps";
   ASSERT_TRUE(startup(w, 300, false, path, "Portrait", "vexal test", true, term));
+  term.flush();
   EXPECT_EQ(term_text, "PostScript output is to  " + path + "\n");
   drawto(w, 1, 1);
   finish();
@@ -173,6 +180,12 @@ TEST_F(PsWriterTest, FileTargetIsPatchedAndAnnounced) {
   std::remove(path.c_str());
   EXPECT_EQ(doc.substr(kHeaderLineBytes, kHeaderLineBytes), bbox_line(-5, -5, 77, 77) + "\n");
   EXPECT_EQ(doc.substr(0, kHeaderLineBytes), padded("%!PS-Adobe-2.0") + "\n");
+}
+
+// The check every document goes through must itself catch a fault.
+TEST(PsWriterGhostscript, ReportsPostScriptErrors) {
+  EXPECT_NE(ghostscript_errors("%!PS\n0 0 moveto 1 1 no_such_operator\n"), "");
+  EXPECT_EQ(ghostscript_errors("%!PS\n0 0 moveto 72 72 lineto stroke showpage\n"), "");
 }
 
 TEST(PsWriterOpen, UnwritableFileFails) {
@@ -389,6 +402,9 @@ TEST_F(PsWriterTest, PageBreak) {
   EXPECT_EQ(written(),
             "S showpage\n%%Page: 2\n 0.23999999999999999 0.23999999999999999 scale\n"
             "0 0 M\nCSM\n1 W\n");
+  // The new page starts in black (showpage reset it), so the colour is written again.
+  setrgbcolor(w, 0, 0, 0);
+  EXPECT_EQ(written(), " CSM 0.00 0.00 0.00 RGB\n");
   for (int code : {22, -22, 23, -23}) {
     SCOPED_TRACE(code);
     plot(w, 0, 0, code);

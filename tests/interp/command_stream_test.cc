@@ -1,0 +1,196 @@
+// The command input stream: the pending stack, splitting, comments, command
+// files and their nesting, packed files, DEFINECOM and the shell commands.
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+
+#include "interp/command_stream.h"
+#include "support/session_fixture.h"
+
+namespace vexal {
+namespace {
+
+namespace fs = std::filesystem;
+
+// Each test runs in its own scratch directory, so command files can be made.
+class StreamTest : public SessionTest {
+ protected:
+  void SetUp() override {
+    dir_ = fs::temp_directory_path() / ("vexal_stream_" + std::to_string(::getpid()) + "_" +
+                                        ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::create_directories(dir_);
+    old_ = fs::current_path();
+    fs::current_path(dir_);
+  }
+  void TearDown() override {
+    fs::current_path(old_);
+    fs::remove_all(dir_);
+  }
+  static void write(const std::string& name, const std::string& text) {
+    std::ofstream(name, std::ios::binary) << text;
+  }
+  fs::path dir_, old_;
+};
+
+TEST(PendingStack, PushAppendInsertKeepTheirOrderAndLimit) {
+  CommandStream cs;
+  push_command(cs, "B");
+  push_command(cs, "A");
+  append_command(cs, "C");
+  insert_command(cs, 2, "AB");
+  ASSERT_EQ(cs.pending.size(), 4u);
+  EXPECT_EQ(cs.pending[0], "A");
+  EXPECT_EQ(cs.pending[1], "AB");
+  EXPECT_EQ(cs.pending[3], "C");
+
+  CommandStream full;
+  for (int i = 0; i < kMaxPending; ++i) append_command(full, "L" + std::to_string(i));
+  push_command(full, "front");  // the last line is lost
+  EXPECT_EQ(full.pending.size(), static_cast<size_t>(kMaxPending));
+  EXPECT_EQ(full.pending.front(), "front");
+  EXPECT_EQ(full.pending.back(), "L498");
+  append_command(full, "back");  // the last line is overwritten
+  EXPECT_EQ(full.pending.back(), "back");
+  insert_command(full, 2, "second");
+  EXPECT_EQ(full.pending[1], "second");
+  EXPECT_EQ(full.pending.size(), static_cast<size_t>(kMaxPending));
+}
+
+TEST(PendingStack, LongLinesAreCut) {
+  CommandStream cs;
+  push_command(cs, std::string(300, 'x'));
+  EXPECT_EQ(cs.pending.front().size(), 256u);
+}
+
+TEST_F(StreamTest, SemicolonsSplitAndEscapesKeepThem) {
+  run("ECHO one; ECHO two\n;ECHO three\nECHO a\\;b\nECHO c|;d\nECHO e\\;f; ECHO g\n");
+  EXPECT_EQ(take_out(), "one\ntwo\nthree\na;b\nc;d\ne;f; ECHO g\n");
+}
+
+TEST_F(StreamTest, CommentFromTheStackEmptiesIt) {
+  run("ECHO a; ! note; ECHO lost\nECHO b\n# label\nECHO c\n");
+  EXPECT_EQ(take_out(), "a\nb\nc\n");
+}
+
+TEST_F(StreamTest, TabsAndLeadingBlanks) {
+  run("  \tECHO\ta\tb\n");
+  EXPECT_EQ(take_out(), "a b\n");
+}
+
+TEST_F(StreamTest, EndOfTerminalInputQuits) {
+  start();
+  s->stream.terminal = nullptr;  // nothing to read
+  s->loop();
+  EXPECT_TRUE(s->run.quit);
+  EXPECT_NE(doc.find("%%EOF"), std::string::npos);
+}
+
+TEST_F(StreamTest, NestedCommandFilesUseUnitsAndReturn) {
+  write("outer", "ECHO outer\nCOM inner\nECHO back in outer\n");
+  write("inner", "ECHO inner\nRETURN\nECHO never\n");
+  start({"-d", "-q"});
+  s->units.verbose = 1;  // echo of file lines on
+  run("COM outer\nECHO terminal\n");
+  std::string o = take_out();
+  EXPECT_NE(o.find("inner\n"), std::string::npos);
+  EXPECT_EQ(o.find("never"), std::string::npos);
+  EXPECT_NE(o.find("back in outer\n"), std::string::npos);
+  EXPECT_NE(o.find("terminal\n"), std::string::npos);
+  EXPECT_EQ(s->units.input_unit, 5);
+  EXPECT_EQ(chr("COMMANDFILE"), "inner");
+}
+
+TEST_F(StreamTest, UnitNumbersFollowTheNesting) {
+  write("a", "COM b\nECHO a2\n");
+  write("b", "ECHO b1\nRETURN\n");
+  start();
+  push_command(s->stream, "COM a");
+  std::vector<int> units;
+  for (int i = 0; i < 6; ++i) {
+    s->turn(false);
+    units.push_back(s->units.input_unit);
+  }
+  // COM a, COM b, ECHO b1, RETURN, ECHO a2, end of a.
+  EXPECT_EQ(units, (std::vector<int>{31, 32, 32, 31, 31, 5}));
+  EXPECT_TRUE(s->stream.files.empty());
+}
+
+TEST_F(StreamTest, MissingCommandFileIsReported) {
+  run("COM nosuchfile\nECHO still here\n");
+  EXPECT_EQ(take_err(), "Error--cannot open command file nosuchfile\n");
+  EXPECT_EQ(take_out(), "still here\n");
+}
+
+TEST_F(StreamTest, ReturnDeleteRemovesTheFile) {
+  write("tmpcmd", "ECHO x\nRETURN/DELETE\n");
+  run("COM tmpcmd\n");
+  EXPECT_FALSE(fs::exists("tmpcmd"));
+}
+
+TEST_F(StreamTest, DefinecomWritesAFileRunByName) {
+  run("DEFINECOM smooth\n  ECHO first \\%1\nECHO second\n enddefine\nsmooth a b\n");
+  std::ifstream in("smooth");
+  std::string body((std::istreambuf_iterator<char>(in)), {});
+  EXPECT_EQ(body, "  ECHO first \\%1\nECHO second\n");
+  std::string o = take_out();
+  EXPECT_NE(o.find("second\n"), std::string::npos);
+}
+
+TEST_F(StreamTest, PackedCommandFileRunsItsCommentRecords) {
+  // "$P" header, 1 column (8-byte records), 2 comment records.
+  std::string f = "$P\r\n";
+  int16_t cols = 1, comments = 2;
+  f.append(reinterpret_cast<char*>(&cols), 2);
+  f.append(reinterpret_cast<char*>(&comments), 2);
+  f += "ECHO ab\nECHO cd\n";
+  write("packed", f);
+  run("ECHO before; COM packed; ECHO after\n");
+  EXPECT_EQ(take_out(), "before\nab\ncd\nafter\n");
+  EXPECT_EQ(s->units.input_unit, 5);
+}
+
+TEST_F(StreamTest, CgiqueryAssignsCharacterVariables) {
+  run("CGIQUERY a=1&b=two words& c=3&&d=4\n");
+  EXPECT_EQ(chr("A"), "1");
+  EXPECT_EQ(chr("B"), "two words");
+  EXPECT_EQ(chr("C"), "3");
+  EXPECT_EQ(chr("D"), "<unset>");
+}
+
+TEST_F(StreamTest, SystemLibAndDelete) {
+  run("SYSTEM echo made > made.txt\n");
+  EXPECT_TRUE(fs::exists("made.txt"));
+  run("DELETE made.txt\n");
+  EXPECT_FALSE(fs::exists("made.txt"));
+  fs::create_directories("lib");
+  write("lib/hello", "ECHO from lib\n");
+  run("%LIB=" + fs::current_path().string() + "/lib\nLIB hello\n");
+  EXPECT_EQ(take_out(), "ECHO from lib\nfrom lib\n");
+  run("ALIAS SYSTEM NULL\nSYSTEM touch never.txt\n");
+  EXPECT_FALSE(fs::exists("never.txt"));
+}
+
+TEST_F(StreamTest, PromptPushesTheAnswerAsACommand) {
+  run("PROMPT ECHO Your name?\nWorld\n");
+  EXPECT_EQ(take_out(), " Your name?World\n");
+}
+
+TEST_F(StreamTest, HelpAndEchoerr) {
+  run("HELP\nECHOERR oops\nQUIET\nECHO silent\nECHOERR loud\n");
+  std::string e = take_err();
+  EXPECT_EQ(e.substr(0, 48), "Vexal help is available on the internet via WWW\n");
+  EXPECT_NE(e.find("oops\nloud\n"), std::string::npos);
+  EXPECT_EQ(take_out(), "");
+}
+
+TEST_F(StreamTest, AllowcomSwitch) {
+  run("NOALLOWCOM\n");
+  EXPECT_FALSE(s->stream.allow_commands_in_data);
+  run("ALLOWCOM\n");
+  EXPECT_TRUE(s->stream.allow_commands_in_data);
+  finish();
+}
+
+}  // namespace
+}  // namespace vexal

@@ -1,0 +1,163 @@
+// Start-up and shutdown: flags, arguments, start-up files, the banner and the
+// document that every run writes.
+#include <filesystem>
+#include <fstream>
+
+#include "support/ghostscript.h"
+#include "support/session_fixture.h"
+
+namespace vexal {
+namespace {
+
+namespace fs = std::filesystem;
+
+class StartupTest : public SessionTest {
+ protected:
+  void SetUp() override {
+    dir_ = fs::temp_directory_path() / ("vexal_start_" + std::to_string(::getpid()) + "_" +
+                                        ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::create_directories(dir_ / "home");
+    old_ = fs::current_path();
+    fs::current_path(dir_);
+    const char* h = std::getenv("HOME");
+    old_home_ = h ? h : "";
+    ::setenv("HOME", (dir_ / "home").c_str(), 1);
+  }
+  void TearDown() override {
+    ::setenv("HOME", old_home_.c_str(), 1);
+    fs::current_path(old_);
+    fs::remove_all(dir_);
+  }
+  fs::path dir_, old_;
+  std::string old_home_;
+};
+
+TEST_F(StartupTest, BannerAndDefaults) {
+  start({});
+  EXPECT_EQ(banner, "PostScript output is to  vexal.ps\nVexal version 2020.06.28\n"
+                        "Vexal: command-driven scientific plotting\n\n");
+  EXPECT_EQ(num("VERSION"), 751654);
+  EXPECT_EQ(chr("VERSION"), "Vexal version 2020.06.28");
+  EXPECT_EQ(num("PRECISION"), 300);
+  EXPECT_EQ(num("ECHO_LEVEL"), 1);
+  EXPECT_EQ(num("PORTRAIT"), 1);
+  EXPECT_EQ(num("NCOLORS"), 11);
+  EXPECT_EQ(num("XDIM"), 6);
+  EXPECT_EQ(chr("XNPLACE"), "C");
+  EXPECT_EQ(chr("DATE").size(), 11u);
+  EXPECT_EQ(chr("TIME").size(), 8u);
+  EXPECT_EQ(chr("PS_OUTPUT_FILE"), "vexal.ps");
+  EXPECT_EQ(s->run.pid.size(), 8u);
+  finish();
+}
+
+TEST_F(StartupTest, FlagLettersAnywhereInOneArgument) {
+  start({"-qlt"});
+  EXPECT_EQ(s->units.verbose, 0);
+  EXPECT_EQ(s->run.orientation, "Landscape");
+  EXPECT_EQ(num("LANDSCAPE"), 1);
+  run("");
+  EXPECT_FALSE(s->run.stamp);  // "notime" ran
+  EXPECT_EQ(take_out(), "");
+  finish();
+  EXPECT_NE(doc.find("612 0 translate\n90 rotate\n"), std::string::npos);
+}
+
+TEST_F(StartupTest, OutputPrecisionAndVersionFlags) {
+  start({"-opV", "out.ps", "600", "1995.05.26"});
+  EXPECT_EQ(s->run.ps_output_file, "out.ps");
+  EXPECT_EQ(s->run.precision, 600);
+  EXPECT_EQ(s->compat.level, 742321);
+  EXPECT_EQ(take_err(), "Vexal compatibility set to 1995.05.26\n");
+  finish();
+}
+
+TEST_F(StartupTest, MissingAndBadFlagValues) {
+  start({"-p", "abc", "-o"});
+  EXPECT_EQ(take_err(),
+            " A parameter was missing or invalid: abc\n"
+            "Bad precision specified: using default.\n"
+            "Output flag on command line, but no output file specified, using default.\n");
+  EXPECT_EQ(s->run.precision, 300);
+  s.reset();
+  start({"-p", "0", "-V"});
+  EXPECT_EQ(take_err(),
+            "Bad precision specified: using default.\n"
+            "Version flag on command line, but no version specified, using default.\n");
+}
+
+TEST_F(StartupTest, StandardOutputCarriesOnlyTheDocument) {
+  start({"-s"});
+  run("VERBOSE\nDEBUG\nECHO hidden\n");
+  EXPECT_EQ(s->units.verbose, 0);
+  EXPECT_EQ(s->units.debug, 0);
+  EXPECT_EQ(out, "");
+  finish();
+  EXPECT_NE(doc.find("%%BoundingBox: (atend)"), std::string::npos);
+}
+
+TEST_F(StartupTest, ArgumentsAreCommandFilesOrCommandLines) {
+  std::ofstream("script.vx") << "ECHO from file\n";
+  start({"-d", "ECHO as a line", "script.vx"});
+  s->stream.prompt = true;
+  s->loop();  // the terminal is /dev/null now: the run ends after the file
+  EXPECT_TRUE(s->run.quit);
+  std::string o = take_out();
+  EXPECT_NE(banner.find("Vexal version"), std::string::npos);
+  EXPECT_NE(o.find("as a line\n"), std::string::npos);
+  EXPECT_NE(o.find("ECHO from file\nfrom file\n"), std::string::npos);
+  EXPECT_EQ(o.find("$VEXAL:"), std::string::npos);
+}
+
+TEST_F(StartupTest, StartupFilesRunCurrentDirectoryFirstAndLastLineFirst) {
+  std::ofstream(dir_ / "home" / ".vexal") << "ECHO home A\nECHO home B\n";
+  std::ofstream(".vexal") << "ECHO here A\nECHO here B\n";
+  start({"-t"});
+  run("");
+  // Each file's lines run last line first; the current directory's file
+  // runs before the home file.
+  EXPECT_EQ(take_out(), "here B\nhere A\nhome B\nhome A\n");
+}
+
+TEST_F(StartupTest, FlagCommands) {
+  run("DEBUG\nECHO x\nNODEBUG\n");
+  EXPECT_EQ(take_out(), "ECHO x\nx\nNODEBUG\n");
+  EXPECT_EQ(num("ECHO_LEVEL"), 1);
+  run("QUIET\n");
+  EXPECT_EQ(num("ECHO_LEVEL"), 0);
+  run("VERBOSE\nVERSION 1995.05.26\nSAVET\n");
+  EXPECT_EQ(num("ECHO_LEVEL"), 1);
+  EXPECT_EQ(num("VERSION"), 742321);
+  EXPECT_TRUE(s->run.save_temps);
+  run("VERSION 2000\n");
+  EXPECT_EQ(take_err(), " A parameter was missing or invalid: VERSION 2000\n"
+                        " A parameter was missing or invalid: VERSION 2000\n");
+}
+
+TEST_F(StartupTest, QuitEndsTheDocumentAndRemovesTemporaryFiles) {
+  start();
+  std::string tmp = "data" + s->run.pid + ".tmp";
+  std::ofstream(tmp) << "x";
+  run("QUIT\nECHO never\n");
+  EXPECT_TRUE(s->run.quit);
+  EXPECT_FALSE(fs::exists(tmp));
+  EXPECT_EQ(take_out().find("never"), std::string::npos);
+  // Header lines 1 and 2 are 72 bytes each; line 2 holds the real box.
+  ASSERT_GT(doc.size(), 144u);
+  EXPECT_EQ(doc[71], '\n');
+  EXPECT_EQ(doc[143], '\n');
+  EXPECT_EQ(doc.substr(72, 15), "%%BoundingBox: ");
+  EXPECT_EQ(doc.find("(atend)", 72), doc.find("%%Pages: (atend)") + 9);
+  EXPECT_EQ(ghostscript_errors(doc), "");
+}
+
+TEST_F(StartupTest, SavetKeepsTemporaryFiles) {
+  start();
+  std::string tmp = "error" + s->run.pid + ".tmp";
+  std::ofstream(tmp) << "x";
+  run("SAVET\nQUIT\n");
+  EXPECT_TRUE(fs::exists(tmp));
+}
+
+}  // namespace
+}  // namespace vexal
