@@ -12,6 +12,7 @@ namespace vexal {
 
 inline constexpr int kMaxPending = 500;  // lines the pending-command stack holds
 inline constexpr int kFirstFileUnit = 31;
+inline constexpr int kMaxFileNesting = 250;   // command files open at once (a file calling itself stops here)
 
 // The unit record: unit numbers and the verbose/debug flags.
 struct Units {

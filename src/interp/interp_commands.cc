@@ -170,6 +170,11 @@ void cmd_com(Session& s, Params& p) {
   cut(name);
   s.cs.comfile = name;
   if (name.empty()) return;
+  if (static_cast<int>(s.stream.files.size()) >= kMaxFileNesting) {
+    s.err().put("Command files nest deeper than 250 levels; not opened: ");
+    s.err().line(name);
+    return;
+  }
   std::FILE* fp = std::fopen(name.c_str(), "r");
   if (!fp) {
     s.err().put("Error--cannot open command file ");

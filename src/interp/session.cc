@@ -197,7 +197,8 @@ bool Session::turn(bool quit_at_end) {
   if (skipped_by_block(*this)) return true;
   ps_comment(ps, cs.raw);
 
-  const Command* c = command_table().find(line);
+  // Names hold no blank, so only the word (and an "=" ending it) can match.
+  const Command* c = command_table().find(std::string_view(line).substr(0, cs.sep + 1));
   Params p{*this, cs.sep < line.size() ? line.substr(cs.sep + 1) : std::string()};
   if (c) c->handler(*this, p);
   else unknown_command(*this);

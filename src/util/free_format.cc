@@ -27,7 +27,7 @@ std::string free_digits(double x, int digits) {
   // Three exponent digits: 1.5E-05 becomes 1.5E-005.
   std::string s = buf;
   size_t e = s.find('E');
-  if (e != std::string::npos && s.size() - e == 4) s.insert(e + 2, "0");
+  if (e != std::string::npos && s.size() - e == 4) s = s.substr(0, e + 2) + '0' + s.substr(e + 2);
   return s;
 }
 }  // namespace

@@ -122,6 +122,14 @@ TEST_F(StreamTest, MissingCommandFileIsReported) {
   EXPECT_EQ(take_out(), "still here\n");
 }
 
+TEST_F(StreamTest, AFileThatCallsItselfStopsAtTheNestingLimit) {
+  write("self", "COM self\n");
+  start({"-d", "-q"});
+  run("COM self\nECHOERR done\n");
+  EXPECT_EQ(take_err(), "Command files nest deeper than 250 levels; not opened: self\ndone\n");
+  EXPECT_TRUE(s->stream.files.empty());
+}
+
 TEST_F(StreamTest, ReturnDeleteRemovesTheFile) {
   write("tmpcmd", "ECHO x\nRETURN/DELETE\n");
   run("COM tmpcmd\n");

@@ -10,6 +10,8 @@
 # with standard input from /dev/null. Files beside NAME.vx:
 #   NAME.out    expected standard output (exact)
 #   NAME.err    expected standard error (exact)
+#   NAME.comments  expected "%! " comment lines of out.ps after the prolog:
+#               the command lines the program ran, one each (exact)
 #   NAME.args   extra arguments, one per line, put before NAME.vx
 #   NAME.stdin  fed as standard input instead of /dev/null
 #   NAME.noarg  NAME.vx is not passed (the commands come from NAME.stdin)
@@ -142,6 +144,12 @@ run_script() {
     bad="$bad no-document"
   else
     check_header "$name" "$dir/out.ps" || bad="$bad header"
+    if [ -f "$here/$name.comments" ]; then
+      awk 'done && /^%! / { print } /^%! End definitions/ { done = 1 }' \
+        "$dir/out.ps" >"$work_root/$name.comments"
+      compare "$name" "document comments" "$here/$name.comments" \
+        "$work_root/$name.comments" || bad="$bad comments"
+    fi
     render "$name" "$dir/out.ps" || bad="$bad ghostscript"
   fi
 
