@@ -45,7 +45,7 @@ trap 'rm -rf "$work_root"' EXIT
 fail() {
   local name=$1
   shift
-  echo "FAIL $name: $*"
+  echo "FAIL $name:$*"
   failed=$((failed + 1))
 }
 
