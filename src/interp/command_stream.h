@@ -12,7 +12,8 @@ namespace vexal {
 
 inline constexpr int kMaxPending = 500;  // lines the pending-command stack holds
 inline constexpr int kFirstFileUnit = 31;
-inline constexpr int kMaxFileNesting = 250;   // command files open at once (a file calling itself stops here)
+inline constexpr int kMaxFileNesting =
+    250;  // command files open at once (a file calling itself stops here)
 
 // The unit record: unit numbers and the verbose/debug flags.
 struct Units {
@@ -37,7 +38,7 @@ struct CommandStream {
   bool terminal_is_null = false;    // replaced by /dev/null after command-file arguments
   bool prompt = true;               // "$VEXAL: " before terminal reads (off for scripted input)
   bool allow_commands_in_data = true;
-  std::string read_buffer;          // reused to avoid an allocation per line
+  std::string read_buffer;  // reused to avoid an allocation per line
 };
 
 // Puts a line in front of the stack; a full stack loses its last line.

@@ -20,8 +20,10 @@ CommandTable::CommandTable() {
   std::sort(table_.begin(), table_.end(), by_name);
   for (const Command& built : interp_commands()) {
     auto it = std::lower_bound(table_.begin(), table_.end(), built, by_name);
-    if (it != table_.end() && it->name == built.name) it->handler = built.handler;
-    else table_.insert(it, built);
+    if (it != table_.end() && it->name == built.name)
+      it->handler = built.handler;
+    else
+      table_.insert(it, built);
   }
   for (const Command& c : table_) longest_ = std::max(longest_, c.name.size());
 }

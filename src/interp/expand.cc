@@ -36,17 +36,23 @@ struct Layout {
 
 std::string number_text(Session& s, const Layout& lay, double v) {
   std::string t;
-  if (!lay.format.empty()) t = format_value(lay.format, v);
-  else if (lay.sci) t = etoc(v, lay.ndec);
-  else if (lay.hms) t = dhms(v, s.numfmt.time_form, s.numfmt.time_unit, s.err());
-  else t = dtoc(v, lay.ndec);
+  if (!lay.format.empty())
+    t = format_value(lay.format, v);
+  else if (lay.sci)
+    t = etoc(v, lay.ndec);
+  else if (lay.hms)
+    t = dhms(v, s.numfmt.time_form, s.numfmt.time_unit, s.err());
+  else
+    t = dtoc(v, lay.ndec);
   if (lay.sign && v >= 0) t.insert(0, "+");
   return t;
 }
 
 bool too_many(Session& s, int& count) {
   if (++count <= kMaxSubstitutions) return false;
-  s.err().line("Substitution stopped: a variable refers to itself (more than 1000 substitutions in one line).");
+  s.err().line(
+      "Substitution stopped: a variable refers to itself (more than 1000 substitutions in one "
+      "line).");
   return true;
 }
 
@@ -60,10 +66,19 @@ void expand(Session& s, std::string& line) {
 
   // First pass: character variables.
   for (size_t i = 0; i < line.size();) {
-    if (!is_escape(line[i]) || i + 1 >= line.size()) { ++i; continue; }
+    if (!is_escape(line[i]) || i + 1 >= line.size()) {
+      ++i;
+      continue;
+    }
     char next = line[i + 1];
-    if (is_escape(next)) { i += 2; continue; }
-    if (next != '%') { ++i; continue; }
+    if (is_escape(next)) {
+      i += 2;
+      continue;
+    }
+    if (next != '%') {
+      ++i;
+      continue;
+    }
     if (too_many(s, count)) break;
     size_t n = nvar(std::string_view(line).substr(i + 2));
     std::string value = getcvariable(s.vars, std::string_view(line).substr(i + 2, n), s.err());
@@ -74,24 +89,38 @@ void expand(Session& s, std::string& line) {
   // Second pass: numeric variables, expressions and the layout controls.
   Layout lay{false, "", s.numfmt.sci, s.numfmt.hms, s.numfmt.ndec};
   for (size_t i = 0; i + 1 < line.size();) {
-    if (!is_escape(line[i])) { ++i; continue; }
+    if (!is_escape(line[i])) {
+      ++i;
+      continue;
+    }
     char next = line[i + 1];
-    if (is_escape(next)) { i += 2; continue; }
+    if (is_escape(next)) {
+      i += 2;
+      continue;
+    }
     switch (next) {
       case '$': {
-        if (too_many(s, count)) { i = line.size(); break; }
+        if (too_many(s, count)) {
+          i = line.size();
+          break;
+        }
         size_t n = nvar(std::string_view(line).substr(i + 2));
         bool error = false;
-        double v = getvariable(s.vars, std::string_view(line).substr(i + 2, n), &error, true, s.err());
+        double v =
+            getvariable(s.vars, std::string_view(line).substr(i + 2, n), &error, true, s.err());
         line.replace(i, 2 + n, number_text(s, lay, v));
         break;
       }
       case '{': {
-        if (too_many(s, count)) { i = line.size(); break; }
+        if (too_many(s, count)) {
+          i = line.size();
+          break;
+        }
         size_t close = line.find('}', i + 2);
         size_t end = close == std::string::npos ? line.size() : close + 1;
         bool error = false;
-        double v = read_number_text(s, std::string_view(line).substr(i + 1, end - i - 1), &error, true);
+        double v =
+            read_number_text(s, std::string_view(line).substr(i + 1, end - i - 1), &error, true);
         line.replace(i, end - i, number_text(s, lay, v));
         break;
       }
@@ -103,12 +132,16 @@ void expand(Session& s, std::string& line) {
           line.erase(i, 3);
         } else if (c == '(') {
           size_t close = line.find(')', j);
-          if (close == std::string::npos) { ++i; break; }
+          if (close == std::string::npos) {
+            ++i;
+            break;
+          }
           lay.format = line.substr(j, std::min<size_t>(close - j + 1, 31));
           line.erase(i, close - i + 1);
         } else if (c >= '0' && c <= '9') {
           int n = 0;
-          while (j < line.size() && line[j] >= '0' && line[j] <= '9' && n < 1000) n = n * 10 + (line[j++] - '0');
+          while (j < line.size() && line[j] >= '0' && line[j] <= '9' && n < 1000)
+            n = n * 10 + (line[j++] - '0');
           lay.ndec = n;
           lay.format.clear();
           line.erase(i, j - i);

@@ -103,7 +103,8 @@ void cmd_version(Session& s, Params& p) {
       ++dots;
     }
   double year = getparm(p), month = getparm(p), day = getparm(p);
-  s.compat.level = static_cast<int>(year) * 372 + static_cast<int>(month) * 31 + static_cast<int>(day);
+  s.compat.level =
+      static_cast<int>(year) * 372 + static_cast<int>(month) * 31 + static_cast<int>(day);
   setvariable(s.vars, "VERSION", s.compat.level);
 }
 
@@ -259,7 +260,9 @@ void run_shell(Session& s, const std::string& command) {
 
 void cmd_system(Session& s, Params& p) { run_shell(s, rest_of_line(p)); }
 
-std::string lib_path(Session& s) { return std::string(trimmed(getcvariable(s.vars, "LIB", s.err()))); }
+std::string lib_path(Session& s) {
+  return std::string(trimmed(getcvariable(s.vars, "LIB", s.err())));
+}
 
 void cmd_lib(Session& s, Params& p) {
   push_command(s.stream, "COM " + lib_path(s) + "/" + getcparm(p));
@@ -289,7 +292,8 @@ void cmd_cgiquery(Session& s, Params& p) {
   size_t start = 0;
   for (;;) {
     size_t amp = query.find('&', start);
-    std::string field(nolead(std::string_view(query).substr(start, amp == std::string::npos ? std::string::npos : amp - start)));
+    std::string field(nolead(std::string_view(query).substr(
+        start, amp == std::string::npos ? std::string::npos : amp - start)));
     field = std::string(trimmed(field));
     if (field.empty()) break;
     fields.push_back(field.substr(0, 63));
@@ -337,8 +341,10 @@ void cmd_else(Session& s, Params&) {
 
 void cmd_endif(Session& s, Params&) {
   BlockState& b = s.blocks;
-  if (b.ignored_ifs > 0) --b.ignored_ifs;
-  else if (b.depth > 0) --b.depth;
+  if (b.ignored_ifs > 0)
+    --b.ignored_ifs;
+  else if (b.depth > 0)
+    --b.depth;
 }
 
 void cmd_syn(Session& s, Params& p) {
@@ -509,8 +515,8 @@ void cmd_dumpcvar(Session& s, Params& p) {
 void cmd_dumpcsh(Session& s, Params& p) {
   Listing list(s, getcparm(p, false));
   if (list.failed()) return;
-  for (const char* name : {"YYYY", "YY", "DDD", "HH", "MM", "MM05", "MM15", "MM30", "SS", "SS15",
-                           "MONTH", "DOM"}) {
+  for (const char* name :
+       {"YYYY", "YY", "DDD", "HH", "MM", "MM05", "MM15", "MM30", "SS", "SS15", "MONTH", "DOM"}) {
     std::string value = getcvariable(s.vars, name, s.err());
     OutBuffer& out = list.out();
     out.put("setenv ");
@@ -560,18 +566,47 @@ constexpr Command kInterpCommands[] = {
     {"SYN", cmd_syn},
     {"UNALIAS", cmd_unsyn},
     {"UNSYN", cmd_unsyn},
-    {"X0", cmd_calculate}, {"X1", cmd_calculate}, {"X2", cmd_calculate}, {"X3", cmd_calculate},
-    {"X4", cmd_calculate}, {"X5", cmd_calculate}, {"X6", cmd_calculate}, {"X7", cmd_calculate},
-    {"X8", cmd_calculate}, {"X9", cmd_calculate}, {"XA", cmd_calculate}, {"XB", cmd_calculate},
-    {"XC", cmd_calculate}, {"XD", cmd_calculate}, {"XE", cmd_calculate}, {"XF", cmd_calculate},
-    {"{", cmd_calculate}, {"+", cmd_calculate}, {"-", cmd_calculate}, {".", cmd_calculate},
-    {"0", cmd_calculate}, {"1", cmd_calculate}, {"2", cmd_calculate}, {"3", cmd_calculate},
-    {"4", cmd_calculate}, {"5", cmd_calculate}, {"6", cmd_calculate}, {"7", cmd_calculate},
-    {"8", cmd_calculate}, {"9", cmd_calculate},
+    {"X0", cmd_calculate},
+    {"X1", cmd_calculate},
+    {"X2", cmd_calculate},
+    {"X3", cmd_calculate},
+    {"X4", cmd_calculate},
+    {"X5", cmd_calculate},
+    {"X6", cmd_calculate},
+    {"X7", cmd_calculate},
+    {"X8", cmd_calculate},
+    {"X9", cmd_calculate},
+    {"XA", cmd_calculate},
+    {"XB", cmd_calculate},
+    {"XC", cmd_calculate},
+    {"XD", cmd_calculate},
+    {"XE", cmd_calculate},
+    {"XF", cmd_calculate},
+    {"{", cmd_calculate},
+    {"+", cmd_calculate},
+    {"-", cmd_calculate},
+    {".", cmd_calculate},
+    {"0", cmd_calculate},
+    {"1", cmd_calculate},
+    {"2", cmd_calculate},
+    {"3", cmd_calculate},
+    {"4", cmd_calculate},
+    {"5", cmd_calculate},
+    {"6", cmd_calculate},
+    {"7", cmd_calculate},
+    {"8", cmd_calculate},
+    {"9", cmd_calculate},
     {"=", cmd_equals},
-    {"C0", cmd_arithmetic}, {"C1", cmd_arithmetic}, {"C2", cmd_arithmetic}, {"C3", cmd_arithmetic},
-    {"C4", cmd_arithmetic}, {"C5", cmd_arithmetic}, {"C6", cmd_arithmetic}, {"C7", cmd_arithmetic},
-    {"C8", cmd_arithmetic}, {"C9", cmd_arithmetic},
+    {"C0", cmd_arithmetic},
+    {"C1", cmd_arithmetic},
+    {"C2", cmd_arithmetic},
+    {"C3", cmd_arithmetic},
+    {"C4", cmd_arithmetic},
+    {"C5", cmd_arithmetic},
+    {"C6", cmd_arithmetic},
+    {"C7", cmd_arithmetic},
+    {"C8", cmd_arithmetic},
+    {"C9", cmd_arithmetic},
     {"$", cmd_dollar},
     {"%", cmd_percent},
     {"DUMPCSH", cmd_dumpcsh},

@@ -91,7 +91,8 @@ std::string getcparm(Params& p, bool warn) {
     size_t end = t.find(' ', i);
     if (t[i] == '{') {
       size_t close = t.find('}', i);
-      if (close != std::string::npos && end != std::string::npos && close + 1 > end) end = close + 1;
+      if (close != std::string::npos && end != std::string::npos && close + 1 > end)
+        end = close + 1;
     }
     if (end == std::string::npos) end = t.size();
     out = t.substr(i, end - i);

@@ -2,11 +2,10 @@
 // matched against the command names and run.
 #include "interp/session.h"
 
-#include <sys/stat.h>
-
 #include "interp/command_table.h"
 #include "interp/expand.h"
 #include "interp/params.h"
+#include "util/files.h"
 #include "util/text.h"
 
 namespace vexal {
@@ -15,7 +14,9 @@ namespace {
 
 constexpr int kMaxSynonymChain = 100;  // synonym expansions in a row before the guard stops them
 
-bool begins(std::string_view line, std::string_view word) { return line.substr(0, word.size()) == word; }
+bool begins(std::string_view line, std::string_view word) {
+  return line.substr(0, word.size()) == word;
+}
 
 bool is_blank(std::string_view s) {
   for (char c : s)
@@ -28,18 +29,17 @@ size_t separator_position(std::string_view line) {
   return sep == std::string_view::npos ? line.size() : sep;
 }
 
-bool file_exists(const std::string& name) {
-  struct stat st;
-  return !name.empty() && ::stat(name.c_str(), &st) == 0 && S_ISREG(st.st_mode);
-}
-
 }  // namespace
 
 Session::Session(const SessionIo& io_in) : io(io_in) {
-  if (io.out_text) term.set_text(io.out_text);
-  else term.set_file(io.out);
-  if (io.err_text) errbuf.set_text(io.err_text);
-  else errbuf.set_file(io.err);
+  if (io.out_text)
+    term.set_text(io.out_text);
+  else
+    term.set_file(io.out);
+  if (io.err_text)
+    errbuf.set_text(io.err_text);
+  else
+    errbuf.set_file(io.err);
   stream.terminal = io.in;
 }
 
@@ -60,7 +60,8 @@ static bool get_next_command(Session& s, bool quit_at_end) {
     } else {
       int unit = s.units.input_unit;
       bool from_terminal = unit <= 30;
-      if (unit <= 10 && s.units.verbose && st.prompt && !st.terminal_is_null) s.term.put("$VEXAL: ");
+      if (unit <= 10 && s.units.verbose && st.prompt && !st.terminal_is_null)
+        s.term.put("$VEXAL: ");
       std::FILE* fp = from_terminal ? st.terminal : st.files[unit - kFirstFileUnit].fp;
       if (from_terminal) s.flush_terminal();
       if (!read_line(fp, line)) {
@@ -88,8 +89,10 @@ static bool get_next_command(Session& s, bool quit_at_end) {
     }
     if (is_blank(line)) continue;
     for (size_t at = 0; (at = line.find(';', at)) != std::string::npos;) {
-      if (at > 0 && (line[at - 1] == '\\' || line[at - 1] == '|')) line.erase(at - 1, 1);
-      else ++at;
+      if (at > 0 && (line[at - 1] == '\\' || line[at - 1] == '|'))
+        line.erase(at - 1, 1);
+      else
+        ++at;
     }
     size_t lead = line.find_first_not_of(" \t");
     line.erase(0, lead);
@@ -121,8 +124,10 @@ static bool skipped_by_block(Session& s) {
     b.skip_endif[b.depth] = true;
   };
   auto lower = [&] {
-    if (b.ignored_ifs > 0) --b.ignored_ifs;
-    else if (b.depth > 0) --b.depth;
+    if (b.ignored_ifs > 0)
+      --b.ignored_ifs;
+    else if (b.depth > 0)
+      --b.depth;
   };
   if (b.skip_endif[d]) {
     if (begins(line, "ENDIF") || begins(line, "RETURN")) {
@@ -200,8 +205,10 @@ bool Session::turn(bool quit_at_end) {
   // Names hold no blank, so only the word (and an "=" ending it) can match.
   const Command* c = command_table().find(std::string_view(line).substr(0, cs.sep + 1));
   Params p{*this, cs.sep < line.size() ? line.substr(cs.sep + 1) : std::string()};
-  if (c) c->handler(*this, p);
-  else unknown_command(*this);
+  if (c)
+    c->handler(*this, p);
+  else
+    unknown_command(*this);
   return true;
 }
 

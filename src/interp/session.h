@@ -32,27 +32,27 @@ struct RunState {
   std::string version_text = "Vexal version 2020.06.28";
   std::string notice = "Vexal: command-driven scientific plotting";
   std::string credits = "Vexal plotting";
-  std::string pwd;                        // user@host:cwd
+  std::string pwd;  // user@host:cwd
   std::string ps_output_file = "vexal.ps";
-  std::string orientation = "Portrait";   // or "Landscape"
-  double precision = 300.0;               // document units per inch
+  std::string orientation = "Portrait";  // or "Landscape"
+  double precision = 300.0;              // document units per inch
   bool ps_to_stdout = false;
-  int echo_level = 1;                     // 0, 1 or 2
+  int echo_level = 1;  // 0, 1 or 2
   int pages_done = 0;
-  bool save_temps = false;                // SAVET: keep temporary files at the end
-  bool stamp = true;                      // margin stamps at page ends
-  std::string pid = "00000000";           // process id, 8 digits, for temporary file names
-  bool quit = false;                      // QUIT has run: the loop ends
+  bool save_temps = false;       // SAVET: keep temporary files at the end
+  bool stamp = true;             // margin stamps at page ends
+  std::string pid = "00000000";  // process id, 8 digits, for temporary file names
+  bool quit = false;             // QUIT has run: the loop ends
 };
 
 // The current command line and the texts kept beside it.
 struct CommandStrings {
-  std::string line;      // after substitution, command word upper-cased
-  std::string raw;       // as read, before substitution
+  std::string line;  // after substitution, command word upper-cased
+  std::string raw;   // as read, before substitution
   std::string datafile = "data";
-  std::string comfile;   // the command-file (or GOTO label) field
+  std::string comfile;  // the command-file (or GOTO label) field
   std::string xlabel, ylabel, zlabel;
-  size_t sep = 0;        // separator position: first blank or "=", whichever is first
+  size_t sep = 0;  // separator position: first blank or "=", whichever is first
 };
 
 // IF/ELSE/ENDIF block state.
@@ -93,9 +93,9 @@ struct Session {
   BlockState blocks;
   std::vector<Synonym> synonyms;
   PsWriter ps;
-  double sup = 0.7499;        // size factor of raised and lowered text
-  double remembered_x = 0;   // pen X position remembered by SETVAR for PUTSYM
-  int synonym_chain = 0;     // synonym expansions since the last dispatched line
+  double sup = 0.7499;         // size factor of raised and lowered text
+  double remembered_x = 0;     // pen X position remembered by SETVAR for PUTSYM
+  int synonym_chain = 0;       // synonym expansions since the last dispatched line
   bool column_math_x = false;  // an X arithmetic line was seen
   bool column_math_y = false;  // a Y arithmetic line was seen
 

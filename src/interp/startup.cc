@@ -1,6 +1,5 @@
 // Start-up and shutdown: defaults, command-line flags and arguments, the
 // start-up command files, the document, and the end of the run.
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -9,6 +8,7 @@
 #include "interp/params.h"
 #include "interp/session.h"
 #include "util/calendar.h"
+#include "util/files.h"
 #include "util/text.h"
 
 namespace vexal {
@@ -18,11 +18,6 @@ namespace {
 constexpr const char* kLibDirectory = "/usr/local/lib/vexal";
 constexpr const char* kNetLibAddress = "https://vexal.example.org/lib";
 constexpr const char* kFill3dFunction = "{1 x x mul y y mul add sqrt 1.e-10 max div}";
-
-bool file_exists(const std::string& name) {
-  struct stat st;
-  return !name.empty() && ::stat(name.c_str(), &st) == 0 && S_ISREG(st.st_mode);
-}
 
 std::string env(const char* name) {
   const char* v = std::getenv(name);
@@ -115,8 +110,10 @@ void localstart(Session& s, const std::vector<std::string>& args) {
           s.cs.raw = args[++a];
           bool bad = false;
           double res = read_number_text(s, s.cs.raw, &bad, true);
-          if (bad || !(res > 0) || res > 1e6) s.err().line("Bad precision specified: using default.");
-          else s.run.precision = res;
+          if (bad || !(res > 0) || res > 1e6)
+            s.err().line("Bad precision specified: using default.");
+          else
+            s.run.precision = res;
           s.cs.raw.clear();
         }
       }
@@ -157,8 +154,8 @@ void localstart(Session& s, const std::vector<std::string>& args) {
     setcvariable(s.vars, "HOME", home, err);
     if (push_startup_file(s, home + "/.vexal") && stamp_info)
       push_command(s.stream, "stamp |H~/.vexal");
-    if (std::string(trimmed(home)) != std::string(trimmed(cwd)) && push_startup_file(s, "./.vexal") &&
-        stamp_info)
+    if (std::string(trimmed(home)) != std::string(trimmed(cwd)) &&
+        push_startup_file(s, "./.vexal") && stamp_info)
       push_command(s.stream, "stamp |H./.vexal");
   }
   if (s.run.ps_to_stdout) quiet = true;
@@ -183,20 +180,24 @@ void Session::start(const std::vector<std::string>& args) {
   if (run.ps_to_stdout) {
     // Standard output carries only the document; anything written to the
     // terminal-output unit goes to standard error instead.
-    if (io.err_text) term.set_text(io.err_text);
-    else term.set_file(io.err);
+    if (io.err_text)
+      term.set_text(io.err_text);
+    else
+      term.set_file(io.err);
   }
 
-  if (io.ps_text) ps_open_string(ps, io.ps_text);
-  else if (run.ps_to_stdout) ps_open_stdout(ps);
+  if (io.ps_text)
+    ps_open_string(ps, io.ps_text);
+  else if (run.ps_to_stdout)
+    ps_open_stdout(ps);
   else if (!ps_open_file(ps, run.ps_output_file)) {
     err().put("Cannot open the PostScript output file ");
     err().put(run.ps_output_file);
     err().line("; no document is written.");
     ps_open_string(ps, &unwritten_document);
   }
-  startup(ps, run.precision, run.ps_to_stdout, run.ps_output_file, run.orientation, run.version_text,
-          units.verbose != 0, term);
+  startup(ps, run.precision, run.ps_to_stdout, run.ps_output_file, run.orientation,
+          run.version_text, units.verbose != 0, term);
   setvariable(vars, "PRECISION", run.precision);
   if (units.verbose) {
     term.line(trimmed(run.version_text));
@@ -206,10 +207,17 @@ void Session::start(const std::vector<std::string>& args) {
   setcvariable(vars, "FILL3DFUNCTION", kFill3dFunction, err());
   setcvariable(vars, "DATAFILE", cs.datafile, err());
 
-  for (auto [name, value] : {std::pair{"XLABELSIZE", 0.14}, {"YLABELSIZE", 0.14},
-                             {"XNUMBERSIZE", 0.12}, {"YNUMBERSIZE", 0.12}, {"TEXTSIZE", 0.18},
-                             {"XNUMBERANGLE", 0.0}, {"YNUMBERANGLE", 0.0}, {"ZNUMBERANGLE", 0.0},
-                             {"XDIM", 6.0}, {"YDIM", 6.0}, {"ZDIM", 4.0}})
+  for (auto [name, value] : {std::pair{"XLABELSIZE", 0.14},
+                             {"YLABELSIZE", 0.14},
+                             {"XNUMBERSIZE", 0.12},
+                             {"YNUMBERSIZE", 0.12},
+                             {"TEXTSIZE", 0.18},
+                             {"XNUMBERANGLE", 0.0},
+                             {"YNUMBERANGLE", 0.0},
+                             {"ZNUMBERANGLE", 0.0},
+                             {"XDIM", 6.0},
+                             {"YDIM", 6.0},
+                             {"ZDIM", 4.0}})
     setvariable(vars, name, value);
   for (const char* name : {"XNPLACE", "YNPLACE", "ZNPLACE"}) setcvariable(vars, name, "C", err());
   for (const char* name : {"XLABEL", "YLABEL", "ZLABEL"}) setcvariable(vars, name, "", err());

@@ -32,8 +32,10 @@ void OutBuffer::put_int(long long v) {
 void OutBuffer::spill(std::string_view s) {
   drain();
   if (s.size() >= kCapacity) {
-    if (file_) std::fwrite(s.data(), 1, s.size(), file_);
-    else if (text_) text_->append(s);
+    if (file_)
+      std::fwrite(s.data(), 1, s.size(), file_);
+    else if (text_)
+      text_->append(s);
     return;
   }
   s.copy(buf_, s.size());
@@ -42,8 +44,10 @@ void OutBuffer::spill(std::string_view s) {
 
 void OutBuffer::drain() {
   if (used_ == 0) return;
-  if (file_) std::fwrite(buf_, 1, used_, file_);
-  else if (text_) text_->append(buf_, used_);
+  if (file_)
+    std::fwrite(buf_, 1, used_, file_);
+  else if (text_)
+    text_->append(buf_, used_);
   used_ = 0;
 }
 

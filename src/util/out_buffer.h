@@ -29,15 +29,22 @@ class OutBuffer {
   std::string* text() const { return text_; }
 
   void put(std::string_view s) {
-    if (s.size() > kCapacity - used_) spill(s);
-    else { s.copy(buf_ + used_, s.size()); used_ += s.size(); }
+    if (s.size() > kCapacity - used_)
+      spill(s);
+    else {
+      s.copy(buf_ + used_, s.size());
+      used_ += s.size();
+    }
   }
   void put(char c) {
     if (used_ == kCapacity) drain();
     buf_[used_++] = c;
   }
   // A whole line: the text and a newline.
-  void line(std::string_view s) { put(s); put('\n'); }
+  void line(std::string_view s) {
+    put(s);
+    put('\n');
+  }
   // An integer in minimal width.
   void put_int(long long v);
   // Hands everything pending to the stream (and flushes the stream).

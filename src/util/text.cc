@@ -50,15 +50,14 @@ void notabs(std::string& s) {
     if (c == '\t') c = ' ';
 }
 
-void nospace(std::string& s) {
-  std::erase(s, ' ');
-}
+void nospace(std::string& s) { std::erase(s, ' '); }
 
 size_t nvar(std::string_view s) {
   size_t i = 0;
   while (i < s.size()) {
     char c = s[i];
-    bool ok = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_';
+    bool ok =
+        (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_';
     if (!ok) break;
     ++i;
   }

@@ -28,8 +28,8 @@ void unknown_message(OutBuffer& err, const std::string& key, bool reenter) {
 
 // Adds `key` with `init`, or replaces the last entry when the table is full.
 template <typename Entry>
-int add_entry(std::vector<Entry>& table, std::unordered_map<std::string, int>& index,
-              size_t limit, const std::string& key, Entry init) {
+int add_entry(std::vector<Entry>& table, std::unordered_map<std::string, int>& index, size_t limit,
+              const std::string& key, Entry init) {
   init.name = key;
   if (table.size() < limit) {
     table.push_back(std::move(init));

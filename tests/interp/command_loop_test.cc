@@ -8,7 +8,7 @@
 
 #include "interp/command_table.h"
 #include "interp/params.h"
-#include "support/session_fixture.h"
+#include "support/scratch_dir.h"
 
 namespace vexal {
 namespace {
@@ -37,20 +37,46 @@ TEST(CommandTable, LongerNamesWinOverTheirPrefixes) {
     const char* name;
   };
   constexpr Case kCases[] = {
-      {"XLABEL", "XLAB"},        {"XLABELS", "XLABELS"},     {"COMMANDFILE", "COM"},
-      {"COLORCOL", "COLORCOL"},  {"COLORS", "COLOR"},        {"COLUMN", "COL"},
-      {"DATAFILE", "DATA"},      {"DATATOXVAR", "DATATOXVAR"}, {"ARRAY2NORTHPOLAR", "ARRAY2NORTHPOLAR"},
-      {"ARRAY2X", "ARRAY2"},     {"ARRAYXSCALE", "ARRAYXSCALE"}, {"ARRAYXY", "ARRAYX"},
-      {"ARRAY/NOMATH", "ARRAY/NOMATH"}, {"ECHOERR", "ECHOERR"}, {"LIBEXEC", "LIBEXEC"},
-      {"RETURN/DELETE", "RETURN/DELETE"}, {"SHOWSECONDXAX/NOANNOTATION", "SHOWSECONDXAX/NO"},
-      {"NOFAST/FORCE", "NOFAST/FORCE"}, {"XA", "XA"},         {"XABS", "XABS"},
-      {"XAXIS", "XAX"},          {"XD5", "XD"},              {"XDIM", "XDIM"},
-      {"TEXTBLOCKW", "TEXTBLOCKW"}, {"TEXTSIZE", "TEXTSI"},  {"TEXTX", "TEXT"},
-      {"SSK", "SSK"},            {"SS", "SS"},               {"PLOT3D", "PLOT3D"},
-      {"PLOTS", "PLOT"},         {"3DROT", "3DROT"},         {"3.5", "3"},
-      {"NETCDFVOLUMEXYTOARRAY", "NETCDFVOLUMEXYTOARRAY"},   {"NETCDFVOLUMEXQ", "NETCDFVOLUMEX"},
-      {"HMSNUMBER", "HMSNUMBER"}, {"HMSX", "HMS"},           {"CLEARW", "CLEARW"},
-      {"YLABELO", "YLABELO"},    {"ZMINMAX", "ZMINMAX"},     {"NOXDELTASKIP", "NOXDELTASKIP"},
+      {"XLABEL", "XLAB"},
+      {"XLABELS", "XLABELS"},
+      {"COMMANDFILE", "COM"},
+      {"COLORCOL", "COLORCOL"},
+      {"COLORS", "COLOR"},
+      {"COLUMN", "COL"},
+      {"DATAFILE", "DATA"},
+      {"DATATOXVAR", "DATATOXVAR"},
+      {"ARRAY2NORTHPOLAR", "ARRAY2NORTHPOLAR"},
+      {"ARRAY2X", "ARRAY2"},
+      {"ARRAYXSCALE", "ARRAYXSCALE"},
+      {"ARRAYXY", "ARRAYX"},
+      {"ARRAY/NOMATH", "ARRAY/NOMATH"},
+      {"ECHOERR", "ECHOERR"},
+      {"LIBEXEC", "LIBEXEC"},
+      {"RETURN/DELETE", "RETURN/DELETE"},
+      {"SHOWSECONDXAX/NOANNOTATION", "SHOWSECONDXAX/NO"},
+      {"NOFAST/FORCE", "NOFAST/FORCE"},
+      {"XA", "XA"},
+      {"XABS", "XABS"},
+      {"XAXIS", "XAX"},
+      {"XD5", "XD"},
+      {"XDIM", "XDIM"},
+      {"TEXTBLOCKW", "TEXTBLOCKW"},
+      {"TEXTSIZE", "TEXTSI"},
+      {"TEXTX", "TEXT"},
+      {"SSK", "SSK"},
+      {"SS", "SS"},
+      {"PLOT3D", "PLOT3D"},
+      {"PLOTS", "PLOT"},
+      {"3DROT", "3DROT"},
+      {"3.5", "3"},
+      {"NETCDFVOLUMEXYTOARRAY", "NETCDFVOLUMEXYTOARRAY"},
+      {"NETCDFVOLUMEXQ", "NETCDFVOLUMEX"},
+      {"HMSNUMBER", "HMSNUMBER"},
+      {"HMSX", "HMS"},
+      {"CLEARW", "CLEARW"},
+      {"YLABELO", "YLABELO"},
+      {"ZMINMAX", "ZMINMAX"},
+      {"NOXDELTASKIP", "NOXDELTASKIP"},
   };
   for (const Case& c : kCases) {
     const Command* found = command_table().find(c.word);
@@ -79,19 +105,14 @@ TEST_F(LoopTest, EqualsEndsTheCommandWordAndCaseIsKeptInParameters) {
   EXPECT_EQ(take_err(), "Not yet available: XMIN\n");
 }
 
-TEST_F(LoopTest, UnknownCommandsAndCommandFilesRunByName) {
-  namespace fs = std::filesystem;
-  fs::path dir = fs::temp_directory_path() / ("vexal_loop_" + std::to_string(::getpid()));
-  fs::create_directories(dir);
-  fs::path old = fs::current_path();
-  fs::current_path(dir);
+using LoopFileTest = ScratchDirTest;
+
+TEST_F(LoopFileTest, UnknownCommandsAndCommandFilesRunByName) {
   std::ofstream("myplot") << "ECHO myplot ran\n";
   run("myplot a b\nnothing here\nW\n");
   EXPECT_EQ(take_out(), "ECHO myplot ran\nmyplot ran\n");  // file lines are echoed
   EXPECT_EQ(chr("COMMANDFILE"), "myplot");
   EXPECT_EQ(take_err(), "Invalid Command> nothing here\nInvalid Command> W\n");
-  fs::current_path(old);
-  fs::remove_all(dir);
 }
 
 TEST_F(LoopTest, ParametersNumericAndText) {
@@ -181,8 +202,9 @@ TEST_F(LoopTest, ElseOutsideABlockAndDeepNesting) {
 
 TEST_F(LoopTest, CalculatorLines) {
   run("3.5\n-2\nX1F\n.25\n");
-  EXPECT_EQ(take_out(), " 3.5000000000000000\n -2.0000000000000000\n 31.000000000000000\n"
-                        " 0.25000000000000000\n");
+  EXPECT_EQ(take_out(),
+            " 3.5000000000000000\n -2.0000000000000000\n 31.000000000000000\n"
+            " 0.25000000000000000\n");
   run("QUIET\n3.5\n");
   EXPECT_EQ(take_out(), "");
 }

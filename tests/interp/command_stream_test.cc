@@ -1,37 +1,20 @@
 // The command input stream: the pending stack, splitting, comments, command
 // files and their nesting, packed files, DEFINECOM and the shell commands.
+#include "interp/command_stream.h"
+
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 
-#include "interp/command_stream.h"
-#include "support/session_fixture.h"
+#include "support/scratch_dir.h"
 
 namespace vexal {
 namespace {
 
 namespace fs = std::filesystem;
 
-// Each test runs in its own scratch directory, so command files can be made.
-class StreamTest : public SessionTest {
- protected:
-  void SetUp() override {
-    dir_ = fs::temp_directory_path() / ("vexal_stream_" + std::to_string(::getpid()) + "_" +
-                                        ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::create_directories(dir_);
-    old_ = fs::current_path();
-    fs::current_path(dir_);
-  }
-  void TearDown() override {
-    fs::current_path(old_);
-    fs::remove_all(dir_);
-  }
-  static void write(const std::string& name, const std::string& text) {
-    std::ofstream(name, std::ios::binary) << text;
-  }
-  fs::path dir_, old_;
-};
+using StreamTest = ScratchDirTest;
 
 TEST(PendingStack, PushAppendInsertKeepTheirOrderAndLimit) {
   CommandStream cs;

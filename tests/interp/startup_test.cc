@@ -4,38 +4,35 @@
 #include <fstream>
 
 #include "support/ghostscript.h"
-#include "support/session_fixture.h"
+#include "support/scratch_dir.h"
 
 namespace vexal {
 namespace {
 
 namespace fs = std::filesystem;
 
-class StartupTest : public SessionTest {
+// Runs in a scratch directory with HOME pointing at a scratch home.
+class StartupTest : public ScratchDirTest {
  protected:
   void SetUp() override {
-    dir_ = fs::temp_directory_path() / ("vexal_start_" + std::to_string(::getpid()) + "_" +
-                                        ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    ScratchDirTest::SetUp();
     fs::create_directories(dir_ / "home");
-    old_ = fs::current_path();
-    fs::current_path(dir_);
     const char* h = std::getenv("HOME");
     old_home_ = h ? h : "";
     ::setenv("HOME", (dir_ / "home").c_str(), 1);
   }
   void TearDown() override {
     ::setenv("HOME", old_home_.c_str(), 1);
-    fs::current_path(old_);
-    fs::remove_all(dir_);
+    ScratchDirTest::TearDown();
   }
-  fs::path dir_, old_;
   std::string old_home_;
 };
 
 TEST_F(StartupTest, BannerAndDefaults) {
   start({});
-  EXPECT_EQ(banner, "PostScript output is to  vexal.ps\nVexal version 2020.06.28\n"
-                        "Vexal: command-driven scientific plotting\n\n");
+  EXPECT_EQ(banner,
+            "PostScript output is to  vexal.ps\nVexal version 2020.06.28\n"
+            "Vexal: command-driven scientific plotting\n\n");
   EXPECT_EQ(num("VERSION"), 751654);
   EXPECT_EQ(chr("VERSION"), "Vexal version 2020.06.28");
   EXPECT_EQ(num("PRECISION"), 300);
@@ -130,8 +127,9 @@ TEST_F(StartupTest, FlagCommands) {
   EXPECT_EQ(num("VERSION"), 742321);
   EXPECT_TRUE(s->run.save_temps);
   run("VERSION 2000\n");
-  EXPECT_EQ(take_err(), " A parameter was missing or invalid: VERSION 2000\n"
-                        " A parameter was missing or invalid: VERSION 2000\n");
+  EXPECT_EQ(take_err(),
+            " A parameter was missing or invalid: VERSION 2000\n"
+            " A parameter was missing or invalid: VERSION 2000\n");
 }
 
 TEST_F(StartupTest, QuitEndsTheDocumentAndRemovesTemporaryFiles) {

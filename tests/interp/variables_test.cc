@@ -1,10 +1,11 @@
 // Variables and substitution as users see them: the "$" and "%" line forms,
 // SETVAR and SETENV, the listings, and every substitution control.
+#include "util/variables.h"
+
 #include <cstdlib>
 
 #include "interp/expand.h"
 #include "support/session_fixture.h"
-#include "util/variables.h"
 
 namespace vexal {
 namespace {
@@ -129,7 +130,8 @@ TEST_F(SubstitutionTest, SubstitutedLinesAreCutAt256) {
 
 TEST_F(SubstitutionTest, LineFormsAndVariableCommands) {
   run("SETVAR      XX   7\n$xx\n%c\n%c=text with Case\n%c\nSHOWVAR xx\nSHOWCVAR c\n");
-  EXPECT_EQ(take_out(), " 7.0000000000000000\n\ntext with Case\n 7.0000000000000000\ntext with Case\n");
+  EXPECT_EQ(take_out(),
+            " 7.0000000000000000\n\ntext with Case\n 7.0000000000000000\ntext with Case\n");
   EXPECT_EQ(take_err(), "C is not a known variable--please re-enter command.\n");
   run("$xx=3\n");
   EXPECT_EQ(take_err(), "Not yet available: MATH\n");
