@@ -43,6 +43,14 @@ Session::Session(const SessionIo& io_in) : io(io_in) {
   stream.terminal = io.in;
 }
 
+static void substitute_text(void* session, std::string& text) {
+  expand(*static_cast<Session*>(session), text);
+}
+
+TextContext Session::text_context() {
+  return TextContext{pen, sup, compat.level, this, substitute_text};
+}
+
 void Session::flush_terminal() {
   term.flush();
   errbuf.flush();

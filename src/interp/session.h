@@ -9,8 +9,11 @@
 #include <utility>
 #include <vector>
 
+#include "axes/axis_state.h"
 #include "axes/numb.h"
 #include "interp/command_stream.h"
+#include "postscript/chars.h"
+#include "postscript/pen_state.h"
 #include "postscript/ps_writer.h"
 #include "util/out_buffer.h"
 #include "util/variables.h"
@@ -93,6 +96,9 @@ struct Session {
   BlockState blocks;
   std::vector<Synonym> synonyms;
   PsWriter ps;
+  PenSettings pen;
+  TextState text;
+  AxisState axes;
   double sup = 0.7499;         // size factor of raised and lowered text
   double remembered_x = 0;     // pen X position remembered by SETVAR for PUTSYM
   int synonym_chain = 0;       // synonym expansions since the last dispatched line
@@ -117,6 +123,8 @@ struct Session {
   bool turn(bool quit_at_end);
   // The shutdown sequence (stamps, temporary files, end of document).
   void shutdown();
+  // What the text routines need from the session (colours, substitution, ...).
+  TextContext text_context();
   // Flushes the terminal and error streams (before reading the terminal or
   // running the shell).
   void flush_terminal();

@@ -2,6 +2,7 @@
 // start-up command files, the document, and the end of the run.
 #include <unistd.h>
 
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 
@@ -207,6 +208,7 @@ void Session::start(const std::vector<std::string>& args) {
   setcvariable(vars, "FILL3DFUNCTION", kFill3dFunction, err());
   setcvariable(vars, "DATAFILE", cs.datafile, err());
 
+  pen.line_thickness = pen.axis_thickness = static_cast<int>(std::lround(0.0075 * run.precision));
   for (auto [name, value] : {std::pair{"XLABELSIZE", 0.14},
                              {"YLABELSIZE", 0.14},
                              {"XNUMBERSIZE", 0.12},

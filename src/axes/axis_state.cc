@@ -1,0 +1,21 @@
+// Per-axis settings and the coordinate path of the drawing commands.
+#include "axes/axis_state.h"
+
+#include <cmath>
+
+namespace vexal {
+
+double axis_inches_x(const AxisState&, double value, double units) { return value * units; }
+
+double axis_inches_y(const AxisState&, double value, double units) { return value * units; }
+
+void rotate2d(double& x, double& y, double angle_degrees) {
+  if (angle_degrees == 0) return;
+  double a = angle_degrees * 3.14159265358979323846 / 180.0;
+  double c = std::cos(a), s = std::sin(a);
+  double xr = x * c - y * s;
+  y = x * s + y * c;
+  x = xr;
+}
+
+}  // namespace vexal

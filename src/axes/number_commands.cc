@@ -1,0 +1,8 @@
+// Commands of this subsystem (filled in as they are built).
+#include "interp/command_table.h"
+
+namespace vexal {
+
+std::span<const Command> number_commands() { return {}; }
+
+}  // namespace vexal

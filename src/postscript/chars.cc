@@ -1,0 +1,4 @@
+// Text, fonts and markers.
+#include "postscript/chars.h"
+
+namespace vexal {}  // namespace vexal

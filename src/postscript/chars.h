@@ -1,0 +1,87 @@
+// Text, fonts and markers: the escape-aware text renderer `chars`, the
+// single-line writer `letter`, the width model, font selection, the marker
+// routine `symbol`, user markers and word-wrapped text blocks.
+#pragma once
+
+#include <array>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "postscript/pen_state.h"
+#include "postscript/ps_writer.h"
+
+namespace vexal {
+
+inline constexpr size_t kMaxTextLength = 512;  // longer texts are cut
+inline constexpr int kFirstUserMarker = 10, kLastUserMarker = 19;
+
+// Font records and the text settings of the main program.
+struct TextState {
+  // Font state.
+  int font_size = 0;                     // device units
+  std::string font = "";                 // current font name ("" until the first set_font)
+  std::string default_font = "Helvetica";
+  bool reload = true;                    // the font must be selected again before drawing
+  std::array<double, 224> widths{};      // advance widths of codes 32..255, 1/24 of the height
+  bool filled_markers = false;           // FILLEDSYM
+
+  // Text settings.
+  double ts = 0.18;                  // text size, inches (TEXTSI)
+  double ta = 0;                     // text angle, degrees (TEXTA)
+  std::string justification = "LEFT";  // "LEFT", "RIGHT" or "CENTER"
+  double block_width = 3.0;          // TEXTBLOCKW, inches
+  double line_spacing = 0;           // NEWLINES, inches; 0 = not set yet
+  double marker_size = 0.1;          // SYMBOLSI, inches
+  int sn = 0;                        // current marker code (SYMBOLN)
+  std::array<std::string, 10> user_markers;  // codes 10..19, at most 32 characters each
+};
+
+// What the text routines read from outside the writer: the colours, the data
+// dash pattern and line-sample length, the superscript factor, the
+// compatibility level, and the substitution applied to every text drawn.
+struct TextContext {
+  const PenSettings& pen;
+  double sup;          // superscript factor (0.7 when <= 0)
+  int compat_level;    // markers and samples restore the text colour above 742820
+  void* substitute_ctx = nullptr;
+  void (*substitute)(void* ctx, std::string& text) = nullptr;  // variable substitution
+};
+
+// Font height h inches: size max(1, trunc(round(100 h) x scale / 72)) device units.
+void set_font_height(TextState& t, const PsWriter& w, double h);
+// Makes `name` the current font ("DEFAULT": the default font) and loads its widths.
+void set_font(TextState& t, std::string_view name);
+// Makes one of the thirteen standard fonts the default (other names are ignored).
+void set_default_font(TextState& t, std::string_view name);
+// Writes the font selection lines when the font or size changed.
+void load_font(TextState& t, PsWriter& w);
+// Advance width of character c at height h inches (0 below code 32).
+double cwidth(const TextState& t, unsigned char c, double h);
+// Writes n characters of text at (x, y) (999, 999: the current point).
+void letter(TextState& t, PsWriter& w, double x, double y, double h, std::string_view text,
+            double angle);
+// Length in inches of the text with its escapes, at height h.
+double slen(TextState& t, const TextContext& c, double h, std::string_view text);
+// Draws a text with escapes at (x, y), height h, angle in degrees, justified
+// "LEFT", "RIGHT" or "CENTER".
+void chars(TextState& t, PsWriter& w, const TextContext& c, double x, double y, double h,
+           std::string_view text, double angle, std::string_view justification);
+// Draws marker `code` centred on (x, y): 0..9 built in, 10..19 user markers.
+void symbol(TextState& t, PsWriter& w, const TextContext& c, double x, double y, double size,
+            int code, double angle);
+// Stores user marker `code` (10..19; others ignored), cut at 32 characters.
+void defusym(TextState& t, int code, std::string_view text);
+// Draws user marker 10..19 centred on (x, y).
+void udefsym(TextState& t, PsWriter& w, const TextContext& c, double x, double y, double size,
+             int code, double angle);
+// The command lines that draw `text` word-wrapped to `width` inches:
+// "newline", then "text ..." lines with "newline" between them.
+std::vector<std::string> textblock(TextState& t, const TextContext& c, double h,
+                                   std::string_view text, double width);
+// Resets the stamp position to the top of the list.
+void init_stamp(PsWriter& w);
+// Writes one margin stamp line (height 0.04 inch) at the lower left of the page.
+void stamp(TextState& t, PsWriter& w, const TextContext& c, std::string_view text);
+
+}  // namespace vexal
