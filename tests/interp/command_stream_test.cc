@@ -162,6 +162,21 @@ TEST_F(StreamTest, SystemLibAndDelete) {
   EXPECT_FALSE(fs::exists("never.txt"));
 }
 
+TEST_F(StreamTest, LibexecAndNetlibBuildTheirShellLines) {
+  fs::create_directories("lib");
+  write("lib/tool", "#!/bin/sh\necho \"$@\" > tool.out\n");
+  fs::permissions("lib/tool", fs::perms::owner_all);
+  run("%LIB=" + fs::current_path().string() + "/lib\nLIBEXEC tool a b\n");
+  std::ifstream in("tool.out");
+  std::string args;
+  std::getline(in, args);
+  EXPECT_EQ(args, "a b +");
+  // A file already present is not fetched again; it then runs as a command file.
+  write("fetched", "ECHO fetched runs\n");
+  run("%NETLIB=http://127.0.0.1:9/none\nNETLIB fetched\n");
+  EXPECT_EQ(take_out(), "ECHO fetched runs\nfetched runs\n");
+}
+
 TEST_F(StreamTest, PromptPushesTheAnswerAsACommand) {
   run("PROMPT ECHO Your name?\nWorld\n");
   EXPECT_EQ(take_out(), " Your name?World\n");
