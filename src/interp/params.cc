@@ -1,6 +1,7 @@
 // Parameter reading.
 #include "interp/params.h"
 
+#include "expr/stak_math.h"
 #include "expr/valread.h"
 #include "interp/session.h"
 #include "util/text.h"
@@ -14,11 +15,11 @@ size_t skip_blanks(std::string_view t, size_t i = 0) {
   return i;
 }
 
-// Braced expressions are read by the expression evaluator, which is not
-// built yet: until then they read as a missing parameter.
-double evaluate_braces(Session&, std::string_view, bool* error) {
-  *error = true;
-  return 0.0;
+// A braced expression, evaluated once. Its errors have printed their
+// message and set the point's error flag; the parameter is then 0.
+double evaluate_braces(Session& s, std::string_view text) {
+  MathEnv env = s.math_env();
+  return stak_math(text, env, s.scratch_math);
 }
 
 }  // namespace
@@ -42,7 +43,7 @@ double getparm(Params& p, bool* error, bool warn) {
   } else if (t[i] == '{') {
     size_t close = t.find('}', i);
     size_t end = close == std::string::npos ? t.size() : close + 1;
-    v = evaluate_braces(p.s, std::string_view(t).substr(i, end - i), &bad);
+    v = evaluate_braces(p.s, std::string_view(t).substr(i, end - i));
     t.erase(0, end);
   } else {
     size_t end = t.find(' ', i);

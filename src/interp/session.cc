@@ -47,6 +47,17 @@ static void substitute_text(void* session, std::string& text) {
   expand(*static_cast<Session*>(session), text);
 }
 
+MathEnv Session::math_env() {
+  MathEnv env{vars, err(), term, point, math};
+  env.compat_level = compat.level;
+  env.frame = &frame;
+  auto column = [&](const std::vector<double>& c) {
+    return std::span<const double>(c.data(), std::min(c.size(), static_cast<size_t>(store.npts)));
+  };
+  env.store = PointColumns{column(store.x), column(store.y), column(store.z), column(store.v)};
+  return env;
+}
+
 TextContext Session::text_context() {
   return TextContext{pen, sup, compat.level, this, substitute_text};
 }

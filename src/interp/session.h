@@ -9,8 +9,12 @@
 #include <utility>
 #include <vector>
 
+#include "axes/axis_limits.h"
 #include "axes/axis_state.h"
+#include "data/point_store.h"
 #include "axes/numb.h"
+#include "expr/math_list.h"
+#include "expr/math_state.h"
 #include "interp/command_stream.h"
 #include "postscript/chars.h"
 #include "postscript/pen_state.h"
@@ -99,6 +103,15 @@ struct Session {
   PenSettings pen;
   TextState text;
   AxisState axes;
+  Limits limits;              // data and drawing limits of X, Y, Z
+  PointStore store;
+  ReaderSettings reader;
+  MathList math_list;         // math commands applied to every point read
+  // (Fields added by the data reader and the math commands go below.)
+  CurrentPoint point;         // the current point of the math commands
+  MathStacks math;            // value and save stacks of the expression evaluator
+  TmFrame frame;              // the TMDATA frame
+  CompiledMath scratch_math;  // compiled form of the last expression evaluated once
   double sup = 0.7499;         // size factor of raised and lowered text
   double remembered_x = 0;     // pen X position remembered by SETVAR for PUTSYM
   int synonym_chain = 0;       // synonym expansions since the last dispatched line
@@ -123,6 +136,8 @@ struct Session {
   bool turn(bool quit_at_end);
   // The shutdown sequence (stamps, temporary files, end of document).
   void shutdown();
+  // What an expression evaluation reads and writes.
+  MathEnv math_env();
   // What the text routines need from the session (colours, substitution, ...).
   TextContext text_context();
   // Flushes the terminal and error streams (before reading the terminal or

@@ -1,0 +1,24 @@
+// The limits of each axis: the data limits (set by the user or derived from
+// the data) and the limits used for drawing and mapping.
+#pragma once
+
+namespace vexal {
+
+inline constexpr double kUnsetLimit = -9.999999933815813e36;  // -1.0e37 in single precision
+
+// Any limit below this counts as unset.
+inline bool limit_unset(double v) { return v < -1.0e36; }
+
+struct AxisLimits {
+  double min = kUnsetLimit, max = kUnsetLimit;  // data limits (XMIN/XMAX fix them)
+  double minu = 0, maxu = 0;                    // limits used for drawing and mapping
+  bool border = true;                           // widen derived limits by 5 % (XBOR)
+  bool log = false;                             // logarithmic axis (XLOG)
+  bool chop = false;                            // clamp mapped positions to the axis (XCHOP)
+};
+
+struct Limits {
+  AxisLimits x, y, z{kUnsetLimit, kUnsetLimit, 0, 0, false, false, false};
+};
+
+}  // namespace vexal

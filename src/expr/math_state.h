@@ -1,0 +1,84 @@
+// The records the expression machinery works on: the current point as the
+// math commands see it, the value and save stacks with the conditional
+// state, a compiled expression, and what an evaluation may read around it.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <span>
+#include <vector>
+
+#include "util/out_buffer.h"
+#include "util/variables.h"
+
+namespace vexal {
+
+inline constexpr int kMathStackSize = 32;     // value stack and save stack slots
+inline constexpr int kMaxCompiledEntries = 50;
+inline constexpr int kMaxMathLevels = 11;     // nesting of ? : ) conditionals
+inline constexpr int kMaxFields = 50;         // fields C1..C50 of a record
+inline constexpr int kFrameBytes = 8192;      // largest TMDATA frame
+
+// The current point: X, Y, Z, V, the record number (C0), the fields C1..C50
+// of the current record, and the error flag that rejects the point.
+struct CurrentPoint {
+  double v = 0, x = 0, y = 0, z = 0;
+  std::array<double, kMaxFields + 1> fields{};  // [0] = record number, [k] = field Ck
+  int error = 0;
+};
+
+// One entry of a compiled expression.
+struct MathEntry {
+  int opcode = 0;
+  double value = 0;
+};
+
+// A compiled expression: at most 50 entries; `compiled` is cleared when the
+// expression holds something that cannot run from the list.
+struct CompiledMath {
+  std::vector<MathEntry> entries;  // reserved for 50 when compiling
+  bool compiled = false;
+};
+
+// The conditional state of ? : ) in one evaluation or one compiled run.
+struct MathConditions {
+  int level = 0;                                 // 0 = outside every conditional
+  std::array<bool, kMaxMathLevels + 1> skip{};    // per level: skipping its true part
+  std::array<bool, kMaxMathLevels + 1> taken{};   // per level: else-taken, skip the rest
+  int beyond = 0;                                 // levels opened beyond the deepest, ignored
+  bool skipping() const { return level > 0 && (skip[level] || taken[level]); }
+};
+
+// The value stack (emptied for each evaluation) and the save stack (kept for the run).
+struct MathStacks {
+  std::array<double, kMathStackSize> values{};
+  int count = 0;
+  std::array<double, kMathStackSize> saved{};
+  int saved_count = 0;
+  MathConditions cond;
+};
+
+// A TMDATA frame: rows x cols bytes.
+struct TmFrame {
+  std::array<uint8_t, kFrameBytes> bytes{};
+  int rows = 0, cols = 0;
+};
+
+// Read-only views of the point store columns (points 1..n at index 0..n-1).
+struct PointColumns {
+  std::span<const double> x, y, z, v;
+};
+
+// Everything an evaluation reads and writes besides its own text.
+struct MathEnv {
+  Variables& vars;
+  OutBuffer& err;       // messages
+  OutBuffer& out;       // DUMP listings
+  CurrentPoint& point;
+  MathStacks& stacks;
+  int compat_level = 751654;
+  PointColumns store{};
+  const TmFrame* frame = nullptr;
+};
+
+}  // namespace vexal

@@ -1,0 +1,735 @@
+// The postfix expression evaluator and compiler.
+#include "expr/stak_math.h"
+
+#include <climits>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <ctime>
+#include <string>
+
+#include "expr/valread.h"
+#include "util/calendar.h"
+#include "util/free_format.h"
+#include "util/magnetic_equator.h"
+#include "util/text.h"
+
+namespace vexal {
+
+namespace {
+
+constexpr double kPi = 3.1415927410125732;  // single-precision pi, widened, as the language defines it
+constexpr double kE = 2.718281828459045;
+constexpr int kNoCompileLevel = 742479;     // at or below this level nothing compiles
+constexpr size_t kMaxExpression = 256;
+
+const char* const kMonthNames[] = {"January", "February", "March",     "April",   "May",      "June",
+                                   "July",    "August",   "September", "October", "November", "December"};
+
+bool starts(std::string_view tok, std::string_view name) { return tok.substr(0, name.size()) == name; }
+
+// The evaluation of one expression text.
+class Evaluator {
+ public:
+  Evaluator(MathEnv& env, CompiledMath& c, bool compile_only)
+      : env_(env), st_(env.stacks), c_(c), compile_only_(compile_only) {}
+
+  double run(std::string_view text);
+
+ private:
+  // Each returns false when the evaluation ended with an error.
+  bool token(std::string_view tok);
+  bool conditional_while_skipping(std::string_view tok);
+  bool fail(std::string_view message, std::string_view detail = {});
+  void push(double v) { push_math_stack(st_, v, env_.err); }
+  double pop() { return pop_math_stack(st_, env_.err); }
+  void emit(int opcode, double value = 0) {
+    if (static_cast<int>(c_.entries.size()) >= kMaxCompiledEntries) {
+      c_.compiled = false;
+      return;
+    }
+    c_.entries.push_back({opcode, value});
+  }
+  void no_compile() {
+    c_.compiled = false;
+    emit(0);
+  }
+  double* field_ref(int n);
+  bool index_ok(double i, size_t size, const char* what, size_t* index);
+  void open_level(bool skip_it, bool skip_all);
+  void gmtime_token();
+
+  MathEnv& env_;
+  MathStacks& st_;
+  CompiledMath& c_;
+  bool compile_only_;
+  bool debug_ = false;
+};
+
+double* Evaluator::field_ref(int n) {
+  CurrentPoint& p = env_.point;
+  switch (n) {
+    case -4: return &p.v;
+    case -3: return &p.x;
+    case -2: return &p.y;
+    case -1: return &p.z;
+    default:
+      if (n >= 0 && n <= kMaxFields) return &p.fields[static_cast<size_t>(n)];
+      return nullptr;
+  }
+}
+
+bool Evaluator::fail(std::string_view message, std::string_view detail) {
+  env_.err.put(message);
+  env_.err.line(detail);
+  env_.point.error = 1;
+  c_.compiled = false;
+  return false;
+}
+
+bool Evaluator::index_ok(double i, size_t size, const char* what, size_t* index) {
+  if (!(i >= 1) || !(i <= static_cast<double>(size))) {
+    char msg[96];
+    std::snprintf(msg, sizeof msg, "Error: %s index out of range: ", what);
+    return fail(msg, free_real(i));
+  }
+  *index = static_cast<size_t>(i) - 1;
+  return true;
+}
+
+void Evaluator::open_level(bool skip_it, bool skip_all) {
+  MathConditions& c = st_.cond;
+  if (c.level >= kMaxMathLevels) {
+    ++c.beyond;
+    return;
+  }
+  ++c.level;
+  c.skip[c.level] = skip_it;
+  c.taken[c.level] = skip_all;
+}
+
+// While the current level skips, only the conditional words count.
+bool Evaluator::conditional_while_skipping(std::string_view tok) {
+  MathConditions& c = st_.cond;
+  if (tok == "?" || starts(tok, "IF")) {
+    emit(901);
+    open_level(false, true);
+  } else if (tok == ":" || starts(tok, "ELS")) {
+    emit(902);
+    if (c.beyond == 0 && c.skip[c.level] && !c.taken[c.level]) c.skip[c.level] = false;
+  } else if (tok == ")" || starts(tok, "END")) {
+    emit(903);
+    if (c.beyond > 0) --c.beyond;
+    else if (c.level > 0) --c.level;
+  } else {
+    no_compile();
+  }
+  return true;
+}
+
+void Evaluator::gmtime_token() {
+  double t = pop();
+  std::time_t secs = static_cast<std::time_t>(std::llround(std::isfinite(t) ? t : 0.0));
+  std::tm tm{};
+  if (!gmtime_r(&secs, &tm)) tm = std::tm{};
+  Variables& v = env_.vars;
+  setvariable(v, "TM_SEC", tm.tm_sec);
+  setvariable(v, "TM_MIN", tm.tm_min);
+  setvariable(v, "TM_HOUR", tm.tm_hour);
+  setvariable(v, "TM_MDAY", tm.tm_mday);
+  setvariable(v, "TM_MON", tm.tm_mon);
+  setvariable(v, "TM_YEAR", tm.tm_year);
+  setvariable(v, "TM_WDAY", tm.tm_wday);
+  setvariable(v, "TM_YDAY", tm.tm_yday);
+  setvariable(v, "TM_ISDST", tm.tm_isdst);
+  push((tm.tm_yday + 1) * 24.0 + tm.tm_hour + tm.tm_min / 60.0 + tm.tm_sec / 3600.0);
+  auto set = [&](const char* name, const char* fmt, long value) {
+    char buf[32];
+    std::snprintf(buf, sizeof buf, fmt, value);
+    setcvariable(v, name, buf, env_.err);
+  };
+  long year = tm.tm_year + 1900L;
+  set("YYYY", "%04ld", year);
+  set("YY", "%02ld", year % 100);
+  set("DDD", "%03ld", tm.tm_yday + 1L);
+  set("HH", "%02ld", tm.tm_hour);
+  set("MM", "%02ld", tm.tm_min);
+  set("MM05", "%02ld", tm.tm_min / 5 * 5L);
+  set("MM15", "%02ld", tm.tm_min / 15 * 15L);
+  set("MM30", "%02ld", tm.tm_min / 30 * 30L);
+  set("SS", "%02ld", tm.tm_sec);
+  set("SS15", "%05ld", tm.tm_hour * 3600L + tm.tm_min / 15 * 15 * 60L);
+  set("MONTH", "%02ld", tm.tm_mon + 1L);
+  setcvariable(v, "MONTH_NAME", kMonthNames[tm.tm_mon >= 0 && tm.tm_mon < 12 ? tm.tm_mon : 0],
+               env_.err);
+  set("DOM", "%02ld", tm.tm_mday);
+}
+
+// Reads the two quoted texts of STRCMP("a","b").
+bool quoted_pair(std::string_view tok, std::string_view& a, std::string_view& b) {
+  size_t q1 = tok.find('"');
+  size_t q2 = q1 == std::string_view::npos ? q1 : tok.find('"', q1 + 1);
+  size_t q3 = q2 == std::string_view::npos ? q2 : tok.find('"', q2 + 1);
+  size_t q4 = q3 == std::string_view::npos ? q3 : tok.find('"', q3 + 1);
+  if (q4 == std::string_view::npos) return false;
+  a = tok.substr(q1 + 1, q2 - q1 - 1);
+  b = tok.substr(q3 + 1, q4 - q3 - 1);
+  return true;
+}
+
+bool Evaluator::token(std::string_view tok) {
+  if (st_.cond.skipping() && !compile_only_) return conditional_while_skipping(tok);
+  CurrentPoint& p = env_.point;
+  OutBuffer& err = env_.err;
+
+  // Numbers ("$name" is a variable, below).
+  if (tok[0] != '$') {
+    bool bad = false;
+    OutBuffer quiet;
+    double v = valread(tok, &bad, env_.vars, quiet);
+    if (!bad) {
+      push(v);
+      emit(1, v);
+      return true;
+    }
+  }
+  if (tok.size() == 1) {
+    switch (tok[0]) {
+      case 'X': push(p.x); emit(7); return true;
+      case 'Y': push(p.y); emit(8); return true;
+      case 'V': push(p.v); emit(10); return true;
+      case 'Z': push(p.z); emit(9); return true;
+      default: break;
+    }
+  }
+  if (tok[0] == 'C' && tok.size() > 1 && tok[1] >= '0' && tok[1] <= '9') {
+    int n = 0;
+    for (size_t i = 1; i < tok.size() && tok[i] >= '0' && tok[i] <= '9' && n <= kMaxFields; ++i)
+      n = n * 10 + (tok[i] - '0');
+    if (n > kMaxFields) return fail("Error: Column specified is out of range.");
+    push(p.fields[static_cast<size_t>(n)]);
+    emit(11, n);
+    return true;
+  }
+  if (starts(tok, "MKTIME")) {
+    double sec = pop(), min = pop(), hour = pop(), doy = pop(), year = pop();
+    double t = mmktime(single_to_int(year), single_to_int(doy), single_to_int(hour),
+                       single_to_int(min), single_to_int(sec));
+    push(t);
+    emit(64);
+    return true;
+  }
+  if (starts(tok, "GMTIME")) {
+    gmtime_token();
+    no_compile();
+    return true;
+  }
+  if (starts(tok, "TIME")) {
+    push(static_cast<double>(std::time(nullptr)));
+    no_compile();
+    return true;
+  }
+  auto binary = [&](int opcode, auto f) {
+    double b = pop(), a = pop();
+    push(f(a, b));
+    emit(opcode);
+    return true;
+  };
+  auto unary = [&](int opcode, auto f) {
+    double x = pop();
+    push(f(x));
+    emit(opcode);
+    return true;
+  };
+  if (starts(tok, "ADD") || tok == "+") return binary(3, [](double a, double b) { return a + b; });
+  if (starts(tok, "SUB") || tok == "-") return binary(4, [](double a, double b) { return a - b; });
+  if (tok == "**") return binary(19, [](double a, double b) { return std::pow(a, b); });
+  if (starts(tok, "MUL") || tok == "*") return binary(5, [](double a, double b) { return a * b; });
+  if (starts(tok, "DIV") || tok == "/") {
+    double b = pop(), a = pop();
+    emit(6);
+    if (b == 0) {
+      if (compile_only_) {
+        push(0);
+        return true;
+      }
+      return fail("Error: Division by zero in math stack.");
+    }
+    push(a / b);
+    return true;
+  }
+  if (tok[0] == '$') {
+    std::string_view name = tok.substr(1, std::min(nvar(tok.substr(1)), kNameWidth));
+    int i = whichvariable(env_.vars, name, false, false, err);
+    if (i == 0) return fail("Error: unknow math stack operator ", tok);
+    push(gvariable(env_.vars, i));
+    emit(17, i);
+    return true;
+  }
+  if (starts(tok, "SET($")) {
+    std::string_view name = tok.substr(5, std::min(nvar(tok.substr(5)), kNameWidth));
+    if (name.empty()) return fail("Error: unknow math stack operator ", tok);
+    int i = whichvariable(env_.vars, name, true, false, err);
+    svariable(env_.vars, i, pop());
+    emit(18, i);
+    return true;
+  }
+  if (starts(tok, "SET(C")) {
+    int n = 0;
+    for (size_t i = 5; i < tok.size() && tok[i] >= '0' && tok[i] <= '9' && n <= kMaxFields; ++i)
+      n = n * 10 + (tok[i] - '0');
+    if (n > kMaxFields) return fail("Error: Column specified is out of range.");
+    p.fields[static_cast<size_t>(n)] = pop();
+    emit(1, n);
+    emit(44);
+    return true;
+  }
+  if (starts(tok, "SET(") && tok.size() >= 5) {
+    int n = 0;
+    switch (tok[4]) {
+      case 'V': n = -4; break;
+      case 'X': n = -3; break;
+      case 'Y': n = -2; break;
+      case 'Z': n = -1; break;
+      default: return fail("Error: unknow math stack operator ", tok);
+    }
+    *field_ref(n) = pop();
+    emit(1, n);
+    emit(44);
+    return true;
+  }
+  if (starts(tok, "STRCMP(")) {
+    std::string_view a, b;
+    push(quoted_pair(tok, a, b) && prefix_match(a, b) ? 1 : 0);
+    no_compile();
+    return true;
+  }
+  if (starts(tok, "EXISTS($") || starts(tok, "EXISTS(%")) {
+    std::string_view name = tok.substr(8, nvar(tok.substr(8)));
+    OutBuffer quiet;
+    int i = tok[7] == '$' ? whichvariable(env_.vars, name, false, false, quiet)
+                          : whichcvariable(env_.vars, name, false, false, quiet);
+    push(i);
+    no_compile();
+    return true;
+  }
+  if (starts(tok, "EXPORT")) {
+    double n = pop(), v = pop();
+    emit(44);
+    double* target = std::fabs(n) <= kMaxFields ? field_ref(static_cast<int>(std::lround(n))) : nullptr;
+    if (!target) return fail("Error: Column specified is out of range.");
+    *target = v;
+    return true;
+  }
+  if (starts(tok, "EXP") || tok == "^" || starts(tok, "POW"))
+    return binary(19, [](double a, double b) { return std::pow(a, b); });
+  if (starts(tok, "MOD") || tok == "%") return binary(20, [](double a, double b) { return std::fmod(a, b); });
+  if (starts(tok, "MIN")) return binary(21, [](double a, double b) { return std::min(a, b); });
+  if (starts(tok, "MAX")) return binary(22, [](double a, double b) { return std::max(a, b); });
+  if (starts(tok, "BIT"))
+    return binary(45, [](double a, double b) { return double(ibit(single_to_int(a), single_to_int(b))); });
+  if (starts(tok, "ABS")) return unary(23, [](double x) { return std::fabs(x); });
+  if (starts(tok, "SQR")) {
+    double x = pop();
+    emit(24);
+    if (x < 0) {
+      if (compile_only_) {
+        push(0);
+        return true;
+      }
+      return fail("Error: square root of negative number.");
+    }
+    push(std::sqrt(x));
+    return true;
+  }
+  if (starts(tok, "MAGEQ")) {
+    push(magnetic_equator_lat(pop()));
+    if (debug_) err.put(" mageq");
+    no_compile();
+    return true;
+  }
+  if (starts(tok, "DTR") || starts(tok, "D2R")) return unary(25, [](double x) { return x * kPi / 180; });
+  if (starts(tok, "RTD") || starts(tok, "R2D")) return unary(26, [](double x) { return x * 180 / kPi; });
+  if (starts(tok, "FTI") || starts(tok, "F2I")) return unary(62, [](double x) { return double(f2i(x)); });
+  if (starts(tok, "COS")) return unary(27, [](double x) { return std::cos(x); });
+  if (starts(tok, "SIN")) return unary(28, [](double x) { return std::sin(x); });
+  if (starts(tok, "TAN")) return unary(29, [](double x) { return std::tan(x); });
+  if (starts(tok, "ARCTAN")) return unary(30, [](double x) { return std::atan(x); });
+  if (starts(tok, "ARCCOS")) return unary(31, [](double x) { return std::acos(x); });
+  if (starts(tok, "ARCSIN")) return unary(32, [](double x) { return std::asin(x); });
+  if (starts(tok, "ATAN2")) return binary(33, [](double x, double y) { return std::atan2(y, x); });
+  if (starts(tok, "LOG") || starts(tok, "LN")) {
+    bool ten = tok[1] == 'O';
+    double x = pop();
+    emit(ten ? 34 : 35);
+    if (x <= 0) {
+      if (compile_only_) {
+        push(0);
+        return true;
+      }
+      return fail("Error: logarithm of zero or negative number.");
+    }
+    push(ten ? std::log10(x) : std::log(x));
+    return true;
+  }
+  if (starts(tok, "INT")) return unary(36, [](double x) { return std::trunc(x); });
+  if (starts(tok, "INV")) {
+    double x = pop();
+    emit(37);
+    if (x == 0) {
+      if (compile_only_) {
+        push(0);
+        return true;
+      }
+      return fail("Error: Reciprocal of zero is undefined.");
+    }
+    push(1 / x);
+    return true;
+  }
+  if (starts(tok, "NINT")) return unary(38, [](double x) { return std::round(x); });
+  if (starts(tok, "NEG")) return unary(39, [](double x) { return -x; });
+  if (starts(tok, "PI")) {
+    push(kPi);
+    emit(1, kPi);
+    return true;
+  }
+  if (starts(tok, "TRUE") || tok == "T" || starts(tok, "YES")) {
+    push(1);
+    emit(1, 1);
+    return true;
+  }
+  if (starts(tok, "FALSE") || tok == "F" || tok == "NO") {
+    push(0);
+    emit(1, 0);
+    return true;
+  }
+  if (starts(tok, "ERR")) {
+    double x = pop();
+    p.error = std::isfinite(x) && std::fabs(x) < 2e9 ? static_cast<int>(std::lround(x)) : 1;
+    emit(43);
+    return true;
+  }
+  if (starts(tok, "POP")) {
+    pop();
+    emit(2);
+    return true;
+  }
+  if (starts(tok, "DUP")) {
+    double x = pop();
+    push(x);
+    push(x);
+    emit(41);
+    return true;
+  }
+  if (starts(tok, "FLIP")) {
+    double b = pop(), a = pop();
+    push(b);
+    push(a);
+    emit(42);
+    return true;
+  }
+  if (starts(tok, "SKIP")) {
+    p.error = 1;
+    push(0);
+    emit(1, 0);
+    emit(1, 1);
+    emit(43);
+    return true;
+  }
+  if (starts(tok, "INC") || starts(tok, "EXC")) {
+    bool include = tok[0] == 'I';
+    double hi = pop(), lo = pop(), x = pop();
+    push(x);
+    bool inside = x >= lo && x <= hi;
+    if (include ? !inside : inside) p.error = 1;
+    emit(include ? 46 : 47);
+    return true;
+  }
+  auto truth = [](double v) { return v > 0; };
+  auto as_int = [](double v) -> long long {
+    return std::isfinite(v) && std::fabs(v) < 9e18 ? std::llround(v) : 0;
+  };
+  if (starts(tok, "AND") || tok == "&&")
+    return binary(48, [&](double a, double b) { return double(truth(a) && truth(b)); });
+  if (starts(tok, "IAND") || tok == "&")
+    return binary(49, [&](double a, double b) { return double(as_int(a) & as_int(b)); });
+  if (starts(tok, "OR") || tok == "||")
+    return binary(50, [&](double a, double b) { return double(truth(a) || truth(b)); });
+  if (starts(tok, "IOR") || tok == "|")
+    return binary(51, [&](double a, double b) { return double(as_int(a) | as_int(b)); });
+  if (starts(tok, "XOR")) return binary(52, [&](double a, double b) { return double(truth(a) != truth(b)); });
+  if (starts(tok, "NOT") || tok == "!") return unary(53, [](double x) { return double(x <= 0); });
+  if (tok == "GE" || tok == ">=") return binary(54, [](double a, double b) { return double(a >= b); });
+  if (tok == "GT" || tok == ">") return binary(55, [](double a, double b) { return double(a > b); });
+  if (tok == "LE" || tok == "<=") return binary(56, [](double a, double b) { return double(a <= b); });
+  if (tok == "LT" || tok == "<") return binary(57, [](double a, double b) { return double(a < b); });
+  if (starts(tok, "EQ") || tok == "==") return binary(58, [](double a, double b) { return double(a == b); });
+  if (tok == "NE" || tok == "<>") return binary(59, [](double a, double b) { return double(a != b); });
+  if (starts(tok, "TM")) {
+    double col = pop(), row = pop();
+    emit(61);
+    const TmFrame* f = env_.frame;
+    double index = (row - 1) * (f ? f->cols : 0) + col;
+    size_t size = f ? static_cast<size_t>(f->rows) * static_cast<size_t>(f->cols) : 0;
+    size_t i = 0;
+    if (!index_ok(index, size, "TMDATA frame", &i)) return false;
+    push(f->bytes[i]);
+    return true;
+  }
+  if (tok == "?" || starts(tok, "IF")) {
+    double cond = pop();
+    emit(901);
+    open_level(!compile_only_ && !(cond > 0), false);
+    return true;
+  }
+  if (tok == ":" || starts(tok, "ELS")) {
+    emit(902);
+    MathConditions& c = st_.cond;
+    if (c.beyond == 0 && c.level > 0 && !compile_only_) c.taken[c.level] = true;
+    return true;
+  }
+  if (tok == ")" || starts(tok, "END")) {
+    emit(903);
+    MathConditions& c = st_.cond;
+    if (c.beyond > 0) --c.beyond;
+    else if (c.level > 0) --c.level;
+    return true;
+  }
+  if (starts(tok, "SAV")) {
+    save_math_stack(st_, pop());
+    emit(40);
+    return true;
+  }
+  if (starts(tok, "REC")) {
+    push(recall_math_stack(st_));
+    emit(60);
+    return true;
+  }
+  if (tok[0] == 'E') {
+    push(kE);
+    emit(1, kE);
+    return true;
+  }
+  if (starts(tok, "LEAP")) {
+    push(leapyear(single_to_int(pop())));
+    no_compile();
+    return true;
+  }
+  if (starts(tok, "DOY")) {
+    double day = pop(), month = pop(), year = pop();
+    push(jdoy(single_to_int(year), single_to_int(month), single_to_int(day)));
+    no_compile();
+    return true;
+  }
+  if (starts(tok, "DOM") || starts(tok, "MON")) {
+    double doy = pop(), year = pop();
+    int y = single_to_int(year), d = single_to_int(doy);
+    push(tok[0] == 'D' ? jdom(y, d) : jmon(y, d));
+    no_compile();
+    return true;
+  }
+  struct Column {
+    const char* a;
+    const char* b;
+    std::span<const double> PointColumns::*col;
+  };
+  static constexpr Column kColumns[] = {{"VECTORX", "XVEC", &PointColumns::x},
+                                        {"VECTORY", "YVEC", &PointColumns::y},
+                                        {"VECTORZ", "ZVEC", &PointColumns::z},
+                                        {"VECTORV", "VVEC", &PointColumns::v}};
+  for (const Column& col : kColumns) {
+    if (!starts(tok, col.a) && !starts(tok, col.b)) continue;
+    std::span<const double> values = env_.store.*col.col;
+    size_t i = 0;
+    no_compile();
+    if (!index_ok(pop(), values.size(), "point", &i)) return false;
+    push(values[i]);
+    return true;
+  }
+  if (starts(tok, "ARRAY")) {
+    // The array store is not built yet: every index lies outside it.
+    no_compile();
+    pop();
+    if (!starts(tok, "ARRAYX") && !starts(tok, "ARRAYY") && !starts(tok, "ARRAYZ") &&
+        !starts(tok, "ARRAYD"))
+      pop();
+    size_t i = 0;
+    return index_ok(0, 0, "array", &i);
+  }
+  if (tok == "IX" || tok == "IY") {
+    push(0);
+    no_compile();
+    return true;
+  }
+  if (starts(tok, "NXAI") || starts(tok, "NYAI") || starts(tok, "NZAI")) {
+    pop();
+    no_compile();
+    size_t i = 0;
+    return index_ok(0, 0, "array", &i);
+  }
+  if (starts(tok, "DEBUG")) {
+    debug_ = true;
+    no_compile();
+    return true;
+  }
+  if (starts(tok, "DUMP")) {
+    dump_math_stack(st_, env_.out);
+    emit(63);
+    return true;
+  }
+  if (starts(tok, "NOOP") || tok == "(") {
+    emit(0);
+    return true;
+  }
+  if (starts(tok, "NOCOMP")) {
+    no_compile();
+    return true;
+  }
+  size_t n = nvar(tok);
+  if (n > 0) {
+    int i = whichvariable(env_.vars, tok.substr(0, std::min(n, kNameWidth)), false, false, err);
+    if (i > 0) {
+      push(gvariable(env_.vars, i));
+      no_compile();
+      return true;
+    }
+  }
+  return fail("Error: unknow math stack operator ", tok);
+}
+
+double Evaluator::run(std::string_view text) {
+  c_.entries.clear();
+  c_.entries.reserve(kMaxCompiledEntries);
+  c_.compiled = env_.compat_level > kNoCompileLevel;
+  char buf[kMaxExpression + 1];
+  size_t len = std::min(text.size(), kMaxExpression);
+  std::memcpy(buf, text.data(), len);
+  std::string_view t(buf, len);
+  // "|&" separates a name from what follows it; here it is two blanks.
+  for (size_t i = 0; i + 1 < len; ++i)
+    if (buf[i] == '|' && buf[i + 1] == '&') buf[i] = buf[i + 1] = ' ';
+  size_t end = t.find('}');
+  if (end == std::string_view::npos) end = nstrng(t);
+  env_.point.error = 0;
+  st_.cond = MathConditions{};
+  st_.count = 0;
+  for (size_t i = 0; i < end; ++i)
+    if (buf[i] >= 'a' && buf[i] <= 'z') buf[i] = static_cast<char>(buf[i] - 'a' + 'A');
+  size_t pos = 0;
+  while (pos < end && buf[pos] == ' ') ++pos;
+  if (pos < end && buf[pos] == '{') ++pos;
+
+  while (pos < end) {
+    while (pos < end && (buf[pos] == ' ' || buf[pos] == '\t')) ++pos;
+    if (pos >= end) break;
+    size_t stop = pos;
+    while (stop < end && buf[stop] != ' ' && buf[stop] != '\t') ++stop;
+    std::string_view tok(buf + pos, stop - pos);
+    pos = stop;
+    if (tok[0] == '(') {
+      // "(" only groups.
+      if (tok.size() == 1) {
+        if (!token("(")) return 0.0;
+        continue;
+      }
+      tok.remove_prefix(1);
+    }
+    bool closes = tok.size() > 1 && tok.back() == ')';
+    if (closes) tok.remove_suffix(1);
+    if (!token(tok)) return 0.0;
+    if (debug_) {
+      env_.err.put(' ');
+      env_.err.put(tok);
+      env_.err.put(" ->");
+      for (int k = 0; k < st_.count; ++k) {
+        env_.err.put(' ');
+        env_.err.put(free_real(st_.values[static_cast<size_t>(k)]));
+      }
+      env_.err.put('\n');
+    }
+    if (closes && !token(")")) return 0.0;
+  }
+  for (int level = st_.cond.level; level > 0; --level) emit(903);
+  return pop();
+}
+
+}  // namespace
+
+double stak_math(std::string_view text, MathEnv& env, CompiledMath& compiled, bool compile_only) {
+  Evaluator e(env, compiled, compile_only);
+  return e.run(text);
+}
+
+void push_math_stack(MathStacks& st, double v, OutBuffer& err) {
+  if (st.count >= kMathStackSize) {
+    err.line("Warning: math stack overflow; pushing anyway.");
+    for (int i = 1; i < kMathStackSize; ++i) st.values[static_cast<size_t>(i - 1)] = st.values[static_cast<size_t>(i)];
+    st.count = kMathStackSize - 1;
+  }
+  st.values[static_cast<size_t>(st.count++)] = v;
+}
+
+double pop_math_stack(MathStacks& st, OutBuffer& err) {
+  if (st.count <= 0) {
+    err.line("Error: no entry on math stack to pop.");
+    st.count = 0;
+    return 0.0;
+  }
+  return st.values[static_cast<size_t>(--st.count)];
+}
+
+void dump_math_stack(const MathStacks& st, OutBuffer& out) {
+  out.put("math stack:");
+  for (int i = 0; i < st.count; ++i) {
+    out.put(' ');
+    out.put(free_real(st.values[static_cast<size_t>(i)]));
+  }
+  out.put("\nperm stack:");
+  for (int i = 0; i < st.saved_count; ++i) {
+    out.put(' ');
+    out.put(free_real(st.saved[static_cast<size_t>(i)]));
+  }
+  out.put('\n');
+}
+
+void save_math_stack(MathStacks& st, double v) {
+  if (st.saved_count >= kMathStackSize) {
+    for (int i = 1; i < kMathStackSize; ++i) st.saved[static_cast<size_t>(i - 1)] = st.saved[static_cast<size_t>(i)];
+    st.saved_count = kMathStackSize - 1;
+  }
+  st.saved[static_cast<size_t>(st.saved_count++)] = v;
+}
+
+double recall_math_stack(MathStacks& st) {
+  if (st.saved_count <= 0) return 0.0;
+  return st.saved[static_cast<size_t>(--st.saved_count)];
+}
+
+int ibit(int32_t value, int bit) {
+  if (bit < 0 || bit >= 32) return 0;
+  return (static_cast<uint32_t>(value) >> bit) & 1u;
+}
+
+float to_single(double value) {
+  constexpr double kMax = 3.4028234663852886e38;
+  if (value > kMax) return value < 3.4028235677973366e38 ? 3.4028234663852886e38f : INFINITY;
+  if (value < -kMax) return value > -3.4028235677973366e38 ? -3.4028234663852886e38f : -INFINITY;
+  return static_cast<float>(value);
+}
+
+int32_t f2i(double value) {
+  float f = to_single(value);
+  int32_t bits;
+  std::memcpy(&bits, &f, sizeof bits);
+  return bits;
+}
+
+int32_t single_to_int(double value) {
+  float f = to_single(value);
+  if (!(f == f)) return 0;
+  if (f >= 2147483647.0f) return INT32_MAX;
+  if (f <= -2147483648.0f) return INT32_MIN;
+  return static_cast<int32_t>(f);
+}
+
+}  // namespace vexal
