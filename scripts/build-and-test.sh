@@ -42,6 +42,31 @@ UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1}
 export ASAN_OPTIONS UBSAN_OPTIONS
 build_and_test sanitizer build-asan -DCMAKE_BUILD_TYPE=Debug -DVEXAL_SANITIZE=ON || status=1
 
+# Fuzzing: each libFuzzer target runs for a short fixed time from its seed
+# corpus (fuzz/corpus/<target>, copied so the tree stays as it is).
+fuzz_seconds=${VEXAL_FUZZ_SECONDS:-20}
+echo "=== fuzz build in build-fuzz"
+if configure build-fuzz -DVEXAL_FUZZ=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+     -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ &&
+   ninja -C build-fuzz -j2; then
+  for target in build-fuzz/fuzz/*_fuzz; do
+    name=$(basename "$target")
+    corpus=$(mktemp -d)
+    seeds="fuzz/corpus/${name%_fuzz}"
+    [ -d "$seeds" ] && cp -r "$seeds"/. "$corpus"/
+    echo "=== fuzzing $name for ${fuzz_seconds}s"
+    if ! "$target" -max_total_time="$fuzz_seconds" -max_len=4096 -print_final_stats=0 "$corpus" > "$corpus.log" 2>&1; then
+      tail -40 "$corpus.log"
+      echo "fuzz target $name FAILED"
+      status=1
+    fi
+    rm -rf "$corpus" "$corpus.log"
+  done
+else
+  echo "fuzz build FAILED"
+  status=1
+fi
+
 if [ "$status" -ne 0 ]; then
   echo "build-and-test: FAILED"
 else
