@@ -17,10 +17,13 @@ struct AxisNumbers {
 };
 
 struct AxisState {
-  double xd = 6, yd = 6, zd = 4;  // axis lengths, inches (XDIM, YDIM, ZDIM)
-  double angle = 0;               // rotation of the whole plot frame, degrees
+  double xd = 6, yd = 6, zd = 4;                        // axis lengths, inches (XDIM, YDIM, ZDIM)
+  double angle = 0;                                     // rotation of the whole plot frame, degrees
   bool xscale = false, yscale = false, zscale = false;  // drawing commands take data values
   AxisNumbers x, y, z;
+  // Height of the contour level labels, inches (cns); NS sets it together
+  // with the X and Y number sizes.
+  double contour_label_size = 0.12;
   // Which sides of the frame carry numbers (XNUMBERPR/YNUMBERPR): the first
   // (bottom/left) and second (top/right) X and Y sides.
   bool x_first_side = true, y_first_side = true, x_second_side = false, y_second_side = false;

@@ -1,5 +1,6 @@
 // Number and time-label text: fixed point (dtoc), scientific with a raised
-// exponent (etoc) and day/time labels (dhms).
+// exponent (etoc) and day/time labels (dhms), and the thin routines that draw
+// or measure them through the text writer.
 #include "axes/numb.h"
 
 #include <algorithm>
@@ -232,6 +233,51 @@ std::string dhms(double x, std::string_view form, std::string_view unit, OutBuff
     put_digits(out, f.second, 2);
   }
   return out;
+}
+
+// ---- drawing and measuring ------------------------------------------------
+
+void numb(TextState& t, PsWriter& w, const TextContext& c, double x, double y, double h,
+          double value, double angle, int ndec, std::string_view justification) {
+  chars(t, w, c, x, y, h, dtoc(value, ndec), angle, justification);
+}
+
+double rnumbl(TextState& t, const TextContext& c, double h, double value, int ndec) {
+  return slen(t, c, h, dtoc(value, ndec));
+}
+
+void signednumb(TextState& t, PsWriter& w, const TextContext& c, double x, double y, double h,
+                double value, double angle, int ndec, std::string_view justification) {
+  std::string text = dtoc(value, ndec);
+  if (value >= 0) text.insert(0, "+");
+  chars(t, w, c, x, y, h, text, angle, justification);
+}
+
+double signednumbl(TextState& t, const TextContext& c, double h, double value, int ndec) {
+  // Zero is drawn "+0" but measured "0": the measure has always been so.
+  std::string text = dtoc(value, ndec);
+  if (value > 0) text.insert(0, "+");
+  return slen(t, c, h, text);
+}
+
+void xnumb(TextState& t, PsWriter& w, const TextContext& c, double x, double y, double h,
+           double value, double angle, int ndec, std::string_view justification) {
+  chars(t, w, c, x, y, h, etoc(value, ndec), angle, justification);
+}
+
+double xnumbl(TextState& t, const TextContext& c, double h, double value, int ndec) {
+  return slen(t, c, h, etoc(value, ndec));
+}
+
+void hmsnumb(TextState& t, PsWriter& w, const TextContext& c, double x, double y, double h,
+             double value, double angle, std::string_view justification, std::string_view form,
+             std::string_view unit, OutBuffer& err) {
+  chars(t, w, c, x, y, h, dhms(value, form, unit, err), angle, justification);
+}
+
+double hmsnumbl(TextState& t, const TextContext& c, double h, double value, std::string_view form,
+                std::string_view unit, OutBuffer& err) {
+  return slen(t, c, h, dhms(value, form, unit, err));
 }
 
 }  // namespace vexal

@@ -1,10 +1,13 @@
 // Number and time-label text: the three converters behind axis numbers, the
-// NUMBER commands and numeric substitution, and the number-format settings.
+// NUMBER commands and numeric substitution, the routines that draw and
+// measure a converted number, and the number-format settings.
 #pragma once
 
 #include <string>
 #include <string_view>
 
+#include "postscript/chars.h"
+#include "postscript/ps_writer.h"
 #include "util/out_buffer.h"
 
 namespace vexal {
@@ -13,7 +16,7 @@ namespace vexal {
 struct NumberFormat {
   int sci = 0;                               // 1: scientific text (etoc) instead of fixed point
   int hms = 0;                               // 1: day/time text (dhms) in substitution
-  int ndec = 3;                              // decimals of NUMBER and of substitution, >= 0
+  int ndec = 3;                              // decimals of NUMBER and of substitution, -2..20
   std::string time_form = "DDD/HH:MM:SS";    // X (and NUMBER) day/time form, upper case
   std::string time_unit = "HOURS";           // X day/time unit: "UNIXSEC" or hours
   std::string y_time_form = "DDD/HH:MM:SS";  // the same for the Y axis
@@ -31,5 +34,36 @@ std::string etoc(double x, int ndec);
 // Day/time text of `x` (hours, or seconds since 1970 UTC when `unit` is
 // "UNIXSEC") in `form`; a day count above 9999999 is reported on `err`.
 std::string dhms(double x, std::string_view form, std::string_view unit, OutBuffer& err);
+
+// Drawing and measuring a converted number: each draws with `chars` at
+// (x, y), height h inches, angle in degrees and the justification "LEFT",
+// "RIGHT" or "CENTER", or returns the text's length in inches (`slen`).
+
+// Draws dtoc(value, ndec).
+void numb(TextState& t, PsWriter& w, const TextContext& c, double x, double y, double h,
+          double value, double angle, int ndec, std::string_view justification);
+// Length of the text numb draws.
+double rnumbl(TextState& t, const TextContext& c, double h, double value, int ndec);
+
+// Draws dtoc(value, ndec) with a "+" in front when value >= 0.
+void signednumb(TextState& t, PsWriter& w, const TextContext& c, double x, double y, double h,
+                double value, double angle, int ndec, std::string_view justification);
+// Length of dtoc(value, ndec) with a "+" in front only when value > 0 (zero
+// is measured unsigned although signednumb draws it with the sign).
+double signednumbl(TextState& t, const TextContext& c, double h, double value, int ndec);
+
+// Draws etoc(value, ndec).
+void xnumb(TextState& t, PsWriter& w, const TextContext& c, double x, double y, double h,
+           double value, double angle, int ndec, std::string_view justification);
+// Length of the text xnumb draws.
+double xnumbl(TextState& t, const TextContext& c, double h, double value, int ndec);
+
+// Draws dhms(value, form, unit); a day overflow is reported on `err`.
+void hmsnumb(TextState& t, PsWriter& w, const TextContext& c, double x, double y, double h,
+             double value, double angle, std::string_view justification, std::string_view form,
+             std::string_view unit, OutBuffer& err);
+// Length of the text hmsnumb draws.
+double hmsnumbl(TextState& t, const TextContext& c, double h, double value, std::string_view form,
+                std::string_view unit, OutBuffer& err);
 
 }  // namespace vexal

@@ -1,8 +1,248 @@
-// Commands of this subsystem (filled in as they are built).
+// Commands of number and time-label formatting: NUMBER and its signed and
+// day/time forms drawn at the current point, the number style of NUMBER and
+// of substitution, and the number style of each axis.
+#include <algorithm>
+#include <cmath>
+#include <string>
+
+#include "axes/numb.h"
 #include "interp/command_table.h"
+#include "interp/params.h"
+#include "interp/session.h"
+#include "util/text.h"
 
 namespace vexal {
 
-std::span<const Command> number_commands() { return {}; }
+namespace {
+
+constexpr int kMinDecimals = -2;
+constexpr int kMaxDecimals = 20;
+constexpr size_t kPlaceWidth = 8;      // number placement word
+constexpr size_t kTimeTextWidth = 64;  // day/time form and unit
+
+// The integer part of v within lo..hi (NaN counts as 0), so that a huge or
+// undefined parameter cannot overflow the integer.
+int clamped_int(double v, int lo, int hi) {
+  if (std::isnan(v)) v = 0;
+  return static_cast<int>(
+      std::clamp(std::trunc(v), static_cast<double>(lo), static_cast<double>(hi)));
+}
+
+// Decimals from a parameter, kept within -2..20 so that a huge value cannot
+// overflow. Beyond 20 decimals a value of ordinary size shows only the binary
+// error of its double, and every count below -1 means the same to etoc (the
+// power of ten alone), so -2 keeps that form reachable.
+int decimals_parm(Params& p) { return clamped_int(getparm(p), kMinDecimals, kMaxDecimals); }
+
+enum class NumberKind { kPlain, kSigned, kTime };
+
+// NUMBER, SIGNEDNUMBER and HMSNUMBER: the value drawn at the current point
+// with the text settings, and SLEN set to its length. Nothing is drawn when
+// the value is missing.
+void draw_number(Session& s, Params& p, NumberKind kind) {
+  bool bad = false;
+  const double v = getparm(p, &bad);
+  if (bad) return;
+  double x = 0, y = 0, scale = 0;
+  where(s.ps, x, y, scale);
+  newpen(s.ps, s.pen.thickness);
+  const Rgb& rgb = s.pen.text_color;
+  setrgbcolor(s.ps, rgb.r, rgb.g, rgb.b);
+  const TextContext c = s.text_context();
+  TextState& t = s.text;
+  const double h = t.ts;
+  const double angle = t.ta + s.axes.angle;
+  const std::string justification = t.justification;  // a copy: the routines get `t` too
+  const NumberFormat& f = s.numfmt;
+  double length = 0;
+  switch (kind) {
+    case NumberKind::kPlain:
+      if (f.sci) {
+        xnumb(t, s.ps, c, x, y, h, v, angle, f.ndec, justification);
+        length = xnumbl(t, c, h, v, f.ndec);
+      } else {
+        numb(t, s.ps, c, x, y, h, v, angle, f.ndec, justification);
+        length = rnumbl(t, c, h, v, f.ndec);
+      }
+      break;
+    case NumberKind::kSigned:
+      signednumb(t, s.ps, c, x, y, h, v, angle, f.ndec, justification);
+      length = signednumbl(t, c, h, v, f.ndec);
+      break;
+    case NumberKind::kTime: {
+      // Converted once, so that a day overflow is reported once.
+      const std::string text = dhms(v, f.time_form, f.time_unit, s.err());
+      chars(t, s.ps, c, x, y, h, text, angle, justification);
+      length = slen(t, c, h, text);
+      break;
+    }
+  }
+  setvariable(s.vars, "SLEN", length);
+}
+
+void set_number_angle(Session& s, Params& p, AxisNumbers& a, const char* variable) {
+  a.angle = getparm(p);
+  setvariable(s.vars, variable, a.angle);
+}
+
+void set_number_place(Session& s, Params& p, AxisNumbers& a, const char* variable) {
+  std::string word = upper(getcparm(p));
+  cut(word, kPlaceWidth);
+  a.place = word;
+  setcvariable(s.vars, variable, word, s.err());
+}
+
+// A number size from a parameter: times UNITS, and 0 (no numbers) below one
+// device unit.
+double number_size(Session& s, Params& p) {
+  const double size = getparm(p) * s.pen.units;
+  return size >= 1.0 / s.ps.res ? size : 0.0;
+}
+
+// ---- drawing ----------------------------------------------------------------
+
+void cmd_number(Session& s, Params& p) { draw_number(s, p, NumberKind::kPlain); }
+void cmd_signednumber(Session& s, Params& p) { draw_number(s, p, NumberKind::kSigned); }
+void cmd_hmsnumber(Session& s, Params& p) { draw_number(s, p, NumberKind::kTime); }
+
+// ---- NUMBER and substitution ------------------------------------------------
+
+void cmd_numberdec(Session& s, Params& p) { s.numfmt.ndec = decimals_parm(p); }
+void cmd_sci(Session& s, Params&) { s.numfmt.sci = 1; }
+void cmd_nosci(Session& s, Params&) { s.numfmt.sci = 0; }
+void cmd_hms(Session& s, Params&) { s.numfmt.hms = 1; }
+void cmd_nohms(Session& s, Params&) { s.numfmt.hms = 0; }
+
+// The X day/time form and unit, also used by HMSNUMBER and substitution; the
+// unit stays as it was when only a form is given.
+void cmd_xhmsform(Session& s, Params& p) {
+  std::string form = upper(getcparm(p));
+  cut(form, kTimeTextWidth);
+  s.numfmt.time_form = form;
+  std::string unit = upper(getcparm(p, false));
+  if (unit.empty()) return;
+  cut(unit, kTimeTextWidth);
+  s.numfmt.time_unit = unit;
+}
+
+// ---- axes -------------------------------------------------------------------
+
+void cmd_dec(Session& s, Params& p) { s.axes.x.ndec = s.axes.y.ndec = decimals_parm(p); }
+void cmd_xdec(Session& s, Params& p) { s.axes.x.ndec = decimals_parm(p); }
+void cmd_ydec(Session& s, Params& p) { s.axes.y.ndec = decimals_parm(p); }
+
+void cmd_xsci(Session& s, Params&) { s.axes.x.sci = 1; }
+void cmd_ysci(Session& s, Params&) { s.axes.y.sci = 1; }
+void cmd_zsci(Session& s, Params&) { s.axes.z.sci = 1; }
+void cmd_noxsci(Session& s, Params&) { s.axes.x.sci = 0; }
+void cmd_noysci(Session& s, Params&) { s.axes.y.sci = 0; }
+void cmd_nozsci(Session& s, Params&) { s.axes.z.sci = 0; }
+
+void cmd_xhms(Session& s, Params&) { s.axes.x.hms = 1; }
+void cmd_yhms(Session& s, Params&) { s.axes.y.hms = 1; }
+void cmd_zhms(Session& s, Params&) { s.axes.z.hms = 1; }
+void cmd_noxhms(Session& s, Params&) { s.axes.x.hms = 0; }
+void cmd_noyhms(Session& s, Params&) { s.axes.y.hms = 0; }
+void cmd_nozhms(Session& s, Params&) { s.axes.z.hms = 0; }
+
+void cmd_xnumbera(Session& s, Params& p) { set_number_angle(s, p, s.axes.x, "XNUMBERANGLE"); }
+void cmd_ynumbera(Session& s, Params& p) { set_number_angle(s, p, s.axes.y, "YNUMBERANGLE"); }
+void cmd_znumbera(Session& s, Params& p) { set_number_angle(s, p, s.axes.z, "ZNUMBERANGLE"); }
+
+void cmd_xnumberp(Session& s, Params& p) { set_number_place(s, p, s.axes.x, "XNPLACE"); }
+void cmd_ynumberp(Session& s, Params& p) { set_number_place(s, p, s.axes.y, "YNPLACE"); }
+void cmd_znumberp(Session& s, Params& p) { set_number_place(s, p, s.axes.z, "ZNPLACE"); }
+
+void cmd_xnumbers(Session& s, Params& p) {
+  s.axes.x.size = number_size(s, p);
+  setvariable(s.vars, "XNUMBERSIZE", s.axes.x.size);
+}
+
+void cmd_ynumbers(Session& s, Params& p) {
+  s.axes.y.size = number_size(s, p);
+  setvariable(s.vars, "YNUMBERSIZE", s.axes.y.size);
+}
+
+// NS, NUMBERS: the X and Y number sizes and the contour-label size together.
+void cmd_numbers(Session& s, Params& p) {
+  const double size = number_size(s, p);
+  s.axes.x.size = s.axes.y.size = s.axes.contour_label_size = size;
+  setvariable(s.vars, "XNUMBERSIZE", size);
+  setvariable(s.vars, "YNUMBERSIZE", size);
+}
+
+// XNUMBERPR and YNUMBERPR alike: numbers along the top and on both Y sides,
+// none along the bottom.
+void cmd_xnumberpr(Session& s, Params&) {
+  s.axes.x_first_side = false;
+  s.axes.y_first_side = true;
+  s.axes.x_second_side = true;
+  s.axes.y_second_side = true;
+}
+
+// ---- markers ----------------------------------------------------------------
+
+// SN is SYMBOLN: the current marker code, and markers on. The code is read
+// by SYMBOLN's rule (the integer part; beyond 1e9 in magnitude, or NaN, 0),
+// so that the two names can never differ.
+void cmd_sn(Session& s, Params& p) {
+  const double v = getparm(p);
+  s.text.sn = std::fabs(v) < 1e9 ? static_cast<int>(v) : 0;
+  s.text.sym = 1;
+  s.text.ssk = std::max(s.text.ssk, 1);
+}
+
+constexpr Command kNumberCommands[] = {
+    {"NUMBER", cmd_number},
+    {"SIGNEDNUMBER", cmd_signednumber},
+    {"HMSNUMBER", cmd_hmsnumber},
+    {"NUMBERDEC", cmd_numberdec},
+    {"NDEC", cmd_numberdec},
+    {"SCI", cmd_sci},
+    {"NOSCI", cmd_nosci},
+    {"HMS", cmd_hms},
+    {"NOHMS", cmd_nohms},
+    {"XHMSFORM", cmd_xhmsform},
+    {"DEC", cmd_dec},
+    {"XDEC", cmd_xdec},
+    {"YDEC", cmd_ydec},
+    {"XSCI", cmd_xsci},
+    {"YSCI", cmd_ysci},
+    {"ZSCI", cmd_zsci},
+    {"NOXSCI", cmd_noxsci},
+    {"NOYSCI", cmd_noysci},
+    {"NOZSCI", cmd_nozsci},
+    {"XHMS", cmd_xhms},
+    {"YHMS", cmd_yhms},
+    {"ZHMS", cmd_zhms},
+    {"NOXHMS", cmd_noxhms},
+    {"NOYHMS", cmd_noyhms},
+    {"NOZHMS", cmd_nozhms},
+    {"XNUMBERA", cmd_xnumbera},
+    {"XNA", cmd_xnumbera},
+    {"YNUMBERA", cmd_ynumbera},
+    {"YNA", cmd_ynumbera},
+    {"ZNUMBERA", cmd_znumbera},
+    {"ZNA", cmd_znumbera},
+    {"XNUMBERP", cmd_xnumberp},
+    {"XNP", cmd_xnumberp},
+    {"YNUMBERP", cmd_ynumberp},
+    {"YNP", cmd_ynumberp},
+    {"ZNUMBERP", cmd_znumberp},
+    {"ZNP", cmd_znumberp},
+    {"XNUMBERS", cmd_xnumbers},
+    {"XNS", cmd_xnumbers},
+    {"YNUMBERS", cmd_ynumbers},
+    {"YNS", cmd_ynumbers},
+    {"NUMBERS", cmd_numbers},
+    {"NS", cmd_numbers},
+    {"XNUMBERPR", cmd_xnumberpr},
+    {"YNUMBERPR", cmd_xnumberpr},
+    {"SN", cmd_sn},
+};
+
+}  // namespace
+
+std::span<const Command> number_commands() { return kNumberCommands; }
 
 }  // namespace vexal

@@ -8,9 +8,10 @@
 
 namespace vexal {
 
-inline constexpr int kMaxPoints = 20'000'000;  // NP
-inline constexpr double kUnsetLow = -9.999999933815813e36;   // -1.0e37 in single precision
-inline constexpr double kUnsetHigh = 9.999999933815813e36;   // +1.0e37 in single precision
+inline constexpr int kMaxPoints = 20'000'000;                 // NP
+inline constexpr double kUnsetLow = -9.999999933815813e36;    // -1.0e37 in single precision
+inline constexpr double kUnsetHigh = 9.999999933815813e36;    // +1.0e37 in single precision
+inline constexpr double kDeltaLimit = 1.0000000150474662e32;  // 1.0e32 in single precision
 
 // Point n (1-based) sits at index n-1 of every column. The columns grow with
 // the points held (capacity is reserved up to NP on first use, so no point
@@ -26,34 +27,35 @@ struct PointStore {
 
 // The reader's settings (the main program's counters and switches).
 struct ReaderSettings {
-  int maxpts = 1'000'000;             // MAXP: reading stops here
-  int xc = 1, yc = 2, zc = 0;         // data columns of X, Y, Z (0 = the record number)
-  int sc = 0;                         // SYMBOLC: column of the marker code
-  int cc = 0;                         // COLORCOL: column of the colour value
-  int pen = 0;                        // PENC: column of a pen value
-  int wc = 0;                         // PENWIDTHC: column of a pen width
+  int maxpts = 1'000'000;      // MAXP: reading stops here
+  int xc = 1, yc = 2, zc = 0;  // data columns of X, Y, Z (0 = the record number)
+  int sc = 0;                  // SYMBOLC: column of the marker code
+  int cc = 0;                  // COLORCOL: column of the colour value
+  int pen = 0;                 // PENC: column of a pen value
+  int wc = 0;                  // PENWIDTHC: column of a pen width
   int xebcl = 0, xebch = 0, yebcl = 0, yebch = 0;  // error-bar columns
-  int maxcolumn = 50;                 // fields parsed per text line when max_col_set
-  bool max_col_set = false;           // MAXCOL given
-  bool read_fast = false;             // READFAST: free-format numeric lines
-  bool force_read = true;             // a field that cannot be parsed reads as 0
-  bool display_data = false;          // DISPLAY: echo each stored point
-  bool swap_binary = false;           // SWAPENDIAN
-  int skip = 0;                       // SKIP: records to skip before reading
-  std::string seek;                   // SEEK: text to find before reading (at most 64)
-  int plotevery = 1;                  // PLOTEVERY: keep one record in every plotevery
-  int ebskip = 1;                     // ERRORBAREVERY
+  int maxcolumn = 50;                              // fields parsed per text line when max_col_set
+  bool max_col_set = false;                        // MAXCOL given
+  bool read_fast = false;                          // READFAST: free-format numeric lines
+  bool force_read = true;                          // a field that cannot be parsed reads as 0
+  bool display_data = false;                       // DISPLAY: echo each stored point
+  bool swap_binary = false;                        // SWAPENDIAN
+  int skip = 0;                                    // SKIP: records to skip before reading
+  std::string seek;                                // SEEK: text to find before reading (at most 64)
+  int plotevery = 1;                               // PLOTEVERY: keep one record in every plotevery
+  int ebskip = 1;                                  // ERRORBAREVERY
   double xrangemin = kUnsetLow, xrangemax = kUnsetHigh;  // XRANGE acceptance range
   double yrangemin = kUnsetLow, yrangemax = kUnsetHigh;
   double zrangemin = kUnsetLow, zrangemax = kUnsetHigh;
-  double xdeltamin = -1e32, xdeltamax = 1e32;  // XDELTA: largest step between points
-  double ydeltamin = -1e32, ydeltamax = 1e32;
+  double xdeltamin = -kDeltaLimit, xdeltamax = kDeltaLimit;  // XDELTA: allowed step between points
+  double ydeltamin = -kDeltaLimit, ydeltamax = kDeltaLimit;
   bool xdeltaskip = false, ydeltaskip = false;  // drop the point instead of breaking the line
-  bool xneg = false, yneg = false;             // negate on reading
-  bool scalecc = false;               // SCALECOL: scale the colour column between ZMIN and ZMAX
+  bool xneg = false, yneg = false;              // negate on reading
+  bool scalecc = false;  // SCALECOL: scale the colour column between ZMIN and ZMAX
   double pen_thick_factor = 1, pen_thick_add = 0;  // PENF
-  bool force_pen_down = false;        // FORCEPENDOWN
-  bool tmdata = false;                // TMDATA mode (until the next DATA)
+  bool force_pen_down = false;                     // FORCEPENDOWN
+  bool tmdata = false;                             // TMDATA mode (until the next DATA)
+  int np = kMaxPoints;  // capacity NP: "too many points" beyond it (smaller in tests)
 };
 
 }  // namespace vexal

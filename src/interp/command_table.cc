@@ -18,12 +18,15 @@ CommandTable::CommandTable() {
   for (std::string_view name : all_command_names()) table_.push_back({name, cmd_not_yet});
   auto by_name = [](const Command& a, const Command& b) { return a.name < b.name; };
   std::sort(table_.begin(), table_.end(), by_name);
-  for (const Command& built : interp_commands()) {
-    auto it = std::lower_bound(table_.begin(), table_.end(), built, by_name);
-    if (it != table_.end() && it->name == built.name)
-      it->handler = built.handler;
-    else
-      table_.insert(it, built);
+  for (std::span<const Command> part : {interp_commands(), pen_commands(), text_commands(),
+                                        number_commands(), math_commands(), data_commands()}) {
+    for (const Command& built : part) {
+      auto it = std::lower_bound(table_.begin(), table_.end(), built, by_name);
+      if (it != table_.end() && it->name == built.name)
+        it->handler = built.handler;
+      else
+        table_.insert(it, built);
+    }
   }
   for (const Command& c : table_) longest_ = std::max(longest_, c.name.size());
 }

@@ -27,6 +27,8 @@ std::span<const Command> interp_commands();
 std::span<const Command> pen_commands();
 std::span<const Command> text_commands();
 std::span<const Command> number_commands();
+std::span<const Command> math_commands();
+std::span<const Command> data_commands();
 
 // Handler of the names whose subsystem is not built yet.
 void cmd_not_yet(Session& s, Params& p);

@@ -11,6 +11,7 @@
 #include "interp/command_table.h"
 #include "interp/params.h"
 #include "interp/session.h"
+#include "postscript/page_stamps.h"
 #include "util/free_format.h"
 #include "util/text.h"
 
@@ -112,14 +113,6 @@ void cmd_savet(Session& s, Params&) { s.run.save_temps = true; }
 
 void cmd_quit(Session& s, Params&) { s.shutdown(); }
 
-// Stamping of the page margin: the flag now; the stamp text is drawn once
-// the text routines exist.
-void cmd_stamp(Session& s, Params& p) {
-  if (rest_of_line(p).empty()) s.run.stamp = true;
-}
-
-void cmd_nostamp(Session& s, Params&) { s.run.stamp = false; }
-
 // ---- the command input stream -----------------------------------------------
 
 // Loads a packed command file: its comment records run as command lines, in
@@ -183,6 +176,7 @@ void cmd_com(Session& s, Params& p) {
     return;
   }
   setcvariable(s.vars, "COMMANDFILE", name, s.err());
+  if (command_word(s) != "COMMANDFILE/NOSTAMP") stamp_file_name(s, name);
   std::string first;
   bool packed = read_line(fp, first) && first.size() >= 2 && first[0] == '$' &&
                 (first[1] == 'P' || first[1] == 'R');
@@ -394,8 +388,9 @@ void cmd_rinexhourly(Session&, Params& p) { getcparm(p); }
 // Calculator lines: the line read as one number and printed.
 void cmd_calculate(Session& s, Params&) {
   bool error = false;
+  s.point.error = 0;
   double v = read_number_text(s, s.cs.line, &error, true);
-  if (!error && s.units.verbose) {
+  if (!error && s.point.error == 0 && s.units.verbose) {
     s.term.put(' ');
     s.term.line(free_real(v));
   }
@@ -408,8 +403,9 @@ void cmd_equals(Session& s, Params&) {
   if (line.find('{') == std::string::npos) line[0] = '{';
   if (line.find('}') == std::string::npos) line.insert(nstrng(line), "}");
   bool error = false;
+  s.point.error = 0;
   double v = read_number_text(s, line, &error, true);
-  if (!error) {
+  if (!error && s.point.error == 0) {
     s.term.put(' ');
     s.term.line(free_real(v));
   }
@@ -536,9 +532,6 @@ constexpr Command kInterpCommands[] = {
     {"SAVET", cmd_savet},
     {"VERBOSE", cmd_verbose},
     {"VERSION", cmd_version},
-    {"STAMP", cmd_stamp},
-    {"NOSTAMP", cmd_nostamp},
-    {"NOTIME", cmd_nostamp},
     {"ALLOWCOM", cmd_allowcom},
     {"CGIQUERY", cmd_cgiquery},
     {"COM", cmd_com},

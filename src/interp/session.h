@@ -11,6 +11,7 @@
 
 #include "axes/axis_limits.h"
 #include "axes/axis_state.h"
+#include "data/horizon.h"
 #include "data/point_store.h"
 #include "axes/numb.h"
 #include "expr/math_list.h"
@@ -108,6 +109,8 @@ struct Session {
   ReaderSettings reader;
   MathList math_list;         // math commands applied to every point read
   // (Fields added by the data reader and the math commands go below.)
+  Horizon horizon;            // hidden-line horizon (CLEARW empties it)
+  int record_fields = 0;      // fields of the current point read by the last APPEND (BUILD)
   CurrentPoint point;         // the current point of the math commands
   MathStacks math;            // value and save stacks of the expression evaluator
   TmFrame frame;              // the TMDATA frame

@@ -8,6 +8,7 @@
 
 #include "interp/params.h"
 #include "interp/session.h"
+#include "postscript/page_stamps.h"
 #include "util/calendar.h"
 #include "util/files.h"
 #include "util/text.h"
@@ -233,6 +234,7 @@ void Session::start(const std::vector<std::string>& args) {
 
 void Session::shutdown() {
   ++run.pages_done;
+  write_page_stamps(*this);
   if (!run.save_temps) {
     for (const char* stem : {"data", "error"}) std::remove((stem + run.pid + ".tmp").c_str());
     std::remove(("data" + run.pid + ".fft").c_str());

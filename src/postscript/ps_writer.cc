@@ -144,7 +144,7 @@ void close_target(PsWriter& w) {
 // 0..1 (and PostScript clamps to 0..1 anyway), so the value is clamped here,
 // NaN to 0, rather than overflowing the field.
 double color_component(double v) {
-  if (!(v >= 0)) return 0;
+  if (!(v > 0)) return 0;  // also -0, which would print as "-0.00"
   return v > 1 ? 1 : v;
 }
 
@@ -159,9 +159,11 @@ void put_scale_line(PsWriter& w) {
 }
 
 // showpage resets the graphics state (initgraphics): the transformation, the
-// colour and the dash. The landscape rotation is therefore written again with
-// the page's scale, and the colour and dash caches are forgotten so that the
-// next request is written rather than taken as already in force.
+// colour, the dash and the clip path. The landscape rotation is therefore
+// written again with the page's scale, the colour and dash caches are
+// forgotten so that the next request is written rather than taken as already
+// in force, and the clip window is opened so that the box of the new page is
+// not limited by a clip that no longer holds.
 void page_break(PsWriter& w) {
   out_a(w, "S showpage");
   ++w.pages;
@@ -174,11 +176,11 @@ void page_break(PsWriter& w) {
   w.last_rgb = {-1, -1, -1};
   w.current_color = -1;
   w.dash_last = {};
+  w.cxmin = w.cymin = -kClipLimit;
+  w.cxmax = w.cymax = kClipLimit;
   w.xorig = 0;
   w.yorig = 0;
-  // Any position other than (0, 0) makes the move below always written.
-  w.ixlast = 100;
-  w.iylast = 100;
+  forget_point(w);  // showpage cleared the path: the move below is always written
   moveto(w, 0, 0);
   newpen(w, 1);
 }
@@ -240,21 +242,54 @@ void end_document(PsWriter& w) {
   }
 }
 
-// Shifts the origin to user point (x, y) after a move or draw there.
-void shift_origin(PsWriter& w, double x, double y) {
-  w.xorig += x;
-  w.yorig += y;
-  w.xlast = 0;
-  w.ylast = 0;
-  w.ixlast = 0;
-  w.iylast = 0;
-}
-
 inline int to_device(double v, double scale) {
   float f = static_cast<float>(v * scale);      // single precision, as always written
   if (!(f > -kDeviceLimit)) f = -kDeviceLimit;  // also NaN
   if (f > kDeviceLimit) f = kDeviceLimit;
   return static_cast<int>(f);  // truncates toward zero
+}
+
+// Shifts the origin to user point (x, y) after a move or draw there. The
+// last device position becomes the device point of the new origin, where the
+// pen really is. (Setting it to (0, 0), as older versions did, dropped a move
+// to the page corner right after a shift and made the next draw widen the
+// bounding box from the corner.)
+void shift_origin(PsWriter& w, double x, double y) {
+  w.xorig += x;
+  w.yorig += y;
+  w.xlast = 0;
+  w.ylast = 0;
+  if (w.ixlast == kNoPoint) return;  // nothing was written: still no point
+  w.ixlast = to_device(w.xorig, w.scale);
+  w.iylast = to_device(w.yorig, w.scale);
+}
+
+// "CSM" strokes from the current point; a document without one (after a
+// stroke or newpath the caller announced with forget_point) gets the page
+// corner as its point first.
+inline void ensure_point(PsWriter& w) {
+  if (w.ixlast != kNoPoint) return;
+  w.out.put("0 0 M\n");
+  w.xlast = -w.xorig;
+  w.ylast = -w.yorig;
+  w.ixlast = 0;
+  w.iylast = 0;
+}
+
+// A dash length in whole device units: NaN and negative values give 0, and
+// the value is kept within what PostScript integers hold.
+long long dash_units(double inches, double res) {
+  const double v = std::round(inches * res);
+  if (!(v > 0)) return 0;
+  return v > 1e9 ? 1000000000LL : static_cast<long long>(v);
+}
+
+// "a b " : one pair of a dash pattern, with the trailing blank separator.
+void put_dash_pair(OutBuffer& out, long long a, long long b) {
+  out.put_int(a);
+  out.put(' ');
+  out.put_int(b);
+  out.put(" \n");
 }
 
 // "i j X\n" for the pen's M and L lines, formatted in one go.
@@ -477,10 +512,18 @@ void moveto(PsWriter& w, double x, double y) {
   w.iylast = iy;
 }
 
-void drawto(PsWriter& w, double x, double y) {
+namespace {
+
+// The L line and the bounding box of drawto, without the segment count;
+// false when nothing was written (a repeat).
+inline bool line_to(PsWriter& w, double x, double y) {
   const int ix = to_device(x + w.xorig, w.scale);
   const int iy = to_device(y + w.yorig, w.scale);
-  if (ix == w.ixlast && iy == w.iylast) return;
+  if (ix == w.ixlast && iy == w.iylast) return false;
+  if (w.ixlast == kNoPoint) {  // "L" would fail without a current point: start the path here
+    moveto(w, x, y);
+    return false;
+  }
   put_point(w.out, ix, iy, 'L');
   const int x0 = w.ixlast, y0 = w.iylast;
   w.xlast = x;
@@ -492,6 +535,13 @@ void drawto(PsWriter& w, double x, double y) {
   w.bxmax = std::max(w.bxmax, std::min(w.cxmax, std::max(x0, ix)));
   w.bymin = std::min(w.bymin, std::max(w.cymin, std::min(y0, iy)));
   w.bymax = std::max(w.bymax, std::min(w.cymax, std::max(y0, iy)));
+  return true;
+}
+
+}  // namespace
+
+void drawto(PsWriter& w, double x, double y) {
+  if (!line_to(w, x, y)) return;
   if (++w.nseg > kSegmentsPerStroke) {  // keep PostScript paths short
     w.out.put("CSM\n");
     w.nseg = 0;
@@ -523,6 +573,7 @@ void thickpen(PsWriter& w, double inches) {
   if (std::abs(a - w.width) <= 0.5) return;
   w.width = a > 0 ? a : 0;  // also NaN
   const double n = std::min(std::round(w.width), 1.0e9);
+  ensure_point(w);
   out_a(w, "CSM");
   out_ia(w, static_cast<int>(n), "W");
 }
@@ -530,13 +581,17 @@ void thickpen(PsWriter& w, double inches) {
 void newpen(PsWriter& w, int n) { thickpen(w, n / w.res); }
 
 void setrgbcolor(PsWriter& w, double r, double g, double b) {
+  // Compared and remembered as written: 12 and 1 are the same white.
+  r = color_component(r);
+  g = color_component(g);
+  b = color_component(b);
   if (std::abs(r - w.last_rgb.r) <= kColorTolerance &&
       std::abs(g - w.last_rgb.g) <= kColorTolerance &&
       std::abs(b - w.last_rgb.b) <= kColorTolerance)
     return;
+  ensure_point(w);
   char line[40];
-  int n = std::snprintf(line, sizeof line, " CSM %4.2f %4.2f %4.2f RGB\n", color_component(r),
-                        color_component(g), color_component(b));
+  int n = std::snprintf(line, sizeof line, " CSM %4.2f %4.2f %4.2f RGB\n", r, g, b);
   w.out.put(std::string_view(line, n));
   w.last_rgb = {r, g, b};
   w.current_color = -1;
@@ -561,6 +616,7 @@ bool define_color(PsWriter& w, int k, double r, double g, double b) {
 bool set_forecolor(PsWriter& w, int k) {
   if (k < 0 || k >= kColorTableSize) return false;
   if (k == w.current_color) return true;
+  ensure_point(w);  // the procedure begins with CSM
   // An entry never defined in this document (black by default) is defined
   // first: selecting it by name alone would be an undefined name.
   if (!w.color_written.test(k)) {
@@ -571,7 +627,8 @@ bool set_forecolor(PsWriter& w, int k) {
   int n = std::snprintf(line, sizeof line, "c%04d\n", k);
   w.out.put(std::string_view(line, n));
   w.current_color = k;
-  w.last_rgb = w.cmap[k];
+  const Rgb c = w.cmap[k];
+  w.last_rgb = {color_component(c.r), color_component(c.g), color_component(c.b)};
   return true;
 }
 
@@ -584,6 +641,101 @@ bool get_color(const PsWriter& w, int k, double& r, double& g, double& b) {
   g = w.cmap[k].g;
   b = w.cmap[k].b;
   return true;
+}
+
+bool whatis_color(const PsWriter& w, int k, double& r, double& g, double& b) {
+  return get_color(w, k, r, g, b);
+}
+
+void set_backcolor(PsWriter&, int) {}
+
+// Dash -------------------------------------------------------------------------
+
+void set_dash(PsWriter& w, const std::array<double, 8>& p) {
+  if (!(p[0] > 0)) return;
+  if (p == w.dash_last) return;
+  w.dash_last = p;
+  ensure_point(w);
+  w.out.put("CSM [\n");
+  // The first mark is at least one unit: an all-zero array is an error in PostScript.
+  put_dash_pair(w.out, std::max(1LL, dash_units(p[0], w.res)), dash_units(p[1], w.res));
+  for (int i = 2; i < 8; i += 2) {
+    const long long a = dash_units(p[i], w.res), b = dash_units(p[i + 1], w.res);
+    if (a > 0 || b > 0) put_dash_pair(w.out, a, b);
+  }
+  w.out.put("] 0 setdash\n");
+}
+
+void dash(PsWriter& w, double x, double y, int code) { plot(w, x, y, code); }
+
+// Clipping -----------------------------------------------------------------------
+
+namespace {
+
+// Strokes what is drawn and starts an invisible path: the dash in force is
+// saved on the operand stack and a dash that never inks is set, so the clip
+// path can be stroked away afterwards without a mark.
+void begin_clip_path(PsWriter& w) {
+  w.out.put("S N\n");
+  w.out.put("currentdash [0 300000] 0 setdash\n");
+  w.nseg = 0;
+  forget_point(w);
+}
+
+// Clips to the path, strokes it away, restores the saved dash, and leaves
+// the pen at (x, y) with the move always written (the stroke cleared the
+// current point).
+void end_clip_path(PsWriter& w, double x, double y) {
+  w.out.put("closepath clip S setdash\n");
+  w.nseg = 0;
+  forget_point(w);
+  moveto(w, x, y);
+}
+
+}  // namespace
+
+void clipregion(PsWriter& w, const double* x, const double* y, int n) {
+  if (n < 1) return;
+  begin_clip_path(w);
+  moveto(w, x[0], y[0]);
+  w.cxmin = w.cxmax = w.ixlast;
+  w.cymin = w.cymax = w.iylast;
+  for (int i = 1; i < n; ++i) {
+    // The window grows to the vertex before the segment widens the box, so
+    // each segment is limited to the window built so far.
+    const int ix = device_x(w, x[i]), iy = device_y(w, y[i]);
+    w.cxmin = std::min(w.cxmin, ix);
+    w.cxmax = std::max(w.cxmax, ix);
+    w.cymin = std::min(w.cymin, iy);
+    w.cymax = std::max(w.cymax, iy);
+    // Not drawto: a "CSM" inside the path would stroke part of it away
+    // before "clip" sees it.
+    line_to(w, x[i], y[i]);
+  }
+  end_clip_path(w, x[n - 1], y[n - 1]);
+}
+
+void clipcircle(PsWriter& w, double x, double y, double r) {
+  begin_clip_path(w);
+  // The sign of the radius is dropped: the circle is the same, and not every
+  // interpreter accepts a negative radius in "arc".
+  const int ir = to_device(std::abs(r), w.scale);
+  std::string line = " " + free_int(device_x(w, x)) + " " + free_int(device_y(w, y)) + " " +
+                     free_int(ir) + " " + free_single(0.0f) + " " + free_single(360.0f) + " arc";
+  out_a(w, line);
+  end_clip_path(w, x, y);
+}
+
+void noclip(PsWriter& w) {
+  ensure_point(w);
+  out_a(w, "currentpoint S initclip moveto");
+  w.cxmin = w.cymin = -kClipLimit;
+  w.cxmax = w.cymax = kClipLimit;
+}
+
+void forget_point(PsWriter& w) {
+  w.ixlast = kNoPoint;
+  w.iylast = kNoPoint;
 }
 
 }  // namespace vexal

@@ -1,11 +1,12 @@
 // The PostScript document writer and the pen: the document frame (header,
 // prolog, pages, trailer and the bounding box patched into the header), the
 // line emitters every drawing routine writes through, moves and draws in
-// integer device units, line width and colours.
+// integer device units, line width, colours, dash patterns and clipping.
 #pragma once
 
 #include <array>
 #include <bitset>
+#include <climits>
 #include <cstdio>
 #include <memory>
 #include <string>
@@ -19,6 +20,10 @@ inline constexpr int kColorTableSize = 256;     // table indices 0..255
 inline constexpr int kSegmentsPerStroke = 400;  // "CSM" after this many segments
 inline constexpr int kClipLimit = 10000000;     // open clip window, device units
 inline constexpr int kHeaderLineBytes = 72;     // header lines 1 and 2, newline included
+// Last device position meaning "the document has no current point" (after a
+// stroke or newpath). No device coordinate takes this value: they are clamped
+// to +-2e9.
+inline constexpr int kNoPoint = INT_MIN;
 
 struct Rgb {
   double r = 0, g = 0, b = 0;  // each 0..1
@@ -47,8 +52,8 @@ struct PsWriter {
 
   // las000
   int nseg = 0;    // segments since the path was last stroked
-  int ixlast = 0;  // device x of the last emitted M or L
-  int iylast = 0;  // device y of the last emitted M or L
+  int ixlast = 0;  // device x of the last emitted M or L, or kNoPoint
+  int iylast = 0;  // device y of the last emitted M or L, or kNoPoint
 
   // las007: everything drawn, and the clip window, in device units
   int bxmin = 30000, bymin = 30000, bxmax = 0, bymax = 0;  // empty: res x 100 .. 0
@@ -165,5 +170,34 @@ bool define_color(PsWriter& w, int k, double r, double g, double b);
 bool set_forecolor(PsWriter& w, int k);
 // Table entry k; false (and black) when k lies outside 0..255.
 bool get_color(const PsWriter& w, int k, double& r, double& g, double& b);
+// The same as get_color (the name the colour commands use).
+bool whatis_color(const PsWriter& w, int k, double& r, double& g, double& b);
+// Background colour: accepted and ignored (the page stays white).
+void set_backcolor(PsWriter& w, int k);
+
+// Dash pattern: mark/space pairs in inches (FACTOR does not apply). A pattern
+// whose first mark is not positive, or equal to the one in force, writes nothing.
+void set_dash(PsWriter& w, const std::array<double, 8>& pattern);
+// The pen call under the name the main program uses; the same as plot.
+void dash(PsWriter& w, double x, double y, int code);
+
+// Clipping ---------------------------------------------------------------------
+// Both clip routines stroke what is drawn so far and leave the pen at a known
+// point; the clip path itself is invisible.
+
+// Clips to the polygon of the n vertices (x[i], y[i]), inches from the origin;
+// the clip window becomes the vertices' bounding rectangle and the pen ends on
+// the last vertex. Fewer than one vertex does nothing.
+void clipregion(PsWriter& w, const double* x, const double* y, int n);
+// Clips to the circle of radius r about (x, y) and moves there; the clip
+// window is kept.
+void clipcircle(PsWriter& w, double x, double y, double r);
+// Removes clipping, keeping the current point.
+void noclip(PsWriter& w);
+
+// The document has no current point any more (the caller stroked or began a
+// new path): the next move is written whatever the position, and a width,
+// colour or dash change first moves to the page corner, since "CSM" needs a point.
+void forget_point(PsWriter& w);
 
 }  // namespace vexal

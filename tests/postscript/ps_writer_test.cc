@@ -1,12 +1,15 @@
 // Tests of the document writer and the pen: the document frame, the line
-// emitters, repeat suppression, stroking, widths, colours and pages.
+// emitters, repeat suppression, stroking, widths, colours, pages, dash
+// patterns and clipping.
 #include "postscript/ps_writer.h"
 
 #include <gtest/gtest.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <array>
 #include <climits>
+#include <cmath>
 #include <cstdio>
 #include <fstream>
 #include <sstream>
@@ -257,9 +260,9 @@ TEST_F(PsWriterTest, PenMovesAndOriginShifts) {
   start();
   plot(w, 1, 1, -3);
   EXPECT_EQ(written(), "300 300 M\n");
-  moveto(w, 0, 0);  // the shift forgets the device position, so this is written again
+  moveto(w, 0, 0);  // the pen is at the new origin already
   plot(w, 1, 2, 2);
-  EXPECT_EQ(written(), "300 300 M\n600 900 L\n");
+  EXPECT_EQ(written(), "600 900 L\n");
   double x, y, s;
   where(w, x, y, s);
   EXPECT_EQ(x, 1);
@@ -426,6 +429,169 @@ TEST_F(PsWriterTest, NothingWrittenAfterEnd) {
   finish();
   out_flush(w);
   EXPECT_EQ(doc, ended);
+}
+
+// After an origin shift the pen is where the new origin is: a move to the
+// page corner is written, and a draw widens the box from the new origin.
+TEST_F(PsWriterTest, OriginShiftKnowsWhereThePenIs) {
+  start();
+  plot(w, 1, 1, -3);
+  amoveto(w, 0, 0);
+  EXPECT_EQ(written(), "300 300 M\n0 0 M\n");
+
+  plot(w, 1, 1, -3);  // the origin moves on to (2, 2)
+  drawto(w, 0.5, 0.5);
+  EXPECT_EQ(written(), "600 600 M\n750 750 L\n");
+  double x0, y0, x1, y1;
+  boundbox(w, x0, y0, x1, y1);
+  EXPECT_DOUBLE_EQ(x0, 0);
+  EXPECT_DOUBLE_EQ(y0, 0);
+  EXPECT_DOUBLE_EQ(x1, 0.5);
+  EXPECT_DOUBLE_EQ(y1, 0.5);
+
+  plot(w, 0.5, 0.5, -2);  // a draw there: nothing written, the origin moves
+  moveto(w, 0, 0);
+  EXPECT_EQ(written(), "");
+}
+
+// The pattern lines themselves are tested with the DASH command; here the
+// values PostScript would reject, and what does not scale the pattern.
+TEST_F(PsWriterTest, DashPatternsStayValid) {
+  start();
+  set_dash(w, {0.001, 0});  // a mark of at least one unit: all zeros is an error
+  EXPECT_EQ(written(), "CSM [\n1 0 \n] 0 setdash\n");
+  set_dash(w, {0.1, -0.5, NAN, 1e30});
+  EXPECT_EQ(written(), "CSM [\n30 0 \n0 1000000000 \n] 0 setdash\n");
+  factor(w, 3);  // dashes ignore FACTOR
+  set_dash(w, {0.1, 0.1});
+  EXPECT_EQ(written(), "CSM [\n30 30 \n] 0 setdash\n");
+  // A new page starts solid, so the same pattern is written again.
+  plot(w, 0, 0, -999);
+  written();
+  set_dash(w, {0.1, 0.1});
+  EXPECT_EQ(written(), "CSM [\n30 30 \n] 0 setdash\n");
+  drawto(w, 1, 1);
+}
+
+TEST_F(PsWriterTest, ClipRegion) {
+  start();
+  plot(w, 1, 1, -3);
+  drawto(w, 0.5, 0);
+  written();
+  const double x[] = {0, 2, 1};
+  const double y[] = {0, 0, 2};
+  clipregion(w, x, y, 3);
+  EXPECT_EQ(written(),
+            "S N\ncurrentdash [0 300000] 0 setdash\n"
+            "300 300 M\n900 300 L\n600 900 L\n"
+            "closepath clip S setdash\n600 900 M\n");
+  EXPECT_EQ(w.nseg, 0);
+  EXPECT_EQ(std::vector<int>({w.cxmin, w.cymin, w.cxmax, w.cymax}),
+            std::vector<int>({300, 300, 900, 900}));
+  // Lines outside the window widen the box only to its edge.
+  moveto(w, -1, -1);
+  drawto(w, 5, 5);
+  EXPECT_EQ(written(), "0 0 M\n1800 1800 L\n");
+  double x0, y0, x1, y1;
+  boundbox(w, x0, y0, x1, y1);
+  EXPECT_DOUBLE_EQ(x0, 0);
+  EXPECT_DOUBLE_EQ(y0, 0);
+  EXPECT_DOUBLE_EQ(x1, 2);
+  EXPECT_DOUBLE_EQ(y1, 2);
+  noclip(w);
+  EXPECT_EQ(written(), "currentpoint S initclip moveto\n");
+  EXPECT_EQ(w.cxmax, kClipLimit);
+  drawto(w, 0, 0);  // the current point survived
+  // A new page has no clip: its box is not limited by the old window.
+  clipregion(w, x, y, 3);
+  plot(w, 0, 0, -999);
+  drawto(w, 20, 20);
+  EXPECT_EQ(w.bxmax, 6000);
+}
+
+// The stroke that ends a clip path clears the current point; the pen is
+// moved back even when the move goes where the pen was before.
+TEST_F(PsWriterTest, ClipLeavesACurrentPoint) {
+  start();
+  const double x[] = {-1, 1, 1, -1};  // from the page corner, where the pen is
+  const double y[] = {-1, -1, 1, 1};
+  plot(w, 1, 1, -3);
+  amoveto(w, 0, 0);
+  written();
+  clipregion(w, x, y, 4);
+  EXPECT_EQ(
+      lines_of(written()),
+      (std::vector<std::string>{"S N", "currentdash [0 300000] 0 setdash", "0 0 M", "600 0 L",
+                                "600 600 L", "0 600 L", "closepath clip S setdash", "0 600 M"}));
+  clipregion(w, x, y, 1);  // a single vertex: the move back goes to the same point
+  EXPECT_EQ(lines_of(written()).back(), "0 0 M");
+  setrgbcolor(w, 1, 0, 0);  // CSM needs the point
+  newpen(w, 3);
+  set_dash(w, {0.1, 0.1});
+  clipcircle(w, -1, -1, 0.5);
+  EXPECT_EQ(lines_of(written()).back(), "0 0 M");
+  set_forecolor(w, 5);
+  drawto(w, 1, 1);
+}
+
+// A long clip path is not stroked in pieces: "CSM" inside it would leave
+// only the last piece for "clip".
+TEST_F(PsWriterTest, LongClipPathIsNotSplit) {
+  start();
+  std::vector<double> x, y;
+  for (int i = 0; i < 1000; ++i) {
+    x.push_back(1 + std::cos(i * 0.00628));
+    y.push_back(1 + std::sin(i * 0.00628));
+  }
+  clipregion(w, x.data(), y.data(), 1000);
+  EXPECT_EQ(written().find("CSM"), std::string::npos);
+  for (int i = 0; i < 1000; ++i) drawto(w, i % 2, i / 1000.0);
+  EXPECT_NE(written().find("CSM"), std::string::npos);
+}
+
+// Whoever strokes or starts a new path says so; the writer then gives the
+// document a point before anything that strokes with CSM.
+TEST_F(PsWriterTest, NoCurrentPointAfterForget) {
+  start();
+  moveto(w, 1, 1);
+  written();
+  struct Case {
+    void (*act)(PsWriter&);
+    const char* first;  // the first line written
+  };
+  const Case kCases[] = {
+      {[](PsWriter& pw) { setrgbcolor(pw, 0.2, 0.2, 0.2); }, "0 0 M"},
+      {[](PsWriter& pw) { newpen(pw, 7); }, "0 0 M"},
+      {[](PsWriter& pw) {
+         set_dash(pw, {0.2, 0.1});
+       },
+       "0 0 M"},
+      {[](PsWriter& pw) { set_forecolor(pw, 9); }, "0 0 M"},
+      {[](PsWriter& pw) { noclip(pw); }, "0 0 M"},
+      {[](PsWriter& pw) { moveto(pw, 1, 1); }, "300 300 M"},  // written although not moved
+      {[](PsWriter& pw) { drawto(pw, 1, 1); }, "300 300 M"},  // L without a point fails
+  };
+  for (const Case& c : kCases) {
+    SCOPED_TRACE(c.first);
+    out_a(w, "S N");
+    forget_point(w);
+    written();
+    c.act(w);
+    EXPECT_EQ(lines_of(written()).front(), c.first);
+  }
+  EXPECT_EQ(w.nseg, 0);  // the draw from nowhere was a move
+}
+
+TEST_F(PsWriterTest, BackgroundAndColourQueries) {
+  start();
+  define_color(w, 12, 0.1, 0.2, 0.3);
+  set_backcolor(w, 12);
+  double r, g, b;
+  EXPECT_TRUE(whatis_color(w, 12, r, g, b));
+  EXPECT_EQ(std::vector<double>({r, g, b}), std::vector<double>({0.1, 0.2, 0.3}));
+  EXPECT_EQ(lines_of(written()), std::vector<std::string>{"/c0012 {CSM 0.100 0.200 0.300 RGB}b"});
+  dash(w, 1, 1, 3);  // the pen call under its other name
+  EXPECT_EQ(written(), "300 300 M\n");
 }
 
 }  // namespace

@@ -1,0 +1,105 @@
+#!/bin/sh
+# Data loading: the release binary's LOAD of a two-column text file and of
+# the same data as a "$P" binary file, against floors measured on the same
+# files in the same run.
+#
+#   bench/load_bench.sh [ROWS...]        (default 1000000 10000000)
+#
+# For each row count it generates the data (load_floor generate), reads both
+# files once so that they are in the page cache, and then runs each of these
+# five times, keeping the fastest run (the machine may be busy):
+#
+#   floor    load_floor floor: the text parsed with std::from_chars into two vectors
+#   text     vexal: DATA text file, LOAD
+#   bytes    load_floor bytes: the binary file's bytes read and dropped
+#   columns  load_floor columns: the binary file read into seven columns
+#            of 44 bytes a point, as the point store holds them (the bytes
+#            plus the memory the store must write)
+#   binary   vexal: DATA binary file, LOAD
+#   math     vexal: Y = {Y 2 *}, DATA text file, LOAD
+#   again    vexal: the binary LOAD twice; the second LOAD alone is the
+#            difference to "binary" (its store pages are already mapped)
+#   empty    vexal: start-up and QUIT alone (part of every vexal figure)
+#
+# Each figure is a whole process (start-up, reading, exit) run by
+# `load_floor run`, which reports wall time, CPU time (user + system) and
+# peak RSS (getrusage). The ratios are given for both times: on a busy
+# machine the CPU times are the steadier. Targets: text <= 2 x floor,
+# binary <= 1.5 x bytes, math <= 1.5 x text, peak RSS <= 48 bytes x rows +
+# 64 MiB. The vexal runs are QUIET (no progress lines); VERBOSE=1 runs them
+# with the progress lines (to /dev/null).
+#
+# The binaries are build/src/vexal and build/bench/load_floor unless VEXAL and
+# LOAD_FLOOR name others. Not on a sanitizer build.
+set -eu
+
+root=$(cd "$(dirname "$0")/.." && pwd)
+vexal=${VEXAL:-$root/build/src/vexal}
+floor=${LOAD_FLOOR:-$root/build/bench/load_floor}
+quiet=QUIET
+[ "${VERBOSE:-0}" = 1 ] && quiet=VERBOSE
+
+for bin in "$vexal" "$floor"; do
+  if [ ! -x "$bin" ]; then
+    echo "no binary at $bin: build first (ninja -C build vexal load_floor)" >&2
+    exit 1
+  fi
+done
+
+work=$(mktemp -d "${TMPDIR:-/tmp}/vexal-load.XXXXXX")
+trap 'rm -rf "$work"' EXIT
+
+# The fastest of five runs: "wall cpu maxrss_kib status".
+best() {
+  for i in 1 2 3 4 5; do
+    "$floor" run "$@"
+  done | sort -n | head -n 1
+}
+
+commands() {  # data file, a line before LOAD, the LOAD lines
+  printf '%s\nMAXP 20000000\n%s\nDATA %s\n%bQUIT\n' "$quiet" "$2" "$1" "$3"
+}
+
+for rows in ${@:-1000000 10000000}; do
+  txt=$work/data.txt
+  dat=$work/data.dat
+  "$floor" generate "$rows" "$txt" "$dat"
+  cat "$txt" "$dat" >/dev/null
+  commands "$txt" "" "LOAD\n" >"$work/text.vx"
+  commands "$dat" "" "LOAD\n" >"$work/binary.vx"
+  commands "$txt" "Y = {Y 2 *}" "LOAD\n" >"$work/math.vx"
+  commands "$dat" "" "LOAD\nLOAD\n" >"$work/again.vx"
+  printf '%s\nQUIT\n' "$quiet" >"$work/empty.vx"
+  ps=$work/out.ps
+
+  f=$(best "$floor" floor "$txt")
+  b=$(best "$floor" bytes "$dat")
+  c=$(best "$floor" columns "$dat")
+  t=$(best "$vexal" -d -o "$ps" "$work/text.vx")
+  d=$(best "$vexal" -d -o "$ps" "$work/binary.vx")
+  m=$(best "$vexal" -d -o "$ps" "$work/math.vx")
+  a=$(best "$vexal" -d -o "$ps" "$work/again.vx")
+  e=$(best "$vexal" -d -o "$ps" "$work/empty.vx")
+
+  echo "$rows $(wc -c <"$txt") $(wc -c <"$dat") $f $b $t $d $m $a $e $c" | awk '{
+    rows = $1
+    fw = $4; fc = $5; bw = $8; bc = $9; tw = $12; tc = $13; tr = $14
+    dw = $16; dc = $17; dr = $18; mw = $20; mc = $21; mr = $22; aw = $24; ac = $25; ew = $28
+    cw = $32; cc = $33
+    printf "%d rows: text file %.0f MiB, binary file %.0f MiB\n", rows, $2 / 1048576, $3 / 1048576
+    printf "  %-34s %8s %8s %14s\n", "", "wall s", "cpu s", "ratio wall/cpu"
+    printf "  %-34s %8.3f %8.3f\n", "floor (from_chars, two vectors)", fw, fc
+    printf "  %-34s %8.3f %8.3f %6.2f %6.2f  (target 2)\n", "text LOAD", tw, tc, tw / fw, tc / fc
+    printf "  %-34s %8.3f %8.3f\n", "bytes of the binary file", bw, bc
+    printf "  %-34s %8.3f %8.3f %6.2f %6.2f  (target 1.5)\n", "binary LOAD", dw, dc, dw / bw, dc / bc
+    printf "  %-34s %8.3f %8.3f %6.2f %6.2f\n", "bytes into seven columns", cw, cc, cw / bw, cc / bc
+    printf "  %-34s %8.3f %8.3f %6.2f %6.2f\n", "second binary LOAD (store mapped)", aw - dw, ac - dc,
+      (aw - dw) / bw, (ac - dc) / bc
+    printf "  %-34s %8.3f %8.3f %6.2f %6.2f  (target 1.5, against text LOAD)\n",
+      "text LOAD with Y = {Y 2 *}", mw, mc, mw / tw, mc / tc
+    printf "  %-34s %8.3f\n", "vexal start-up and QUIT alone", ew
+    printf "  peak RSS: text %.0f MiB, binary %.0f MiB, math %.0f MiB; limit %.0f MiB\n",
+      tr / 1024, dr / 1024, mr / 1024, 48 * rows / 1048576 + 64
+  }'
+  rm -f "$txt" "$dat"
+done

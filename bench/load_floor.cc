@@ -1,0 +1,210 @@
+// Helpers of the data-loading benchmark (load_bench.sh):
+//
+//   load_floor generate N TEXT BINARY   two-column data of N rows, as text and
+//                                       as a "$P" binary file
+//   load_floor floor TEXT               the floor: the text parsed with
+//                                       std::from_chars into two vectors
+//   load_floor bytes FILE               the file's bytes read and dropped
+//   load_floor columns FILE             a 2-column "$P" file read into seven
+//                                       columns of 44 bytes a point, as the
+//                                       point store holds them (vexal's
+//                                       reserve, so the same page handling)
+//   load_floor run PROGRAM ARGS...      runs a program and prints its wall
+//                                       time, CPU time and peak RSS
+//
+// Files are read in 1 MiB blocks with read(), as the reader does.
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <charconv>
+#include <chrono>
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "data/append.h"
+#include "data/point_store.h"
+
+namespace {
+
+constexpr size_t kBlock = size_t{1} << 20;
+
+int usage() {
+  std::fprintf(stderr,
+               "usage: load_floor generate N TEXT BINARY | floor TEXT | bytes FILE | columns "
+               "FILE | run PROGRAM ARGS...\n");
+  return 2;
+}
+
+// Rows of (time in seconds, a noisy signal): the kind of file users load.
+int generate(long n, const char* text_name, const char* binary_name) {
+  std::FILE* text = std::fopen(text_name, "w");
+  std::FILE* binary = std::fopen(binary_name, "wb");
+  if (!text || !binary) {
+    std::perror("generate");
+    return 1;
+  }
+  // "$P", CR, LF, 2 columns, 0 comment records; record 1 is 16 bytes long.
+  char header[16] = {'$', 'P', '\r', '\n'};
+  const int16_t counts[2] = {2, 0};
+  std::memcpy(header + 4, counts, 4);
+  std::fwrite(header, 1, sizeof header, binary);
+  uint64_t state = 88172645463325252ull;
+  std::vector<char> line(64);
+  for (long i = 0; i < n; ++i) {
+    state ^= state << 13;
+    state ^= state >> 7;
+    state ^= state << 17;
+    const double noise = static_cast<double>(state >> 11) / 9007199254740992.0 - 0.5;
+    const double x = i * 0.25;
+    const double y = 100 * std::sin(i * 1e-4) + noise;
+    int len = std::snprintf(line.data(), line.size(), "%.2f %.9g\n", x, y);
+    std::fwrite(line.data(), 1, static_cast<size_t>(len), text);
+    // The binary file holds the values as written in the text.
+    double xy[2];
+    std::from_chars(line.data(), line.data() + len, xy[0]);
+    const char* second = std::strchr(line.data(), ' ') + 1;
+    std::from_chars(second, line.data() + len, xy[1]);
+    std::fwrite(xy, sizeof xy[0], 2, binary);
+  }
+  std::fclose(text);
+  std::fclose(binary);
+  return 0;
+}
+
+double seconds_since(std::chrono::steady_clock::time_point start) {
+  return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+int floor_parse(const char* name) {
+  const auto start = std::chrono::steady_clock::now();
+  int fd = ::open(name, O_RDONLY);
+  if (fd < 0) {
+    std::perror(name);
+    return 1;
+  }
+  std::vector<double> xs, ys;
+  std::vector<char> buf(kBlock);
+  size_t end = 0;
+  for (;;) {
+    ssize_t got = ::read(fd, buf.data() + end, buf.size() - end);
+    if (got <= 0) break;
+    end += static_cast<size_t>(got);
+    const char* p = buf.data();
+    const char* const stop = buf.data() + end;
+    for (;;) {
+      const char* nl = static_cast<const char*>(std::memchr(p, '\n', stop - p));
+      if (!nl) break;
+      double x = 0, y = 0;
+      auto r = std::from_chars(p, nl, x);
+      const char* q = r.ptr;
+      while (q < nl && *q == ' ') ++q;
+      std::from_chars(q, nl, y);
+      xs.push_back(x);
+      ys.push_back(y);
+      p = nl + 1;
+    }
+    end = static_cast<size_t>(stop - p);
+    std::memmove(buf.data(), p, end);
+  }
+  ::close(fd);
+  std::printf("floor: %zu rows in %.3f s (last %g %g)\n", xs.size(), seconds_since(start),
+              xs.empty() ? 0.0 : xs.back(), ys.empty() ? 0.0 : ys.back());
+  return 0;
+}
+
+int read_bytes(const char* name) {
+  const auto start = std::chrono::steady_clock::now();
+  int fd = ::open(name, O_RDONLY);
+  if (fd < 0) {
+    std::perror(name);
+    return 1;
+  }
+  std::vector<char> buf(kBlock);
+  uint64_t total = 0;
+  unsigned char check = 0;
+  for (ssize_t got; (got = ::read(fd, buf.data(), buf.size())) > 0;) {
+    total += static_cast<uint64_t>(got);
+    check ^= static_cast<unsigned char>(buf[static_cast<size_t>(got) - 1]);
+  }
+  ::close(fd);
+  std::printf("bytes: %llu in %.3f s (%u)\n", static_cast<unsigned long long>(total),
+              seconds_since(start), check);
+  return 0;
+}
+
+int read_columns(const char* name) {
+  const auto start = std::chrono::steady_clock::now();
+  int fd = ::open(name, O_RDONLY);
+  if (fd < 0) {
+    std::perror(name);
+    return 1;
+  }
+  vexal::PointStore st;
+  vexal::reserve_points(st);
+  std::vector<char> buf(kBlock);
+  size_t end = 0;
+  bool header = true;
+  for (ssize_t got; (got = ::read(fd, buf.data() + end, buf.size() - end)) > 0;) {
+    end += static_cast<size_t>(got);
+    size_t pos = header ? 16 : 0;
+    header = false;
+    for (; pos + 16 <= end; pos += 16) {
+      double xy[2];
+      std::memcpy(xy, buf.data() + pos, 16);
+      st.x.push_back(xy[0]);
+      st.y.push_back(xy[1]);
+      st.z.push_back(0);
+      st.v.push_back(0);
+      st.symbol.push_back(-1);
+      st.pen.push_back(2);
+      st.colour.push_back(-1);
+    }
+    end -= pos;
+    std::memmove(buf.data(), buf.data() + pos, end);
+  }
+  ::close(fd);
+  std::printf("columns: %zu points in %.3f s\n", st.x.size(), seconds_since(start));
+  return 0;
+}
+
+int run(char** argv) {
+  const auto start = std::chrono::steady_clock::now();
+  pid_t pid = ::fork();
+  if (pid == 0) {
+    int null = ::open("/dev/null", O_WRONLY);
+    ::dup2(null, 1);
+    ::execvp(argv[0], argv);
+    std::perror(argv[0]);
+    std::_Exit(127);
+  }
+  int status = 0;
+  struct rusage use {};
+  ::wait4(pid, &status, 0, &use);
+  const double wall = seconds_since(start);
+  const double cpu = use.ru_utime.tv_sec + use.ru_utime.tv_usec * 1e-6 + use.ru_stime.tv_sec +
+                     use.ru_stime.tv_usec * 1e-6;
+  std::printf("%.3f %.3f %ld %d\n", wall, cpu, use.ru_maxrss,
+              WIFEXITED(status) ? WEXITSTATUS(status) : -1);
+  return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc < 2) return usage();
+  const std::string what = argv[1];
+  if (what == "generate" && argc == 5) return generate(std::atol(argv[2]), argv[3], argv[4]);
+  if (what == "floor" && argc == 3) return floor_parse(argv[2]);
+  if (what == "bytes" && argc == 3) return read_bytes(argv[2]);
+  if (what == "columns" && argc == 3) return read_columns(argv[2]);
+  if (what == "run" && argc >= 3) return run(argv + 2);
+  return usage();
+}

@@ -1,0 +1,94 @@
+// The data-file reader `append`: reads a text column file, a "$P"/"$R"
+// binary column file or TMDATA frames into the point store, applying column
+// selection, the math commands, range, step and logarithm checks, and the
+// per-point marker, pen and colour codes.
+#pragma once
+
+#include <cstdio>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "data/point_store.h"
+#include "expr/math_list.h"
+#include "expr/math_state.h"
+#include "util/out_buffer.h"
+
+namespace vexal {
+
+inline constexpr int kMaxDataColumns = 50;     // columns of a binary file, fields of a text line
+inline constexpr size_t kDataLineWidth = 512;  // characters kept of a text line
+inline constexpr int kProgressEvery = 250;     // points between progress lines
+inline constexpr size_t kCommentText = 8192;   // characters of comment-record text kept
+
+// What the reader reads besides its settings and the math commands: the
+// file, the axis and pen state it consults, and the run's switches.
+struct AppendInput {
+  std::string file;                               // the data file (DATA, TMDATA)
+  std::string run_id = "00000000";                // process id, 8 digits, for "error" + id + ".tmp"
+  bool xlog = false, ylog = false, zlog = false;  // logarithmic axes: values <= 0 are rejected
+  double zmin = -9.999999933815813e36, zmax = -9.999999933815813e36;  // Z limits (SCALECOL)
+  int ncolors = 11;                    // NCOLORS: colour indices run 0 .. ncolors - 1
+  bool symbols_on = false;             // markers on: points without a marker column get `sn`
+  int sn = 0;                          // current marker code
+  int lt = 2;                          // data-line thickness, device units (the default pen)
+  double precision = 300;              // device units per inch (pen width column)
+  bool verbose = true;                 // progress lines and DISPLAY output
+  bool allow_commands_in_data = true;  // ALLOWCOM: "$R" comment records are read
+  int compat_level = 751654;           // comment-record commands are queued below 740576
+};
+
+// What the caller does after a read.
+struct AppendResult {
+  bool opened = false;  // false: "Error--cannot open data file " was written
+  // Command lines found in binary comment records, to be appended to the end
+  // of the command stack in this order.
+  std::vector<std::string> commands;
+  // When not empty: the error-bar command file written, to be run next
+  // ("COMMANDFILE " + name queued on top of the stack).
+  std::string errorbar_file;
+  int fields_read = 0;  // fields of the current record (C1 onward) from the last record read
+};
+
+// Reads `in.file` into `store` after the points it holds. `env.point` is the
+// current point the math commands see, `frame` receives TMDATA frames (and
+// should be what `env.frame` points to), and `env.vars` receives
+// BINARYCOLUMNS and BINARYHEADERnn. Messages go to `env.err`, progress and
+// DISPLAY lines to `env.out`. Never reads or writes outside the store.
+AppendResult append(const AppendInput& in, const ReaderSettings& rs, const MathList& math,
+                    MathEnv& env, TmFrame& frame, PointStore& store);
+
+// The number of fields read from each text line without MAXCOL: the largest
+// column any setting reads (the pen-width column left out when `with_width`
+// is false, as MERGE does), 0 .. 50.
+int columns_needed(const ReaderSettings& rs, bool with_width = true);
+
+// True when `name` can be opened as a data file (it exists, is readable and
+// is not a directory).
+bool data_file_readable(const std::string& name);
+
+// Empties the store (npts and npts_skipped 0); the capacity stays.
+void clear_points(PointStore& store);
+// Reserves every column for NP points (untouched capacity costs no memory),
+// so that points never move while a read appends.
+void reserve_points(PointStore& store);
+// Sorts the points by X, keeping the order of equal X (all seven columns move).
+void sort_by_x(PointStore& store);
+// Sets the number of points to n (0 .. NP): new points are zero with no
+// marker, pen up and no colour.
+void resize_points(PointStore& store, int n);
+
+// Splits a text line into fields the way the parameter reader does (blanks,
+// tabs and commas separate; two adjacent tabs hold an empty field that reads
+// 0; "{...}" is an expression; numbers, "$" variables, hexadecimal numbers,
+// percentages and times as valread reads them). Sets fields[1 .. maxcolumn];
+// a missing or unreadable field is 0. `scratch` is reused for expressions.
+void parse_fields(std::string_view line, int maxcolumn, MathEnv& env, CompiledMath& scratch);
+
+// A value in exponent form as list output writes it: "0.ddddE+xx" with
+// `digits` digits after the point, right-justified in `width` characters.
+// Too wide a value gives `width` asterisks. Writes into buf (at least
+// `width` characters) and returns a view of it.
+std::string_view exponent_field(double v, int width, int digits, char* buf);
+
+}  // namespace vexal

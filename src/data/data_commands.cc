@@ -1,0 +1,586 @@
+// Commands of the data store: naming and reading data files, the reader's
+// column and record settings, the acceptance ranges and steps, listings,
+// MERGE, INVENT and the small commands around the current record.
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <string>
+
+#include "axes/numb.h"
+#include "data/append.h"
+#include "data/lagint.h"
+#include "data/minmax.h"
+#include "expr/math_list.h"
+#include "interp/command_table.h"
+#include "interp/params.h"
+#include "interp/session.h"
+#include "postscript/page_stamps.h"
+#include "postscript/ps_writer.h"
+#include "util/free_format.h"
+#include "util/text.h"
+
+namespace vexal {
+
+namespace {
+
+constexpr size_t kSeekWidth = 64;  // characters of the SEEK text
+constexpr int kMaxMergeOrder = 9;  // points in one MERGE interpolation
+
+std::string data_temp_name(const Session& s) { return "data" + s.run.pid + ".tmp"; }
+
+void set_datafile(Session& s, const std::string& name) {
+  s.cs.datafile = name;
+  setcvariable(s.vars, "DATAFILE", name, s.err());
+}
+
+void cannot_open(Session& s, std::string_view name) {
+  s.err().put("Error--cannot open data file ");
+  s.err().line(trimmed(name));
+}
+
+// A numeric parameter as an integer (toward zero, saturating; NaN is 0).
+int int_parm(Params& p, bool* error = nullptr, bool warn = true) {
+  double v = getparm(p, error, warn);
+  if (std::isnan(v)) return 0;
+  return static_cast<int>(std::clamp(v, -2147483648.0, 2147483647.0));
+}
+
+int column_parm(Params& p) { return std::clamp(int_parm(p), 0, kMaxDataColumns); }
+
+// Reads one line of up to 512 characters (line end and a CR removed) straight
+// from `fp`; false at the end of input.
+bool read_raw_line(std::FILE* fp, std::string& out) {
+  out.clear();
+  if (!fp) return false;
+  int c;
+  bool any = false;
+  while ((c = std::getc(fp)) != EOF) {
+    any = true;
+    if (c == '\n') break;
+    if (out.size() <= kDataLineWidth) out.push_back(static_cast<char>(c));
+  }
+  if (!any) return false;
+  if (!out.empty() && out.back() == '\r') out.pop_back();
+  if (out.size() > kDataLineWidth) out.resize(kDataLineWidth);
+  return true;
+}
+
+// The next line of the command-input unit itself (not the pending stack).
+bool read_input_line(Session& s, std::string& line) {
+  int unit = s.units.input_unit;
+  if (unit <= 30) {
+    s.flush_terminal();
+    return read_raw_line(s.stream.terminal, line);
+  }
+  size_t level = static_cast<size_t>(unit - kFirstFileUnit);
+  return level < s.stream.files.size() && read_raw_line(s.stream.files[level].fp, line);
+}
+
+// What the reader takes from the session besides its own settings.
+AppendInput reader_input(const Session& s) {
+  AppendInput in;
+  in.file = s.cs.datafile;
+  in.run_id = s.run.pid;
+  in.xlog = s.limits.x.log;
+  in.ylog = s.limits.y.log;
+  in.zlog = s.limits.z.log;
+  in.zmin = s.limits.z.min;
+  in.zmax = s.limits.z.max;
+  in.ncolors = s.pen.ncolors;
+  in.symbols_on = s.text.sym != 0;
+  in.sn = s.text.sn;
+  in.lt = s.pen.line_thickness;
+  in.precision = s.run.precision;
+  in.verbose = s.units.verbose != 0;
+  in.allow_commands_in_data = s.stream.allow_commands_in_data;
+  in.compat_level = s.compat.level;
+  return in;
+}
+
+// One axis through the limit rule and its four variables.
+void axis_limits(Session& s, std::span<const double> values, AxisLimits& a, char letter) {
+  minmax(values, a, letter, s.err());
+  std::string name(1, letter);
+  setvariable(s.vars, name + "MIN", a.minu);
+  setvariable(s.vars, name + "MAX", a.maxu);
+  setvariable(s.vars, name + "MIN_DATA", a.min);
+  setvariable(s.vars, name + "MAX_DATA", a.max);
+}
+
+// NPTS, the averages and the limits after a read.
+void set_summary(Session& s) {
+  const PointStore& st = s.store;
+  const size_t n = static_cast<size_t>(st.npts);
+  std::span<const double> x(st.x.data(), n), y(st.y.data(), n), z(st.z.data(), n);
+  double sx = 0, sy = 0;
+  for (size_t i = 0; i < n; ++i) {
+    sx += x[i];
+    sy += y[i];
+  }
+  setvariable(s.vars, "NPTS", st.npts);
+  setvariable(s.vars, "XAVERAGE", n ? sx / static_cast<double>(n) : 0.0);
+  setvariable(s.vars, "YAVERAGE", n ? sy / static_cast<double>(n) : 0.0);
+  axis_limits(s, x, s.limits.x, 'X');
+  axis_limits(s, y, s.limits.y, 'Y');
+  axis_limits(s, z, s.limits.z, 'Z');
+}
+
+// Listings go to a named file (created or overwritten) or to the terminal.
+class Listing {
+ public:
+  Listing(Session& s, const std::string& file) : s_(s) {
+    if (file.empty()) return;
+    fp_ = std::fopen(file.c_str(), "w");
+    if (!fp_) {
+      s.err().put("Cannot open ");
+      s.err().line(file);
+      failed_ = true;
+      return;
+    }
+    out_.set_file(fp_);
+  }
+  ~Listing() {
+    if (!fp_) return;
+    out_.flush();
+    std::fclose(fp_);
+  }
+  bool failed() const { return failed_; }
+  OutBuffer& out() { return fp_ ? out_ : s_.term; }
+
+ private:
+  Session& s_;
+  std::FILE* fp_ = nullptr;
+  bool failed_ = false;
+  OutBuffer out_;
+};
+
+// ---- data files and reading ------------------------------------------------
+
+// Inline data: the lines up to ENDDATA go into the temporary data file.
+void inline_data(Session& s) {
+  std::string name = data_temp_name(s);
+  std::FILE* fp = std::fopen(name.c_str(), "w");
+  if (!fp) {
+    s.err().put("Error--cannot open data file ");
+    s.err().line(name);
+  }
+  resize_points(s.store, 0);
+  if (s.units.verbose) s.term.line("");
+  std::string line;
+  while (read_input_line(s, line)) {
+    if (upper(line).find("ENDDATA") != std::string::npos) break;
+    if (fp) {
+      std::string_view t = trimmed(line);
+      std::fwrite(t.data(), 1, t.size(), fp);
+      std::fputc('\n', fp);
+    }
+  }
+  if (!fp) return;
+  std::fclose(fp);
+  setvariable(s.vars, "HAVEDATAFILE", 1);
+  set_datafile(s, name);
+}
+
+void cmd_data(Session& s, Params& p) {
+  std::string name = getcparm(p, false);
+  s.reader.tmdata = false;
+  if (name.empty()) {
+    inline_data(s);
+    return;
+  }
+  cut(name);
+  setvariable(s.vars, "HAVEDATAFILE", 0);
+  if (!data_file_readable(name)) {
+    cannot_open(s, name);
+    set_datafile(s, name);
+    return;
+  }
+  setvariable(s.vars, "HAVEDATAFILE", 1);
+  stamp_file_name(s, name);
+  set_datafile(s, name);
+}
+
+void cmd_append(Session& s, Params&) {
+  MathEnv env = s.math_env();
+  AppendResult r = append(reader_input(s), s.reader, s.math_list, env, s.frame, s.store);
+  if (!r.opened) return;
+  for (const std::string& line : r.commands) append_command(s.stream, line);
+  if (!r.errorbar_file.empty()) push_command(s.stream, "COMMANDFILE " + r.errorbar_file);
+  s.record_fields = r.fields_read;
+  set_summary(s);
+}
+
+void cmd_load(Session& s, Params&) {
+  clear_points(s.store);
+  push_command(s.stream, "APPEND");
+}
+
+void cmd_tmdata(Session& s, Params& p) {
+  std::string name = getcparm(p);
+  cut(name);
+  double rows = getparm(p), cols = getparm(p);
+  auto whole = [](double v) {
+    return std::isnan(v) ? 0 : static_cast<int>(std::clamp(std::round(v), -1e9, 1e9));
+  };
+  s.frame.rows = whole(rows);
+  s.frame.cols = whole(cols);
+  setvariable(s.vars, "TM_ROWS", s.frame.rows);
+  setvariable(s.vars, "TM_COLS", s.frame.cols);
+  set_datafile(s, name);
+  s.reader.tmdata = true;
+}
+
+void cmd_readfast(Session& s, Params&) { s.reader.read_fast = true; }
+void cmd_noreadfast(Session& s, Params&) { s.reader.read_fast = false; }
+void cmd_nofast_force(Session& s, Params&) {
+  s.reader.read_fast = false;
+  s.reader.force_read = true;
+}
+
+void cmd_skip(Session& s, Params& p) { s.reader.skip = int_parm(p); }
+
+void cmd_seek(Session& s, Params& p) {
+  std::string text = getcparm(p);
+  if (text.size() > kSeekWidth) text.resize(kSeekWidth);
+  s.reader.seek = text;
+}
+void cmd_noseek(Session& s, Params&) { s.reader.seek.clear(); }
+
+void cmd_swapendian(Session& s, Params&) { s.reader.swap_binary = true; }
+void cmd_noswapendian(Session& s, Params&) { s.reader.swap_binary = false; }
+
+void cmd_col(Session& s, Params& p) {
+  s.reader.xc = column_parm(p);
+  s.reader.yc = column_parm(p);
+}
+void cmd_xcol(Session& s, Params& p) { s.reader.xc = column_parm(p); }
+void cmd_ycol(Session& s, Params& p) { s.reader.yc = column_parm(p); }
+void cmd_zcol(Session& s, Params& p) { s.reader.zc = column_parm(p); }
+void cmd_colorcol(Session& s, Params& p) { s.reader.cc = column_parm(p); }
+void cmd_nocolorcol(Session& s, Params&) { s.reader.cc = 0; }
+void cmd_scalecol(Session& s, Params&) { s.reader.scalecc = true; }
+void cmd_noscalecol(Session& s, Params&) { s.reader.scalecc = false; }
+
+void cmd_maxcol(Session& s, Params& p) {
+  s.reader.maxcolumn = std::clamp(int_parm(p), 1, kMaxDataColumns);
+  s.reader.max_col_set = true;
+}
+void cmd_nomaxcol(Session& s, Params&) { s.reader.max_col_set = false; }
+
+void cmd_maxp(Session& s, Params& p) { s.reader.maxpts = int_parm(p); }
+
+void cmd_display(Session& s, Params&) { s.reader.display_data = true; }
+void cmd_nodisplay(Session& s, Params&) { s.reader.display_data = false; }
+
+void set_flag_variable(Session& s, Params& p, double value) {
+  std::string name = getcparm(p);
+  if (name.empty()) return;
+  setvariable(s.vars, name.substr(0, kNameWidth), value);
+}
+void cmd_use(Session& s, Params& p) { set_flag_variable(s, p, 1); }
+void cmd_nouse(Session& s, Params& p) { set_flag_variable(s, p, 0); }
+
+// ---- listings and derived data ---------------------------------------------
+
+void cmd_dumpdata(Session& s, Params& p) {
+  Listing list(s, getcparm(p, false));
+  if (list.failed()) return;
+  OutBuffer& out = list.out();
+  const PointStore& st = s.store;
+  const bool time_x = s.axes.x.hms != 0;
+  char buf[40];
+  for (int i = 0; i < st.npts; ++i) {
+    if (time_x) {
+      std::string t = dhms(st.x[i], s.numfmt.time_form, s.numfmt.time_unit, s.err());
+      t.resize(12, ' ');
+      out.put(' ');
+      out.put(t);
+    } else {
+      out.put(' ');
+      out.put(exponent_field(st.x[i], 19, 12, buf));
+    }
+    for (double v : {st.y[i], st.z[i], st.v[i]}) {
+      out.put(' ');
+      out.put(exponent_field(v, 19, 12, buf));
+    }
+    out.put('\n');
+  }
+}
+
+// MERGE [order]: the loaded curve resampled at the X values of the data file.
+void cmd_merge(Session& s, Params& p) {
+  bool missing = false;
+  int order = int_parm(p, &missing, false);
+  if (missing) order = 1;
+  const int m = std::clamp(order + 1, 1, kMaxMergeOrder);
+  PointStore& st = s.store;
+  if (st.npts <= m + 1) {
+    s.err().line("Error: Insufficient points loaded to merge.");
+    return;
+  }
+  sort_by_x(st);
+  const std::string source = s.cs.datafile;
+  std::FILE* in = data_file_readable(source) ? std::fopen(source.c_str(), "r") : nullptr;
+  if (!in) {
+    cannot_open(s, source);
+    return;
+  }
+  // Written beside the final name and renamed at the end, so that merging
+  // the temporary data file itself reads it whole.
+  const std::string name = data_temp_name(s);
+  const std::string partial = name + ".merge";
+  std::FILE* fp = std::fopen(partial.c_str(), "w");
+  if (!fp) {
+    std::fclose(in);
+    s.err().put("Error--cannot open data file ");
+    s.err().line(name);
+    return;
+  }
+  OutBuffer out(fp);
+  const ReaderSettings& rs = s.reader;
+  const MathList& math = s.math_list;
+  const int maxcolumn =
+      rs.max_col_set ? std::clamp(rs.maxcolumn, 1, kMaxDataColumns) : columns_needed(rs, false);
+  MathEnv env = s.math_env();
+  CurrentPoint& pt = s.point;
+  CompiledMath scratch;
+  const int n = st.npts;
+  const double first_x = st.x.front(), last_x = st.x[n - 1];
+  auto in_range = [](double v, double lo, double hi) { return v >= lo && v <= hi; };
+  auto field = [&](int col) {
+    return static_cast<unsigned>(col) <= kMaxDataColumns ? pt.fields[col] : 0.0;
+  };
+  int merged = 0, skipped = 0, record = 0;
+  std::string line;
+  while (read_raw_line(in, line)) {
+    ++record;
+    parse_fields(line, maxcolumn, env, scratch);
+    pt.fields[0] = record;
+    double x = field(rs.xc), y = field(rs.yc), z = field(rs.zc), v = 0;
+    bool keep = in_range(x, first_x, last_x) &&
+                (math.any_xmath || in_range(x, rs.xrangemin, rs.xrangemax)) &&
+                (math.any_ymath || in_range(y, rs.yrangemin, rs.yrangemax));
+    if (keep && !math.commands.empty()) {
+      pt.x = x;
+      pt.y = y;
+      pt.z = z;
+      pt.v = v;
+      pt.error = 0;
+      keep = run_math_commands(math, env) && pt.error == 0;
+      x = pt.x;
+      y = pt.y;
+      z = pt.z;
+    }
+    if (keep) {
+      if (rs.xneg) x = -x;
+      if (rs.yneg) y = -y;
+      keep = in_range(x, rs.xrangemin, rs.xrangemax) && in_range(y, rs.yrangemin, rs.yrangemax) &&
+             in_range(z, rs.zrangemin, rs.zrangemax);
+    }
+    if (!keep) {
+      ++skipped;
+      continue;
+    }
+    int j = 2;  // the first point (1-based, from the second) at or beyond x
+    while (j < n && x > st.x[j - 1]) ++j;
+    const int start = std::max(1, std::min(n - m, j - m / 2));
+    const size_t from = static_cast<size_t>(start - 1), count = static_cast<size_t>(m);
+    double y_at = lagint(x, std::span<const double>(st.x).subspan(from, count),
+                         std::span<const double>(st.y).subspan(from, count));
+    for (double w : {x, y, y_at}) {
+      out.put(' ');
+      out.put(free_real(w));
+    }
+    out.put('\n');
+    ++merged;
+  }
+  out.flush();
+  std::fclose(fp);
+  std::fclose(in);
+  std::rename(partial.c_str(), name.c_str());
+  push_command(s.stream, "DATA " + name);
+  if (s.units.verbose) {
+    char buf[80];
+    std::snprintf(buf, sizeof buf, "\r%7d points merged.%7d points skipped.", merged, skipped);
+    s.term.line(buf);
+  }
+}
+
+// INVENT n a b: n evenly spaced values from a to b, read as X and Y.
+void cmd_invent(Session& s, Params& p) {
+  const int n = std::clamp(int_parm(p), 0, kMaxPoints);
+  const double a = getparm(p), b = getparm(p);
+  resize_points(s.store, n);
+  const std::string name = data_temp_name(s);
+  std::FILE* fp = std::fopen(name.c_str(), "w");
+  if (!fp) {
+    cannot_open(s, name);
+    return;
+  }
+  {
+    OutBuffer out(fp);
+    for (int i = 1; i <= n; ++i) {
+      double v = n > 1 ? (i - 1) * (b - a) / (n - 1) + a : a;
+      out.put(' ');
+      out.line(free_real(v));
+    }
+  }
+  std::fclose(fp);
+  // The stack runs the last pushed first: symbolcol 0 ... DATA.
+  for (const std::string& line :
+       {"DATA " + name, std::string("xcol 1"), std::string("ycol 1"), std::string("colorcol 0"),
+        std::string("pencol 0"), std::string("penwidthcol 0"), std::string("symbolcol 0")})
+    push_command(s.stream, line);
+}
+
+void cmd_clear(Session& s, Params&) {
+  push_command(s.stream, "MATH " + std::string(nolead(s.cs.raw)));
+}
+
+void cmd_clearw(Session& s, Params&) { s.horizon = Horizon{}; }
+
+// BUILD text: the text's first word, then the fields of the current record
+// in free format from the sixth column past the first blank.
+void cmd_build(Session& s, Params& p) {
+  std::string text = rest_of_line(p);
+  if (text.empty()) {
+    parameter_warning(s);
+    return;
+  }
+  std::string line = text.substr(0, text.find(' '));
+  line.append(6, ' ');
+  const int fields = std::clamp(s.record_fields, 0, kMaxDataColumns);
+  for (int k = 1; k <= fields && line.size() < kLineWidth; ++k) {
+    line += ' ';
+    line += free_real(s.point.fields[k]);
+  }
+  push_command(s.stream, line);
+}
+
+void cmd_getbounds(Session& s, Params&) {
+  double x0, y0, x1, y1;
+  boundbox(s.ps, x0, y0, x1, y1);
+  setvariable(s.vars, "X0", x0);
+  setvariable(s.vars, "Y0", y0);
+  setvariable(s.vars, "X1", x1);
+  setvariable(s.vars, "Y1", y1);
+}
+
+// ---- acceptance ranges, steps, negation and log axes ------------------------
+
+void set_range(Params& p, double& lo, double& hi) {
+  lo = getparm(p);
+  hi = getparm(p);
+}
+
+void cmd_xrange(Session& s, Params& p) { set_range(p, s.reader.xrangemin, s.reader.xrangemax); }
+void cmd_yrange(Session& s, Params& p) { set_range(p, s.reader.yrangemin, s.reader.yrangemax); }
+void cmd_zrange(Session& s, Params& p) { set_range(p, s.reader.zrangemin, s.reader.zrangemax); }
+void cmd_noxrange(Session& s, Params&) {
+  s.reader.xrangemin = kUnsetLow;
+  s.reader.xrangemax = kUnsetHigh;
+}
+void cmd_noyrange(Session& s, Params&) {
+  s.reader.yrangemin = kUnsetLow;
+  s.reader.yrangemax = kUnsetHigh;
+}
+void cmd_nozrange(Session& s, Params&) {
+  s.reader.zrangemin = kUnsetLow;
+  s.reader.zrangemax = kUnsetHigh;
+}
+
+void cmd_xdelta(Session& s, Params& p) { set_range(p, s.reader.xdeltamin, s.reader.xdeltamax); }
+void cmd_ydelta(Session& s, Params& p) { set_range(p, s.reader.ydeltamin, s.reader.ydeltamax); }
+void cmd_noxdelta(Session& s, Params&) {
+  s.reader.xdeltamin = -kDeltaLimit;
+  s.reader.xdeltamax = kDeltaLimit;
+}
+void cmd_noydelta(Session& s, Params&) {
+  s.reader.ydeltamin = -kDeltaLimit;
+  s.reader.ydeltamax = kDeltaLimit;
+}
+void cmd_xdeltaskip(Session& s, Params&) { s.reader.xdeltaskip = true; }
+void cmd_noxdeltaskip(Session& s, Params&) { s.reader.xdeltaskip = false; }
+void cmd_ydeltaskip(Session& s, Params&) { s.reader.ydeltaskip = true; }
+void cmd_noydeltaskip(Session& s, Params&) { s.reader.ydeltaskip = false; }
+
+void cmd_xneg(Session& s, Params&) { s.reader.xneg = true; }
+void cmd_noxneg(Session& s, Params&) { s.reader.xneg = false; }
+void cmd_yneg(Session& s, Params&) { s.reader.yneg = true; }
+void cmd_noyneg(Session& s, Params&) { s.reader.yneg = false; }
+
+void cmd_xlog(Session& s, Params&) { s.limits.x.log = true; }
+void cmd_noxlog(Session& s, Params&) { s.limits.x.log = false; }
+void cmd_ylog(Session& s, Params&) { s.limits.y.log = true; }
+void cmd_noylog(Session& s, Params&) { s.limits.y.log = false; }
+void cmd_zlog(Session& s, Params&) { s.limits.z.log = true; }
+void cmd_nozlog(Session& s, Params&) { s.limits.z.log = false; }
+
+constexpr Command kDataCommands[] = {
+    {"APPEND", cmd_append},
+    {"BUILD", cmd_build},
+    {"CLEAR", cmd_clear},
+    {"CLEARW", cmd_clearw},
+    {"COL", cmd_col},
+    {"COLORCOL", cmd_colorcol},
+    {"DATA", cmd_data},
+    {"DISPLAY", cmd_display},
+    {"DUMPDATA", cmd_dumpdata},
+    {"FAST", cmd_readfast},
+    {"GETBOUNDS", cmd_getbounds},
+    {"INVENT", cmd_invent},
+    {"LOAD", cmd_load},
+    {"MAXCOL", cmd_maxcol},
+    {"MAXP", cmd_maxp},
+    {"MERGE", cmd_merge},
+    {"NOCOLORCOL", cmd_nocolorcol},
+    {"NODISPLAY", cmd_nodisplay},
+    {"NOFAST", cmd_noreadfast},
+    {"NOFAST/FORCE", cmd_nofast_force},
+    {"NOMAXCOL", cmd_nomaxcol},
+    {"NOREADFAST", cmd_noreadfast},
+    {"NOSCALECOL", cmd_noscalecol},
+    {"NOSEEK", cmd_noseek},
+    {"NOSWAPENDIAN", cmd_noswapendian},
+    {"NOUSE", cmd_nouse},
+    {"READFAST", cmd_readfast},
+    {"SCALECOL", cmd_scalecol},
+    {"SEEK", cmd_seek},
+    {"SKIP", cmd_skip},
+    {"SWAPENDIAN", cmd_swapendian},
+    {"TMDATA", cmd_tmdata},
+    {"USE", cmd_use},
+    {"XCOL", cmd_xcol},
+    {"YCOL", cmd_ycol},
+    {"ZCOL", cmd_zcol},
+    {"NOXDELTA", cmd_noxdelta},
+    {"NOXDELTASKIP", cmd_noxdeltaskip},
+    {"NOXLOG", cmd_noxlog},
+    {"NOXNEG", cmd_noxneg},
+    {"NOXRANGE", cmd_noxrange},
+    {"NOYDELTA", cmd_noydelta},
+    {"NOYDELTASKIP", cmd_noydeltaskip},
+    {"NOYLOG", cmd_noylog},
+    {"NOYNEG", cmd_noyneg},
+    {"NOYRANGE", cmd_noyrange},
+    {"NOZLOG", cmd_nozlog},
+    {"NOZRANGE", cmd_nozrange},
+    {"XDELTA", cmd_xdelta},
+    {"XDELTASKIP", cmd_xdeltaskip},
+    {"XLOG", cmd_xlog},
+    {"XNEG", cmd_xneg},
+    {"XRANGE", cmd_xrange},
+    {"YDELTA", cmd_ydelta},
+    {"YDELTASKIP", cmd_ydeltaskip},
+    {"YLOG", cmd_ylog},
+    {"YNEG", cmd_yneg},
+    {"YRANGE", cmd_yrange},
+    {"ZLOG", cmd_zlog},
+    {"ZRANGE", cmd_zrange},
+};
+
+}  // namespace
+
+std::span<const Command> data_commands() { return kDataCommands; }
+
+}  // namespace vexal
