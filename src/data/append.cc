@@ -277,7 +277,7 @@ AppendResult Reader::run() {
       st_.colour.size() != st_.x.size())
     resize_points(st_, st_.npts);  // keep every column as long as the point count
   if (st_.npts > 0) {
-    reserve_points(st_);  // before the math commands look at the columns
+    reserve_points(st_, rs_.np);  // before the math commands look at the columns
     prevx_ = st_.x[st_.npts - 1];
     prevy_ = st_.y[st_.npts - 1];
   }
@@ -437,7 +437,7 @@ Reader::Outcome Reader::store_record() {
   prevx_ = x;
   prevy_ = y;
 
-  if (st_.x.capacity() < static_cast<size_t>(kMaxPoints)) reserve_points(st_);
+  if (st_.x.capacity() < static_cast<size_t>(std::min(rs_.np, kMaxPoints))) reserve_points(st_, rs_.np);
   st_.x.push_back(x);
   st_.y.push_back(y);
   st_.z.push_back(z);
@@ -722,8 +722,8 @@ void clear_points(PointStore& store) {
   store.npts_skipped = 0;
 }
 
-void reserve_points(PointStore& store) {
-  const size_t np = kMaxPoints;
+void reserve_points(PointStore& store, int capacity) {
+  const size_t np = static_cast<size_t>(std::clamp(capacity, 1, kMaxPoints));
   auto reserve = [np](auto& column) {
     if (column.capacity() >= np) return;
     column.reserve(np);

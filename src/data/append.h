@@ -69,9 +69,10 @@ bool data_file_readable(const std::string& name);
 
 // Empties the store (npts and npts_skipped 0); the capacity stays.
 void clear_points(PointStore& store);
-// Reserves every column for NP points (untouched capacity costs no memory),
-// so that points never move while a read appends.
-void reserve_points(PointStore& store);
+// Reserves every column for `capacity` points (NP unless a smaller limit is
+// in force; untouched capacity costs no memory), so that points never move
+// while a read appends.
+void reserve_points(PointStore& store, int capacity = kMaxPoints);
 // Sorts the points by X, keeping the order of equal X (all seven columns move).
 void sort_by_x(PointStore& store);
 // Sets the number of points to n (0 .. NP): new points are zero with no
