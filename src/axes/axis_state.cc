@@ -3,11 +3,19 @@
 
 #include <cmath>
 
+#include "axes/fixpoint.h"
+
 namespace vexal {
 
-double axis_inches_x(const AxisState&, double value, double units) { return value * units; }
+double axis_inches_x(const AxisState& a, const Limits& lim, double value, double units,
+                     OutBuffer* err) {
+  return a.xscale ? fixpoint(value, lim.x, true, a.xd, err) : value * units;
+}
 
-double axis_inches_y(const AxisState&, double value, double units) { return value * units; }
+double axis_inches_y(const AxisState& a, const Limits& lim, double value, double units,
+                     OutBuffer* err) {
+  return a.yscale ? fixpoint(value, lim.y, true, a.yd, err) : value * units;
+}
 
 void rotate2d(double& x, double& y, double angle_degrees) {
   if (angle_degrees == 0) return;

@@ -4,6 +4,9 @@
 
 #include <string>
 
+#include "axes/axis_limits.h"
+#include "util/out_buffer.h"
+
 namespace vexal {
 
 // How the numbers of one axis are written.
@@ -32,8 +35,10 @@ struct AxisState {
 // A drawing-command coordinate in inches: with data-unit drawing off, the
 // value times the units factor; with it on, the value mapped along the axis
 // (the axis mapping takes this place once limits exist).
-double axis_inches_x(const AxisState& a, double value, double units);
-double axis_inches_y(const AxisState& a, double value, double units);
+double axis_inches_x(const AxisState& a, const Limits& lim, double value, double units,
+                     OutBuffer* err);
+double axis_inches_y(const AxisState& a, const Limits& lim, double value, double units,
+                     OutBuffer* err);
 // Turns a page point about the origin by the frame angle.
 void rotate2d(double& x, double& y, double angle_degrees);
 

@@ -60,9 +60,9 @@ bool color_index(Session& s, Params& p, int& k) {
 
 // A drawing command's point in inches from the origin: the UNITS factor (or
 // the axis mapping when that axis draws in data units), then the frame rotation.
-void page_point(const Session& s, double& x, double& y) {
-  x = axis_inches_x(s.axes, x, s.pen.units);
-  y = axis_inches_y(s.axes, y, s.pen.units);
+void page_point(Session& s, double& x, double& y) {
+  x = axis_inches_x(s.axes, s.limits, x, s.pen.units, s.units.verbose ? &s.err() : nullptr);
+  y = axis_inches_y(s.axes, s.limits, y, s.pen.units, s.units.verbose ? &s.err() : nullptr);
   rotate2d(x, y, s.axes.angle);
 }
 
