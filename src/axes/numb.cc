@@ -178,7 +178,9 @@ std::string dhms(double x, std::string_view form, std::string_view unit, OutBuff
 
   std::string out;
   out.reserve(32);
-  if (form.empty() || form == "default") {
+  // XHMSFORM upper-cases its form, so "DEFAULT" must select the default
+  // layout as well (else the labels would come out empty).
+  if (form.empty() || form == "default" || form == "DEFAULT") {
     put_digits(out, f.day, 3);
     out += '/';
     put_digits(out, f.hour, 2);

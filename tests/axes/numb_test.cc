@@ -68,6 +68,7 @@ TEST(NumbTest, DhmsForms) {
   constexpr TimeCase kCases[] = {
       {26.5, "", "HOURS", "001/02:30"},
       {26.5, "default", "HOURS", "001/02:30"},
+      {26.5, "DEFAULT", "HOURS", "001/02:30"},
       {26.5, "DDD/HH:MM:SS", "HOURS", "001/02:30"},
       {0.9999999, "", "HOURS", "0/01:00"},  // 60 s and 60 min carry; day 0 shortened
       {0.9999999, "DDD/HH:MM:SS", "HOURS", "000/01:00"},
