@@ -4,7 +4,8 @@
 # only for the dpkg queries.
 set -eu
 
-packages="g++ cmake make ninja-build libgtest-dev ghostscript clang libclang-rt-14-dev"
+# gnuplot-nox: the reference program of the plotting benchmark (bench/plot_bench.sh).
+packages="g++ cmake make ninja-build libgtest-dev ghostscript clang libclang-rt-14-dev gnuplot-nox"
 
 missing=""
 for p in $packages; do

@@ -29,6 +29,8 @@ std::span<const Command> text_commands();
 std::span<const Command> number_commands();
 std::span<const Command> math_commands();
 std::span<const Command> data_commands();
+std::span<const Command> curve_commands();
+std::span<const Command> axes_commands();
 
 // Handler of the names whose subsystem is not built yet.
 void cmd_not_yet(Session& s, Params& p);

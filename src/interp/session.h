@@ -18,6 +18,7 @@
 #include "expr/math_state.h"
 #include "interp/command_stream.h"
 #include "postscript/chars.h"
+#include "postscript/curves.h"
 #include "postscript/pen_state.h"
 #include "postscript/ps_writer.h"
 #include "util/out_buffer.h"
@@ -108,6 +109,7 @@ struct Session {
   PointStore store;
   ReaderSettings reader;
   MathList math_list;         // math commands applied to every point read
+  CurveSettings curve;        // error-bar caps and the MULTIPLOT labels
   // (Fields added by the data reader and the math commands go below.)
   Horizon horizon;            // hidden-line horizon (CLEARW empties it)
   int record_fields = 0;      // fields of the current point read by the last APPEND (BUILD)

@@ -1,11 +1,13 @@
 // Commands of text, fonts and markers: TEXT and TITLE, the text settings,
 // text strings and text blocks, and the marker settings and markers.
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <numbers>
 #include <string>
 
 #include "axes/numb.h"
+#include "data/append.h"
 #include "interp/command_table.h"
 #include "interp/expand.h"
 #include "interp/params.h"
@@ -189,7 +191,8 @@ void cmd_symboln(Session& s, Params& p) {
 
 void cmd_symbolc(Session& s, Params& p) {
   const int n = marker_code(p);
-  s.text.marker_column = n;
+  s.reader.sc = std::clamp(n, 0, kMaxDataColumns);  // the column the data-file reader takes
+  s.text.marker_column = s.reader.sc;
   if (n < 1) {
     s.text.sym = 0;
     s.text.ssk = 0;
