@@ -69,32 +69,6 @@ int pen_thickness(const Session& s, int thickness) {
                         : static_cast<int>(std::lround(kStartupAxisWidth * s.run.precision));
 }
 
-// One line straight from the command-input unit (the terminal, or the
-// command file being read), without substitution; false at the end of input.
-bool read_input_line(Session& s, std::string& line) {
-  const int unit = s.units.input_unit;
-  if (unit <= 30) {
-    s.flush_terminal();
-    return read_line(s.stream.terminal, line);
-  }
-  const size_t i = static_cast<size_t>(unit - kFirstFileUnit);
-  return i < s.stream.files.size() && read_line(s.stream.files[i].fp, line);
-}
-
-// One line of a data file, at most 512 characters kept; false at its end.
-bool read_data_line(std::FILE* fp, std::string& line) {
-  line.clear();
-  int c;
-  bool any = false;
-  while ((c = std::getc(fp)) != EOF) {
-    any = true;
-    if (c == '\n') break;
-    if (line.size() < kDataLineWidth) line.push_back(static_cast<char>(c));
-  }
-  if (!line.empty() && line.back() == '\r') line.pop_back();
-  return any;
-}
-
 // The data file opened for reading, or nullptr after the reader's message.
 std::FILE* open_data_file(Session& s) {
   std::FILE* fp =
@@ -219,7 +193,7 @@ void read_tick_values(Session& s, char axis, AxisLayout& l) {
   }
   int n = 0;
   std::string line;
-  while (n < kMaxTicPlace && read_input_line(s, line)) {
+  while (n < kMaxTicPlace && s.read_input_line(line)) {
     if (trimmed(nolead(line)).empty()) break;
     l.ticplace[n++] = read_number_text(s, line, nullptr, true);
   }

@@ -437,7 +437,8 @@ Reader::Outcome Reader::store_record() {
   prevx_ = x;
   prevy_ = y;
 
-  if (st_.x.capacity() < static_cast<size_t>(std::min(rs_.np, kMaxPoints))) reserve_points(st_, rs_.np);
+  if (st_.x.capacity() < static_cast<size_t>(std::min(rs_.np, kMaxPoints)))
+    reserve_points(st_, rs_.np);
   st_.x.push_back(x);
   st_.y.push_back(y);
   st_.z.push_back(z);

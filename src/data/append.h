@@ -12,6 +12,7 @@
 #include "data/point_store.h"
 #include "expr/math_list.h"
 #include "expr/math_state.h"
+#include "util/files.h"
 #include "util/out_buffer.h"
 
 namespace vexal {
@@ -62,6 +63,11 @@ AppendResult append(const AppendInput& in, const ReaderSettings& rs, const MathL
 // column any setting reads (the pen-width column left out when `with_width`
 // is false, as MERGE does), 0 .. 50.
 int columns_needed(const ReaderSettings& rs, bool with_width = true);
+
+// One line of a data file, cut at 512 characters; false at its end.
+inline bool read_data_line(std::FILE* fp, std::string& line) {
+  return read_line(fp, line, kDataLineWidth);
+}
 
 // True when `name` can be opened as a data file (it exists, is readable and
 // is not a directory).

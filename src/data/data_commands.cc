@@ -12,6 +12,7 @@
 #include "data/minmax.h"
 #include "expr/math_list.h"
 #include "interp/command_table.h"
+#include "interp/listing.h"
 #include "interp/params.h"
 #include "interp/session.h"
 #include "postscript/page_stamps.h"
@@ -46,35 +47,6 @@ int int_parm(Params& p, bool* error = nullptr, bool warn = true) {
 }
 
 int column_parm(Params& p) { return std::clamp(int_parm(p), 0, kMaxDataColumns); }
-
-// Reads one line of up to 512 characters (line end and a CR removed) straight
-// from `fp`; false at the end of input.
-bool read_raw_line(std::FILE* fp, std::string& out) {
-  out.clear();
-  if (!fp) return false;
-  int c;
-  bool any = false;
-  while ((c = std::getc(fp)) != EOF) {
-    any = true;
-    if (c == '\n') break;
-    if (out.size() <= kDataLineWidth) out.push_back(static_cast<char>(c));
-  }
-  if (!any) return false;
-  if (!out.empty() && out.back() == '\r') out.pop_back();
-  if (out.size() > kDataLineWidth) out.resize(kDataLineWidth);
-  return true;
-}
-
-// The next line of the command-input unit itself (not the pending stack).
-bool read_input_line(Session& s, std::string& line) {
-  int unit = s.units.input_unit;
-  if (unit <= 30) {
-    s.flush_terminal();
-    return read_raw_line(s.stream.terminal, line);
-  }
-  size_t level = static_cast<size_t>(unit - kFirstFileUnit);
-  return level < s.stream.files.size() && read_raw_line(s.stream.files[level].fp, line);
-}
 
 // What the reader takes from the session besides its own settings.
 AppendInput reader_input(const Session& s) {
@@ -125,35 +97,6 @@ void set_summary(Session& s) {
   axis_limits(s, z, s.limits.z, 'Z');
 }
 
-// Listings go to a named file (created or overwritten) or to the terminal.
-class Listing {
- public:
-  Listing(Session& s, const std::string& file) : s_(s) {
-    if (file.empty()) return;
-    fp_ = std::fopen(file.c_str(), "w");
-    if (!fp_) {
-      s.err().put("Cannot open ");
-      s.err().line(file);
-      failed_ = true;
-      return;
-    }
-    out_.set_file(fp_);
-  }
-  ~Listing() {
-    if (!fp_) return;
-    out_.flush();
-    std::fclose(fp_);
-  }
-  bool failed() const { return failed_; }
-  OutBuffer& out() { return fp_ ? out_ : s_.term; }
-
- private:
-  Session& s_;
-  std::FILE* fp_ = nullptr;
-  bool failed_ = false;
-  OutBuffer out_;
-};
-
 // ---- data files and reading ------------------------------------------------
 
 // Inline data: the lines up to ENDDATA go into the temporary data file.
@@ -167,7 +110,7 @@ void inline_data(Session& s) {
   resize_points(s.store, 0);
   if (s.units.verbose) s.term.line("");
   std::string line;
-  while (read_input_line(s, line)) {
+  while (s.read_input_line(line, kDataLineWidth)) {
     if (upper(line).find("ENDDATA") != std::string::npos) break;
     if (fp) {
       std::string_view t = trimmed(line);
@@ -352,7 +295,7 @@ void cmd_merge(Session& s, Params& p) {
   };
   int merged = 0, skipped = 0, record = 0;
   std::string line;
-  while (read_raw_line(in, line)) {
+  while (read_data_line(in, line)) {
     ++record;
     parse_fields(line, maxcolumn, env, scratch);
     pt.fields[0] = record;

@@ -7,6 +7,7 @@
 #include "expr/math.h"
 #include "expr/math_list.h"
 #include "interp/command_table.h"
+#include "interp/listing.h"
 #include "interp/params.h"
 #include "interp/session.h"
 #include "util/text.h"
@@ -14,36 +15,6 @@
 namespace vexal {
 
 namespace {
-
-// A listing goes to a named file (created or overwritten, closed after) or
-// to the terminal.
-class Listing {
- public:
-  Listing(Session& s, const std::string& file) : s_(s) {
-    if (file.empty()) return;
-    fp_ = std::fopen(file.c_str(), "w");
-    if (!fp_) {
-      s.err().put("Cannot open ");
-      s.err().line(file);
-      failed_ = true;
-      return;
-    }
-    out_.set_file(fp_);
-  }
-  ~Listing() {
-    if (!fp_) return;
-    out_.flush();
-    std::fclose(fp_);
-  }
-  bool failed() const { return failed_; }
-  OutBuffer& out() { return fp_ ? out_ : s_.term; }
-
- private:
-  Session& s_;
-  std::FILE* fp_ = nullptr;
-  bool failed_ = false;
-  OutBuffer out_;
-};
 
 bool contains(std::string_view text, std::string_view word) {
   return text.find(word) != std::string_view::npos;

@@ -13,11 +13,11 @@
 
 namespace vexal {
 
-inline constexpr int kMathStackSize = 32;     // value stack and save stack slots
+inline constexpr int kMathStackSize = 32;  // value stack and save stack slots
 inline constexpr int kMaxCompiledEntries = 50;
-inline constexpr int kMaxMathLevels = 11;     // nesting of ? : ) conditionals
-inline constexpr int kMaxFields = 50;         // fields C1..C50 of a record
-inline constexpr int kFrameBytes = 8192;      // largest TMDATA frame
+inline constexpr int kMaxMathLevels = 11;  // nesting of ? : ) conditionals
+inline constexpr int kMaxFields = 50;      // fields C1..C50 of a record
+inline constexpr int kFrameBytes = 8192;   // largest TMDATA frame
 
 // The current point: X, Y, Z, V, the record number (C0), the fields C1..C50
 // of the current record, and the error flag that rejects the point.
@@ -43,9 +43,9 @@ struct CompiledMath {
 // The conditional state of ? : ) in one evaluation or one compiled run.
 struct MathConditions {
   int level = 0;                                 // 0 = outside every conditional
-  std::array<bool, kMaxMathLevels + 1> skip{};    // per level: skipping its true part
-  std::array<bool, kMaxMathLevels + 1> taken{};   // per level: else-taken, skip the rest
-  int beyond = 0;                                 // levels opened beyond the deepest, ignored
+  std::array<bool, kMaxMathLevels + 1> skip{};   // per level: skipping its true part
+  std::array<bool, kMaxMathLevels + 1> taken{};  // per level: else-taken, skip the rest
+  int beyond = 0;                                // levels opened beyond the deepest, ignored
   bool skipping() const { return level > 0 && (skip[level] || taken[level]); }
 };
 
@@ -72,8 +72,8 @@ struct PointColumns {
 // Everything an evaluation reads and writes besides its own text.
 struct MathEnv {
   Variables& vars;
-  OutBuffer& err;       // messages
-  OutBuffer& out;       // DUMP listings
+  OutBuffer& err;  // messages
+  OutBuffer& out;  // DUMP listings
   CurrentPoint& point;
   MathStacks& stacks;
   int compat_level = 751654;

@@ -18,15 +18,19 @@ namespace vexal {
 
 namespace {
 
-constexpr double kPi = 3.1415927410125732;  // single-precision pi, widened, as the language defines it
+constexpr double kPi =
+    3.1415927410125732;  // single-precision pi, widened, as the language defines it
 constexpr double kE = 2.718281828459045;
-constexpr int kNoCompileLevel = 742479;     // at or below this level nothing compiles
+constexpr int kNoCompileLevel = 742479;  // at or below this level nothing compiles
 constexpr size_t kMaxExpression = 256;
 
-const char* const kMonthNames[] = {"January", "February", "March",     "April",   "May",      "June",
-                                   "July",    "August",   "September", "October", "November", "December"};
+const char* const kMonthNames[] = {"January",   "February", "March",    "April",
+                                   "May",       "June",     "July",     "August",
+                                   "September", "October",  "November", "December"};
 
-bool starts(std::string_view tok, std::string_view name) { return tok.substr(0, name.size()) == name; }
+bool starts(std::string_view tok, std::string_view name) {
+  return tok.substr(0, name.size()) == name;
+}
 
 // The evaluation of one expression text.
 class Evaluator {
@@ -69,10 +73,14 @@ class Evaluator {
 double* Evaluator::field_ref(int n) {
   CurrentPoint& p = env_.point;
   switch (n) {
-    case -4: return &p.v;
-    case -3: return &p.x;
-    case -2: return &p.y;
-    case -1: return &p.z;
+    case -4:
+      return &p.v;
+    case -3:
+      return &p.x;
+    case -2:
+      return &p.y;
+    case -1:
+      return &p.z;
     default:
       if (n >= 0 && n <= kMaxFields) return &p.fields[static_cast<size_t>(n)];
       return nullptr;
@@ -119,8 +127,10 @@ bool Evaluator::conditional_while_skipping(std::string_view tok) {
     if (c.beyond == 0 && c.skip[c.level] && !c.taken[c.level]) c.skip[c.level] = false;
   } else if (tok == ")" || starts(tok, "END")) {
     emit(903);
-    if (c.beyond > 0) --c.beyond;
-    else if (c.level > 0) --c.level;
+    if (c.beyond > 0)
+      --c.beyond;
+    else if (c.level > 0)
+      --c.level;
   } else {
     no_compile();
   }
@@ -195,11 +205,24 @@ bool Evaluator::token(std::string_view tok) {
   }
   if (tok.size() == 1) {
     switch (tok[0]) {
-      case 'X': push(p.x); emit(7); return true;
-      case 'Y': push(p.y); emit(8); return true;
-      case 'V': push(p.v); emit(10); return true;
-      case 'Z': push(p.z); emit(9); return true;
-      default: break;
+      case 'X':
+        push(p.x);
+        emit(7);
+        return true;
+      case 'Y':
+        push(p.y);
+        emit(8);
+        return true;
+      case 'V':
+        push(p.v);
+        emit(10);
+        return true;
+      case 'Z':
+        push(p.z);
+        emit(9);
+        return true;
+      default:
+        break;
     }
   }
   if (tok[0] == 'C' && tok.size() > 1 && tok[1] >= '0' && tok[1] <= '9') {
@@ -287,11 +310,20 @@ bool Evaluator::token(std::string_view tok) {
   if (starts(tok, "SET(") && tok.size() >= 5) {
     int n = 0;
     switch (tok[4]) {
-      case 'V': n = -4; break;
-      case 'X': n = -3; break;
-      case 'Y': n = -2; break;
-      case 'Z': n = -1; break;
-      default: return fail("Error: unknow math stack operator ", tok);
+      case 'V':
+        n = -4;
+        break;
+      case 'X':
+        n = -3;
+        break;
+      case 'Y':
+        n = -2;
+        break;
+      case 'Z':
+        n = -1;
+        break;
+      default:
+        return fail("Error: unknow math stack operator ", tok);
     }
     *field_ref(n) = pop();
     emit(1, n);
@@ -316,18 +348,21 @@ bool Evaluator::token(std::string_view tok) {
   if (starts(tok, "EXPORT")) {
     double n = pop(), v = pop();
     emit(44);
-    double* target = std::fabs(n) <= kMaxFields ? field_ref(static_cast<int>(std::lround(n))) : nullptr;
+    double* target =
+        std::fabs(n) <= kMaxFields ? field_ref(static_cast<int>(std::lround(n))) : nullptr;
     if (!target) return fail("Error: Column specified is out of range.");
     *target = v;
     return true;
   }
   if (starts(tok, "EXP") || tok == "^" || starts(tok, "POW"))
     return binary(19, [](double a, double b) { return std::pow(a, b); });
-  if (starts(tok, "MOD") || tok == "%") return binary(20, [](double a, double b) { return std::fmod(a, b); });
+  if (starts(tok, "MOD") || tok == "%")
+    return binary(20, [](double a, double b) { return std::fmod(a, b); });
   if (starts(tok, "MIN")) return binary(21, [](double a, double b) { return std::min(a, b); });
   if (starts(tok, "MAX")) return binary(22, [](double a, double b) { return std::max(a, b); });
   if (starts(tok, "BIT"))
-    return binary(45, [](double a, double b) { return double(ibit(single_to_int(a), single_to_int(b))); });
+    return binary(
+        45, [](double a, double b) { return double(ibit(single_to_int(a), single_to_int(b))); });
   if (starts(tok, "ABS")) return unary(23, [](double x) { return std::fabs(x); });
   if (starts(tok, "SQR")) {
     double x = pop();
@@ -348,9 +383,12 @@ bool Evaluator::token(std::string_view tok) {
     no_compile();
     return true;
   }
-  if (starts(tok, "DTR") || starts(tok, "D2R")) return unary(25, [](double x) { return x * kPi / 180; });
-  if (starts(tok, "RTD") || starts(tok, "R2D")) return unary(26, [](double x) { return x * 180 / kPi; });
-  if (starts(tok, "FTI") || starts(tok, "F2I")) return unary(62, [](double x) { return double(f2i(x)); });
+  if (starts(tok, "DTR") || starts(tok, "D2R"))
+    return unary(25, [](double x) { return x * kPi / 180; });
+  if (starts(tok, "RTD") || starts(tok, "R2D"))
+    return unary(26, [](double x) { return x * 180 / kPi; });
+  if (starts(tok, "FTI") || starts(tok, "F2I"))
+    return unary(62, [](double x) { return double(f2i(x)); });
   if (starts(tok, "COS")) return unary(27, [](double x) { return std::cos(x); });
   if (starts(tok, "SIN")) return unary(28, [](double x) { return std::sin(x); });
   if (starts(tok, "TAN")) return unary(29, [](double x) { return std::tan(x); });
@@ -457,14 +495,21 @@ bool Evaluator::token(std::string_view tok) {
     return binary(50, [&](double a, double b) { return double(truth(a) || truth(b)); });
   if (starts(tok, "IOR") || tok == "|")
     return binary(51, [&](double a, double b) { return double(as_int(a) | as_int(b)); });
-  if (starts(tok, "XOR")) return binary(52, [&](double a, double b) { return double(truth(a) != truth(b)); });
+  if (starts(tok, "XOR"))
+    return binary(52, [&](double a, double b) { return double(truth(a) != truth(b)); });
   if (starts(tok, "NOT") || tok == "!") return unary(53, [](double x) { return double(x <= 0); });
-  if (tok == "GE" || tok == ">=") return binary(54, [](double a, double b) { return double(a >= b); });
-  if (tok == "GT" || tok == ">") return binary(55, [](double a, double b) { return double(a > b); });
-  if (tok == "LE" || tok == "<=") return binary(56, [](double a, double b) { return double(a <= b); });
-  if (tok == "LT" || tok == "<") return binary(57, [](double a, double b) { return double(a < b); });
-  if (starts(tok, "EQ") || tok == "==") return binary(58, [](double a, double b) { return double(a == b); });
-  if (tok == "NE" || tok == "<>") return binary(59, [](double a, double b) { return double(a != b); });
+  if (tok == "GE" || tok == ">=")
+    return binary(54, [](double a, double b) { return double(a >= b); });
+  if (tok == "GT" || tok == ">")
+    return binary(55, [](double a, double b) { return double(a > b); });
+  if (tok == "LE" || tok == "<=")
+    return binary(56, [](double a, double b) { return double(a <= b); });
+  if (tok == "LT" || tok == "<")
+    return binary(57, [](double a, double b) { return double(a < b); });
+  if (starts(tok, "EQ") || tok == "==")
+    return binary(58, [](double a, double b) { return double(a == b); });
+  if (tok == "NE" || tok == "<>")
+    return binary(59, [](double a, double b) { return double(a != b); });
   if (starts(tok, "TM")) {
     double col = pop(), row = pop();
     emit(61);
@@ -491,8 +536,10 @@ bool Evaluator::token(std::string_view tok) {
   if (tok == ")" || starts(tok, "END")) {
     emit(903);
     MathConditions& c = st_.cond;
-    if (c.beyond > 0) --c.beyond;
-    else if (c.level > 0) --c.level;
+    if (c.beyond > 0)
+      --c.beyond;
+    else if (c.level > 0)
+      --c.level;
     return true;
   }
   if (starts(tok, "SAV")) {
@@ -663,7 +710,8 @@ double stak_math(std::string_view text, MathEnv& env, CompiledMath& compiled, bo
 void push_math_stack(MathStacks& st, double v, OutBuffer& err) {
   if (st.count >= kMathStackSize) {
     err.line("Warning: math stack overflow; pushing anyway.");
-    for (int i = 1; i < kMathStackSize; ++i) st.values[static_cast<size_t>(i - 1)] = st.values[static_cast<size_t>(i)];
+    for (int i = 1; i < kMathStackSize; ++i)
+      st.values[static_cast<size_t>(i - 1)] = st.values[static_cast<size_t>(i)];
     st.count = kMathStackSize - 1;
   }
   st.values[static_cast<size_t>(st.count++)] = v;
@@ -694,7 +742,8 @@ void dump_math_stack(const MathStacks& st, OutBuffer& out) {
 
 void save_math_stack(MathStacks& st, double v) {
   if (st.saved_count >= kMathStackSize) {
-    for (int i = 1; i < kMathStackSize; ++i) st.saved[static_cast<size_t>(i - 1)] = st.saved[static_cast<size_t>(i)];
+    for (int i = 1; i < kMathStackSize; ++i)
+      st.saved[static_cast<size_t>(i - 1)] = st.saved[static_cast<size_t>(i)];
     st.saved_count = kMathStackSize - 1;
   }
   st.saved[static_cast<size_t>(st.saved_count++)] = v;

@@ -28,20 +28,14 @@ void insert_command(CommandStream& cs, int position, std::string_view line) {
   cs.pending.insert(cs.pending.begin() + static_cast<long>(at), cut_line(line));
 }
 
-bool read_line(std::FILE* fp, std::string& out) {
-  out.clear();
-  if (!fp) return false;
-  int c;
-  bool any = false;
-  while ((c = std::getc(fp)) != EOF) {
-    any = true;
-    if (c == '\n') break;
-    if (out.size() < kLineWidth + 1) out.push_back(static_cast<char>(c));
+bool read_unit_line(const CommandStream& cs, int unit, std::string& out, size_t width) {
+  if (unit <= 30) return read_line(cs.terminal, out, width);
+  size_t level = static_cast<size_t>(unit - kFirstFileUnit);
+  if (level >= cs.files.size()) {
+    out.clear();
+    return false;
   }
-  if (!any) return false;
-  if (!out.empty() && out.back() == '\r') out.pop_back();
-  if (out.size() > kLineWidth) out.resize(kLineWidth);
-  return true;
+  return read_line(cs.files[level].fp, out, width);
 }
 
 }  // namespace vexal

@@ -8,6 +8,8 @@
 #include <string_view>
 #include <vector>
 
+#include "util/files.h"
+
 namespace vexal {
 
 inline constexpr int kMaxPending = 500;  // lines the pending-command stack holds
@@ -48,8 +50,9 @@ void append_command(CommandStream& cs, std::string_view line);
 // Inserts a line at 1-based `position`; a full stack loses its last line.
 void insert_command(CommandStream& cs, int position, std::string_view line);
 
-// Reads one line (cut at 256, line end and a trailing CR removed) from `fp`
-// into `out`; false at end of input.
-bool read_line(std::FILE* fp, std::string& out);
+// Reads one line straight from the command-input unit `unit` (the terminal
+// at 30 or below, else the nested command file), not from the pending stack
+// and without substitution; false at the end of input.
+bool read_unit_line(const CommandStream& cs, int unit, std::string& out, size_t width = 256);
 
 }  // namespace vexal

@@ -9,6 +9,7 @@
 #include <cstring>
 
 #include "interp/command_table.h"
+#include "interp/listing.h"
 #include "interp/params.h"
 #include "interp/session.h"
 #include "postscript/page_stamps.h"
@@ -29,48 +30,6 @@ std::string_view command_word(const Session& s) {
 void set_echo_level(Session& s, int level) {
   s.run.echo_level = level;
   setvariable(s.vars, "ECHO_LEVEL", level);
-}
-
-// Listings go to a named file (created or overwritten) or to the terminal.
-class Listing {
- public:
-  Listing(Session& s, const std::string& file) : s_(s) {
-    if (!file.empty()) {
-      fp_ = std::fopen(file.c_str(), "w");
-      if (!fp_) {
-        s.err().put("Cannot open ");
-        s.err().line(file);
-        failed_ = true;
-        return;
-      }
-      out_.set_file(fp_);
-    }
-  }
-  ~Listing() {
-    if (fp_) {
-      out_.flush();
-      std::fclose(fp_);
-    }
-  }
-  bool failed() const { return failed_; }
-  OutBuffer& out() { return fp_ ? out_ : s_.term; }
-
- private:
-  Session& s_;
-  std::FILE* fp_ = nullptr;
-  bool failed_ = false;
-  OutBuffer out_;
-};
-
-// Reads lines straight from the command-input unit (not the pending stack,
-// no substitution); false at the end of input.
-bool read_input_line(Session& s, std::string& line) {
-  int unit = s.units.input_unit;
-  if (unit <= 30) {
-    s.flush_terminal();
-    return read_line(s.stream.terminal, line);
-  }
-  return read_line(s.stream.files[unit - kFirstFileUnit].fp, line);
 }
 
 // ---- start-up, run and shutdown --------------------------------------------
@@ -212,7 +171,7 @@ void cmd_definecom(Session& s, Params& p) {
     s.err().line(name);
   }
   std::string line;
-  while (read_input_line(s, line)) {
+  while (s.read_input_line(line)) {
     std::string word(nolead(line));
     upcase(word, 9);
     if (word.starts_with("ENDDEFINE")) break;

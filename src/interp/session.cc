@@ -62,6 +62,11 @@ TextContext Session::text_context() {
   return TextContext{pen, sup, compat.level, this, substitute_text};
 }
 
+bool Session::read_input_line(std::string& line, size_t width) {
+  if (units.input_unit <= 30) flush_terminal();
+  return read_unit_line(stream, units.input_unit, line, width);
+}
+
 void Session::flush_terminal() {
   term.flush();
   errbuf.flush();

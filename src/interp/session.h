@@ -11,9 +11,9 @@
 
 #include "axes/axis_limits.h"
 #include "axes/axis_state.h"
+#include "axes/numb.h"
 #include "data/horizon.h"
 #include "data/point_store.h"
-#include "axes/numb.h"
 #include "expr/math_list.h"
 #include "expr/math_state.h"
 #include "interp/command_stream.h"
@@ -22,6 +22,7 @@
 #include "postscript/pen_state.h"
 #include "postscript/ps_writer.h"
 #include "util/out_buffer.h"
+#include "util/text.h"
 #include "util/variables.h"
 
 namespace vexal {
@@ -105,18 +106,18 @@ struct Session {
   PenSettings pen;
   TextState text;
   AxisState axes;
-  Limits limits;              // data and drawing limits of X, Y, Z
+  Limits limits;  // data and drawing limits of X, Y, Z
   PointStore store;
   ReaderSettings reader;
-  MathList math_list;         // math commands applied to every point read
-  CurveSettings curve;        // error-bar caps and the MULTIPLOT labels
+  MathList math_list;   // math commands applied to every point read
+  CurveSettings curve;  // error-bar caps and the MULTIPLOT labels
   // (Fields added by the data reader and the math commands go below.)
-  Horizon horizon;            // hidden-line horizon (CLEARW empties it)
-  int record_fields = 0;      // fields of the current point read by the last APPEND (BUILD)
-  CurrentPoint point;         // the current point of the math commands
-  MathStacks math;            // value and save stacks of the expression evaluator
-  TmFrame frame;              // the TMDATA frame
-  CompiledMath scratch_math;  // compiled form of the last expression evaluated once
+  Horizon horizon;             // hidden-line horizon (CLEARW empties it)
+  int record_fields = 0;       // fields of the current point read by the last APPEND (BUILD)
+  CurrentPoint point;          // the current point of the math commands
+  MathStacks math;             // value and save stacks of the expression evaluator
+  TmFrame frame;               // the TMDATA frame
+  CompiledMath scratch_math;   // compiled form of the last expression evaluated once
   double sup = 0.7499;         // size factor of raised and lowered text
   double remembered_x = 0;     // pen X position remembered by SETVAR for PUTSYM
   int synonym_chain = 0;       // synonym expansions since the last dispatched line
@@ -145,6 +146,10 @@ struct Session {
   MathEnv math_env();
   // What the text routines need from the session (colours, substitution, ...).
   TextContext text_context();
+  // Reads the next line straight from the command-input unit (the terminal or
+  // the command file being read; not the pending stack, no substitution),
+  // cut at `width`; false at the end of input.
+  bool read_input_line(std::string& line, size_t width = kLineWidth);
   // Flushes the terminal and error streams (before reading the terminal or
   // running the shell).
   void flush_terminal();

@@ -42,21 +42,6 @@ std::string number_text(double v) {
   return std::string(buf, r.ptr);
 }
 
-// Reads one line of up to 512 characters (line end and a CR removed); false
-// at the end of the file.
-bool read_data_line(std::FILE* f, std::string& out) {
-  out.clear();
-  int c;
-  bool any = false;
-  while ((c = std::getc(f)) != EOF) {
-    any = true;
-    if (c == '\n') break;
-    if (out.size() < kDataLineWidth) out.push_back(static_cast<char>(c));
-  }
-  if (!out.empty() && out.back() == '\r') out.pop_back();
-  return any;
-}
-
 bool binary_marker(std::string_view line) {
   return line.starts_with("$P") || line.starts_with("$R");
 }

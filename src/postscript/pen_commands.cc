@@ -95,18 +95,6 @@ void set_working_colors(Session& s, double r, double g, double b) {
   s.pen.axis_color = s.pen.text_color = s.pen.data_color = Rgb{r, g, b};
 }
 
-// One line straight from the command-input unit (no pending stack, no
-// substitution); false at the end of input.
-bool read_input_line(Session& s, std::string& line) {
-  const int unit = s.units.input_unit;
-  if (unit <= 30) {
-    s.flush_terminal();
-    return read_line(s.stream.terminal, line);
-  }
-  const size_t i = static_cast<size_t>(unit - kFirstFileUnit);
-  return i < s.stream.files.size() && read_line(s.stream.files[i].fp, line);
-}
-
 // ---- pages, origin and scale -------------------------------------------------
 
 void cmd_page(Session& s, Params&) {
@@ -393,7 +381,7 @@ void cmd_clippoly(Session& s, Params& p) {
   double x[kMaxClipVertices], y[kMaxClipVertices];
   int count = 0;
   std::string line;
-  while (count < n && read_input_line(s, line)) {
+  while (count < n && s.read_input_line(line)) {
     Params vertex{s, line};
     x[count] = getparm(vertex);
     y[count] = getparm(vertex);

@@ -91,30 +91,6 @@ void cmd_newline(Session& s, Params&) {
 
 void cmd_textblockw(Session& s, Params& p) { s.text.block_width = getparm(p); }
 
-// Reads the next line of the command input itself (not the pending lines),
-// up to kMaxBlockText characters; false at the end of the input.
-bool read_block_line(Session& s, std::string& line) {
-  line.clear();
-  const int unit = s.units.input_unit;
-  std::FILE* fp = nullptr;
-  if (unit <= 30) {
-    s.flush_terminal();
-    fp = s.stream.terminal;
-  } else if (static_cast<size_t>(unit - kFirstFileUnit) < s.stream.files.size()) {
-    fp = s.stream.files[unit - kFirstFileUnit].fp;
-  }
-  if (!fp) return false;
-  int c;
-  bool any = false;
-  while ((c = std::getc(fp)) != EOF) {
-    any = true;
-    if (c == '\n') break;
-    if (line.size() < kMaxBlockText) line.push_back(static_cast<char>(c));
-  }
-  if (!line.empty() && line.back() == '\r') line.pop_back();
-  return any;
-}
-
 // Substitution works on command lines, which it cuts at 256 characters; a
 // longer block is substituted piece by piece, cut at blanks outside braces
 // (a braced expression may hold blanks) so that no reference is split.
@@ -148,7 +124,7 @@ void substitute_block(Session& s, std::string& text) {
 
 void cmd_textblock(Session& s, Params&) {
   std::string text;
-  if (!read_block_line(s, text)) return;
+  if (!s.read_input_line(text, kMaxBlockText)) return;
   substitute_block(s, text);
   const Rgb& rgb = s.pen.text_color;
   setrgbcolor(s.ps, rgb.r, rgb.g, rgb.b);
