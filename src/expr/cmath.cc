@@ -11,20 +11,7 @@ namespace vexal {
 namespace {
 
 double* field(CurrentPoint& p, double n) {
-  if (!(std::fabs(n) <= kMaxFields)) return nullptr;
-  long k = std::lround(n);
-  switch (k) {
-    case -4:
-      return &p.v;
-    case -3:
-      return &p.x;
-    case -2:
-      return &p.y;
-    case -1:
-      return &p.z;
-    default:
-      return k >= 0 ? &p.fields[static_cast<size_t>(k)] : nullptr;
-  }
+  return std::fabs(n) <= kMaxFields ? point_field(p, std::lround(n)) : nullptr;
 }
 
 long long as_int(double v) { return std::isfinite(v) && std::fabs(v) < 9e18 ? std::llround(v) : 0; }

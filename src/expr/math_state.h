@@ -27,6 +27,23 @@ struct CurrentPoint {
   int error = 0;
 };
 
+// The slot SET(...), EXPORT and opcode 44 store into: -4 .. -1 are V, X, Y,
+// Z, 0 is the record number, 1 .. 50 the fields; nullptr outside that range.
+inline double* point_field(CurrentPoint& p, long n) {
+  switch (n) {
+    case -4:
+      return &p.v;
+    case -3:
+      return &p.x;
+    case -2:
+      return &p.y;
+    case -1:
+      return &p.z;
+    default:
+      return n >= 0 && n <= kMaxFields ? &p.fields[static_cast<size_t>(n)] : nullptr;
+  }
+}
+
 // One entry of a compiled expression.
 struct MathEntry {
   int opcode = 0;

@@ -70,22 +70,7 @@ class Evaluator {
   bool debug_ = false;
 };
 
-double* Evaluator::field_ref(int n) {
-  CurrentPoint& p = env_.point;
-  switch (n) {
-    case -4:
-      return &p.v;
-    case -3:
-      return &p.x;
-    case -2:
-      return &p.y;
-    case -1:
-      return &p.z;
-    default:
-      if (n >= 0 && n <= kMaxFields) return &p.fields[static_cast<size_t>(n)];
-      return nullptr;
-  }
-}
+double* Evaluator::field_ref(int n) { return point_field(env_.point, n); }
 
 bool Evaluator::fail(std::string_view message, std::string_view detail) {
   env_.err.put(message);
