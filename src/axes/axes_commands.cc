@@ -49,14 +49,6 @@ std::string name(char axis, const char* rest) { return std::string(1, axis) + re
 
 // ---- parameters ----------------------------------------------------------------
 
-// A numeric parameter as an integer: truncated toward zero, NaN as 0, held
-// within +-1e9 so that counts and thicknesses cannot overflow.
-int int_parm(Params& p) {
-  const double v = getparm(p);
-  if (std::isnan(v)) return 0;
-  return static_cast<int>(std::clamp(std::trunc(v), -1e9, 1e9));
-}
-
 // A length parameter: the value times the UNITS factor.
 double length_parm(Session& s, Params& p) { return getparm(p) * s.pen.units; }
 

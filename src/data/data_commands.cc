@@ -39,13 +39,6 @@ void cannot_open(Session& s, std::string_view name) {
   s.err().line(trimmed(name));
 }
 
-// A numeric parameter as an integer (toward zero, saturating; NaN is 0).
-int int_parm(Params& p, bool* error = nullptr, bool warn = true) {
-  double v = getparm(p, error, warn);
-  if (std::isnan(v)) return 0;
-  return static_cast<int>(std::clamp(v, -2147483648.0, 2147483647.0));
-}
-
 int column_parm(Params& p) { return std::clamp(int_parm(p), 0, kMaxDataColumns); }
 
 // What the reader takes from the session besides its own settings.
@@ -351,7 +344,7 @@ void cmd_merge(Session& s, Params& p) {
 
 // INVENT n a b: n evenly spaced values from a to b, read as X and Y.
 void cmd_invent(Session& s, Params& p) {
-  const int n = std::clamp(int_parm(p), 0, kMaxPoints);
+  const int n = std::clamp(int_parm(p), 0, s.run.sandbox ? 10000 : kMaxPoints);
   const double a = getparm(p), b = getparm(p);
   resize_points(s.store, n);
   const std::string name = data_temp_name(s);

@@ -56,15 +56,7 @@ void cmd_nodebug(Session& s, Params&) {
 }
 
 void cmd_version(Session& s, Params& p) {
-  std::string& t = p.text;
-  for (int dots = 0, i = 0; i < static_cast<int>(t.size()) && dots < 2; ++i)
-    if (t[i] == '.') {
-      t[i] = ' ';
-      ++dots;
-    }
-  double year = getparm(p), month = getparm(p), day = getparm(p);
-  s.compat.level =
-      static_cast<int>(year) * 372 + static_cast<int>(month) * 31 + static_cast<int>(day);
+  s.compat.level = version_code(s, p.text);
   setvariable(s.vars, "VERSION", s.compat.level);
 }
 
@@ -123,7 +115,10 @@ void cmd_com(Session& s, Params& p) {
   cut(name);
   s.cs.comfile = name;
   if (name.empty()) return;
-  if (static_cast<int>(s.stream.files.size()) >= kMaxFileNesting) {
+  // Sandboxed input nests shallowly: a file that calls itself twice would
+  // otherwise run 2^250 times.
+  const int limit = s.run.sandbox ? 8 : kMaxFileNesting;
+  if (static_cast<int>(s.stream.files.size()) >= limit) {
     s.err().put("Command files nest deeper than 250 levels; not opened: ");
     s.err().line(name);
     return;
@@ -165,8 +160,8 @@ void cmd_return(Session& s, Params&) {
 void cmd_definecom(Session& s, Params& p) {
   std::string name = getcparm(p);
   if (name.empty()) return;
-  std::FILE* fp = std::fopen(name.c_str(), "w");
-  if (!fp) {
+  std::FILE* fp = s.run.sandbox ? nullptr : std::fopen(name.c_str(), "w");
+  if (!fp && !s.run.sandbox) {
     s.err().put("Cannot create ");
     s.err().line(name);
   }
@@ -205,7 +200,7 @@ void cmd_prompt(Session& s, Params& p) {
 void run_shell(Session& s, const std::string& command) {
   s.flush_terminal();
   s.ps.out.flush();
-  if (!command.empty()) {
+  if (!command.empty() && !s.run.sandbox) {
     int status = std::system(command.c_str());
     (void)status;
   }
@@ -256,9 +251,9 @@ void cmd_cgiquery(Session& s, Params& p) {
   for (const std::string& f : fields) push_command(s.stream, "%" + f);
 }
 
-void cmd_delete(Session&, Params& p) {
+void cmd_delete(Session& s, Params& p) {
   std::string name = getcparm(p);
-  if (!name.empty()) std::remove(name.c_str());
+  if (!name.empty() && !s.run.sandbox) std::remove(name.c_str());
 }
 
 void cmd_allowcom(Session& s, Params&) { s.stream.allow_commands_in_data = true; }

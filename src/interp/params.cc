@@ -1,6 +1,9 @@
 // Parameter reading.
 #include "interp/params.h"
 
+#include <algorithm>
+#include <cmath>
+
 #include "expr/stak_math.h"
 #include "expr/valread.h"
 #include "interp/session.h"
@@ -102,6 +105,24 @@ std::string getcparm(Params& p, bool warn) {
   if (next < t.size()) ++next;  // the separator goes with the token
   t.erase(0, next);
   return std::string(trimmed(out));
+}
+
+int to_int(double v) {
+  if (std::isnan(v)) return 0;
+  return static_cast<int>(std::clamp(std::trunc(v), -2147483648.0, 2147483647.0));
+}
+
+int int_parm(Params& p, bool* error, bool warn) { return to_int(getparm(p, error, warn)); }
+
+int version_code(Session& s, std::string text) {
+  for (int dots = 0, i = 0; i < static_cast<int>(text.size()) && dots < 2; ++i)
+    if (text[i] == '.') {
+      text[i] = ' ';
+      ++dots;
+    }
+  Params p{s, text};
+  double year = int_parm(p), month = int_parm(p), day = int_parm(p);
+  return to_int(year * 372 + month * 31 + day);
 }
 
 std::string rest_of_line(const Params& p) { return std::string(trimmed(nolead(p.text))); }

@@ -18,6 +18,15 @@ struct Params {
 // Takes the next numeric parameter. When none can be read, returns 0, sets
 // *error (if given) and, with `warn`, reports the line on the error unit.
 double getparm(Params& p, bool* error = nullptr, bool warn = true);
+// Takes the next numeric parameter as an integer: truncated toward zero,
+// NaN as 0, held within the int range so that the conversion is defined.
+int int_parm(Params& p, bool* error = nullptr, bool warn = true);
+// A double as an int the same way (truncated, NaN 0, saturating).
+int to_int(double v);
+// A date written yyyy.mm.dd as a version code, year x 372 + month x 31 +
+// day (the first two "." read as blanks; missing parts read as 0 after the
+// parameter warning; held within the int range).
+int version_code(Session& s, std::string text);
 // Takes the next text parameter: a word, a "quoted text" (quotes dropped) or
 // a {braced text}. Returns "" (and reports with `warn`) when nothing is left.
 std::string getcparm(Params& p, bool warn = true);

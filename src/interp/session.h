@@ -53,6 +53,9 @@ struct RunState {
   bool stamp = true;             // margin stamps at page ends
   std::string pid = "00000000";  // process id, 8 digits, for temporary file names
   bool quit = false;             // QUIT has run: the loop ends
+  // Untrusted input (the fuzzers): no shell commands, no file deletion, no
+  // command definitions written, and INVENT kept small.
+  bool sandbox = false;
 };
 
 // The current command line and the texts kept beside it.

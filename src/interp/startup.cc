@@ -37,18 +37,6 @@ bool push_startup_file(Session& s, const std::string& path) {
   return true;
 }
 
-// year.month.day to a version code; false when a part cannot be read.
-int version_code(Session& s, std::string text) {
-  for (int dots = 0, i = 0; i < static_cast<int>(text.size()) && dots < 2; ++i)
-    if (text[i] == '.') {
-      text[i] = ' ';
-      ++dots;
-    }
-  Params p{s, text};
-  double year = getparm(p), month = getparm(p), day = getparm(p);
-  return static_cast<int>(year) * 372 + static_cast<int>(month) * 31 + static_cast<int>(day);
-}
-
 void set_level(Session& s, int level) {
   s.compat.level = level;
   setvariable(s.vars, "VERSION", level);

@@ -25,14 +25,6 @@ namespace {
 constexpr double kPanelGap = 0.25;        // inches between MULTIPLOT panels
 constexpr int kMaxMultiplotColumns = 50;  // numeric fields MULTIPLOT counts at most
 
-// A numeric parameter as an integer: truncated toward zero, NaN as 0, kept
-// within +-1e9 so that the conversion is defined.
-int int_parm(Params& p) {
-  const double v = getparm(p);
-  if (std::isnan(v)) return 0;
-  return static_cast<int>(std::clamp(std::trunc(v), -1e9, 1e9));
-}
-
 int column_parm(Params& p) { return std::clamp(int_parm(p), 0, kMaxDataColumns); }
 
 // The shortest text that reads back as v.

@@ -46,26 +46,66 @@ TEST_F(StakMathTest, ValuesOfExpressions) {
     double want;
   };
   const Case kCases[] = {
-      {"{2 3 -}", -1},          {"{2 3 /}", 2.0 / 3},     {"{10 3 MOD}", 1},
-      {"{-7 3 %}", -1},         {"{X1F}", 31},            {"{1/12:30}", 36.5},
-      {"{2 3 add}", 5},         {"{2 3 ** }", 8},         {"{2 10 pow}", 1024},
-      {"{$a 2 *}", 5},          {"{a 2 *}", 5},           {"{x y +}", 2},
-      {"{c3 1 +}", 8},          {"{16 sqrt}", 4},         {"{100 log}", 2},
-      {"{1 ln}", 0},            {"{2.5 int}", 2},         {"{2.5 nint}", 3},
-      {"{4 inv}", 0.25},        {"{3 neg}", -3},          {"{pi}", 3.1415927410125732},
-      {"{e}", 2.718281828459045}, {"{t}", 1},             {"{f}", 0},
-      {"{no}", 0},              {"{yes}", 1},             {"{5 3 flip -}", -2},
-      {"{5 dup *}", 25},        {"{1 2 pop}", 1},         {"{3 5 min}", 3},
-      {"{3 5 max}", 5},         {"{5 0 bit}", 1},         {"{5 1 bit}", 0},
-      {"{1 0 and}", 0},         {"{1 0 or}", 1},          {"{1 1 xor}", 0},
-      {"{0 not}", 1},           {"{6 3 iand}", 2},        {"{6 3 ior}", 7},
-      {"{2 3 >=}", 0},          {"{2 3 <}", 1},           {"{2 2 ==}", 1},
-      {"{2 3 <>}", 1},          {"{2 3 ne}", 1},          {"{3 2 gt}", 1},
-      {"{180 dtr}", 3.1415927410125732}, {"{1 0 atan2}", 0}, {"{0 1 atan2}", 3.1415926535897931 / 2},
-      {"{2000 leap}", 1},       {"{1900 leap}", 0},       {"{2024 3 1 doy}", 61},
-      {"{2024 61 dom}", 1},     {"{2024 61 mon}", 3},     {"{1 F2I}", 1065353216},
-      {"{5 sav 6 sav rec rec -}", 1}, {"{-90 mageq}", -10.817}, {"{450 mageq}", 8.496},
-      {"{1970 1 0 0 0 mktime}", 0}, {"(2 3 +)", 5},     {"{2 3 + } 99", 5},
+      {"{2 3 -}", -1},
+      {"{2 3 /}", 2.0 / 3},
+      {"{10 3 MOD}", 1},
+      {"{-7 3 %}", -1},
+      {"{X1F}", 31},
+      {"{1/12:30}", 36.5},
+      {"{2 3 add}", 5},
+      {"{2 3 ** }", 8},
+      {"{2 10 pow}", 1024},
+      {"{$a 2 *}", 5},
+      {"{a 2 *}", 5},
+      {"{x y +}", 2},
+      {"{c3 1 +}", 8},
+      {"{16 sqrt}", 4},
+      {"{100 log}", 2},
+      {"{1 ln}", 0},
+      {"{2.5 int}", 2},
+      {"{2.5 nint}", 3},
+      {"{4 inv}", 0.25},
+      {"{3 neg}", -3},
+      {"{pi}", 3.1415927410125732},
+      {"{e}", 2.718281828459045},
+      {"{t}", 1},
+      {"{f}", 0},
+      {"{no}", 0},
+      {"{yes}", 1},
+      {"{5 3 flip -}", -2},
+      {"{5 dup *}", 25},
+      {"{1 2 pop}", 1},
+      {"{3 5 min}", 3},
+      {"{3 5 max}", 5},
+      {"{5 0 bit}", 1},
+      {"{5 1 bit}", 0},
+      {"{1 0 and}", 0},
+      {"{1 0 or}", 1},
+      {"{1 1 xor}", 0},
+      {"{0 not}", 1},
+      {"{6 3 iand}", 2},
+      {"{6 3 ior}", 7},
+      {"{2 3 >=}", 0},
+      {"{2 3 <}", 1},
+      {"{2 2 ==}", 1},
+      {"{2 3 <>}", 1},
+      {"{2 3 ne}", 1},
+      {"{3 2 gt}", 1},
+      {"{180 dtr}", 3.1415927410125732},
+      {"{1 0 atan2}", 0},
+      {"{0 1 atan2}", 3.1415926535897931 / 2},
+      {"{2000 leap}", 1},
+      {"{1900 leap}", 0},
+      {"{2024 3 1 doy}", 61},
+      {"{2024 61 dom}", 1},
+      {"{2024 61 mon}", 3},
+      {"{1 F2I}", 1065353216},
+      {"{5 sav 6 sav rec rec -}", 1},
+      {"{-90 mageq}", -10.817},
+      {"{450 mageq}", 8.496},
+      {"{1970 1 0 0 0 mktime}", 0},
+      {"(2 3 +)", 5},
+      {"{2 3 + } 99", 5},
       {"2 3 +", 5},
   };
   for (const Case& c : kCases) {
@@ -179,7 +219,8 @@ TEST_F(StakMathTest, StackLimits) {
   EXPECT_EQ(stacks.count, 31);  // the bottom slot went
   EXPECT_EQ(stacks.values[0], 2);
   EXPECT_EQ(eval("{+}"), 0);
-  EXPECT_EQ(messages(), "Error: no entry on math stack to pop.\nError: no entry on math stack to pop.\n");
+  EXPECT_EQ(messages(),
+            "Error: no entry on math stack to pop.\nError: no entry on math stack to pop.\n");
   EXPECT_EQ(point.error, 0);  // underflow only warns
 }
 
@@ -205,8 +246,9 @@ TEST_F(StakMathTest, VariablesAndFields) {
   EXPECT_EQ(eval("{0 gmtime}"), 24);
   std::string msgs = messages();
   EXPECT_EQ(msgs, "");
-  EXPECT_EQ(vars.chars[static_cast<size_t>(whichcvariable(vars, "YYYY", false, false, err)) - 1].value,
-            "1970");
+  EXPECT_EQ(
+      vars.chars[static_cast<size_t>(whichcvariable(vars, "YYYY", false, false, err)) - 1].value,
+      "1970");
   EXPECT_EQ(getvariable(vars, "TM_YEAR", &error, false, err), 70);
 }
 

@@ -177,6 +177,17 @@ TEST_F(StreamTest, LibexecAndNetlibBuildTheirShellLines) {
   EXPECT_EQ(take_out(), "ECHO fetched runs\nfetched runs\n");
 }
 
+TEST_F(StreamTest, ASandboxedSessionRunsNoShellAndDeletesNothing) {
+  start();
+  s->run.sandbox = true;
+  write("keep", "x");
+  run("SYSTEM touch made.txt\nDELETE keep\nDEFINECOM newcmd\nECHO x\nENDDEFINE\n");
+  EXPECT_FALSE(fs::exists("made.txt"));
+  EXPECT_TRUE(fs::exists("keep"));
+  EXPECT_FALSE(fs::exists("newcmd"));
+  EXPECT_EQ(take_err(), "");
+}
+
 TEST_F(StreamTest, PromptPushesTheAnswerAsACommand) {
   run("PROMPT ECHO Your name?\nWorld\n");
   EXPECT_EQ(take_out(), " Your name?World\n");

@@ -126,6 +126,8 @@ TEST_F(StartupTest, FlagCommands) {
   EXPECT_EQ(num("ECHO_LEVEL"), 1);
   EXPECT_EQ(num("VERSION"), 742321);
   EXPECT_TRUE(s->run.save_temps);
+  run("VERSION 1e60.1.1\n");  // held within range, no overflow
+  EXPECT_EQ(num("VERSION"), 2147483647);
   run("VERSION 2000\n");
   EXPECT_EQ(take_err(),
             " A parameter was missing or invalid: VERSION 2000\n"
