@@ -1,6 +1,8 @@
 // Calendar arithmetic, the clock, byte swaps and 3-vectors.
 #include "util/calendar.h"
 
+#include <algorithm>
+#include <climits>
 #include <cmath>
 #include <cstdio>
 #include <ctime>
@@ -54,13 +56,16 @@ int jmon(int year, int doy) {
 
 int jdoy(int year, int month, int day) {
   if (month < 1 || month > 12) return 0;
-  return day + kMonthStart[leapyear(year)][month - 1] - 1;
+  // Held within the int range: a day near INT_MAX must not overflow.
+  long long doy = static_cast<long long>(day) + kMonthStart[leapyear(year)][month - 1] - 1;
+  return static_cast<int>(std::clamp<long long>(doy, INT_MIN, INT_MAX));
 }
 
 int jdom(int year, int doy) {
   int month = jmon(year, doy);
   if (month == 0) return 0;
-  return doy - kMonthStart[leapyear(year)][month - 1] + 1;
+  long long dom = static_cast<long long>(doy) - kMonthStart[leapyear(year)][month - 1] + 1;
+  return static_cast<int>(std::clamp<long long>(dom, INT_MIN, INT_MAX));
 }
 
 int mmktime(int year_in, int doy_in, int hour_in, int minute_in, int second_in) {

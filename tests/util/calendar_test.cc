@@ -37,6 +37,7 @@ TEST(CalendarTest, DayOfYearAndBack) {
 TEST(CalendarTest, OutOfRangeMonthsAndDaysGiveZero) {
   EXPECT_EQ(jdoy(2024, 0, 1), 0);
   EXPECT_EQ(jdoy(2024, 13, 1), 0);
+  EXPECT_EQ(jdoy(2024, 3, 2147483647), 2147483647);  // held in range, no overflow
   EXPECT_EQ(jmon(2024, 0), 0);
   EXPECT_EQ(jmon(2024, -40), 0);
   EXPECT_EQ(jdom(2024, 0), 0);
