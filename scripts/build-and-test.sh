@@ -42,9 +42,17 @@ UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1}
 export ASAN_OPTIONS UBSAN_OPTIONS
 build_and_test sanitizer build-asan -DCMAKE_BUILD_TYPE=Debug -DVEXAL_SANITIZE=ON || status=1
 
-# Fuzzing: each libFuzzer target runs for a short fixed time from its seed
-# corpus (fuzz/corpus/<target>, copied so the tree stays as it is).
-fuzz_seconds=${VEXAL_FUZZ_SECONDS:-20}
+# Fuzzing: each libFuzzer target runs a fixed number of inputs (about 20 s
+# each here) from its seed corpus (fuzz/corpus/<target>, copied so the tree
+# stays as it is), with a fixed seed, so that a run is repeatable: the same
+# sources give the same inputs. VEXAL_FUZZ_SCALE multiplies the counts.
+fuzz_scale=${VEXAL_FUZZ_SCALE:-1}
+fuzz_runs() {
+  case $1 in
+    stak_math_fuzz) echo $((300000 * fuzz_scale)) ;;
+    *) echo $((20000 * fuzz_scale)) ;;
+  esac
+}
 echo "=== fuzz build in build-fuzz"
 if configure build-fuzz -DVEXAL_FUZZ=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo \
      -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ &&
@@ -54,8 +62,10 @@ if configure build-fuzz -DVEXAL_FUZZ=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     corpus=$(mktemp -d)
     seeds="fuzz/corpus/${name%_fuzz}"
     [ -d "$seeds" ] && cp -r "$seeds"/. "$corpus"/
-    echo "=== fuzzing $name for ${fuzz_seconds}s"
-    if ! "$target" -max_total_time="$fuzz_seconds" -max_len=4096 -print_final_stats=0 "$corpus" > "$corpus.log" 2>&1; then
+    runs=$(fuzz_runs "$name")
+    echo "=== fuzzing $name: $runs inputs"
+    if ! "$target" -seed=1 -runs="$runs" -timeout=60 -max_len=4096 -print_final_stats=0 \
+         "$corpus" > "$corpus.log" 2>&1; then
       tail -40 "$corpus.log"
       echo "fuzz target $name FAILED"
       status=1
