@@ -45,6 +45,13 @@ class Evaluator {
   bool token(std::string_view tok);
   bool conditional_while_skipping(std::string_view tok);
   bool fail(std::string_view message, std::string_view detail = {});
+  // A function outside its domain: an error, except when only compiling,
+  // where the result is 0 so that every branch compiles.
+  bool domain_error(std::string_view message) {
+    if (!compile_only_) return fail(message);
+    push(0);
+    return true;
+  }
   void push(double v) { push_math_stack(st_, v, env_.err); }
   double pop() { return pop_math_stack(st_, env_.err); }
   void emit(int opcode, double value = 0) {
@@ -256,13 +263,7 @@ bool Evaluator::token(std::string_view tok) {
   if (starts(tok, "DIV") || tok == "/") {
     double b = pop(), a = pop();
     emit(6);
-    if (b == 0) {
-      if (compile_only_) {
-        push(0);
-        return true;
-      }
-      return fail("Error: Division by zero in math stack.");
-    }
+    if (b == 0) return domain_error("Error: Division by zero in math stack.");
     push(a / b);
     return true;
   }
@@ -352,13 +353,7 @@ bool Evaluator::token(std::string_view tok) {
   if (starts(tok, "SQR")) {
     double x = pop();
     emit(24);
-    if (x < 0) {
-      if (compile_only_) {
-        push(0);
-        return true;
-      }
-      return fail("Error: square root of negative number.");
-    }
+    if (x < 0) return domain_error("Error: square root of negative number.");
     push(std::sqrt(x));
     return true;
   }
@@ -385,13 +380,7 @@ bool Evaluator::token(std::string_view tok) {
     bool ten = tok[1] == 'O';
     double x = pop();
     emit(ten ? 34 : 35);
-    if (x <= 0) {
-      if (compile_only_) {
-        push(0);
-        return true;
-      }
-      return fail("Error: logarithm of zero or negative number.");
-    }
+    if (x <= 0) return domain_error("Error: logarithm of zero or negative number.");
     push(ten ? std::log10(x) : std::log(x));
     return true;
   }
@@ -399,13 +388,7 @@ bool Evaluator::token(std::string_view tok) {
   if (starts(tok, "INV")) {
     double x = pop();
     emit(37);
-    if (x == 0) {
-      if (compile_only_) {
-        push(0);
-        return true;
-      }
-      return fail("Error: Reciprocal of zero is undefined.");
-    }
+    if (x == 0) return domain_error("Error: Reciprocal of zero is undefined.");
     push(1 / x);
     return true;
   }

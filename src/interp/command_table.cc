@@ -14,13 +14,16 @@ void cmd_not_yet(Session& s, Params&) {
   err.line(std::string_view(s.cs.line).substr(0, s.cs.sep));
 }
 
+std::vector<std::span<const Command>> subsystem_commands() {
+  return {interp_commands(), pen_commands(),  text_commands(),  number_commands(),
+          math_commands(),   data_commands(), curve_commands(), axes_commands()};
+}
+
 CommandTable::CommandTable() {
   for (std::string_view name : all_command_names()) table_.push_back({name, cmd_not_yet});
   auto by_name = [](const Command& a, const Command& b) { return a.name < b.name; };
   std::sort(table_.begin(), table_.end(), by_name);
-  for (std::span<const Command> part :
-       {interp_commands(), pen_commands(), text_commands(), number_commands(), math_commands(),
-        data_commands(), curve_commands(), axes_commands()}) {
+  for (std::span<const Command> part : subsystem_commands()) {
     for (const Command& built : part) {
       auto it = std::lower_bound(table_.begin(), table_.end(), built, by_name);
       if (it != table_.end() && it->name == built.name)

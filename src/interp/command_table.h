@@ -31,6 +31,8 @@ std::span<const Command> math_commands();
 std::span<const Command> data_commands();
 std::span<const Command> curve_commands();
 std::span<const Command> axes_commands();
+// Every subsystem's table above, in the order they are merged.
+std::vector<std::span<const Command>> subsystem_commands();
 
 // Handler of the names whose subsystem is not built yet.
 void cmd_not_yet(Session& s, Params& p);

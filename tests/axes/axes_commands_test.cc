@@ -11,6 +11,7 @@
 #include "axes/ps_trace.h"
 #include "axes/varax.h"
 #include "interp/command_table.h"
+#include "support/command_tables.h"
 #include "support/session_fixture.h"
 
 namespace vexal {
@@ -45,15 +46,7 @@ class AxesCommandsTest : public SessionTest {
 };
 
 TEST(AxesCommandTable, EveryNameIsACommandAndDispatchesHere) {
-  std::set<std::string_view> seen;
-  const auto names = all_command_names();
-  for (const Command& c : axes_commands()) {
-    EXPECT_TRUE(seen.insert(c.name).second) << "duplicate " << c.name;
-    EXPECT_NE(std::find(names.begin(), names.end(), c.name), names.end()) << c.name;
-    const Command* found = command_table().find(c.name);
-    ASSERT_NE(found, nullptr) << c.name;
-    EXPECT_EQ(found->handler, c.handler) << c.name << " is not dispatched to its handler";
-  }
+  expect_dispatched_here(axes_commands());
   // The long forms the commands queue reach their commands.
   for (const char* line : {"SHOWXAXIS", "SHOWSECONDXAX/NOANNOTATION", "NOXBORDER", "YRESCALE"}) {
     const Command* found = command_table().find(line);

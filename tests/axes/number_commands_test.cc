@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "interp/command_table.h"
+#include "support/command_tables.h"
 #include "support/session_fixture.h"
 #include "util/variables.h"
 
@@ -37,16 +38,8 @@ class NumberCommandsTest : public SessionTest {
 };
 
 TEST(NumberCommandTable, EveryNameIsACommandAndDispatchesHere) {
-  std::set<std::string_view> seen;
-  const auto names = all_command_names();
-  for (const Command& c : number_commands()) {
-    EXPECT_TRUE(seen.insert(c.name).second) << "duplicate " << c.name;
-    EXPECT_NE(std::find(names.begin(), names.end(), c.name), names.end()) << c.name;
-    const Command* found = command_table().find(c.name);
-    ASSERT_NE(found, nullptr) << c.name;
-    EXPECT_EQ(found->handler, c.handler) << c.name << " is not dispatched to its handler";
-  }
-  EXPECT_EQ(seen.size(), 46u);
+  const size_t count = expect_dispatched_here(number_commands());
+  EXPECT_EQ(count, 46u);
 }
 
 TEST_F(NumberCommandsTest, SubstitutionFollowsTheNumberStyle) {

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "support/ghostscript.h"
+#include "support/lines.h"
 
 namespace vexal {
 namespace {
@@ -30,13 +31,8 @@ class CharsTest : public ::testing::Test {
   // Lines written since the previous call.
   std::vector<std::string> lines() {
     out_flush(w);
-    std::vector<std::string> out;
-    while (pos < doc.size()) {
-      size_t end = doc.find('\n', pos);
-      if (end == std::string::npos) end = doc.size();
-      out.push_back(doc.substr(pos, end - pos));
-      pos = end + 1;
-    }
+    std::vector<std::string> out = split_lines(std::string_view(doc).substr(pos));
+    pos = doc.size();
     return out;
   }
   // The characters of the show lines among `ls`, decoded, in order.

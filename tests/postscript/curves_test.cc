@@ -17,6 +17,7 @@
 #include "axes/fixpoint.h"
 #include "postscript/shapes.h"
 #include "support/ghostscript.h"
+#include "support/lines.h"
 
 namespace vexal {
 namespace {
@@ -63,13 +64,8 @@ class CurvesTest : public ::testing::Test {
   // Lines written since the previous call.
   Lines lines() {
     out_flush(w);
-    Lines out;
-    while (pos < doc.size()) {
-      size_t end = doc.find('\n', pos);
-      if (end == std::string::npos) end = doc.size();
-      out.push_back(doc.substr(pos, end - pos));
-      pos = end + 1;
-    }
+    Lines out = split_lines(std::string_view(doc).substr(pos));
+    pos = doc.size();
     return out;
   }
   // Draws the points; both axes map 0..10 onto 10 inches, so that a data

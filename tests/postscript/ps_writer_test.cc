@@ -16,21 +16,12 @@
 #include <vector>
 
 #include "support/ghostscript.h"
+#include "support/lines.h"
 
 namespace vexal {
 namespace {
 
-std::vector<std::string> lines_of(std::string_view s) {
-  std::vector<std::string> out;
-  size_t start = 0;
-  while (start < s.size()) {
-    size_t end = s.find('\n', start);
-    if (end == std::string_view::npos) end = s.size();
-    out.emplace_back(s.substr(start, end - start));
-    start = end + 1;
-  }
-  return out;
-}
+std::vector<std::string> lines_of(std::string_view s) { return split_lines(s); }
 
 // The expected fixed-length bounding-box line, without its newline.
 std::string bbox_line(int x0, int y0, int x1, int y1) {

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "interp/command_table.h"
+#include "support/command_tables.h"
 #include "support/session_fixture.h"
 
 namespace vexal {
@@ -53,16 +54,8 @@ size_t count(const std::vector<std::string>& ls, std::string_view line) {
 }
 
 TEST(TextCommandTable, EveryNameIsACommandAndDispatchesHere) {
-  std::set<std::string_view> seen;
-  const auto names = all_command_names();
-  for (const Command& c : text_commands()) {
-    EXPECT_TRUE(seen.insert(c.name).second) << "duplicate " << c.name;
-    EXPECT_NE(std::find(names.begin(), names.end(), c.name), names.end()) << c.name;
-    const Command* found = command_table().find(c.name);
-    ASSERT_NE(found, nullptr) << c.name;
-    EXPECT_EQ(found->handler, c.handler) << c.name << " is not dispatched to its handler";
-  }
-  EXPECT_EQ(seen.size(), 34u);
+  const size_t count = expect_dispatched_here(text_commands());
+  EXPECT_EQ(count, 34u);
 }
 
 TEST_F(TextCommandsTest, TextAtTheCurrentPointSetsSlen) {
