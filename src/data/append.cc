@@ -271,6 +271,7 @@ AppendResult Reader::run() {
     return result_;
   }
   result_.opened = true;
+  result_.first_point = st_.npts;
   if (st_.x.size() != static_cast<size_t>(st_.npts) || st_.y.size() != st_.x.size() ||
       st_.z.size() != st_.x.size() || st_.v.size() != st_.x.size() ||
       st_.symbol.size() != st_.x.size() || st_.pen.size() != st_.x.size() ||
@@ -281,8 +282,7 @@ AppendResult Reader::run() {
     prevx_ = st_.x[st_.npts - 1];
     prevy_ = st_.y[st_.npts - 1];
   }
-  auto held = [&](const std::vector<double>& c) { return std::span<const double>(c); };
-  env_.store = PointColumns{held(st_.x), held(st_.y), held(st_.z), held(st_.v)};
+  env_.store = PointColumns{&st_.x, &st_.y, &st_.z, &st_.v, static_cast<size_t>(st_.npts)};
   for (int k = 1; k <= kMaxDataColumns; ++k) pt_.fields[k] = 0;
   if (rs_.tmdata) {
     read_frames(f);
@@ -441,6 +441,8 @@ Reader::Outcome Reader::store_record() {
     reserve_points(st_, rs_.np);
   st_.x.push_back(x);
   st_.y.push_back(y);
+  result_.x_summary.add(&x, 1);
+  result_.y_summary.add(&y, 1);
   st_.z.push_back(z);
   st_.v.push_back(v);
   st_.symbol.push_back(symbol);
@@ -725,26 +727,13 @@ void clear_points(PointStore& store) {
 
 void reserve_points(PointStore& store, int capacity) {
   const size_t np = static_cast<size_t>(std::clamp(capacity, 1, kMaxPoints));
-  auto reserve = [np](auto& column) {
-    if (column.capacity() >= np) return;
-    column.reserve(np);
-    // Huge pages where the system offers them on request, beyond the first
-    // 2 MiB (small data keep small pages): filling millions of points then
-    // takes a few hundred page faults instead of hundreds of thousands.
-#ifdef MADV_HUGEPAGE
-    const uintptr_t huge = uintptr_t{1} << 21;
-    uintptr_t from = (reinterpret_cast<uintptr_t>(column.data()) + 2 * huge - 1) & ~(huge - 1);
-    uintptr_t to = (reinterpret_cast<uintptr_t>(column.data() + np)) & ~(huge - 1);
-    if (to > from) ::madvise(reinterpret_cast<void*>(from), to - from, MADV_HUGEPAGE);
-#endif
-  };
-  reserve(store.x);
-  reserve(store.y);
-  reserve(store.z);
-  reserve(store.v);
-  reserve(store.symbol);
-  reserve(store.pen);
-  reserve(store.colour);
+  store.x.reserve(np);
+  store.y.reserve(np);
+  store.z.reserve(np);
+  store.v.reserve(np);
+  store.symbol.reserve(np);
+  store.pen.reserve(np);
+  store.colour.reserve(np);
 }
 
 void resize_points(PointStore& store, int n) {
@@ -769,17 +758,17 @@ void sort_by_x(PointStore& store) {
   auto before = [](double a, double b) { return !std::isnan(a) && (std::isnan(b) || a < b); };
   std::stable_sort(order.begin(), order.end(),
                    [&](size_t a, size_t b) { return before(store.x[a], store.x[b]); });
-  auto permute = [&](auto& column) {
-    auto copy = column;
+  auto permute = [&](Column<double>& column) {
+    Column<double> copy = column;
     for (size_t i = 0; i < n; ++i) column[i] = copy[order[i]];
   };
   permute(store.x);
   permute(store.y);
-  permute(store.z);
-  permute(store.v);
-  permute(store.symbol);
-  permute(store.pen);
-  permute(store.colour);
+  store.z.permute(order);
+  store.v.permute(order);
+  store.symbol.permute(order);
+  store.pen.permute(order);
+  store.colour.permute(order);
 }
 
 bool data_file_readable(const std::string& name) {

@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "data/minmax.h"
 #include "data/point_store.h"
 #include "expr/math_list.h"
 #include "expr/math_state.h"
@@ -49,6 +50,8 @@ struct AppendResult {
   // ("COMMANDFILE " + name queued on top of the stack).
   std::string errorbar_file;
   int fields_read = 0;  // fields of the current record (C1 onward) from the last record read
+  int first_point = 0;  // points held before the read
+  ColumnSummary x_summary, y_summary;  // of the points the read stored
 };
 
 // Reads `in.file` into `store` after the points it holds. `env.point` is the

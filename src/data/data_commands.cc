@@ -62,9 +62,8 @@ AppendInput reader_input(const Session& s) {
   return in;
 }
 
-// One axis through the limit rule and its four variables.
-void axis_limits(Session& s, std::span<const double> values, AxisLimits& a, char letter) {
-  minmax(values, a, letter, s.err());
+// The four limit variables of an axis.
+void set_limit_variables(Session& s, const AxisLimits& a, char letter) {
   std::string name(1, letter);
   setvariable(s.vars, name + "MIN", a.minu);
   setvariable(s.vars, name + "MAX", a.maxu);
@@ -72,22 +71,33 @@ void axis_limits(Session& s, std::span<const double> values, AxisLimits& a, char
   setvariable(s.vars, name + "MAX_DATA", a.max);
 }
 
-// NPTS, the averages and the limits after a read.
-void set_summary(Session& s) {
+// One axis through the limit rule and its four variables.
+void axis_limits(Session& s, const ColumnSummary& values, AxisLimits& a, char letter) {
+  minmax(values, a, letter, s.err());
+  set_limit_variables(s, a, letter);
+}
+
+// NPTS, the averages and the limits after a read. A read into an empty store
+// brings the sums and extremes of X and Y along; otherwise they are gathered
+// here (the same way, so the figures do not depend on where they came from).
+void set_summary(Session& s, const AppendResult* read = nullptr) {
   const PointStore& st = s.store;
   const size_t n = static_cast<size_t>(st.npts);
-  std::span<const double> x(st.x.data(), n), y(st.y.data(), n), z(st.z.data(), n);
-  double sx = 0, sy = 0;
-  for (size_t i = 0; i < n; ++i) {
-    sx += x[i];
-    sy += y[i];
+  ColumnSummary x, y;
+  if (read && read->first_point == 0 && read->x_summary.count == n) {
+    x = read->x_summary;
+    y = read->y_summary;
+  } else {
+    x.add(st.x.data(), n);
+    y.add(st.y.data(), n);
   }
   setvariable(s.vars, "NPTS", st.npts);
-  setvariable(s.vars, "XAVERAGE", n ? sx / static_cast<double>(n) : 0.0);
-  setvariable(s.vars, "YAVERAGE", n ? sy / static_cast<double>(n) : 0.0);
+  setvariable(s.vars, "XAVERAGE", n ? x.total() / static_cast<double>(n) : 0.0);
+  setvariable(s.vars, "YAVERAGE", n ? y.total() / static_cast<double>(n) : 0.0);
   axis_limits(s, x, s.limits.x, 'X');
   axis_limits(s, y, s.limits.y, 'Y');
-  axis_limits(s, z, s.limits.z, 'Z');
+  minmax(st.z, n, s.limits.z, 'Z', s.err());
+  set_limit_variables(s, s.limits.z, 'Z');
 }
 
 // ---- data files and reading ------------------------------------------------
@@ -143,7 +153,7 @@ void cmd_append(Session& s, Params&) {
   for (const std::string& line : r.commands) append_command(s.stream, line);
   if (!r.errorbar_file.empty()) push_command(s.stream, "COMMANDFILE " + r.errorbar_file);
   s.record_fields = r.fields_read;
-  set_summary(s);
+  set_summary(s, &r);
 }
 
 void cmd_load(Session& s, Params&) {

@@ -10,44 +10,21 @@ namespace {
 constexpr double kHalfBorder = static_cast<double>(0.1f) * 0.5;  // half the single-precision 0.1
 constexpr double kStartHigh = 9.999999933815813e36;              // +1.0e37 in single precision
 
-// The largest and smallest of the values (NaN never wins), in one pass with
-// four running pairs so that the comparisons do not wait on each other.
-void extremes(std::span<const double> values, double& lo, double& hi) {
-  double lo4[4] = {lo, lo, lo, lo}, hi4[4] = {hi, hi, hi, hi};
-  size_t i = 0;
-  for (; i + 4 <= values.size(); i += 4)
-    for (size_t k = 0; k < 4; ++k) {
-      double v = values[i + k];
-      hi4[k] = v > hi4[k] ? v : hi4[k];
-      lo4[k] = v < lo4[k] ? v : lo4[k];
-    }
-  for (; i < values.size(); ++i) {
-    hi4[0] = values[i] > hi4[0] ? values[i] : hi4[0];
-    lo4[0] = values[i] < lo4[0] ? values[i] : lo4[0];
-  }
-  for (size_t k = 0; k < 4; ++k) {
-    hi = hi4[k] > hi ? hi4[k] : hi;
-    lo = lo4[k] < lo ? lo4[k] : lo;
-  }
-}
-
-}  // namespace
-
-void minmax(std::span<const double> values, AxisLimits& a, char letter, OutBuffer& err) {
-  if (!values.empty() && (limit_unset(a.max) || limit_unset(a.min))) {
-    double lo = kStartHigh, hi = kUnsetLimit;
-    extremes(values, lo, hi);
+// The data limits from the extremes, then the drawing limits.
+void apply_limit_rule(size_t count, double lo, double hi, AxisLimits& a, char letter,
+                      OutBuffer& err) {
+  if (count > 0) {
     if (limit_unset(a.max)) a.max = hi;
     if (limit_unset(a.min)) a.min = lo;
   }
   a.minu = a.min;
   a.maxu = a.max;
   if (a.border && a.log) {
-    double lo = std::log10(std::max(a.min, 1.0e-32));
-    double hi = std::log10(std::max(a.max, 1.0e-31));
-    double f = std::fabs(hi - lo) * kHalfBorder;
-    a.maxu = std::pow(10.0, hi + f);
-    a.minu = std::pow(10.0, lo - f);
+    double low = std::log10(std::max(a.min, 1.0e-32));
+    double high = std::log10(std::max(a.max, 1.0e-31));
+    double f = std::fabs(high - low) * kHalfBorder;
+    a.maxu = std::pow(10.0, high + f);
+    a.minu = std::pow(10.0, low - f);
   } else if (a.border) {
     double e = std::fabs(a.max - a.min) * kHalfBorder;
     a.maxu = a.max + e;
@@ -64,6 +41,78 @@ void minmax(std::span<const double> values, AxisLimits& a, char letter, OutBuffe
     a.minu -= 0.5;
     a.maxu = a.minu + 1;
   }
+}
+
+}  // namespace
+
+ColumnSummary::ColumnSummary() {
+  for (int k = 0; k < 4; ++k) {
+    lo[k] = kStartHigh;
+    hi[k] = kUnsetLimit;
+  }
+}
+
+void ColumnSummary::add(const double* values, size_t n) {
+  size_t i = 0;
+  // Up to the next multiple of four, then four lanes at a time.
+  for (; i < n && (count + i) % 4 != 0; ++i) {
+    const size_t k = (count + i) % 4;
+    const double v = values[i];
+    sum[k] += v;
+    hi[k] = v > hi[k] ? v : hi[k];
+    lo[k] = v < lo[k] ? v : lo[k];
+  }
+  for (; i + 4 <= n; i += 4)
+    for (size_t k = 0; k < 4; ++k) {
+      const double v = values[i + k];
+      sum[k] += v;
+      hi[k] = v > hi[k] ? v : hi[k];
+      lo[k] = v < lo[k] ? v : lo[k];
+    }
+  for (; i < n; ++i) {
+    const size_t k = (count + i) % 4;
+    const double v = values[i];
+    sum[k] += v;
+    hi[k] = v > hi[k] ? v : hi[k];
+    lo[k] = v < lo[k] ? v : lo[k];
+  }
+  count += n;
+}
+
+double ColumnSummary::smallest() const {
+  double m = kStartHigh;
+  for (double v : lo) m = v < m ? v : m;
+  return m;
+}
+
+double ColumnSummary::largest() const {
+  double m = kUnsetLimit;
+  for (double v : hi) m = v > m ? v : m;
+  return m;
+}
+
+void minmax(std::span<const double> values, AxisLimits& a, char letter, OutBuffer& err) {
+  ColumnSummary summary;
+  if (limit_unset(a.max) || limit_unset(a.min)) summary.add(values.data(), values.size());
+  apply_limit_rule(values.size(), summary.smallest(), summary.largest(), a, letter, err);
+}
+
+void minmax(const ColumnSummary& values, AxisLimits& a, char letter, OutBuffer& err) {
+  apply_limit_rule(values.count, values.smallest(), values.largest(), a, letter, err);
+}
+
+void minmax(const ImplicitColumn<double>& column, size_t n, AxisLimits& a, char letter,
+            OutBuffer& err) {
+  n = std::min(n, column.size());
+  if (!column.implicit()) {
+    minmax(std::span<const double>(column.data(), n), a, letter, err);
+    return;
+  }
+  // The rule's values run monotonically from the first to the last.
+  const double ends[2] = {n ? column[0] : 0.0, n ? column[n - 1] : 0.0};
+  ColumnSummary summary;
+  summary.add(ends, n == 0 ? 0 : n == 1 ? 1 : 2);
+  apply_limit_rule(n, summary.smallest(), summary.largest(), a, letter, err);
 }
 
 }  // namespace vexal

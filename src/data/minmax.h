@@ -1,13 +1,31 @@
 // The limit rule: the data limits and the drawing limits of one axis derived
-// from its values.
+// from its values, and the running sums and extremes it starts from.
 #pragma once
 
+#include <cstddef>
 #include <span>
 
 #include "axes/axis_limits.h"
+#include "util/column.h"
 #include "util/out_buffer.h"
 
 namespace vexal {
+
+// The sum, smallest and largest of a column's values, gathered in four lanes
+// (value i goes to lane i mod 4), so that a column added in pieces gives
+// exactly the bits of one pass over it. NaN never becomes an extreme.
+struct ColumnSummary {
+  double sum[4] = {0, 0, 0, 0};
+  double lo[4], hi[4];
+  size_t count = 0;  // values added
+
+  ColumnSummary();
+  // Adds values[0 .. n), the column's values count .. count + n - 1.
+  void add(const double* values, size_t n);
+  double total() const { return (sum[0] + sum[1]) + (sum[2] + sum[3]); }
+  double smallest() const;  // +1.0e37 (single precision) when nothing smaller was seen
+  double largest() const;   // -1.0e37 (single precision) when nothing larger was seen
+};
 
 // Sets the unset data limits of `a` to the extremes of `values` (with no
 // values they stay unset), then the drawing limits minu/maxu: the data limits,
@@ -15,5 +33,11 @@ namespace vexal {
 // Equal drawing limits become a one-unit span, with the two warning lines for
 // the axis `letter` on `err`.
 void minmax(std::span<const double> values, AxisLimits& a, char letter, OutBuffer& err);
+// The same with the extremes already known (from a summary of the values).
+void minmax(const ColumnSummary& values, AxisLimits& a, char letter, OutBuffer& err);
+// The same for the first n values of a column that may be implicit (its
+// extremes are then those of the rule's ends).
+void minmax(const ImplicitColumn<double>& column, size_t n, AxisLimits& a, char letter,
+            OutBuffer& err);
 
 }  // namespace vexal

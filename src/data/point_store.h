@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "util/column.h"
+
 namespace vexal {
 
 inline constexpr int kMaxPoints = 20'000'000;                 // NP
@@ -15,12 +17,15 @@ inline constexpr double kDeltaLimit = 1.0000000150474662e32;  // 1.0e32 in singl
 
 // Point n (1-based) sits at index n-1 of every column. The columns grow with
 // the points held (capacity is reserved up to NP on first use, so no point
-// ever moves and untouched capacity costs no memory).
+// ever moves and untouched capacity costs no memory). Z, V and the three
+// codes hold no memory while they follow a rule (Z the record numbers, the
+// others one value for every point), as they do for most files.
 struct PointStore {
-  std::vector<double> x, y, z, v;
-  std::vector<int32_t> symbol;  // marker code; -1 none
-  std::vector<int32_t> pen;     // pen code of the segment ending here; 0 = pen up
-  std::vector<int32_t> colour;  // colour index; -1 none
+  Column<double> x, y;
+  ImplicitColumn<double> z, v;
+  ImplicitColumn<int32_t> symbol;  // marker code; -1 none
+  ImplicitColumn<int32_t> pen;     // pen code of the segment ending here; 0 = pen up
+  ImplicitColumn<int32_t> colour;  // colour index; -1 none
   int npts = 0;                 // points held
   int npts_skipped = 0;         // records read but not stored during the current read
 };

@@ -102,15 +102,18 @@ void cmd_domath(Session& s, Params&) {
     }
     st.x[kept] = point.x;
     st.y[kept] = point.y;
-    st.z[kept] = point.z;
-    st.v[kept] = point.v;
-    st.symbol[kept] = st.symbol[j];
-    st.pen[kept] = st.pen[j];
-    st.colour[kept] = st.colour[j];
+    st.z.set(kept, point.z);
+    st.v.set(kept, point.v);
+    st.symbol.set(kept, st.symbol[j]);
+    st.pen.set(kept, st.pen[j]);
+    st.colour.set(kept, st.colour[j]);
     ++kept;
   }
-  for (auto* column : {&st.x, &st.y, &st.z, &st.v}) column->resize(kept);
-  for (auto* column : {&st.symbol, &st.pen, &st.colour}) column->resize(kept);
+  st.x.resize(kept);
+  st.y.resize(kept);
+  st.z.resize(kept, 0.0);
+  st.v.resize(kept, 0.0);
+  for (auto* column : {&st.symbol, &st.pen, &st.colour}) column->resize(kept, 0);
   st.npts = static_cast<int>(kept);
   if (s.units.verbose) {
     char line[64];

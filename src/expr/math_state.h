@@ -8,6 +8,7 @@
 #include <span>
 #include <vector>
 
+#include "util/column.h"
 #include "util/out_buffer.h"
 #include "util/variables.h"
 
@@ -81,9 +82,28 @@ struct TmFrame {
   int rows = 0, cols = 0;
 };
 
-// Read-only views of the point store columns (points 1..n at index 0..n-1).
+// The point store's coordinate columns as the vector accessors read them:
+// points 1..n at index 0..n-1, read live (a math command that rewrites the
+// store sees its own writes).
 struct PointColumns {
-  std::span<const double> x, y, z, v;
+  const Column<double>* x = nullptr;
+  const Column<double>* y = nullptr;
+  const ImplicitColumn<double>* z = nullptr;
+  const ImplicitColumn<double>* v = nullptr;
+  size_t n = 0;  // points readable
+
+  double operator()(int column, size_t i) const {
+    switch (column) {
+      case 0:
+        return (*x)[i];
+      case 1:
+        return (*y)[i];
+      case 2:
+        return (*z)[i];
+      default:
+        return (*v)[i];
+    }
+  }
 };
 
 // Everything an evaluation reads and writes besides its own text.

@@ -543,22 +543,18 @@ bool Evaluator::token(std::string_view tok) {
     no_compile();
     return true;
   }
-  struct Column {
+  struct Accessor {
     const char* a;
     const char* b;
-    std::span<const double> PointColumns::*col;
   };
-  static constexpr Column kColumns[] = {{"VECTORX", "XVEC", &PointColumns::x},
-                                        {"VECTORY", "YVEC", &PointColumns::y},
-                                        {"VECTORZ", "ZVEC", &PointColumns::z},
-                                        {"VECTORV", "VVEC", &PointColumns::v}};
-  for (const Column& col : kColumns) {
-    if (!starts(tok, col.a) && !starts(tok, col.b)) continue;
-    std::span<const double> values = env_.store.*col.col;
+  static constexpr Accessor kColumns[] = {
+      {"VECTORX", "XVEC"}, {"VECTORY", "YVEC"}, {"VECTORZ", "ZVEC"}, {"VECTORV", "VVEC"}};
+  for (int c = 0; c < 4; ++c) {
+    if (!starts(tok, kColumns[c].a) && !starts(tok, kColumns[c].b)) continue;
     size_t i = 0;
     no_compile();
-    if (!index_ok(pop(), values.size(), "point", &i)) return false;
-    push(values[i]);
+    if (!index_ok(pop(), env_.store.x ? env_.store.n : 0, "point", &i)) return false;
+    push(env_.store(c, i));
     return true;
   }
   if (starts(tok, "ARRAY")) {

@@ -51,10 +51,9 @@ MathEnv Session::math_env() {
   MathEnv env{vars, err(), term, point, math};
   env.compat_level = compat.level;
   env.frame = &frame;
-  auto column = [&](const std::vector<double>& c) {
-    return std::span<const double>(c.data(), std::min(c.size(), static_cast<size_t>(store.npts)));
-  };
-  env.store = PointColumns{column(store.x), column(store.y), column(store.z), column(store.v)};
+  const size_t held = std::min({store.x.size(), store.y.size(), store.z.size(), store.v.size(),
+                                static_cast<size_t>(store.npts)});
+  env.store = PointColumns{&store.x, &store.y, &store.z, &store.v, held};
   return env;
 }
 

@@ -157,11 +157,11 @@ void cmd_doplot(Session& s, Params& p) {
   if (st.npts > 0) {
     pts.x = st.x.data();
     pts.y = st.y.data();
-    pts.z = st.z.data();
-    pts.v = st.v.data();
-    pts.pen = st.pen.data();
-    pts.symbol = st.symbol.data();
-    pts.colour = st.colour.data();
+    pts.z = st.z.view();
+    pts.v = st.v.view();
+    pts.pen = st.pen.view();
+    pts.symbol = st.symbol.view();
+    pts.colour = st.colour.view();
   }
   CurveStyle style;
   style.ssk = s.text.ssk;

@@ -11,6 +11,7 @@
 #include "postscript/chars.h"
 #include "postscript/pen_state.h"
 #include "postscript/ps_writer.h"
+#include "util/column.h"
 #include "util/out_buffer.h"
 
 namespace vexal {
@@ -54,10 +55,11 @@ CurveAxis identity_axis(double length);
 // The point store's columns as `line` reads them: point i (1-based) at index i-1.
 struct CurvePoints {
   int npts = 0;
-  const double *x = nullptr, *y = nullptr, *z = nullptr, *v = nullptr;
-  const int32_t* pen = nullptr;     // <= 0: pen up before the point; else width, device units
-  const int32_t* symbol = nullptr;  // marker code; < 0 none
-  const int32_t* colour = nullptr;  // colour-table index; < 0 none
+  const double *x = nullptr, *y = nullptr;
+  ColumnView<double> z, v;
+  ColumnView<int32_t> pen;     // <= 0: pen up before the point; else width, device units
+  ColumnView<int32_t> symbol;  // marker code; < 0 none
+  ColumnView<int32_t> colour;  // colour-table index; < 0 none
 };
 
 // How the curve is drawn.

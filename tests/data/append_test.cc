@@ -78,7 +78,7 @@ class AppendTest : public ScratchDirTest {
   }
   std::vector<double> xs() const { return {store.x.begin(), store.x.end()}; }
   std::vector<double> ys() const { return {store.y.begin(), store.y.end()}; }
-  std::vector<int> pens() const { return {store.pen.begin(), store.pen.end()}; }
+  std::vector<int> pens() const { return store.pen.values(); }
   double var(const char* name) {
     bool error = false;
     OutBuffer sink;
@@ -126,7 +126,7 @@ TEST_F(AppendTest, TextLinesBecomeFields) {
     read(c.text);
     EXPECT_EQ(xs(), c.x) << c.name;
     EXPECT_EQ(ys(), c.y) << c.name;
-    EXPECT_EQ(std::vector<double>(store.z.begin(), store.z.end()), c.z) << c.name;
+    EXPECT_EQ(store.z.values(), c.z) << c.name;
   }
   EXPECT_EQ(err_text, "");
 }
@@ -147,7 +147,7 @@ TEST_F(AppendTest, LongLinesAreCutAt512) {
   // longer than the reader's whole block.
   read(first512 + "99\n" + first512 + "98 " + std::string(3 << 20, '7') + "\n3 4 5\n");
   EXPECT_EQ(xs(), (std::vector<double>{1, 1, 3}));
-  EXPECT_EQ(std::vector<double>(store.z.begin(), store.z.end()), (std::vector<double>{0, 0, 5}));
+  EXPECT_EQ(store.z.values(), (std::vector<double>{0, 0, 5}));
 }
 
 TEST_F(AppendTest, SeekSkipMaxpAndPlotevery) {
@@ -218,9 +218,9 @@ TEST_F(AppendTest, MarkerPenAndColourColumns) {
   rs.wc = 5;
   in.ncolors = 11;
   read("1 1 7.9 3.6 0.01\n2 2 -2 40 0.02\n3 3 nan nan nan\n");
-  EXPECT_EQ(std::vector<int>(store.symbol.begin(), store.symbol.end()),
+  EXPECT_EQ(store.symbol.values(),
             (std::vector<int>{7, -2, 0}));
-  EXPECT_EQ(std::vector<int>(store.colour.begin(), store.colour.end()),
+  EXPECT_EQ(store.colour.values(),
             (std::vector<int>{4, 10, 0}));
   EXPECT_EQ(pens(), (std::vector<int>{3, 6, 0}));
 
@@ -402,9 +402,9 @@ TEST_F(AppendTest, BinaryNonFiniteValues) {
   ASSERT_EQ(store.npts, 3);
   EXPECT_TRUE(std::isnan(store.x[0]));
   EXPECT_EQ(store.npts_skipped, 1);
-  EXPECT_EQ(std::vector<int>(store.colour.begin(), store.colour.end()),
+  EXPECT_EQ(store.colour.values(),
             (std::vector<int>{0, 10, 0}));
-  EXPECT_EQ(std::vector<int>(store.symbol.begin(), store.symbol.end()),
+  EXPECT_EQ(store.symbol.values(),
             (std::vector<int>{0, INT32_MAX, INT32_MIN}));
 }
 

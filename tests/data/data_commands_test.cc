@@ -179,14 +179,14 @@ TEST_F(DataCommandsTest, ScaledColourNeedsZLimits) {
   s->limits.z.min = 0;  // ZMIN 0, ZMAX 100
   s->limits.z.max = 100;
   run("QUIET\nCOLORCOL 3\nSCALECOL\nDATA d.txt\nLOAD\n");
-  EXPECT_EQ(std::vector<int>(s->store.colour.begin(), s->store.colour.end()),
+  EXPECT_EQ(s->store.colour.values(),
             (std::vector<int>{5, 10, 1}));
   s->limits.z.min = s->limits.z.max = 4;
   take_err();
   run("LOAD\n");
   const std::string message = "ZMIN/ZMAX not set correctly, cannot scale color column\n";
   EXPECT_EQ(take_err().substr(0, 3 * message.size()), message + message + message);
-  EXPECT_EQ(std::vector<int>(s->store.colour.begin(), s->store.colour.end()),
+  EXPECT_EQ(s->store.colour.values(),
             (std::vector<int>{10, 10, 7}));
   run("NOCOLORCOL\nLOAD\n");
   EXPECT_EQ(s->store.colour[0], -1);
