@@ -12,9 +12,9 @@
 #   floor    load_floor floor: the text parsed with std::from_chars into two vectors
 #   text     vexal: DATA text file, LOAD
 #   bytes    load_floor bytes: the binary file's bytes read and dropped
-#   columns  load_floor columns: the binary file read into seven columns
-#            of 44 bytes a point, as the point store holds them (the bytes
-#            plus the memory the store must write)
+#   columns  load_floor columns: the binary file read into the store's X
+#            and Y columns, 16 bytes a point (the bytes plus the least memory
+#            the store must write)
 #   binary   vexal: DATA binary file, LOAD
 #   math     vexal: Y = {Y 2 *}, DATA text file, LOAD
 #   again    vexal: the binary LOAD twice; the second LOAD alone is the
@@ -92,7 +92,7 @@ for rows in ${@:-1000000 10000000}; do
     printf "  %-34s %8.3f %8.3f %6.2f %6.2f  (target 2)\n", "text LOAD", tw, tc, tw / fw, tc / fc
     printf "  %-34s %8.3f %8.3f\n", "bytes of the binary file", bw, bc
     printf "  %-34s %8.3f %8.3f %6.2f %6.2f  (target 1.5)\n", "binary LOAD", dw, dc, dw / bw, dc / bc
-    printf "  %-34s %8.3f %8.3f %6.2f %6.2f\n", "bytes into seven columns", cw, cc, cw / bw, cc / bc
+    printf "  %-34s %8.3f %8.3f %6.2f %6.2f\n", "bytes into X and Y columns", cw, cc, cw / bw, cc / bc
     printf "  %-34s %8.3f %8.3f %6.2f %6.2f\n", "second binary LOAD (store mapped)", aw - dw, ac - dc,
       (aw - dw) / bw, (ac - dc) / bc
     printf "  %-34s %8.3f %8.3f %6.2f %6.2f  (target 1.5, against text LOAD)\n",

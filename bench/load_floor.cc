@@ -5,10 +5,13 @@
 //   load_floor floor TEXT               the floor: the text parsed with
 //                                       std::from_chars into two vectors
 //   load_floor bytes FILE               the file's bytes read and dropped
-//   load_floor columns FILE             a 2-column "$P" file read into seven
-//                                       columns of 44 bytes a point, as the
-//                                       point store holds them (vexal's
-//                                       reserve, so the same page handling)
+//   load_floor columns FILE             a 2-column "$P" file read into the
+//                                       store's X and Y columns (16 bytes a
+//                                       point, the least the store writes;
+//                                       vexal's reserve, so the same page
+//                                       handling)
+//   load_floor append FILE              the reader alone: vexal's append of
+//                                       the file, timed in process
 //   load_floor run PROGRAM ARGS...      runs a program and prints its wall
 //                                       time, CPU time and peak RSS
 //
@@ -156,22 +159,47 @@ int read_columns(const char* name) {
     end += static_cast<size_t>(got);
     size_t pos = header ? 16 : 0;
     header = false;
-    for (; pos + 16 <= end; pos += 16) {
-      double xy[2];
-      std::memcpy(xy, buf.data() + pos, 16);
-      st.x.push_back(xy[0]);
-      st.y.push_back(xy[1]);
-      st.z.push_back(0);
-      st.v.push_back(0);
-      st.symbol.push_back(-1);
-      st.pen.push_back(2);
-      st.colour.push_back(-1);
+    const size_t n = (end - pos) / 16;
+    double* xs = st.x.extend(n);
+    double* ys = st.y.extend(n);
+    for (size_t i = 0; i < n; ++i, pos += 16) {
+      std::memcpy(xs + i, buf.data() + pos, 8);
+      std::memcpy(ys + i, buf.data() + pos + 8, 8);
     }
     end -= pos;
     std::memmove(buf.data(), buf.data() + pos, end);
   }
   ::close(fd);
   std::printf("columns: %zu points in %.3f s\n", st.x.size(), seconds_since(start));
+  return 0;
+}
+
+// The reader alone, in this process: `append` of the file into an empty store
+// with the default settings, timed, and the time of the first touch of the
+// same amount of fresh memory beside it.
+int read_append(const char* name) {
+  vexal::Variables vars;
+  vexal::OutBuffer err(stderr), out(stdout);
+  vexal::CurrentPoint point;
+  vexal::MathStacks stacks;
+  vexal::MathEnv env{vars, err, out, point, stacks};
+  vexal::TmFrame frame;
+  vexal::MathList math;
+  vexal::ReaderSettings rs;
+  rs.maxpts = vexal::kMaxPoints;
+  vexal::AppendInput in;
+  in.file = name;
+  in.verbose = false;
+  vexal::PointStore st;
+  // The second read finds the store's memory mapped already.
+  for (const char* pass : {"first", "again"}) {
+    vexal::clear_points(st);
+    const auto start = std::chrono::steady_clock::now();
+    vexal::AppendResult r = vexal::append(in, rs, math, env, frame, st);
+    const double t = seconds_since(start);
+    std::printf("append %s: %d points in %.3f s (opened %d, x sum %g)\n", pass, st.npts, t,
+                r.opened, r.x_summary.total());
+  }
   return 0;
 }
 
@@ -205,6 +233,7 @@ int main(int argc, char** argv) {
   if (what == "floor" && argc == 3) return floor_parse(argv[2]);
   if (what == "bytes" && argc == 3) return read_bytes(argv[2]);
   if (what == "columns" && argc == 3) return read_columns(argv[2]);
+  if (what == "append" && argc == 3) return read_append(argv[2]);
   if (what == "run" && argc >= 3) return run(argv + 2);
   return usage();
 }

@@ -103,6 +103,17 @@ class DataFile {
     return r;
   }
 
+  // Whole records of n bytes (n <= the block size) from the buffer, at least
+  // one (reading more when none is left); nullptr at the end of the file.
+  // `count` gets their number; `advance` then steps over those used.
+  const char* records(size_t n, size_t& count) {
+    while (end_ - pos_ < n)
+      if (!fill()) return nullptr;
+    count = (end_ - pos_) / n;
+    return buf_.data() + pos_;
+  }
+  void advance(size_t bytes) { pos_ += bytes; }
+
   // Continues reading at byte `offset` of the file.
   void seek(uint64_t offset) {
     pos_ = end_ = 0;
@@ -232,6 +243,8 @@ class Reader {
 
   void read_text(DataFile& f, std::string_view first);
   void read_binary(DataFile& f, bool doubles);
+  bool plain_binary(int ncols) const;
+  size_t store_plain_records(const char* recs, size_t count, size_t reclen, bool doubles);
   void read_frames(DataFile& f);
   Outcome store_record();
   Outcome reject();
@@ -573,7 +586,23 @@ void Reader::read_binary(DataFile& f, bool doubles) {
   f.seek((first - 1) * reclen);
   open_errorbars();
   result_.fields_read = ncols;
-  while (const char* rec = f.record(reclen)) {
+  const bool plain = plain_binary(ncols);
+  for (;;) {
+    if (plain) {
+      // Runs of records that need none of the per-point work go straight
+      // into the columns; the record that ends a run takes the full path.
+      size_t count = 0;
+      const char* recs = f.records(reclen, count);
+      if (!recs) break;
+      const size_t stored = store_plain_records(recs, count, reclen, doubles);
+      f.advance(stored * reclen);
+      if (stored > 0) {
+        if (st_.npts >= rs_.maxpts) break;
+        continue;
+      }
+    }
+    const char* rec = f.record(reclen);
+    if (!rec) break;
     // Value by value: for records this short a variable-length memcpy
     // costs more than the copy.
     double* fields = &pt_.fields[1];
@@ -592,6 +621,222 @@ void Reader::read_binary(DataFile& f, bool doubles) {
     }
   }
   if (show_progress_) progress('\n');
+}
+
+// True when a binary record needs nothing of the reader but its X, Y and Z
+// fields, the range, logarithm and step checks and the default codes: no
+// math commands, listing, error bars, code columns or thinning.
+bool Reader::plain_binary(int ncols) const {
+  auto in_record = [ncols](int col) { return col >= 1 && col <= ncols; };
+  return math_.commands.empty() && !(rs_.display_data && in_.verbose) && !eb_out_ &&
+         rs_.cc < 1 && rs_.sc < 1 && rs_.wc < 1 && rs_.pen < 1 && plotevery_ == 1 &&
+         in_record(rs_.xc) && in_record(rs_.yc) && (rs_.zc == 0 || in_record(rs_.zc));
+}
+
+// A run of plain binary records: the reader's settings held locally, so that
+// the loop keeps them in registers.
+struct PlainRun {
+  const char* recs;
+  size_t reclen, width, xo, yo, zo;
+  bool swap, z_read;
+  double first_record;
+  double xmin, xmax, ymin, ymax, zmin, zmax, dxmin, dxmax, dymin, dymax;
+  bool xneg, yneg, xlog, ylog, zlog, has_previous;
+  double px, py;  // the previous point
+
+  // Writes X, Y (and Z when read) of up to `most` records and returns how
+  // many of them, from the first, are plain.
+  template <bool kDoubles>
+  size_t store(double* xs, double* ys, double* zs, size_t most) {
+    const bool swapped = swap;
+    auto value = [swapped](const char* at) {
+      return kDoubles ? swapped_double(at, swapped) : swapped_single(at, swapped);
+    };
+    const char* rec = recs;
+    const size_t len = reclen, x_at = xo, y_at = yo, z_at = zo;
+    for (size_t k = 0; k < most; ++k, rec += len) {
+      xs[k] = value(rec + x_at);
+      ys[k] = value(rec + y_at);
+    }
+    if (zs)
+      for (size_t k = 0; k < most; ++k) zs[k] = value(recs + k * len + z_at);
+    if (xneg)
+      for (size_t k = 0; k < most; ++k) xs[k] = -xs[k];
+    if (yneg)
+      for (size_t k = 0; k < most; ++k) ys[k] = -ys[k];
+    const size_t n = plain_count(xs, ys, zs, most);
+    if (n > 0) {
+      px = xs[n - 1];
+      py = ys[n - 1];
+    }
+    return n;
+  }
+
+  // Whether point k of the run fails a check.
+  bool fails(const double* xs, const double* ys, const double* zs, size_t k) const {
+    auto out = [](double v, double lo, double hi) { return v < lo || v > hi; };
+    const double x = xs[k], y = ys[k];
+    const double z = zs ? zs[k] : first_record + static_cast<double>(k);
+    // The ranges apply before and after negation, as in store_record.
+    if (out(x, xmin, xmax) || out(y, ymin, ymax) || out(z, zmin, zmax)) return true;
+    if ((xneg && out(-x, xmin, xmax)) || (yneg && out(-y, ymin, ymax))) return true;
+    if ((xlog && x <= 0) || (ylog && y <= 0) || (zlog && z <= 0)) return true;
+    if (k == 0 && !has_previous) return false;
+    const double dx = x - (k ? xs[k - 1] : px), dy = y - (k ? ys[k - 1] : py);
+    return out(dx, dxmin, dxmax) || out(dy, dymin, dymax);
+  }
+
+  // The smallest and largest of values[0 .. kBlock) (NaN never wins), and
+  // of their steps values[i] - values[i - 1].
+  static constexpr size_t kBlock = 64;
+  struct Spread {
+    double lo = HUGE_VAL, hi = -HUGE_VAL, step_lo = HUGE_VAL, step_hi = -HUGE_VAL;
+  };
+  static Spread spread(const double* values) {
+    // Four lanes, so that the comparisons do not wait on each other.
+    double lo[4], hi[4], slo[4], shi[4];
+    for (size_t j = 0; j < 4; ++j) {
+      lo[j] = slo[j] = HUGE_VAL;
+      hi[j] = shi[j] = -HUGE_VAL;
+    }
+    for (size_t i = 0; i < kBlock; i += 4)
+      for (size_t j = 0; j < 4; ++j) {
+        const double v = values[i + j];
+        lo[j] = v < lo[j] ? v : lo[j];
+        hi[j] = v > hi[j] ? v : hi[j];
+      }
+    for (size_t i = 4; i < kBlock; i += 4)
+      for (size_t j = 0; j < 4; ++j) {
+        const double d = values[i + j] - values[i + j - 1];
+        slo[j] = d < slo[j] ? d : slo[j];
+        shi[j] = d > shi[j] ? d : shi[j];
+      }
+    for (size_t i = 1; i < 4; ++i) {
+      const double d = values[i] - values[i - 1];
+      slo[0] = d < slo[0] ? d : slo[0];
+      shi[0] = d > shi[0] ? d : shi[0];
+    }
+    Spread s;
+    for (size_t j = 0; j < 4; ++j) {
+      s.lo = lo[j] < s.lo ? lo[j] : s.lo;
+      s.hi = hi[j] > s.hi ? hi[j] : s.hi;
+      s.step_lo = slo[j] < s.step_lo ? slo[j] : s.step_lo;
+      s.step_hi = shi[j] > s.step_hi ? shi[j] : s.step_hi;
+    }
+    return s;
+  }
+
+  // True when every point of the block from k passes: its extremes inside the
+  // effective ranges (negation and logarithm folded in), its steps inside
+  // the step limits. Exactly when no point of it fails.
+  bool block_plain(const double* xs, const double* ys, const double* zs, size_t k) const {
+    if (k == 0 && has_previous && fails(xs, ys, zs, 0)) return false;
+    const Spread x = spread(xs + k), y = spread(ys + k);
+    auto inside = [](const Spread& s, double lo, double hi, bool neg, bool log) {
+      if (neg) {  // the value and its negation both inside
+        const double l = lo, h = hi;
+        lo = std::max(l, -h);
+        hi = std::min(h, -l);
+      }
+      return s.lo >= lo && s.hi <= hi && (!log || s.lo > 0);
+    };
+    if (!inside(x, xmin, xmax, xneg, xlog) || !inside(y, ymin, ymax, yneg, ylog)) return false;
+    if (x.step_lo < dxmin || x.step_hi > dxmax || y.step_lo < dymin || y.step_hi > dymax)
+      return false;
+    if (zs) return inside(spread(zs + k), zmin, zmax, false, zlog);
+    const double first = first_record + static_cast<double>(k);
+    const double last = first + static_cast<double>(kBlock - 1);
+    return first >= zmin && last <= zmax && (!zlog || first > 0);
+  }
+
+  size_t plain_count(const double* xs, const double* ys, const double* zs, size_t n) const {
+    size_t k = 0;
+    while (k + kBlock <= n && block_plain(xs, ys, zs, k)) {
+      // The step into the next block is checked with it.
+      k += kBlock;
+      if (k < n && fails(xs, ys, zs, k)) return k;
+    }
+    while (k < n && !fails(xs, ys, zs, k)) ++k;
+    return k;
+  }
+};
+
+// Stores records from the start of `recs` for as long as each is a plain
+// point: inside the ranges, positive on logarithmic axes, within the step
+// limits, with no line break pending. Returns how many were stored (they
+// are exactly what store_record would have stored).
+size_t Reader::store_plain_records(const char* recs, size_t count, size_t reclen, bool doubles) {
+  if (pending_break_) return 0;
+  const int n0 = st_.npts;
+  size_t most = count;
+  most = std::min(most, static_cast<size_t>(std::max(np_ - n0, 0)));
+  most = std::min(most, static_cast<size_t>(std::max(rs_.maxpts - n0, 0)));
+  if (show_progress_) most = std::min(most, static_cast<size_t>(kProgressEvery - n0 % kProgressEvery));
+  most = std::min(most, size_t{4096});  // a run stays in the cache for its summary
+  if (most == 0) return 0;
+  if (st_.x.capacity() < static_cast<size_t>(std::min(rs_.np, kMaxPoints)))
+    reserve_points(st_, rs_.np);
+
+  PlainRun run;
+  run.recs = recs;
+  run.reclen = reclen;
+  run.swap = rs_.swap_binary;
+  run.width = doubles ? 8 : 4;
+  run.xo = run.width * static_cast<size_t>(rs_.xc - 1);
+  run.yo = run.width * static_cast<size_t>(rs_.yc - 1);
+  run.zo = rs_.zc > 0 ? run.width * static_cast<size_t>(rs_.zc - 1) : 0;
+  run.z_read = rs_.zc > 0;
+  run.first_record = static_cast<double>(n0 + 1) + st_.npts_skipped;
+  run.xmin = rs_.xrangemin;
+  run.xmax = rs_.xrangemax;
+  run.ymin = rs_.yrangemin;
+  run.ymax = rs_.yrangemax;
+  run.zmin = rs_.zrangemin;
+  run.zmax = rs_.zrangemax;
+  run.dxmin = rs_.xdeltamin;
+  run.dxmax = rs_.xdeltamax;
+  run.dymin = rs_.ydeltamin;
+  run.dymax = rs_.ydeltamax;
+  run.xneg = rs_.xneg;
+  run.yneg = rs_.yneg;
+  run.xlog = in_.xlog;
+  run.ylog = in_.ylog;
+  run.zlog = in_.zlog;
+  run.has_previous = n0 > 0;
+  run.px = prevx_;
+  run.py = prevy_;
+
+  double* xs = st_.x.extend(most);
+  double* ys = st_.y.extend(most);
+  double* zs = run.z_read ? st_.z.extend_values(most) : nullptr;
+  const size_t k = doubles ? run.store<true>(xs, ys, zs, most) : run.store<false>(xs, ys, zs, most);
+  if (zs) st_.z.resize(static_cast<size_t>(n0) + k, 0.0);
+  const double first_record = run.first_record;
+  auto value = [&](const char* at) {
+    return doubles ? swapped_double(at, run.swap) : swapped_single(at, run.swap);
+  };
+  const size_t width = run.width;
+  const size_t n = static_cast<size_t>(n0) + k;
+  st_.x.resize(n);
+  st_.y.resize(n);
+  if (k == 0) return 0;
+  if (rs_.zc == 0) st_.z.append_run(first_record, 1, k);
+  st_.v.append_run(0, 0, k);
+  st_.symbol.append_run(in_.symbols_on ? in_.sn : -1, 0, k);
+  st_.pen.append_run(in_.lt, 0, k);
+  st_.colour.append_run(-1, 0, k);
+  result_.x_summary.add(xs, k);
+  result_.y_summary.add(ys, k);
+  prevx_ = run.px;
+  prevy_ = run.py;
+  st_.npts = static_cast<int>(n);
+  // The current record is the last one stored.
+  const char* last = recs + (k - 1) * reclen;
+  pt_.fields[0] = first_record + static_cast<double>(k - 1);
+  for (int c = 1; c <= result_.fields_read; ++c)
+    pt_.fields[c] = value(last + width * static_cast<size_t>(c - 1));
+  if (show_progress_ && st_.npts % kProgressEvery == 0) progress('\r');
+  return k;
 }
 
 void Reader::read_frames(DataFile& f) {

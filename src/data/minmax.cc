@@ -53,28 +53,29 @@ ColumnSummary::ColumnSummary() {
 }
 
 void ColumnSummary::add(const double* values, size_t n) {
+  // The lanes in locals: kept in the members, every step would wait on the
+  // store of the step before.
+  double s[4], l[4], h[4];
+  for (size_t k = 0; k < 4; ++k) {
+    s[k] = sum[k];
+    l[k] = lo[k];
+    h[k] = hi[k];
+  }
+  auto take = [&](size_t k, double v) {
+    s[k] += v;
+    h[k] = v > h[k] ? v : h[k];
+    l[k] = v < l[k] ? v : l[k];
+  };
   size_t i = 0;
   // Up to the next multiple of four, then four lanes at a time.
-  for (; i < n && (count + i) % 4 != 0; ++i) {
-    const size_t k = (count + i) % 4;
-    const double v = values[i];
-    sum[k] += v;
-    hi[k] = v > hi[k] ? v : hi[k];
-    lo[k] = v < lo[k] ? v : lo[k];
-  }
+  for (; i < n && (count + i) % 4 != 0; ++i) take((count + i) % 4, values[i]);
   for (; i + 4 <= n; i += 4)
-    for (size_t k = 0; k < 4; ++k) {
-      const double v = values[i + k];
-      sum[k] += v;
-      hi[k] = v > hi[k] ? v : hi[k];
-      lo[k] = v < lo[k] ? v : lo[k];
-    }
-  for (; i < n; ++i) {
-    const size_t k = (count + i) % 4;
-    const double v = values[i];
-    sum[k] += v;
-    hi[k] = v > hi[k] ? v : hi[k];
-    lo[k] = v < lo[k] ? v : lo[k];
+    for (size_t k = 0; k < 4; ++k) take(k, values[i + k]);
+  for (; i < n; ++i) take((count + i) % 4, values[i]);
+  for (size_t k = 0; k < 4; ++k) {
+    sum[k] = s[k];
+    lo[k] = l[k];
+    hi[k] = h[k];
   }
   count += n;
 }

@@ -198,6 +198,12 @@ class ImplicitColumn {
     for (size_t k = 0; k < count; ++k) p[k] = ColumnView<T>::rule(first, step, k);
   }
 
+  // Adds m values that the caller writes (the column is written out first).
+  T* extend_values(size_t m) {
+    materialise();
+    return held_.extend(m);
+  }
+
   void set(size_t i, T v) {
     if (implicit_) {
       if (column_detail::same(rule(i), v)) return;
