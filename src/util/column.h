@@ -89,7 +89,11 @@ class Column {
     return p;
   }
   void resize(size_t n, T fill = T{}) {
-    if (n > size_) std::fill(extend(n - size_), data_.get() + n, fill);
+    if (n > size_) {
+      const size_t more = n - size_;
+      T* p = extend(more);  // may move the values
+      std::fill(p, p + more, fill);
+    }
     size_ = n;
   }
   void clear() { size_ = 0; }

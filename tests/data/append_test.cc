@@ -3,6 +3,7 @@
 // the limit rule and interpolation it feeds.
 #include "data/append.h"
 
+#include <bit>
 #include <cmath>
 #include <cstring>
 #include <fstream>
@@ -526,6 +527,188 @@ TEST(Minmax, LimitRule) {
               c.warned ? "Warning--XMAX is equal to XMIN\nXMAX and MIN have been redefined\n" : "")
         << c.name;
   }
+}
+
+}  // namespace
+}  // namespace vexal
+
+namespace vexal {
+namespace {
+
+// Binary records that need no per-point work take a faster path than text
+// lines. The same values with the same settings must give the same store,
+// counts, messages, current record and sums whichever way they come in.
+class PlainBinaryTest : public AppendTest {
+ protected:
+  // Values as bits, so that NaN compares equal to itself.
+  static std::vector<uint64_t> bits(const std::vector<double>& values) {
+    std::vector<uint64_t> out;
+    for (double d : values) out.push_back(std::bit_cast<uint64_t>(d));
+    return out;
+  }
+  struct Read {
+    std::vector<uint64_t> x, y, z, v;
+    std::vector<int32_t> symbol, pen, colour;
+    int npts = 0, skipped = 0;
+    std::string err, out;
+    std::vector<uint64_t> current;  // C0 .. C2
+    std::vector<uint64_t> sums;     // X and Y: sum, smallest, largest
+    size_t count = 0;
+    bool operator==(const Read&) const = default;
+  };
+
+  Read load(const std::string& file, int keep_first) {
+    store = PointStore{};
+    if (keep_first > 0) {  // APPEND after points already held
+      for (int i = 0; i < keep_first; ++i) {
+        store.x.push_back(-i);
+        store.y.push_back(i);
+        store.z.push_back(0);
+        store.v.push_back(0);
+        store.symbol.push_back(-1);
+        store.pen.push_back(2);
+        store.colour.push_back(-1);
+      }
+      store.npts = keep_first;
+    }
+    err_text.clear();
+    out_text.clear();
+    AppendResult r = read_file(file);
+    Read got;
+    got.x = bits(xs());
+    got.y = bits(ys());
+    got.z = bits(store.z.values());
+    got.v = bits(store.v.values());
+    got.symbol = store.symbol.values();
+    got.pen = store.pen.values();
+    got.colour = store.colour.values();
+    got.npts = store.npts;
+    got.skipped = store.npts_skipped;
+    got.err = err_text;
+    got.out = out_text;
+    got.current = bits({point.fields[0], point.fields[1], point.fields[2]});
+    got.sums = bits({r.x_summary.total(), r.x_summary.smallest(), r.x_summary.largest(),
+                     r.y_summary.total(), r.y_summary.smallest(), r.y_summary.largest()});
+    got.count = r.x_summary.count;
+    return got;
+  }
+};
+
+TEST_F(PlainBinaryTest, SameStoreAsTheTextPath) {
+  // Three columns; enough records to cross the reader's blocks and runs.
+  const int kRows = 9000;
+  std::vector<double> values;
+  for (int i = 0; i < kRows; ++i) {
+    double x = i * 0.5, y = std::sin(i * 0.01) * 100, z = (i % 7) - 3;
+    if (i == 5000) x = 0;  // a zero for the logarithm and a step back
+    if (i == 7001) y = 1e6;
+    values.insert(values.end(), {x, y, z});
+  }
+  struct Case {
+    const char* name;
+    void (*set)(ReaderSettings&, AppendInput&);
+    char kind = 'P';
+    int keep_first = 0;
+  };
+  const Case kCases[] = {
+      {"defaults", [](ReaderSettings&, AppendInput&) {}},
+      {"single precision", [](ReaderSettings&, AppendInput&) {}, 'R'},
+      {"after points held", [](ReaderSettings&, AppendInput&) {}, 'P', 3},
+      {"X range rejects", [](ReaderSettings& rs, AppendInput&) { rs.xrangemin = 1000; }},
+      {"Y range rejects", [](ReaderSettings& rs, AppendInput&) { rs.yrangemax = 50; }},
+      {"Z from a column, ranged",
+       [](ReaderSettings& rs, AppendInput&) {
+         rs.zc = 3;
+         rs.zrangemin = -2;
+       }},
+      {"record numbers ranged", [](ReaderSettings& rs, AppendInput&) { rs.zrangemax = 4321; }},
+      {"negation and ranges",
+       [](ReaderSettings& rs, AppendInput&) {
+         rs.xneg = true;
+         rs.yneg = true;
+         rs.xrangemin = -3000;
+         rs.xrangemax = 2000;
+       }},
+      {"logarithmic axes", [](ReaderSettings&, AppendInput& in) { in.xlog = in.ylog = true; }},
+      {"step limits break the line",
+       [](ReaderSettings& rs, AppendInput&) {
+         rs.xdeltamax = 0.75;
+         rs.ydeltamin = -10;
+       }},
+      {"step limits drop points",
+       [](ReaderSettings& rs, AppendInput&) {
+         rs.xdeltamax = 0.75;
+         rs.xdeltaskip = true;
+       }},
+      {"maxp mid-file", [](ReaderSettings& rs, AppendInput&) { rs.maxpts = 4097; }},
+      {"too many points", [](ReaderSettings& rs, AppendInput&) { rs.np = 6000; }},
+      {"markers on, thick lines",
+       [](ReaderSettings&, AppendInput& in) {
+         in.symbols_on = true;
+         in.sn = 4;
+         in.lt = 7;
+       }},
+      {"progress lines",
+       [](ReaderSettings& rs, AppendInput& in) {
+         in.verbose = true;
+         rs.xrangemax = 4000;
+       }},
+      {"columns swapped", [](ReaderSettings& rs, AppendInput&) { rs.xc = 3, rs.yc = 1; }},
+  };
+  for (const Case& c : kCases) {
+    rs = ReaderSettings{};
+    rs.maxpts = kMaxPoints;
+    in = AppendInput{};
+    in.verbose = false;
+    c.set(rs, in);
+    std::vector<double> shown = values;
+    if (c.kind == 'R')
+      for (double& v : shown) v = static_cast<float>(v);
+    std::string text;
+    char buf[128];
+    for (size_t i = 0; i < shown.size(); i += 3) {
+      std::snprintf(buf, sizeof buf, "%.17g %.17g %.17g\n", shown[i], shown[i + 1], shown[i + 2]);
+      text += buf;
+    }
+    write("plain.txt", text);
+    write("plain.dat", binary_file(c.kind, 3, 0, values));
+    const Read from_text = load("plain.txt", c.keep_first);
+    const Read from_binary = load("plain.dat", c.keep_first);
+    EXPECT_GT(from_binary.npts, c.keep_first) << c.name;
+    EXPECT_TRUE(from_text == from_binary) << c.name << ": " << from_text.npts << " points, "
+                                          << from_text.skipped << " skipped as text; "
+                                          << from_binary.npts << ", " << from_binary.skipped
+                                          << " as binary\n"
+                                          << from_text.err << "--\n"
+                                          << from_binary.err;
+    // Non-finite values (text would read them as words): against the full
+    // path, which a math command that changes nothing selects.
+    std::vector<double> odd = values;
+    odd[3 * 8100] = std::nan("");
+    odd[3 * 8200 + 1] = -HUGE_VAL;
+    odd[3 * 8300] = HUGE_VAL;
+    write("odd.dat", binary_file(c.kind, 3, 0, odd));
+    const Read plain = load("odd.dat", c.keep_first);
+    add_math("Z = {Z}");
+    const Read full = load("odd.dat", c.keep_first);
+    math = MathList{};
+    EXPECT_TRUE(plain == full) << c.name << ": " << full.npts << " points, " << full.skipped
+                               << " skipped by the full path; " << plain.npts << ", "
+                               << plain.skipped << " by the plain one";
+  }
+}
+
+TEST_F(PlainBinaryTest, DefaultCodesHoldNoMemory) {
+  std::vector<double> values;
+  for (int i = 0; i < 5000; ++i) values.insert(values.end(), {i * 1.0, i * 2.0});
+  write("big.dat", binary_file('P', 2, 0, values));
+  read_file("big.dat");
+  ASSERT_EQ(store.npts, 5000);
+  for (bool implicit : {store.z.implicit(), store.v.implicit(), store.symbol.implicit(),
+                        store.pen.implicit(), store.colour.implicit()})
+    EXPECT_TRUE(implicit);
+  EXPECT_EQ(store.z[4999], 5000);  // the record number
+  EXPECT_EQ(store.pen[0], 2);
 }
 
 }  // namespace
