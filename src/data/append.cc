@@ -30,6 +30,7 @@ namespace {
 
 constexpr size_t kBlockBytes = size_t{1} << 20;  // one read() of the data file
 constexpr int kOldCommentsLevel = 740576;        // below it comment records run as commands
+constexpr int64_t kMapAheadPoints = 1 << 20;     // reads this long map memory ahead
 
 // A data file read in large blocks. Lines and records are handed out as views
 // into the buffer, valid until the next call.
@@ -113,6 +114,12 @@ class DataFile {
     return buf_.data() + pos_;
   }
   void advance(size_t bytes) { pos_ += bytes; }
+
+  // The file's length in bytes (0 when unknown).
+  uint64_t size() const {
+    struct stat st;
+    return ::fstat(fd_, &st) == 0 && st.st_size > 0 ? static_cast<uint64_t>(st.st_size) : 0;
+  }
 
   // Continues reading at byte `offset` of the file.
   void seek(uint64_t offset) {
@@ -587,6 +594,19 @@ void Reader::read_binary(DataFile& f, bool doubles) {
   open_errorbars();
   result_.fields_read = ncols;
   const bool plain = plain_binary(ncols);
+  PageMapper mapper;
+  if (plain) {
+    // A long read maps the X and Y columns' memory ahead on a second thread.
+    const uint64_t start = (first - 1) * reclen, bytes = f.size();
+    const int64_t records = bytes > start ? static_cast<int64_t>((bytes - start) / reclen) : 0;
+    const int64_t expected = std::min<int64_t>(
+        {records, static_cast<int64_t>(np_) - st_.npts, static_cast<int64_t>(rs_.maxpts) - st_.npts});
+    if (expected >= kMapAheadPoints) {
+      reserve_points(st_, rs_.np);
+      const size_t n0 = static_cast<size_t>(st_.npts), len = static_cast<size_t>(expected) * 8;
+      mapper.start({{st_.x.data() + n0, len}, {st_.y.data() + n0, len}});
+    }
+  }
   for (;;) {
     if (plain) {
       // Runs of records that need none of the per-point work go straight
@@ -647,7 +667,8 @@ struct PlainRun {
   // Writes X, Y (and Z when read) of up to `most` records and returns how
   // many of them, from the first, are plain.
   template <bool kDoubles>
-  size_t store(double* xs, double* ys, double* zs, size_t most) {
+  size_t store(double* xs, double* ys, double* zs, size_t most, ColumnSummary& xsum,
+               ColumnSummary& ysum) {
     const bool swapped = swap;
     auto value = [swapped](const char* at) {
       return kDoubles ? swapped_double(at, swapped) : swapped_single(at, swapped);
@@ -664,7 +685,7 @@ struct PlainRun {
       for (size_t k = 0; k < most; ++k) xs[k] = -xs[k];
     if (yneg)
       for (size_t k = 0; k < most; ++k) ys[k] = -ys[k];
-    const size_t n = plain_count(xs, ys, zs, most);
+    const size_t n = plain_count(xs, ys, zs, most, xsum, ysum);
     if (n > 0) {
       px = xs[n - 1];
       py = ys[n - 1];
@@ -726,37 +747,63 @@ struct PlainRun {
     return s;
   }
 
-  // True when every point of the block from k passes: its extremes inside the
-  // effective ranges (negation and logarithm folded in), its steps inside
-  // the step limits. Exactly when no point of it fails.
-  bool block_plain(const double* xs, const double* ys, const double* zs, size_t k) const {
-    if (k == 0 && has_previous && fails(xs, ys, zs, 0)) return false;
-    const Spread x = spread(xs + k), y = spread(ys + k);
-    auto inside = [](const Spread& s, double lo, double hi, bool neg, bool log) {
+  // True when every point of the block from k passes, and then the block is
+  // added to the read's sums. The extremes of everything stored in this
+  // read so far, the block included, inside the effective ranges (negation
+  // and logarithm folded in) mean every point of the block is; a spread of
+  // values no wider than the step limits allows means no step of the block
+  // can break them (the step into the block is tested on its own). Only when
+  // that rough test fails are the block's steps worked out.
+  bool block_plain(const double* xs, const double* ys, const double* zs, size_t k,
+                   ColumnSummary& xsum, ColumnSummary& ysum) const {
+    if (k == 0 && fails(xs, ys, zs, 0)) return false;
+    ColumnSummary x = xsum, y = ysum;
+    x.add(xs + k, kBlock);
+    y.add(ys + k, kBlock);
+    auto inside = [](const ColumnSummary& c, double lo, double hi, bool neg, bool log) {
       if (neg) {  // the value and its negation both inside
         const double l = lo, h = hi;
         lo = std::max(l, -h);
         hi = std::min(h, -l);
       }
-      return s.lo >= lo && s.hi <= hi && (!log || s.lo > 0);
+      const double smallest = c.smallest();
+      return smallest >= lo && c.largest() <= hi && (!log || smallest > 0);
     };
     if (!inside(x, xmin, xmax, xneg, xlog) || !inside(y, ymin, ymax, yneg, ylog)) return false;
-    if (x.step_lo < dxmin || x.step_hi > dxmax || y.step_lo < dymin || y.step_hi > dymax)
-      return false;
-    if (zs) return inside(spread(zs + k), zmin, zmax, false, zlog);
-    const double first = first_record + static_cast<double>(k);
-    const double last = first + static_cast<double>(kBlock - 1);
-    return first >= zmin && last <= zmax && (!zlog || first > 0);
+    auto steps_fit = [](const ColumnSummary& c, const double* values, double lo, double hi) {
+      const double width = c.largest() - c.smallest();
+      if (width <= hi && -width >= lo) return true;
+      const Spread s = spread(values);
+      return s.step_lo >= lo && s.step_hi <= hi;
+    };
+    if (!steps_fit(x, xs + k, dxmin, dxmax) || !steps_fit(y, ys + k, dymin, dymax)) return false;
+    if (zs) {
+      const Spread z = spread(zs + k);
+      if (!(z.lo >= zmin && z.hi <= zmax && (!zlog || z.lo > 0))) return false;
+    } else {
+      const double first = first_record + static_cast<double>(k);
+      const double last = first + static_cast<double>(kBlock - 1);
+      if (!(first >= zmin && last <= zmax && (!zlog || first > 0))) return false;
+    }
+    xsum = x;
+    ysum = y;
+    return true;
   }
 
-  size_t plain_count(const double* xs, const double* ys, const double* zs, size_t n) const {
+  // How many points from the first pass every check; their X and Y go into
+  // the read's sums.
+  size_t plain_count(const double* xs, const double* ys, const double* zs, size_t n,
+                     ColumnSummary& xsum, ColumnSummary& ysum) const {
     size_t k = 0;
-    while (k + kBlock <= n && block_plain(xs, ys, zs, k)) {
+    while (k + kBlock <= n && block_plain(xs, ys, zs, k, xsum, ysum)) {
       // The step into the next block is checked with it.
       k += kBlock;
       if (k < n && fails(xs, ys, zs, k)) return k;
     }
+    const size_t from = k;
     while (k < n && !fails(xs, ys, zs, k)) ++k;
+    xsum.add(xs + from, k - from);
+    ysum.add(ys + from, k - from);
     return k;
   }
 };
@@ -809,7 +856,10 @@ size_t Reader::store_plain_records(const char* recs, size_t count, size_t reclen
   double* xs = st_.x.extend(most);
   double* ys = st_.y.extend(most);
   double* zs = run.z_read ? st_.z.extend_values(most) : nullptr;
-  const size_t k = doubles ? run.store<true>(xs, ys, zs, most) : run.store<false>(xs, ys, zs, most);
+  ColumnSummary& xsum = result_.x_summary;
+  ColumnSummary& ysum = result_.y_summary;
+  const size_t k = doubles ? run.store<true>(xs, ys, zs, most, xsum, ysum)
+                           : run.store<false>(xs, ys, zs, most, xsum, ysum);
   if (zs) st_.z.resize(static_cast<size_t>(n0) + k, 0.0);
   const double first_record = run.first_record;
   auto value = [&](const char* at) {
@@ -825,8 +875,6 @@ size_t Reader::store_plain_records(const char* recs, size_t count, size_t reclen
   st_.symbol.append_run(in_.symbols_on ? in_.sn : -1, 0, k);
   st_.pen.append_run(in_.lt, 0, k);
   st_.colour.append_run(-1, 0, k);
-  result_.x_summary.add(xs, k);
-  result_.y_summary.add(ys, k);
   prevx_ = run.px;
   prevy_ = run.py;
   st_.npts = static_cast<int>(n);
