@@ -18,10 +18,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   TmFrame frame;
   frame.rows = 4;
   frame.cols = 8;
-  double xs[3] = {1, 2, 3};
+  // Three points: X and Y held, Z the record numbers, V written out.
+  static Column<double> xs;
+  static ImplicitColumn<double> zs, vs;
+  if (xs.empty())
+    for (double v : {1.0, 2.0, 3.0}) {
+      xs.push_back(v);
+      zs.push_back(v);
+      vs.push_back(v * v);
+    }
   MathEnv env{vars, sink, sink, point, stacks};
   env.frame = &frame;
-  env.store = PointColumns{xs, xs, xs, xs};
+  env.store = PointColumns{&xs, &xs, &zs, &vs, 3};
   std::string_view text(reinterpret_cast<const char*>(data), size);
   CompiledMath compiled;
   stak_math(text, env, compiled, false);

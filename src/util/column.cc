@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <system_error>
 
 namespace vexal {
 
@@ -23,7 +24,7 @@ void PageMapper::start(std::vector<Region> regions) {
   stop();
   stop_ = false;
 #ifdef MADV_POPULATE_WRITE
-  thread_ = std::thread([this, regions = std::move(regions)] {
+  auto map = [this, regions = std::move(regions)] {
     constexpr size_t kStep = size_t{1} << 21;
     const uintptr_t page = static_cast<uintptr_t>(::sysconf(_SC_PAGESIZE));
     for (size_t offset = 0;; offset += kStep) {
@@ -41,7 +42,12 @@ void PageMapper::start(std::vector<Region> regions) {
       }
       if (!more) return;
     }
-  });
+  };
+  try {
+    thread_ = std::thread(std::move(map));
+  } catch (const std::system_error&) {
+    // No thread to be had: the writer maps its own pages.
+  }
 #else
   (void)regions;
 #endif

@@ -698,6 +698,28 @@ TEST_F(PlainBinaryTest, SameStoreAsTheTextPath) {
   }
 }
 
+TEST_F(PlainBinaryTest, LongReadMapsItsColumnsAhead) {
+  // Long enough for the second thread; a rejected record near the end.
+  const int kRows = (1 << 20) + 4321;
+  std::vector<double> values;
+  values.reserve(2 * kRows);
+  for (int i = 0; i < kRows; ++i) values.insert(values.end(), {i * 0.5, (i % 1000) - 500.0});
+  values[2 * (kRows - 10)] = -1;
+  rs.maxpts = kMaxPoints;
+  rs.xrangemin = 0;
+  write("long.dat", binary_file('P', 2, 0, values));
+  AppendResult r = read_file("long.dat");
+  ASSERT_EQ(store.npts, kRows - 1);
+  EXPECT_EQ(store.npts_skipped, 1);
+  EXPECT_EQ(store.x[kRows - 2], (kRows - 1) * 0.5);
+  EXPECT_EQ(store.pen[kRows - 10], 0);  // the line breaks after the rejected record
+  EXPECT_EQ(store.z[kRows - 2], kRows);  // record numbers count the rejected one
+  ColumnSummary again;
+  again.add(store.x.data(), store.x.size());
+  EXPECT_EQ(r.x_summary.total(), again.total());
+  EXPECT_EQ(r.x_summary.count, again.count);
+}
+
 TEST_F(PlainBinaryTest, DefaultCodesHoldNoMemory) {
   std::vector<double> values;
   for (int i = 0; i < 5000; ++i) values.insert(values.end(), {i * 1.0, i * 2.0});

@@ -141,3 +141,28 @@ TEST(ColumnTest, ReservedColumnsDoNotMove) {
 
 }  // namespace
 }  // namespace vexal
+
+namespace vexal {
+namespace {
+
+TEST(PageMapperTest, MapsAheadOfTheWriterAndStopsOnRequest) {
+  Column<double> a, b;
+  a.reserve(1 << 21);
+  b.reserve(1 << 21);
+  {
+    PageMapper mapper;
+    mapper.start({{a.data(), 8u << 20}, {b.data(), 8u << 20}});
+    double* pa = a.extend(1 << 20);
+    double* pb = b.extend(1 << 20);
+    for (int i = 0; i < (1 << 20); ++i) pa[i] = pb[i] = i;  // written while it maps
+  }  // joined here
+  EXPECT_EQ(a[12345], 12345);
+  EXPECT_EQ(b.back(), (1 << 20) - 1);
+  PageMapper early;
+  early.start({{a.data() + a.size(), 8u << 20}});
+  early.stop();  // stops before the end of its regions
+  early.stop();
+}
+
+}  // namespace
+}  // namespace vexal
