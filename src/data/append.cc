@@ -5,7 +5,6 @@
 #include "data/append.h"
 
 #include <fcntl.h>
-#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -21,6 +20,7 @@
 #include "expr/stak_math.h"
 #include "expr/valread.h"
 #include "util/free_format.h"
+#include "util/page_mapper.h"
 #include "util/text.h"
 #include "util/variables.h"
 
@@ -254,6 +254,8 @@ class Reader {
   size_t store_plain_records(const char* recs, size_t count, size_t reclen, bool doubles);
   void read_frames(DataFile& f);
   Outcome store_record();
+  template <class SkipOne>
+  bool store_and_thin(SkipOne skip_one);
   Outcome reject();
   void count_skipped();
   void progress(char end);
@@ -361,6 +363,21 @@ Reader::Outcome Reader::reject() {
   return Outcome::kRejected;
 }
 
+// Stores the current record; after a stored one, steps over the next
+// plotevery - 1 records with `skip_one` (false at the end of the file),
+// counting them as skipped. False when reading stops.
+template <class SkipOne>
+bool Reader::store_and_thin(SkipOne skip_one) {
+  const Outcome o = store_record();
+  if (o == Outcome::kStop) return false;
+  if (o == Outcome::kStored)
+    for (int i = 1; i < plotevery_; ++i) {
+      if (!skip_one()) break;
+      count_skipped();
+    }
+  return true;
+}
+
 Reader::Outcome Reader::store_record() {
   const int n = st_.npts + 1;
   if (n > np_) {
@@ -461,8 +478,8 @@ Reader::Outcome Reader::store_record() {
     reserve_points(st_, rs_.np);
   st_.x.push_back(x);
   st_.y.push_back(y);
-  result_.x_summary.add(&x, 1);
-  result_.y_summary.add(&y, 1);
+  result_.x_summary.add(x);
+  result_.y_summary.add(y);
   st_.z.push_back(z);
   st_.v.push_back(v);
   st_.symbol.push_back(symbol);
@@ -520,14 +537,7 @@ void Reader::read_text(DataFile& f, std::string_view first) {
       parse_fields(line, maxcolumn, env_, scratch_);
       result_.fields_read = maxcolumn;
     }
-    Outcome o = store_record();
-    if (o == Outcome::kStop) break;
-    if (o == Outcome::kStored) {
-      for (int i = 1; i < plotevery_; ++i) {
-        if (!f.line(line)) break;
-        count_skipped();
-      }
-    }
+    if (!store_and_thin([&] { return f.line(line); })) break;
   }
   if (show_progress_) progress('\n');
 }
@@ -631,14 +641,7 @@ void Reader::read_binary(DataFile& f, bool doubles) {
     } else {
       for (int k = 0; k < ncols; ++k) fields[k] = swapped_single(rec + 4 * k, swap);
     }
-    Outcome o = store_record();
-    if (o == Outcome::kStop) break;
-    if (o == Outcome::kStored) {
-      for (int i = 1; i < plotevery_; ++i) {
-        if (!f.record(reclen)) break;
-        count_skipped();
-      }
-    }
+    if (!store_and_thin([&] { return f.record(reclen) != nullptr; })) break;
   }
   if (show_progress_) progress('\n');
 }
@@ -657,12 +660,18 @@ bool Reader::plain_binary(int ncols) const {
 // the loop keeps them in registers.
 struct PlainRun {
   const char* recs;
-  size_t reclen, width, xo, yo, zo;
+  size_t reclen, xo, yo, zo;
   bool swap, z_read;
   double first_record;
   double xmin, xmax, ymin, ymax, zmin, zmax, dxmin, dxmax, dymin, dymax;
   bool xneg, yneg, xlog, ylog, zlog, has_previous;
   double px, py;  // the previous point
+
+  // Field c (1-based) of record `rec`.
+  template <bool kDoubles>
+  double field(const char* rec, size_t c) const {
+    return kDoubles ? swapped_double(rec + 8 * (c - 1), swap) : swapped_single(rec + 4 * (c - 1), swap);
+  }
 
   // Writes X, Y (and Z when read) of up to `most` records and returns how
   // many of them, from the first, are plain.
@@ -819,7 +828,7 @@ size_t Reader::store_plain_records(const char* recs, size_t count, size_t reclen
   most = std::min(most, static_cast<size_t>(std::max(np_ - n0, 0)));
   most = std::min(most, static_cast<size_t>(std::max(rs_.maxpts - n0, 0)));
   if (show_progress_) most = std::min(most, static_cast<size_t>(kProgressEvery - n0 % kProgressEvery));
-  most = std::min(most, size_t{4096});  // a run stays in the cache for its summary
+  most = std::min(most, size_t{4096});  // a run stays in the cache while it is checked
   if (most == 0) return 0;
   if (st_.x.capacity() < static_cast<size_t>(std::min(rs_.np, kMaxPoints)))
     reserve_points(st_, rs_.np);
@@ -828,10 +837,10 @@ size_t Reader::store_plain_records(const char* recs, size_t count, size_t reclen
   run.recs = recs;
   run.reclen = reclen;
   run.swap = rs_.swap_binary;
-  run.width = doubles ? 8 : 4;
-  run.xo = run.width * static_cast<size_t>(rs_.xc - 1);
-  run.yo = run.width * static_cast<size_t>(rs_.yc - 1);
-  run.zo = rs_.zc > 0 ? run.width * static_cast<size_t>(rs_.zc - 1) : 0;
+  const size_t width = doubles ? 8 : 4;
+  run.xo = width * static_cast<size_t>(rs_.xc - 1);
+  run.yo = width * static_cast<size_t>(rs_.yc - 1);
+  run.zo = rs_.zc > 0 ? width * static_cast<size_t>(rs_.zc - 1) : 0;
   run.z_read = rs_.zc > 0;
   run.first_record = static_cast<double>(n0 + 1) + st_.npts_skipped;
   run.xmin = rs_.xrangemin;
@@ -862,10 +871,6 @@ size_t Reader::store_plain_records(const char* recs, size_t count, size_t reclen
                            : run.store<false>(xs, ys, zs, most, xsum, ysum);
   if (zs) st_.z.resize(static_cast<size_t>(n0) + k, 0.0);
   const double first_record = run.first_record;
-  auto value = [&](const char* at) {
-    return doubles ? swapped_double(at, run.swap) : swapped_single(at, run.swap);
-  };
-  const size_t width = run.width;
   const size_t n = static_cast<size_t>(n0) + k;
   st_.x.resize(n);
   st_.y.resize(n);
@@ -882,7 +887,8 @@ size_t Reader::store_plain_records(const char* recs, size_t count, size_t reclen
   const char* last = recs + (k - 1) * reclen;
   pt_.fields[0] = first_record + static_cast<double>(k - 1);
   for (int c = 1; c <= result_.fields_read; ++c)
-    pt_.fields[c] = value(last + width * static_cast<size_t>(c - 1));
+    pt_.fields[c] = doubles ? run.field<true>(last, static_cast<size_t>(c))
+                            : run.field<false>(last, static_cast<size_t>(c));
   if (show_progress_ && st_.npts % kProgressEvery == 0) progress('\r');
   return k;
 }
@@ -903,14 +909,7 @@ void Reader::read_frames(DataFile& f) {
   open_errorbars();
   while (const char* rec = f.record(reclen)) {
     std::memcpy(frame_.bytes.data(), rec, reclen);
-    Outcome o = store_record();
-    if (o == Outcome::kStop) break;
-    if (o == Outcome::kStored) {
-      for (int i = 1; i < plotevery_; ++i) {
-        if (!f.record(reclen)) break;
-        count_skipped();
-      }
-    }
+    if (!store_and_thin([&] { return f.record(reclen) != nullptr; })) break;
   }
   if (show_progress_) progress('\n');
 }

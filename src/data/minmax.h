@@ -22,6 +22,13 @@ struct ColumnSummary {
   ColumnSummary();
   // Adds values[0 .. n), the column's values count .. count + n - 1.
   void add(const double* values, size_t n);
+  // Adds one value, the column's value count.
+  void add(double v) {
+    const size_t k = count++ % 4;
+    sum[k] += v;
+    hi[k] = v > hi[k] ? v : hi[k];
+    lo[k] = v < lo[k] ? v : lo[k];
+  }
   double total() const { return (sum[0] + sum[1]) + (sum[2] + sum[3]); }
   double smallest() const;  // +1.0e37 (single precision) when nothing smaller was seen
   double largest() const;   // -1.0e37 (single precision) when nothing larger was seen

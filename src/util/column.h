@@ -19,8 +19,6 @@
 #include <cstring>
 #include <memory>
 #include <span>
-#include <thread>
-#include <atomic>
 #include <type_traits>
 #include <vector>
 
@@ -30,30 +28,6 @@ namespace vexal {
 // first 2 MiB (small columns keep small pages). Filling millions of points
 // then costs a few hundred page faults instead of hundreds of thousands.
 void advise_huge_pages(void* p, size_t bytes);
-
-// Maps fresh memory ahead of its writer on a second thread: the kernel's
-// zeroing of new pages then overlaps the writer's own work instead of
-// interrupting it. The regions are filled in turn, 2 MiB at a time; the
-// thread ends when they are mapped, when the system cannot do this, or at
-// stop() (also on destruction). Nothing is written to the memory itself.
-class PageMapper {
- public:
-  struct Region {
-    void* start;
-    size_t bytes;
-  };
-  PageMapper() = default;
-  PageMapper(const PageMapper&) = delete;
-  PageMapper& operator=(const PageMapper&) = delete;
-  ~PageMapper() { stop(); }
-
-  void start(std::vector<Region> regions);
-  void stop();
-
- private:
-  std::thread thread_;
-  std::atomic<bool> stop_{false};
-};
 
 template <class T>
 class Column {
@@ -175,8 +149,6 @@ class ImplicitColumn {
   // True while no value is held in memory.
   bool implicit() const { return implicit_; }
   T operator[](size_t i) const { return implicit_ ? rule(i) : held_[i]; }
-  T front() const { return (*this)[0]; }
-  T back() const { return (*this)[size() - 1]; }
   ColumnView<T> view() const {
     return implicit_ ? ColumnView<T>(nullptr, base_, step_) : ColumnView<T>(held_.data());
   }

@@ -1,6 +1,7 @@
 // Point columns: what an implicit column holds must always read back as the
 // values given to it, whether it kept the rule or wrote the values out.
 #include "util/column.h"
+#include "util/page_mapper.h"
 
 #include <gtest/gtest.h>
 
