@@ -20,6 +20,7 @@
 #include "expr/stak_math.h"
 #include "expr/valread.h"
 #include "util/free_format.h"
+#include "util/mapped_file.h"
 #include "util/page_mapper.h"
 #include "util/text.h"
 #include "util/variables.h"
@@ -29,11 +30,19 @@ namespace vexal {
 namespace {
 
 constexpr size_t kBlockBytes = size_t{1} << 20;  // one read() of the data file
+constexpr size_t kFirstRead = size_t{1} << 16;   // the first read() of it
 constexpr int kOldCommentsLevel = 740576;        // below it comment records run as commands
-constexpr int64_t kMapAheadPoints = 1 << 20;     // reads this long map memory ahead
+constexpr int64_t kLongRead = 1 << 18;           // points: a read this long maps ahead
+constexpr uint64_t kReleaseBytes = uint64_t{64} << 20;  // mapped file given back in steps of this
 
 // A data file read in large blocks. Lines and records are handed out as views
 // into the buffer, valid until the next call.
+//
+// Binary records may instead be read straight from a mapping of the file
+// (map_rest): `records` then points into the mapping, and whatever reads
+// those records runs through `guarded`. When the mapping fails under the
+// reader (the file was cut short meanwhile), reading goes on with read()
+// from where it stood.
 class DataFile {
  public:
   DataFile() = default;
@@ -53,15 +62,16 @@ class DataFile {
       fd_ = -1;
       return false;
     }
-    buf_.resize(kBlockBytes);
+    buf_ = std::make_unique_for_overwrite<char[]>(kBlockBytes);
     return true;
   }
 
   // The next text line: cut at 512 characters, line end and a CR before it
   // removed. False at the end of the file.
   bool line(std::string_view& out) {
+    leave_map();
     for (;;) {
-      const char* start = buf_.data() + pos_;
+      const char* start = buf_.get() + pos_;
       size_t avail = end_ - pos_;
       const void* nl = avail ? std::memchr(start, '\n', avail) : nullptr;
       if (nl) {
@@ -73,19 +83,19 @@ class DataFile {
       if (fill()) continue;
       if (eof_) {
         if (pos_ == end_) return false;
-        out = finish(buf_.data() + pos_, end_ - pos_);
+        out = finish(buf_.get() + pos_, end_ - pos_);
         pos_ = end_;
         return true;
       }
       // A line longer than the whole buffer: keep its first 512 characters
       // and drop the rest up to the line end.
-      long_line_.assign(buf_.data() + pos_, kDataLineWidth);
+      long_line_.assign(buf_.get() + pos_, kDataLineWidth);
       pos_ = end_;
       for (;;) {
         if (!fill() && eof_) break;
-        const void* at = std::memchr(buf_.data() + pos_, '\n', end_ - pos_);
+        const void* at = std::memchr(buf_.get() + pos_, '\n', end_ - pos_);
         if (at) {
-          pos_ = static_cast<const char*>(at) - buf_.data() + 1;
+          pos_ = static_cast<const char*>(at) - buf_.get() + 1;
           break;
         }
         pos_ = end_;
@@ -97,9 +107,17 @@ class DataFile {
 
   // The next n bytes (n <= the block size), or nullptr when fewer are left.
   const char* record(size_t n) {
+    if (map_.mapped()) {
+      if (map_.size() - mpos_ < n) return nullptr;
+      auto copy = [this, n] { std::memcpy(buf_.get(), map_.data() + mpos_, n); };
+      if (guarded(copy)) {
+        mpos_ += n;
+        return buf_.get();
+      }
+    }
     while (end_ - pos_ < n)
       if (!fill()) return nullptr;
-    const char* r = buf_.data() + pos_;
+    const char* r = buf_.get() + pos_;
     pos_ += n;
     return r;
   }
@@ -108,12 +126,56 @@ class DataFile {
   // one (reading more when none is left); nullptr at the end of the file.
   // `count` gets their number; `advance` then steps over those used.
   const char* records(size_t n, size_t& count) {
+    if (map_.mapped()) {
+      if (map_.size() - mpos_ < n) return nullptr;
+      count = static_cast<size_t>(std::min<uint64_t>((map_.size() - mpos_) / n, SIZE_MAX));
+      return map_.data() + mpos_;
+    }
     while (end_ - pos_ < n)
       if (!fill()) return nullptr;
     count = (end_ - pos_) / n;
-    return buf_.data() + pos_;
+    return buf_.get() + pos_;
   }
-  void advance(size_t bytes) { pos_ += bytes; }
+  void advance(size_t bytes) {
+    if (!map_.mapped()) {
+      pos_ += bytes;
+      return;
+    }
+    mpos_ += bytes;
+    // What was read is given back as the read goes on, so that a long file
+    // does not stay mapped whole.
+    if (mpos_ - released_ >= kReleaseBytes) {
+      map_.release_before(mpos_);
+      released_ = mpos_;
+    }
+  }
+
+  // Reads the rest of the file (from where reading stands) through a mapping
+  // of the file. False when it cannot be mapped:
+  // reading goes on with read().
+  bool map_rest() {
+    const uint64_t at = offset_ - (end_ - pos_), bytes = size();
+    if (bytes <= at || !map_.map(fd_, bytes)) return false;
+    mpos_ = released_ = at;
+    pos_ = end_ = 0;
+    return true;
+  }
+  // The mapped part of the file ahead of the reader, for mapping ahead.
+  const char* mapped_from() const { return map_.mapped() ? map_.data() + mpos_ : nullptr; }
+  size_t mapped_ahead() const { return map_.mapped() ? map_.size() - mpos_ : 0; }
+
+  // Runs f(), which reads records handed out by `records`; false when the
+  // mapping failed under it (reading then goes on with read()).
+  template <class F>
+  bool guarded(F& f) {
+    if (!map_.mapped()) {
+      f();
+      return true;
+    }
+    if (map_.guarded(f)) return true;
+    leave_map();
+    return false;
+  }
 
   // The file's length in bytes (0 when unknown).
   uint64_t size() const {
@@ -123,20 +185,14 @@ class DataFile {
 
   // Continues reading at byte `offset` of the file.
   void seek(uint64_t offset) {
-    pos_ = end_ = 0;
-    eof_ = ::lseek(fd_, static_cast<off_t>(offset), SEEK_SET) < 0;
-  }
-
-  // Steps over n bytes.
-  void skip(uint64_t n) {
-    size_t avail = end_ - pos_;
-    if (n <= avail) {
-      pos_ += n;
+    map_.unmap();
+    if (offset <= offset_ && offset_ - offset <= end_) {  // in the buffer already
+      pos_ = end_ - static_cast<size_t>(offset_ - offset);
       return;
     }
-    n -= avail;
     pos_ = end_ = 0;
-    if (!eof_ && ::lseek(fd_, static_cast<off_t>(n), SEEK_CUR) < 0) eof_ = true;
+    offset_ = offset;
+    eof_ = ::lseek(fd_, static_cast<off_t>(offset), SEEK_SET) < 0;
   }
 
  private:
@@ -145,21 +201,32 @@ class DataFile {
   bool fill() {
     if (eof_) return false;
     if (pos_ > 0) {
-      std::memmove(buf_.data(), buf_.data() + pos_, end_ - pos_);
+      std::memmove(buf_.get(), buf_.get() + pos_, end_ - pos_);
       end_ -= pos_;
       pos_ = 0;
     }
-    if (end_ == buf_.size()) return false;
+    if (end_ == kBlockBytes) return false;
+    // The first read is short: a binary file's header, or the first lines,
+    // may be all that is read this way.
+    const size_t want = offset_ < kFirstRead ? kFirstRead - end_ : kBlockBytes - end_;
     ssize_t got;
     do {
-      got = ::read(fd_, buf_.data() + end_, buf_.size() - end_);
+      got = ::read(fd_, buf_.get() + end_, want);
     } while (got < 0 && errno == EINTR);
     if (got <= 0) {
       eof_ = true;
       return false;
     }
     end_ += static_cast<size_t>(got);
+    offset_ += static_cast<uint64_t>(got);
     return true;
+  }
+
+  // Back from the mapping to read(), from where the reader stands.
+  void leave_map() {
+    if (!map_.mapped()) return;
+    map_.unmap();
+    seek(mpos_);
   }
 
   static std::string_view finish(const char* s, size_t len) {
@@ -168,10 +235,13 @@ class DataFile {
   }
 
   int fd_ = -1;
-  std::vector<char> buf_;
+  std::unique_ptr<char[]> buf_;  // kBlockBytes
   size_t pos_ = 0, end_ = 0;
+  uint64_t offset_ = 0;  // of the file where the next read() starts
   bool eof_ = false;
   std::string long_line_;
+  MappedFile map_;
+  uint64_t mpos_ = 0, released_ = 0;  // where reading stands in the mapping
 };
 
 bool is_separator(char c) { return c == ' ' || c == '\t' || c == ','; }
@@ -251,7 +321,8 @@ class Reader {
   void read_text(DataFile& f, std::string_view first);
   void read_binary(DataFile& f, bool doubles);
   bool plain_binary(int ncols) const;
-  size_t store_plain_records(const char* recs, size_t count, size_t reclen, bool doubles);
+  size_t store_plain_records(DataFile& f, const char* recs, size_t count, size_t reclen,
+                             bool doubles);
   void read_frames(DataFile& f);
   Outcome store_record();
   template <class SkipOne>
@@ -280,6 +351,7 @@ class Reader {
   int plotevery_, ebskip_;
   bool show_progress_;
   bool pending_break_ = false;  // a rejected record: the next point starts a new line
+  bool long_read_ = false;      // the columns are written past the caches
   double prevx_ = 0, prevy_ = 0;
   std::FILE* eb_file_ = nullptr;
   std::unique_ptr<OutBuffer> eb_out_;
@@ -605,16 +677,19 @@ void Reader::read_binary(DataFile& f, bool doubles) {
   result_.fields_read = ncols;
   const bool plain = plain_binary(ncols);
   PageMapper mapper;
-  if (plain) {
-    // A long read maps the X and Y columns' memory ahead on a second thread.
-    const uint64_t start = (first - 1) * reclen, bytes = f.size();
-    const int64_t records = bytes > start ? static_cast<int64_t>((bytes - start) / reclen) : 0;
+  if (plain && f.map_rest()) {
+    // A long read maps the X and Y columns' memory, and the file, ahead on a
+    // second thread.
+    const int64_t records = static_cast<int64_t>(f.mapped_ahead() / reclen);
     const int64_t expected = std::min<int64_t>(
         {records, static_cast<int64_t>(np_) - st_.npts, static_cast<int64_t>(rs_.maxpts) - st_.npts});
-    if (expected >= kMapAheadPoints) {
+    if (expected >= kLongRead) {
       reserve_points(st_, rs_.np);
+      long_read_ = true;
       const size_t n0 = static_cast<size_t>(st_.npts), len = static_cast<size_t>(expected) * 8;
-      mapper.start({{st_.x.data() + n0, len}, {st_.y.data() + n0, len}});
+      mapper.start({{st_.x.data() + n0, len},
+                    {st_.y.data() + n0, len},
+                    {f.mapped_from(), static_cast<size_t>(expected) * reclen, true}});
     }
   }
   for (;;) {
@@ -624,7 +699,8 @@ void Reader::read_binary(DataFile& f, bool doubles) {
       size_t count = 0;
       const char* recs = f.records(reclen, count);
       if (!recs) break;
-      const size_t stored = store_plain_records(recs, count, reclen, doubles);
+      const size_t stored = store_plain_records(f, recs, count, reclen, doubles);
+      if (!f.mapped_from()) mapper.stop();  // the file failed under the reader
       f.advance(stored * reclen);
       if (stored > 0) {
         if (st_.npts >= rs_.maxpts) break;
@@ -657,15 +733,16 @@ bool Reader::plain_binary(int ncols) const {
 }
 
 // A run of plain binary records: the reader's settings held locally, so that
-// the loop keeps them in registers.
+// the loop keeps them in registers. Records are taken a block at a time into
+// small arrays, checked there, and only then written into the columns.
 struct PlainRun {
   const char* recs;
   size_t reclen, xo, yo, zo;
-  bool swap, z_read;
+  bool swap, z_read, stream;
   double first_record;
   double xmin, xmax, ymin, ymax, zmin, zmax, dxmin, dxmax, dymin, dymax;
   bool xneg, yneg, xlog, ylog, zlog, has_previous;
-  double px, py;  // the previous point
+  double px, py;  // the previous point stored
 
   // Field c (1-based) of record `rec`.
   template <bool kDoubles>
@@ -673,8 +750,28 @@ struct PlainRun {
     return kDoubles ? swapped_double(rec + 8 * (c - 1), swap) : swapped_single(rec + 4 * (c - 1), swap);
   }
 
-  // Writes X, Y (and Z when read) of up to `most` records and returns how
-  // many of them, from the first, are plain.
+  // A value in the machine's own byte order.
+  template <bool kDoubles>
+  static double native(const char* at) {
+    if constexpr (kDoubles) {
+      double v;
+      std::memcpy(&v, at, 8);
+      return v;
+    } else {
+      float v;
+      std::memcpy(&v, at, 4);
+      return v;
+    }
+  }
+
+  static constexpr size_t kBlock = 64;
+  struct Block {
+    double x[kBlock], y[kBlock], z[kBlock];
+  };
+
+  // Writes X, Y (and Z into zs when read) of up to `most` records and
+  // returns how many of them, from the first, are plain; their X and Y go
+  // into the sums.
   template <bool kDoubles>
   size_t store(double* xs, double* ys, double* zs, size_t most, ColumnSummary& xsum,
                ColumnSummary& ysum) {
@@ -682,43 +779,67 @@ struct PlainRun {
     auto value = [swapped](const char* at) {
       return kDoubles ? swapped_double(at, swapped) : swapped_single(at, swapped);
     };
-    const char* rec = recs;
     const size_t len = reclen, x_at = xo, y_at = yo, z_at = zo;
-    for (size_t k = 0; k < most; ++k, rec += len) {
-      xs[k] = value(rec + x_at);
-      ys[k] = value(rec + y_at);
+    alignas(64) Block b;
+    size_t k = 0;
+    while (k < most) {
+      const size_t m = std::min(kBlock, most - k);
+      const char* rec = recs + k * len;
+      if (swapped) {
+        for (size_t i = 0; i < m; ++i) {
+          b.x[i] = value(rec + i * len + x_at);
+          b.y[i] = value(rec + i * len + y_at);
+        }
+      } else {
+        for (size_t i = 0; i < m; ++i) {
+          b.x[i] = native<kDoubles>(rec + i * len + x_at);
+          b.y[i] = native<kDoubles>(rec + i * len + y_at);
+        }
+      }
+      if (z_read)
+        for (size_t i = 0; i < m; ++i) b.z[i] = value(rec + i * len + z_at);
+      if (xneg)
+        for (size_t i = 0; i < m; ++i) b.x[i] = -b.x[i];
+      if (yneg)
+        for (size_t i = 0; i < m; ++i) b.y[i] = -b.y[i];
+      const size_t n = m == kBlock && block_plain(b, k, xsum, ysum) ? m : leading_plain(b, k, m, xsum, ysum);
+      if (stream) {
+        copy_streaming(xs + k, b.x, n);
+        copy_streaming(ys + k, b.y, n);
+      } else {
+        std::memcpy(xs + k, b.x, n * sizeof(double));
+        std::memcpy(ys + k, b.y, n * sizeof(double));
+      }
+      if (z_read) std::memcpy(zs + k, b.z, n * sizeof(double));
+      if (n > 0) {
+        px = b.x[n - 1];
+        py = b.y[n - 1];
+        has_previous = true;
+      }
+      k += n;
+      if (n < m) break;
     }
-    if (zs)
-      for (size_t k = 0; k < most; ++k) zs[k] = value(recs + k * len + z_at);
-    if (xneg)
-      for (size_t k = 0; k < most; ++k) xs[k] = -xs[k];
-    if (yneg)
-      for (size_t k = 0; k < most; ++k) ys[k] = -ys[k];
-    const size_t n = plain_count(xs, ys, zs, most, xsum, ysum);
-    if (n > 0) {
-      px = xs[n - 1];
-      py = ys[n - 1];
-    }
-    return n;
+    if (stream) stream_fence();
+    return k;
   }
 
-  // Whether point k of the run fails a check.
-  bool fails(const double* xs, const double* ys, const double* zs, size_t k) const {
+  // Whether point i of the block that starts at point k of the run fails a
+  // check.
+  bool fails(const Block& b, size_t i, size_t k) const {
     auto out = [](double v, double lo, double hi) { return v < lo || v > hi; };
-    const double x = xs[k], y = ys[k];
-    const double z = zs ? zs[k] : first_record + static_cast<double>(k);
+    const double x = b.x[i], y = b.y[i];
+    const double z = z_read ? b.z[i] : first_record + static_cast<double>(k + i);
     // The ranges apply before and after negation, as in store_record.
     if (out(x, xmin, xmax) || out(y, ymin, ymax) || out(z, zmin, zmax)) return true;
     if ((xneg && out(-x, xmin, xmax)) || (yneg && out(-y, ymin, ymax))) return true;
     if ((xlog && x <= 0) || (ylog && y <= 0) || (zlog && z <= 0)) return true;
-    if (k == 0 && !has_previous) return false;
-    const double dx = x - (k ? xs[k - 1] : px), dy = y - (k ? ys[k - 1] : py);
+    if (i == 0 && !has_previous) return false;
+    const double dx = x - (i ? b.x[i - 1] : px), dy = y - (i ? b.y[i - 1] : py);
     return out(dx, dxmin, dxmax) || out(dy, dymin, dymax);
   }
 
   // The smallest and largest of values[0 .. kBlock) (NaN never wins), and
   // of their steps values[i] - values[i - 1].
-  static constexpr size_t kBlock = 64;
   struct Spread {
     double lo = HUGE_VAL, hi = -HUGE_VAL, step_lo = HUGE_VAL, step_hi = -HUGE_VAL;
   };
@@ -756,19 +877,19 @@ struct PlainRun {
     return s;
   }
 
-  // True when every point of the block from k passes, and then the block is
-  // added to the read's sums. The extremes of everything stored in this
-  // read so far, the block included, inside the effective ranges (negation
-  // and logarithm folded in) mean every point of the block is; a spread of
-  // values no wider than the step limits allows means no step of the block
-  // can break them (the step into the block is tested on its own). Only when
-  // that rough test fails are the block's steps worked out.
-  bool block_plain(const double* xs, const double* ys, const double* zs, size_t k,
-                   ColumnSummary& xsum, ColumnSummary& ysum) const {
-    if (k == 0 && fails(xs, ys, zs, 0)) return false;
+  // True when every point of the full block starting at point k of the run
+  // passes, and then the block is added to the read's sums. The first point
+  // (and the step into the block) is tested on its own. Then the extremes of
+  // everything stored in this read so far, the block included, inside the
+  // effective ranges (negation and logarithm folded in) mean every point of
+  // the block is; a spread of values no wider than the step limits allows
+  // means no step of the block can break them. Only when that rough test
+  // fails are the block's steps worked out.
+  bool block_plain(const Block& b, size_t k, ColumnSummary& xsum, ColumnSummary& ysum) const {
+    if (fails(b, 0, k)) return false;
     ColumnSummary x = xsum, y = ysum;
-    x.add(xs + k, kBlock);
-    y.add(ys + k, kBlock);
+    x.add(b.x, kBlock);
+    y.add(b.y, kBlock);
     auto inside = [](const ColumnSummary& c, double lo, double hi, bool neg, bool log) {
       if (neg) {  // the value and its negation both inside
         const double l = lo, h = hi;
@@ -785,9 +906,9 @@ struct PlainRun {
       const Spread s = spread(values);
       return s.step_lo >= lo && s.step_hi <= hi;
     };
-    if (!steps_fit(x, xs + k, dxmin, dxmax) || !steps_fit(y, ys + k, dymin, dymax)) return false;
-    if (zs) {
-      const Spread z = spread(zs + k);
+    if (!steps_fit(x, b.x, dxmin, dxmax) || !steps_fit(y, b.y, dymin, dymax)) return false;
+    if (z_read) {
+      const Spread z = spread(b.z);
       if (!(z.lo >= zmin && z.hi <= zmax && (!zlog || z.lo > 0))) return false;
     } else {
       const double first = first_record + static_cast<double>(k);
@@ -799,36 +920,32 @@ struct PlainRun {
     return true;
   }
 
-  // How many points from the first pass every check; their X and Y go into
-  // the read's sums.
-  size_t plain_count(const double* xs, const double* ys, const double* zs, size_t n,
-                     ColumnSummary& xsum, ColumnSummary& ysum) const {
-    size_t k = 0;
-    while (k + kBlock <= n && block_plain(xs, ys, zs, k, xsum, ysum)) {
-      // The step into the next block is checked with it.
-      k += kBlock;
-      if (k < n && fails(xs, ys, zs, k)) return k;
-    }
-    const size_t from = k;
-    while (k < n && !fails(xs, ys, zs, k)) ++k;
-    xsum.add(xs + from, k - from);
-    ysum.add(ys + from, k - from);
-    return k;
+  // How many of the first m points of the block pass every check, point by
+  // point; their X and Y go into the sums.
+  size_t leading_plain(const Block& b, size_t k, size_t m, ColumnSummary& xsum,
+                       ColumnSummary& ysum) const {
+    size_t i = 0;
+    while (i < m && !fails(b, i, k)) ++i;
+    xsum.add(b.x, i);
+    ysum.add(b.y, i);
+    return i;
   }
 };
 
 // Stores records from the start of `recs` for as long as each is a plain
 // point: inside the ranges, positive on logarithmic axes, within the step
 // limits, with no line break pending. Returns how many were stored (they
-// are exactly what store_record would have stored).
-size_t Reader::store_plain_records(const char* recs, size_t count, size_t reclen, bool doubles) {
+// are exactly what store_record would have stored). The records are read
+// guarded: when the file fails under the reader, none of them is stored.
+size_t Reader::store_plain_records(DataFile& f, const char* recs, size_t count, size_t reclen,
+                                   bool doubles) {
   if (pending_break_) return 0;
   const int n0 = st_.npts;
   size_t most = count;
   most = std::min(most, static_cast<size_t>(std::max(np_ - n0, 0)));
   most = std::min(most, static_cast<size_t>(std::max(rs_.maxpts - n0, 0)));
   if (show_progress_) most = std::min(most, static_cast<size_t>(kProgressEvery - n0 % kProgressEvery));
-  most = std::min(most, size_t{4096});  // a run stays in the cache while it is checked
+  most = std::min(most, size_t{4096});
   if (most == 0) return 0;
   if (st_.x.capacity() < static_cast<size_t>(std::min(rs_.np, kMaxPoints)))
     reserve_points(st_, rs_.np);
@@ -837,6 +954,7 @@ size_t Reader::store_plain_records(const char* recs, size_t count, size_t reclen
   run.recs = recs;
   run.reclen = reclen;
   run.swap = rs_.swap_binary;
+  run.stream = long_read_;
   const size_t width = doubles ? 8 : 4;
   run.xo = width * static_cast<size_t>(rs_.xc - 1);
   run.yo = width * static_cast<size_t>(rs_.yc - 1);
@@ -865,16 +983,29 @@ size_t Reader::store_plain_records(const char* recs, size_t count, size_t reclen
   double* xs = st_.x.extend(most);
   double* ys = st_.y.extend(most);
   double* zs = run.z_read ? st_.z.extend_values(most) : nullptr;
-  ColumnSummary& xsum = result_.x_summary;
-  ColumnSummary& ysum = result_.y_summary;
-  const size_t k = doubles ? run.store<true>(xs, ys, zs, most, xsum, ysum)
-                           : run.store<false>(xs, ys, zs, most, xsum, ysum);
+  // The sums and the current record change only when the run is through.
+  ColumnSummary xsum = result_.x_summary, ysum = result_.y_summary;
+  double last_fields[kMaxDataColumns + 1];
+  const int nfields = result_.fields_read;
+  size_t k = 0;
+  auto store = [&] {
+    k = doubles ? run.store<true>(xs, ys, zs, most, xsum, ysum)
+                : run.store<false>(xs, ys, zs, most, xsum, ysum);
+    if (k == 0) return;
+    const char* last = recs + (k - 1) * reclen;
+    for (int c = 1; c <= nfields; ++c)
+      last_fields[c] = doubles ? run.field<true>(last, static_cast<size_t>(c))
+                               : run.field<false>(last, static_cast<size_t>(c));
+  };
+  if (!f.guarded(store)) k = 0;
   if (zs) st_.z.resize(static_cast<size_t>(n0) + k, 0.0);
   const double first_record = run.first_record;
   const size_t n = static_cast<size_t>(n0) + k;
   st_.x.resize(n);
   st_.y.resize(n);
   if (k == 0) return 0;
+  result_.x_summary = xsum;
+  result_.y_summary = ysum;
   if (rs_.zc == 0) st_.z.append_run(first_record, 1, k);
   st_.v.append_run(0, 0, k);
   st_.symbol.append_run(in_.symbols_on ? in_.sn : -1, 0, k);
@@ -884,11 +1015,8 @@ size_t Reader::store_plain_records(const char* recs, size_t count, size_t reclen
   prevy_ = run.py;
   st_.npts = static_cast<int>(n);
   // The current record is the last one stored.
-  const char* last = recs + (k - 1) * reclen;
   pt_.fields[0] = first_record + static_cast<double>(k - 1);
-  for (int c = 1; c <= result_.fields_read; ++c)
-    pt_.fields[c] = doubles ? run.field<true>(last, static_cast<size_t>(c))
-                            : run.field<false>(last, static_cast<size_t>(c));
+  for (int c = 1; c <= nfields; ++c) pt_.fields[c] = last_fields[c];
   if (show_progress_ && st_.npts % kProgressEvery == 0) progress('\r');
   return k;
 }

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 namespace vexal {
 
@@ -53,43 +54,39 @@ ColumnSummary::ColumnSummary() {
 }
 
 void ColumnSummary::add(const double* values, size_t n) {
-  // The lanes in locals: kept in the members, every step would wait on the
-  // store of the step before.
-  double s[4], l[4], h[4];
-  for (size_t k = 0; k < 4; ++k) {
-    s[k] = sum[k];
-    l[k] = lo[k];
-    h[k] = hi[k];
-  }
-  auto take = [&](size_t k, double v) {
-    s[k] += v;
-    h[k] = v > h[k] ? v : h[k];
-    l[k] = v < l[k] ? v : l[k];
-  };
   size_t i = 0;
   // Up to the next multiple of four, then four lanes at a time.
-  for (; i < n && (count + i) % 4 != 0; ++i) take((count + i) % 4, values[i]);
-  for (; i + 4 <= n; i += 4)
-    for (size_t k = 0; k < 4; ++k) take(k, values[i + k]);
-  for (; i < n; ++i) take((count + i) % 4, values[i]);
-  for (size_t k = 0; k < 4; ++k) {
-    sum[k] = s[k];
-    lo[k] = l[k];
-    hi[k] = h[k];
+  for (; i < n && (count + i) % 4 != 0; ++i) add_to((count + i) % 4, values[i]);
+  if (i + 4 <= n) {
+    // Lanes 0-1 and 2-3 as pairs, in locals: kept in the members, every step
+    // would wait on the store of the step before. A pair's comparisons pick
+    // per lane exactly what the scalar ones do (NaN never wins).
+    using Pair = double __attribute__((vector_size(16)));
+    auto load = [](const double* p) {
+      Pair v;
+      std::memcpy(&v, p, sizeof v);
+      return v;
+    };
+    Pair s0 = load(sum), s1 = load(sum + 2), l0 = load(lo), l1 = load(lo + 2);
+    Pair h0 = load(hi), h1 = load(hi + 2);
+    for (; i + 4 <= n; i += 4) {
+      const Pair a = load(values + i), b = load(values + i + 2);
+      s0 += a;
+      s1 += b;
+      l0 = a < l0 ? a : l0;
+      l1 = b < l1 ? b : l1;
+      h0 = a > h0 ? a : h0;
+      h1 = b > h1 ? b : h1;
+    }
+    std::memcpy(sum, &s0, sizeof s0);
+    std::memcpy(sum + 2, &s1, sizeof s1);
+    std::memcpy(lo, &l0, sizeof l0);
+    std::memcpy(lo + 2, &l1, sizeof l1);
+    std::memcpy(hi, &h0, sizeof h0);
+    std::memcpy(hi + 2, &h1, sizeof h1);
   }
+  for (; i < n; ++i) add_to((count + i) % 4, values[i]);
   count += n;
-}
-
-double ColumnSummary::smallest() const {
-  double m = kStartHigh;
-  for (double v : lo) m = v < m ? v : m;
-  return m;
-}
-
-double ColumnSummary::largest() const {
-  double m = kUnsetLimit;
-  for (double v : hi) m = v > m ? v : m;
-  return m;
 }
 
 void minmax(std::span<const double> values, AxisLimits& a, char letter, OutBuffer& err) {

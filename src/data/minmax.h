@@ -23,15 +23,25 @@ struct ColumnSummary {
   // Adds values[0 .. n), the column's values count .. count + n - 1.
   void add(const double* values, size_t n);
   // Adds one value, the column's value count.
-  void add(double v) {
-    const size_t k = count++ % 4;
+  void add(double v) { add_to(count++ % 4, v); }
+  double total() const { return (sum[0] + sum[1]) + (sum[2] + sum[3]); }
+  // +1.0e37 (single precision) when nothing smaller was seen.
+  double smallest() const {
+    const double a = lo[0] < lo[1] ? lo[0] : lo[1], b = lo[2] < lo[3] ? lo[2] : lo[3];
+    return a < b ? a : b;
+  }
+  // -1.0e37 (single precision) when nothing larger was seen.
+  double largest() const {
+    const double a = hi[0] > hi[1] ? hi[0] : hi[1], b = hi[2] > hi[3] ? hi[2] : hi[3];
+    return a > b ? a : b;
+  }
+
+ private:
+  void add_to(size_t k, double v) {
     sum[k] += v;
     hi[k] = v > hi[k] ? v : hi[k];
     lo[k] = v < lo[k] ? v : lo[k];
   }
-  double total() const { return (sum[0] + sum[1]) + (sum[2] + sum[3]); }
-  double smallest() const;  // +1.0e37 (single precision) when nothing smaller was seen
-  double largest() const;   // -1.0e37 (single precision) when nothing larger was seen
 };
 
 // Sets the unset data limits of `a` to the extremes of `values` (with no

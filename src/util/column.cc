@@ -2,6 +2,12 @@
 
 #include <sys/mman.h>
 
+#include <cstring>
+
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
+
 namespace vexal {
 
 void advise_huge_pages(void* p, size_t bytes) {
@@ -13,6 +19,26 @@ void advise_huge_pages(void* p, size_t bytes) {
 #else
   (void)p;
   (void)bytes;
+#endif
+}
+
+void copy_streaming(double* to, const double* from, size_t n) {
+#ifdef __SSE2__
+  size_t i = 0;
+  if (reinterpret_cast<uintptr_t>(to) % 16 != 0 && n > 0) {
+    to[0] = from[0];
+    i = 1;
+  }
+  for (; i + 2 <= n; i += 2) _mm_stream_pd(to + i, _mm_loadu_pd(from + i));
+  if (i < n) to[i] = from[i];
+#else
+  std::memcpy(to, from, n * sizeof(double));
+#endif
+}
+
+void stream_fence() {
+#ifdef __SSE2__
+  _mm_sfence();
 #endif
 }
 

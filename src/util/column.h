@@ -29,6 +29,13 @@ namespace vexal {
 // then costs a few hundred page faults instead of hundreds of thousands.
 void advise_huge_pages(void* p, size_t bytes);
 
+// Copies n values into memory that is not read again soon (a long read's
+// columns), past the caches where the processor allows it, so that no cache
+// line is read only to be overwritten. Other threads see the copies once
+// stream_fence() has run.
+void copy_streaming(double* to, const double* from, size_t n);
+void stream_fence();
+
 template <class T>
 class Column {
   static_assert(std::is_trivially_copyable_v<T>);

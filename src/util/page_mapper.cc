@@ -12,24 +12,30 @@ namespace vexal {
 void PageMapper::start(std::vector<Region> regions) {
   stop();
   stop_ = false;
-#ifdef MADV_POPULATE_WRITE
+#if defined(MADV_POPULATE_WRITE) && defined(MADV_POPULATE_READ)
   auto map = [this, regions = std::move(regions)] {
     constexpr size_t kStep = size_t{1} << 21;
     const uintptr_t page = static_cast<uintptr_t>(::sysconf(_SC_PAGESIZE));
-    for (size_t offset = 0;; offset += kStep) {
-      bool more = false;
+    size_t largest = 0;
+    for (const Region& r : regions) largest = std::max(largest, r.bytes);
+    const size_t steps = (largest + kStep - 1) / kStep;
+    for (size_t step = 0; step < steps; ++step) {
       for (const Region& r : regions) {
-        if (offset >= r.bytes) continue;
         if (stop_.load(std::memory_order_relaxed)) return;
-        // Whole pages only: the first and last may be shared with others.
-        const uintptr_t at = reinterpret_cast<uintptr_t>(r.start) + offset;
-        const uintptr_t from = (at + page - 1) & ~(page - 1);
-        const uintptr_t to = (at + std::min(kStep, r.bytes - offset)) & ~(page - 1);
-        if (to > from && ::madvise(reinterpret_cast<void*>(from), to - from, MADV_POPULATE_WRITE) != 0)
-          return;  // not offered here, or no memory: the writer maps its own pages
-        more = true;
+        // This step's share of the region. Only whole pages of the region
+        // are mapped, as its first and last may be shared with others; the
+        // steps meet on page boundaries.
+        const uintptr_t base = reinterpret_cast<uintptr_t>(r.start);
+        const uintptr_t share = r.bytes / steps;
+        auto up = [page](uintptr_t a) { return (a + page - 1) & ~(page - 1); };
+        const uintptr_t from = up(base + share * step);
+        const uintptr_t to =
+            step + 1 == steps ? (base + r.bytes) & ~(page - 1) : up(base + share * (step + 1));
+        if (to <= from) continue;
+        const int advice = r.read_only ? MADV_POPULATE_READ : MADV_POPULATE_WRITE;
+        if (::madvise(reinterpret_cast<void*>(from), to - from, advice) != 0)
+          return;  // not offered here, no memory, or a file cut short: the reader maps its own pages
       }
-      if (!more) return;
     }
   };
   try {
