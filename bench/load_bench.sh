@@ -51,7 +51,7 @@ trap 'rm -rf "$work"' EXIT
 
 # The fastest of five runs: "wall cpu maxrss_kib status".
 best() {
-  for i in 1 2 3 4 5; do
+  for i in $(seq "${RUNS:-5}"); do
     "$floor" run "$@"
   done | sort -n | head -n 1
 }
@@ -88,16 +88,16 @@ for rows in ${@:-1000000 10000000}; do
     cw = $32; cc = $33
     printf "%d rows: text file %.0f MiB, binary file %.0f MiB\n", rows, $2 / 1048576, $3 / 1048576
     printf "  %-34s %8s %8s %14s\n", "", "wall s", "cpu s", "ratio wall/cpu"
-    printf "  %-34s %8.3f %8.3f\n", "floor (from_chars, two vectors)", fw, fc
-    printf "  %-34s %8.3f %8.3f %6.2f %6.2f  (target 2)\n", "text LOAD", tw, tc, tw / fw, tc / fc
-    printf "  %-34s %8.3f %8.3f\n", "bytes of the binary file", bw, bc
-    printf "  %-34s %8.3f %8.3f %6.2f %6.2f  (target 1.5)\n", "binary LOAD", dw, dc, dw / bw, dc / bc
-    printf "  %-34s %8.3f %8.3f %6.2f %6.2f\n", "bytes into X and Y columns", cw, cc, cw / bw, cc / bc
-    printf "  %-34s %8.3f %8.3f %6.2f %6.2f\n", "second binary LOAD (store mapped)", aw - dw, ac - dc,
+    printf "  %-34s %8.4f %8.4f\n", "floor (from_chars, two vectors)", fw, fc
+    printf "  %-34s %8.4f %8.4f %6.2f %6.2f  (target 2)\n", "text LOAD", tw, tc, tw / fw, tc / fc
+    printf "  %-34s %8.4f %8.4f\n", "bytes of the binary file", bw, bc
+    printf "  %-34s %8.4f %8.4f %6.2f %6.2f  (target 1.5)\n", "binary LOAD", dw, dc, dw / bw, dc / bc
+    printf "  %-34s %8.4f %8.4f %6.2f %6.2f\n", "bytes into X and Y columns", cw, cc, cw / bw, cc / bc
+    printf "  %-34s %8.4f %8.4f %6.2f %6.2f\n", "second binary LOAD (store mapped)", aw - dw, ac - dc,
       (aw - dw) / bw, (ac - dc) / bc
-    printf "  %-34s %8.3f %8.3f %6.2f %6.2f  (target 1.5, against text LOAD)\n",
+    printf "  %-34s %8.4f %8.4f %6.2f %6.2f  (target 1.5, against text LOAD)\n",
       "text LOAD with Y = {Y 2 *}", mw, mc, mw / tw, mc / tc
-    printf "  %-34s %8.3f\n", "vexal start-up and QUIT alone", ew
+    printf "  %-34s %8.4f\n", "vexal start-up and QUIT alone", ew
     printf "  peak RSS: text %.0f MiB, binary %.0f MiB, math %.0f MiB; limit %.0f MiB\n",
       tr / 1024, dr / 1024, mr / 1024, 48 * rows / 1048576 + 64
   }'

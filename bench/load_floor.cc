@@ -219,7 +219,7 @@ int run(char** argv) {
   const double wall = seconds_since(start);
   const double cpu = use.ru_utime.tv_sec + use.ru_utime.tv_usec * 1e-6 + use.ru_stime.tv_sec +
                      use.ru_stime.tv_usec * 1e-6;
-  std::printf("%.3f %.3f %ld %d\n", wall, cpu, use.ru_maxrss,
+  std::printf("%.4f %.4f %ld %d\n", wall, cpu, use.ru_maxrss,
               WIFEXITED(status) ? WEXITSTATUS(status) : -1);
   return 0;
 }

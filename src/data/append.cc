@@ -33,6 +33,7 @@ constexpr size_t kBlockBytes = size_t{1} << 20;  // one read() of the data file
 constexpr size_t kFirstRead = size_t{1} << 16;   // the first read() of it
 constexpr int kOldCommentsLevel = 740576;        // below it comment records run as commands
 constexpr int64_t kLongRead = 1 << 18;           // points: a read this long maps ahead
+constexpr int64_t kStreamPoints = 1 << 22;       // and one this long writes past the caches
 constexpr uint64_t kReleaseBytes = uint64_t{64} << 20;  // mapped file given back in steps of this
 
 // A data file read in large blocks. Lines and records are handed out as views
@@ -351,7 +352,7 @@ class Reader {
   int plotevery_, ebskip_;
   bool show_progress_;
   bool pending_break_ = false;  // a rejected record: the next point starts a new line
-  bool long_read_ = false;      // the columns are written past the caches
+  bool stream_ = false;         // the columns are written past the caches
   double prevx_ = 0, prevy_ = 0;
   std::FILE* eb_file_ = nullptr;
   std::unique_ptr<OutBuffer> eb_out_;
@@ -685,7 +686,7 @@ void Reader::read_binary(DataFile& f, bool doubles) {
         {records, static_cast<int64_t>(np_) - st_.npts, static_cast<int64_t>(rs_.maxpts) - st_.npts});
     if (expected >= kLongRead) {
       reserve_points(st_, rs_.np);
-      long_read_ = true;
+      stream_ = expected >= kStreamPoints;
       const size_t n0 = static_cast<size_t>(st_.npts), len = static_cast<size_t>(expected) * 8;
       mapper.start({{st_.x.data() + n0, len},
                     {st_.y.data() + n0, len},
@@ -954,7 +955,7 @@ size_t Reader::store_plain_records(DataFile& f, const char* recs, size_t count, 
   run.recs = recs;
   run.reclen = reclen;
   run.swap = rs_.swap_binary;
-  run.stream = long_read_;
+  run.stream = stream_;
   const size_t width = doubles ? 8 : 4;
   run.xo = width * static_cast<size_t>(rs_.xc - 1);
   run.yo = width * static_cast<size_t>(rs_.yc - 1);

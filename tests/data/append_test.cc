@@ -3,12 +3,16 @@
 // the limit rule and interpolation it feeds.
 #include "data/append.h"
 
+#include <unistd.h>
+
 #include <bit>
+#include <chrono>
 #include <cmath>
 #include <cstring>
 #include <fstream>
 #include <limits>
 #include <sstream>
+#include <thread>
 #include <vector>
 
 #include "data/minmax.h"
@@ -699,8 +703,9 @@ TEST_F(PlainBinaryTest, SameStoreAsTheTextPath) {
 }
 
 TEST_F(PlainBinaryTest, LongReadMapsItsColumnsAhead) {
-  // Long enough for the second thread; a rejected record near the end.
-  const int kRows = (1 << 20) + 4321;
+  // Long enough for the second thread and for writing past the caches; a
+  // rejected record near the end.
+  const int kRows = (1 << 22) + 4321;
   std::vector<double> values;
   values.reserve(2 * kRows);
   for (int i = 0; i < kRows; ++i) values.insert(values.end(), {i * 0.5, (i % 1000) - 500.0});
@@ -711,6 +716,10 @@ TEST_F(PlainBinaryTest, LongReadMapsItsColumnsAhead) {
   AppendResult r = read_file("long.dat");
   ASSERT_EQ(store.npts, kRows - 1);
   EXPECT_EQ(store.npts_skipped, 1);
+  for (int i = 0; i < kRows - 10; ++i) {
+    ASSERT_EQ(store.x[i], i * 0.5) << i;
+    ASSERT_EQ(store.y[i], (i % 1000) - 500.0) << i;
+  }
   EXPECT_EQ(store.x[kRows - 2], (kRows - 1) * 0.5);
   EXPECT_EQ(store.pen[kRows - 10], 0);  // the line breaks after the rejected record
   EXPECT_EQ(store.z[kRows - 2], kRows);  // record numbers count the rejected one
@@ -718,6 +727,36 @@ TEST_F(PlainBinaryTest, LongReadMapsItsColumnsAhead) {
   again.add(store.x.data(), store.x.size());
   EXPECT_EQ(r.x_summary.total(), again.total());
   EXPECT_EQ(r.x_summary.count, again.count);
+}
+
+// Another program cutting the file short while it is read: reading ends
+// where the file now ends (or where the reader stood), the points read so
+// far are kept, and nothing else happens. Where the cut falls against the
+// reader differs from round to round.
+TEST_F(PlainBinaryTest, FileCutShortWhileRead) {
+  const int kRows = 1 << 20;
+  std::vector<double> values;
+  values.reserve(2 * kRows);
+  for (int i = 0; i < kRows; ++i) values.insert(values.end(), {i * 1.0, -i * 1.0});
+  const std::string file = binary_file('P', 2, 0, values);
+  const off_t cut = static_cast<off_t>(16 + 16 * (kRows / 4) + 5);  // mid-record
+  rs.maxpts = kMaxPoints;
+  for (int round = 0; round < 12; ++round) {
+    write("cut.dat", file);
+    store = PointStore{};
+    std::thread cutter([&] {
+      std::this_thread::sleep_for(std::chrono::microseconds(round * 400));
+      ASSERT_EQ(::truncate("cut.dat", cut), 0);
+    });
+    read_file("cut.dat");
+    cutter.join();
+    ASSERT_GE(store.npts, kRows / 4) << round;
+    ASSERT_LE(store.npts, kRows) << round;
+    for (int i = 0; i < store.npts; ++i) {
+      ASSERT_EQ(store.x[i], i) << round;
+      ASSERT_EQ(store.y[i], -i) << round;
+    }
+  }
 }
 
 TEST_F(PlainBinaryTest, DefaultCodesHoldNoMemory) {

@@ -167,3 +167,27 @@ TEST(PageMapperTest, MapsAheadOfTheWriterAndStopsOnRequest) {
 
 }  // namespace
 }  // namespace vexal
+
+namespace vexal {
+namespace {
+
+TEST(CopyStreamingTest, EveryValueArrivesWhateverTheAlignment) {
+  std::vector<double> from(300), to(310);
+  for (size_t i = 0; i < from.size(); ++i) from[i] = i * 1.5 - 7;
+  from[5] = std::nan("");
+  for (size_t start : {0u, 1u, 2u, 3u})
+    for (size_t n : {0u, 1u, 2u, 3u, 64u, 65u, 299u}) {
+      std::fill(to.begin(), to.end(), -1.0);
+      copy_streaming(to.data() + start, from.data(), n);
+      stream_fence();
+      for (size_t i = 0; i < to.size(); ++i) {
+        const bool copied = i >= start && i < start + n;
+        const double want = copied ? from[i - start] : -1.0;
+        ASSERT_EQ(std::bit_cast<uint64_t>(to[i]), std::bit_cast<uint64_t>(want))
+            << "start " << start << ", n " << n << ", at " << i;
+      }
+    }
+}
+
+}  // namespace
+}  // namespace vexal
