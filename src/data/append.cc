@@ -678,6 +678,7 @@ void Reader::read_binary(DataFile& f, bool doubles) {
   result_.fields_read = ncols;
   const bool plain = plain_binary(ncols);
   PageMapper mapper;
+  const size_t n0 = static_cast<size_t>(st_.npts);
   if (plain && f.map_rest()) {
     // A long read maps the X and Y columns' memory, and the file, ahead on a
     // second thread.
@@ -687,10 +688,13 @@ void Reader::read_binary(DataFile& f, bool doubles) {
     if (expected >= kLongRead) {
       reserve_points(st_, rs_.np);
       stream_ = expected >= kStreamPoints;
-      const size_t n0 = static_cast<size_t>(st_.npts), len = static_cast<size_t>(expected) * 8;
+      st_.x.expect(static_cast<size_t>(expected));
+      st_.y.expect(static_cast<size_t>(expected));
+      const size_t len = static_cast<size_t>(expected) * 8;
       mapper.start({{st_.x.data() + n0, len},
                     {st_.y.data() + n0, len},
-                    {f.mapped_from(), static_cast<size_t>(expected) * reclen, true}});
+                    {f.mapped_from(), static_cast<size_t>(expected) * reclen, true}},
+                   static_cast<size_t>(expected));
     }
   }
   for (;;) {
@@ -704,6 +708,7 @@ void Reader::read_binary(DataFile& f, bool doubles) {
       if (!f.mapped_from()) mapper.stop();  // the file failed under the reader
       f.advance(stored * reclen);
       if (stored > 0) {
+        mapper.reached(static_cast<size_t>(st_.npts) - n0);
         if (st_.npts >= rs_.maxpts) break;
         continue;
       }

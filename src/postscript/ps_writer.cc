@@ -1,6 +1,10 @@
 // The PostScript document writer and the pen.
 #include "postscript/ps_writer.h"
 
+#include <fcntl.h>
+#include <sys/types.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <charconv>
 #include <cmath>
@@ -135,6 +139,15 @@ void put_padded_header(OutBuffer& out, std::string_view s) {
 void close_target(PsWriter& w) {
   w.out.flush();
   w.out.set_discard();
+  if (std::FILE* f = w.file.get()) {
+    // The file was not emptied on opening: what an older, longer document
+    // left behind this one goes.
+    std::fflush(f);
+    const off_t end = ::ftello(f);
+    if (end >= 0 && ::ftruncate(::fileno(f), end) != 0) {
+      // not a regular file (a device or a pipe): nothing is left behind
+    }
+  }
   w.file.reset();
   w.doc = nullptr;
   w.open = false;
@@ -229,17 +242,16 @@ void end_document(PsWriter& w) {
   const bool patch = !w.to_stdout;
   std::string* doc = w.doc;
   const size_t base = w.doc_base;
-  const bool had_file = w.file != nullptr;
-  close_target(w);
-  if (!patch) return;
-  if (had_file) {
-    std::FILE* f = std::fopen(w.path.c_str(), "r+b");
-    if (!f) return;
-    if (std::fseek(f, kHeaderLineBytes, SEEK_SET) == 0) std::fwrite(line, 1, kHeaderLineBytes, f);
-    std::fclose(f);
-  } else if (doc && doc->size() >= base + 2 * kHeaderLineBytes) {
-    doc->replace(base + kHeaderLineBytes, kHeaderLineBytes, line, kHeaderLineBytes);
+  if (patch && w.file) {
+    w.out.flush();
+    std::fflush(w.file.get());
+    if (::pwrite(::fileno(w.file.get()), line, kHeaderLineBytes, kHeaderLineBytes) < 0) {
+      // not a regular file: "(atend)" stays, as on standard output
+    }
   }
+  close_target(w);
+  if (patch && doc && doc->size() >= base + 2 * kHeaderLineBytes)
+    doc->replace(base + kHeaderLineBytes, kHeaderLineBytes, line, kHeaderLineBytes);
 }
 
 inline int to_device(double v, double scale) {
@@ -310,7 +322,12 @@ inline void put_point(OutBuffer& out, int i, int j, char op) {
 
 bool ps_open_file(PsWriter& w, const std::string& path) {
   close_target(w);
-  std::FILE* f = std::fopen(path.c_str(), "wb");
+  // An existing file is written over and cut to the new document's length
+  // when it is closed: emptying it first would make the file system flush
+  // it to disk on closing.
+  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666);
+  std::FILE* f = fd >= 0 ? ::fdopen(fd, "wb") : nullptr;
+  if (fd >= 0 && !f) ::close(fd);
   w.path = path;
   if (!f) return false;
   w.file.reset(f);

@@ -2,6 +2,9 @@
 
 #include <sys/mman.h>
 
+#include <algorithm>
+#include <cstdint>
+#include <cstdlib>
 #include <cstring>
 
 #ifdef __SSE2__
@@ -10,15 +13,35 @@
 
 namespace vexal {
 
-void advise_huge_pages(void* p, size_t bytes) {
+namespace {
+constexpr uintptr_t kHuge = uintptr_t{1} << 21;
+}  // namespace
+
+void* allocate_column(size_t bytes) {
+  if (bytes < kHuge) return std::malloc(std::max<size_t>(bytes, 1));
+  void* p = nullptr;
+  return ::posix_memalign(&p, kHuge, bytes) == 0 ? p : nullptr;
+}
+
+void advise_huge_pages(void* base, size_t bytes) {
+  const uintptr_t at = reinterpret_cast<uintptr_t>(base);
+  advise_huge_pages(base, bytes, reinterpret_cast<void*>(at + kHuge), bytes > kHuge ? bytes - kHuge : 0);
+}
+
+void advise_huge_pages(void* base, size_t bytes, void* p, size_t n) {
 #ifdef MADV_HUGEPAGE
-  const uintptr_t huge = uintptr_t{1} << 21;
-  const uintptr_t from = (reinterpret_cast<uintptr_t>(p) + 2 * huge - 1) & ~(huge - 1);
-  const uintptr_t to = (reinterpret_cast<uintptr_t>(p) + bytes) & ~(huge - 1);
-  if (to > from) ::madvise(reinterpret_cast<void*>(from), to - from, MADV_HUGEPAGE);
+  // Whole 2 MiB pages of the column only.
+  const uintptr_t lowest = (reinterpret_cast<uintptr_t>(base) + kHuge - 1) & ~(kHuge - 1);
+  const uintptr_t highest = (reinterpret_cast<uintptr_t>(base) + bytes) & ~(kHuge - 1);
+  const uintptr_t at = reinterpret_cast<uintptr_t>(p);
+  const uintptr_t from = std::max(at & ~(kHuge - 1), lowest);
+  const uintptr_t to = std::min((at + n + kHuge - 1) & ~(kHuge - 1), highest);
+  if (n > 0 && to > from) ::madvise(reinterpret_cast<void*>(from), to - from, MADV_HUGEPAGE);
 #else
-  (void)p;
+  (void)base;
   (void)bytes;
+  (void)p;
+  (void)n;
 #endif
 }
 

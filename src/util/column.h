@@ -16,18 +16,33 @@
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <new>
 #include <span>
 #include <type_traits>
 #include <vector>
 
 namespace vexal {
 
-// Asks for huge pages on the whole 2 MiB pages of [p, p + bytes) past the
-// first 2 MiB (small columns keep small pages). Filling millions of points
-// then costs a few hundred page faults instead of hundreds of thousands.
-void advise_huge_pages(void* p, size_t bytes);
+// Memory for a column of `bytes`, aligned on 2 MiB when it is that large so
+// that huge pages can back it from its first byte; freed with std::free.
+// Null when there is none.
+void* allocate_column(size_t bytes);
+struct FreeColumn {
+  void operator()(void* p) const { std::free(p); }
+};
+
+// Asks for huge pages on the whole 2 MiB pages of a column's memory
+// [base, base + bytes) past its first 2 MiB (small columns keep small
+// pages). Filling millions of points then costs a few hundred page faults
+// instead of hundreds of thousands.
+void advise_huge_pages(void* base, size_t bytes);
+// The same for the 2 MiB pages that [p, p + n) touches within the column
+// (of `bytes` at `base`), the first 2 MiB included: that much is about to
+// be written.
+void advise_huge_pages(void* base, size_t bytes, void* p, size_t n);
 
 // Copies n values into memory that is not read again soon (a long read's
 // columns), past the caches where the processor allows it, so that no cache
@@ -78,7 +93,8 @@ class Column {
   // Room for n elements without moving; the new room is not written.
   void reserve(size_t n) {
     if (n <= capacity_) return;
-    auto fresh = std::make_unique_for_overwrite<T[]>(n);
+    Storage fresh(static_cast<T*>(allocate_column(n * sizeof(T))));
+    if (!fresh) throw std::bad_alloc();
     advise_huge_pages(fresh.get(), n * sizeof(T));
     if (size_) std::memcpy(fresh.get(), data_.get(), size_ * sizeof(T));
     data_ = std::move(fresh);
@@ -104,8 +120,14 @@ class Column {
     size_ = n;
   }
   void clear() { size_ = 0; }
+  // The room for the next m elements is about to be written in one go.
+  void expect(size_t m) {
+    advise_huge_pages(data_.get(), capacity_ * sizeof(T), data_.get() + size_,
+                      std::min(m, capacity_ - size_) * sizeof(T));
+  }
 
  private:
+  using Storage = std::unique_ptr<T[], FreeColumn>;
   void grow(size_t need) { reserve(std::max({need, capacity_ * 2, size_t{16}})); }
   void swap(Column& o) noexcept {
     std::swap(data_, o.data_);
@@ -113,7 +135,7 @@ class Column {
     std::swap(capacity_, o.capacity_);
   }
 
-  std::unique_ptr<T[]> data_;
+  Storage data_;
   size_t size_ = 0, capacity_ = 0;
 };
 

@@ -9,17 +9,19 @@
 
 namespace vexal {
 
-void PageMapper::start(std::vector<Region> regions) {
+void PageMapper::start(std::vector<Region> regions, size_t units) {
   stop();
   stop_ = false;
+  reached_ = 0;
 #if defined(MADV_POPULATE_WRITE) && defined(MADV_POPULATE_READ)
-  auto map = [this, regions = std::move(regions)] {
+  auto map = [this, units, regions = std::move(regions)] {
     constexpr size_t kStep = size_t{1} << 21;
     const uintptr_t page = static_cast<uintptr_t>(::sysconf(_SC_PAGESIZE));
     size_t largest = 0;
     for (const Region& r : regions) largest = std::max(largest, r.bytes);
     const size_t steps = (largest + kStep - 1) / kStep;
     for (size_t step = 0; step < steps; ++step) {
+      if (reached_.load(std::memory_order_relaxed) >= units / steps * step) continue;
       for (const Region& r : regions) {
         if (stop_.load(std::memory_order_relaxed)) return;
         // This step's share of the region. Only whole pages of the region

@@ -162,6 +162,7 @@ TEST_F(PsWriterTest, LandscapeRotatesPageAndBox) {
 TEST_F(PsWriterTest, FileTargetIsPatchedAndAnnounced) {
   const std::string path =
       ::testing::TempDir() + "ps_writer_test_" + std::to_string(getpid()) + ".ps";
+  std::ofstream(path, std::ios::binary) << std::string(100000, '\x7f');  // an older, longer file
   ASSERT_TRUE(startup(w, 300, false, path, "Portrait", "vexal test", true, term));
   term.flush();
   EXPECT_EQ(term_text, "PostScript output is to  " + path + "\n");
@@ -174,6 +175,8 @@ TEST_F(PsWriterTest, FileTargetIsPatchedAndAnnounced) {
   std::remove(path.c_str());
   EXPECT_EQ(doc.substr(kHeaderLineBytes, kHeaderLineBytes), bbox_line(-5, -5, 77, 77) + "\n");
   EXPECT_EQ(doc.substr(0, kHeaderLineBytes), padded("%!PS-Adobe-2.0") + "\n");
+  EXPECT_EQ(doc.find('\x7f'), std::string::npos);  // nothing of the older file is left
+  EXPECT_EQ(doc.substr(doc.size() - 6), "%%EOF\n");
 }
 
 // The check every document goes through must itself catch a fault.

@@ -152,15 +152,18 @@ TEST(PageMapperTest, MapsAheadOfTheWriterAndStopsOnRequest) {
   b.reserve(1 << 21);
   {
     PageMapper mapper;
-    mapper.start({{a.data(), 8u << 20}, {b.data(), 8u << 20}});
+    mapper.start({{a.data(), 8u << 20}, {b.data(), 8u << 20, true}}, 1 << 20);
     double* pa = a.extend(1 << 20);
     double* pb = b.extend(1 << 20);
-    for (int i = 0; i < (1 << 20); ++i) pa[i] = pb[i] = i;  // written while it maps
+    for (int i = 0; i < (1 << 20); ++i) {  // written while it maps
+      pa[i] = pb[i] = i;
+      if (i % 4096 == 0) mapper.reached(static_cast<size_t>(i));
+    }
   }  // joined here
   EXPECT_EQ(a[12345], 12345);
   EXPECT_EQ(b.back(), (1 << 20) - 1);
   PageMapper early;
-  early.start({{a.data() + a.size(), 8u << 20}});
+  early.start({{a.data() + a.size(), 8u << 20}}, 1 << 20);
   early.stop();  // stops before the end of its regions
   early.stop();
 }
