@@ -197,7 +197,7 @@ int read_append(const char* name) {
     const auto start = std::chrono::steady_clock::now();
     vexal::AppendResult r = vexal::append(in, rs, math, env, frame, st);
     const double t = seconds_since(start);
-    std::printf("append %s: %d points in %.3f s (opened %d, x sum %g)\n", pass, st.npts, t,
+    std::printf("append %s: %d points in %.4f s (opened %d, x sum %g)\n", pass, st.npts, t,
                 r.opened, r.x_summary.total());
   }
   return 0;
