@@ -803,14 +803,13 @@ struct PlainRun {
       } else if (kDoubles && y_at == x_at + 8) {
         // X and Y side by side: both in one load, two records at a time.
         using Pair = double __attribute__((vector_size(16)));
-        using Mask = int64_t __attribute__((vector_size(16)));
         size_t i = 0;
         for (; i + 2 <= m; i += 2) {
           Pair r0, r1;
           std::memcpy(&r0, rec + i * len + x_at, 16);
           std::memcpy(&r1, rec + (i + 1) * len + x_at, 16);
-          const Pair xs2 = __builtin_shuffle(r0, r1, Mask{0, 2});
-          const Pair ys2 = __builtin_shuffle(r0, r1, Mask{1, 3});
+          const Pair xs2 = __builtin_shufflevector(r0, r1, 0, 2);
+          const Pair ys2 = __builtin_shufflevector(r0, r1, 1, 3);
           std::memcpy(b.x + i, &xs2, 16);
           std::memcpy(b.y + i, &ys2, 16);
         }
