@@ -302,6 +302,8 @@ double swapped_single(const char* p, bool swap) {
   return v;
 }
 
+struct PlainRun;
+
 // One read of the data file into the store.
 class Reader {
  public:
@@ -324,13 +326,16 @@ class Reader {
   bool plain_binary(int ncols) const;
   size_t store_plain_records(DataFile& f, const char* recs, size_t count, size_t reclen,
                              bool doubles);
+  PlainRun plain_run(const char* recs, size_t reclen, bool doubles) const;
+  static void read_fields(const PlainRun& run, const char* rec, int n, bool doubles, double* fields);
+  void take_plain(size_t k, const PlainRun& run, const double* last_fields);
   void read_frames(DataFile& f);
   Outcome store_record();
   template <class SkipOne>
   bool store_and_thin(SkipOne skip_one);
   Outcome reject();
   void count_skipped();
-  void progress(char end);
+  void progress(char end, int npts = -1);
   bool read_fast_line(std::string_view line);
   void open_errorbars();
   void write_errorbar(double x, double y, double xl, double xh, double yl, double yh);
@@ -417,10 +422,10 @@ void Reader::write_errorbar(double x, double y, double xl, double xh, double yl,
   o.put('\n');
 }
 
-void Reader::progress(char end) {
+void Reader::progress(char end, int npts) {
   char buf[64];
-  int n = std::snprintf(buf, sizeof buf, "%7d points read.%7d points skipped.%c", st_.npts,
-                        st_.npts_skipped, end);
+  int n = std::snprintf(buf, sizeof buf, "%7d points read.%7d points skipped.%c",
+                        npts < 0 ? st_.npts : npts, st_.npts_skipped, end);
   env_.out.put(std::string_view(buf, static_cast<size_t>(n)));
   env_.out.flush();
 }
@@ -960,19 +965,9 @@ struct PlainRun {
 // limits, with no line break pending. Returns how many were stored (they
 // are exactly what store_record would have stored). The records are read
 // guarded: when the file fails under the reader, none of them is stored.
-size_t Reader::store_plain_records(DataFile& f, const char* recs, size_t count, size_t reclen,
-                                   bool doubles) {
-  if (pending_break_) return 0;
-  const int n0 = st_.npts;
-  size_t most = count;
-  most = std::min(most, static_cast<size_t>(std::max(np_ - n0, 0)));
-  most = std::min(most, static_cast<size_t>(std::max(rs_.maxpts - n0, 0)));
-  if (show_progress_) most = std::min(most, static_cast<size_t>(kProgressEvery - n0 % kProgressEvery));
-  most = std::min(most, size_t{4096});
-  if (most == 0) return 0;
-  if (st_.x.capacity() < static_cast<size_t>(std::min(rs_.np, kMaxPoints)))
-    reserve_points(st_, rs_.np);
-
+// The settings of a run of plain records that starts at `recs` with the
+// next point.
+PlainRun Reader::plain_run(const char* recs, size_t reclen, bool doubles) const {
   PlainRun run;
   run.recs = recs;
   run.reclen = reclen;
@@ -983,7 +978,7 @@ size_t Reader::store_plain_records(DataFile& f, const char* recs, size_t count, 
   run.yo = width * static_cast<size_t>(rs_.yc - 1);
   run.zo = rs_.zc > 0 ? width * static_cast<size_t>(rs_.zc - 1) : 0;
   run.z_read = rs_.zc > 0;
-  run.first_record = static_cast<double>(n0 + 1) + st_.npts_skipped;
+  run.first_record = static_cast<double>(st_.npts + 1) + st_.npts_skipped;
   run.xmin = rs_.xrangemin;
   run.xmax = rs_.xrangemax;
   run.ymin = rs_.yrangemin;
@@ -999,10 +994,31 @@ size_t Reader::store_plain_records(DataFile& f, const char* recs, size_t count, 
   run.xlog = in_.xlog;
   run.ylog = in_.ylog;
   run.zlog = in_.zlog;
-  run.has_previous = n0 > 0;
+  run.has_previous = st_.npts > 0;
   run.px = prevx_;
   run.py = prevy_;
+  return run;
+}
 
+// Stores records from the start of `recs` for as long as each is a plain
+// point: inside the ranges, positive on logarithmic axes, within the step
+// limits, with no line break pending. Returns how many were stored (they
+// are exactly what store_record would have stored). The records are read
+// guarded: when the file fails under the reader, none of them is stored.
+size_t Reader::store_plain_records(DataFile& f, const char* recs, size_t count, size_t reclen,
+                                   bool doubles) {
+  if (pending_break_) return 0;
+  const int n0 = st_.npts;
+  size_t most = count;
+  most = std::min(most, static_cast<size_t>(std::max(np_ - n0, 0)));
+  most = std::min(most, static_cast<size_t>(std::max(rs_.maxpts - n0, 0)));
+  if (show_progress_) most = std::min(most, static_cast<size_t>(kProgressEvery - n0 % kProgressEvery));
+  most = std::min(most, size_t{4096});
+  if (most == 0) return 0;
+  if (st_.x.capacity() < static_cast<size_t>(std::min(rs_.np, kMaxPoints)))
+    reserve_points(st_, rs_.np);
+
+  PlainRun run = plain_run(recs, reclen, doubles);
   double* xs = st_.x.extend(most);
   double* ys = st_.y.extend(most);
   double* zs = run.z_read ? st_.z.extend_values(most) : nullptr;
@@ -1014,21 +1030,31 @@ size_t Reader::store_plain_records(DataFile& f, const char* recs, size_t count, 
   auto store = [&] {
     k = doubles ? run.store<true>(xs, ys, zs, most, xsum, ysum)
                 : run.store<false>(xs, ys, zs, most, xsum, ysum);
-    if (k == 0) return;
-    const char* last = recs + (k - 1) * reclen;
-    for (int c = 1; c <= nfields; ++c)
-      last_fields[c] = doubles ? run.field<true>(last, static_cast<size_t>(c))
-                               : run.field<false>(last, static_cast<size_t>(c));
+    if (k > 0) read_fields(run, recs + (k - 1) * reclen, nfields, doubles, last_fields);
   };
   if (!f.guarded(store)) k = 0;
   if (zs) st_.z.resize(static_cast<size_t>(n0) + k, 0.0);
-  const double first_record = run.first_record;
-  const size_t n = static_cast<size_t>(n0) + k;
-  st_.x.resize(n);
-  st_.y.resize(n);
+  st_.x.resize(static_cast<size_t>(n0) + k);
+  st_.y.resize(static_cast<size_t>(n0) + k);
   if (k == 0) return 0;
   result_.x_summary = xsum;
   result_.y_summary = ysum;
+  take_plain(k, run, last_fields);
+  return k;
+}
+
+// The fields of record `rec` into fields[1 .. n].
+void Reader::read_fields(const PlainRun& run, const char* rec, int n, bool doubles, double* fields) {
+  for (int c = 1; c <= n; ++c)
+    fields[c] = doubles ? run.field<true>(rec, static_cast<size_t>(c))
+                        : run.field<false>(rec, static_cast<size_t>(c));
+}
+
+// Takes the k points a plain run wrote into X and Y (and Z) as stored: the
+// codes, the previous point, the count, the current record and the
+// progress lines.
+void Reader::take_plain(size_t k, const PlainRun& run, const double* last_fields) {
+  const double first_record = run.first_record;
   if (rs_.zc == 0) st_.z.append_run(first_record, 1, k);
   st_.v.append_run(0, 0, k);
   st_.symbol.append_run(in_.symbols_on ? in_.sn : -1, 0, k);
@@ -1036,12 +1062,14 @@ size_t Reader::store_plain_records(DataFile& f, const char* recs, size_t count, 
   st_.colour.append_run(-1, 0, k);
   prevx_ = run.px;
   prevy_ = run.py;
-  st_.npts = static_cast<int>(n);
+  const int from = st_.npts;
+  st_.npts += static_cast<int>(k);
   // The current record is the last one stored.
   pt_.fields[0] = first_record + static_cast<double>(k - 1);
-  for (int c = 1; c <= nfields; ++c) pt_.fields[c] = last_fields[c];
-  if (show_progress_ && st_.npts % kProgressEvery == 0) progress('\r');
-  return k;
+  for (int c = 1; c <= result_.fields_read; ++c) pt_.fields[c] = last_fields[c];
+  if (show_progress_)
+    for (int n = (from / kProgressEvery + 1) * kProgressEvery; n <= st_.npts; n += kProgressEvery)
+      progress('\r', n);
 }
 
 void Reader::read_frames(DataFile& f) {
