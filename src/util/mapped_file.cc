@@ -61,19 +61,23 @@ void remove_handler() {
 
 }  // namespace
 
-bool MappedFile::map(int fd, uint64_t bytes) {
+bool MappedFile::map(int fd, uint64_t end, uint64_t from) {
   unmap();
   struct stat st;
-  if (bytes == 0 || ::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) return false;
-  if (bytes > static_cast<uint64_t>(SIZE_MAX)) return false;
+  const uint64_t page = static_cast<uint64_t>(::sysconf(_SC_PAGESIZE));
+  from = from / page * page;
+  if (end <= from || ::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) return false;
+  if (end - from > static_cast<uint64_t>(SIZE_MAX)) return false;
   install_handler();
-  void* p = ::mmap(nullptr, static_cast<size_t>(bytes), PROT_READ, MAP_PRIVATE, fd, 0);
+  void* p = ::mmap(nullptr, static_cast<size_t>(end - from), PROT_READ, MAP_PRIVATE, fd,
+                   static_cast<off_t>(from));
   if (p == MAP_FAILED) {
     remove_handler();
     return false;
   }
   data_ = static_cast<const char*>(p);
-  size_ = bytes;
+  offset_ = from;
+  size_ = end - from;
   released_ = 0;
   return true;
 }
@@ -82,7 +86,7 @@ void MappedFile::unmap() {
   if (!data_) return;
   ::munmap(const_cast<char*>(data_), static_cast<size_t>(size_));
   data_ = nullptr;
-  size_ = released_ = 0;
+  offset_ = size_ = released_ = 0;
   remove_handler();
 }
 

@@ -20,12 +20,15 @@ class MappedFile {
   MappedFile& operator=(const MappedFile&) = delete;
   ~MappedFile() { unmap(); }
 
-  // Maps the first `bytes` of the open file `fd`; false when it cannot be
-  // mapped (not a regular file, no address space, ...).
-  bool map(int fd, uint64_t bytes);
+  // Maps bytes [from, end) of the open file `fd` (`from` is rounded down
+  // to a page); false when it cannot be mapped (not a regular file, no
+  // address space, ...).
+  bool map(int fd, uint64_t end, uint64_t from = 0);
   void unmap();
   bool mapped() const { return data_ != nullptr; }
+  // Byte `offset()` of the file, and size() bytes from there.
   const char* data() const { return data_; }
+  uint64_t offset() const { return offset_; }
   uint64_t size() const { return size_; }
 
   // Gives back the memory of the whole pages of [0, bytes): they stay
@@ -42,7 +45,7 @@ class MappedFile {
   bool run_guarded(void (*fn)(void*), void* context) const;
 
   const char* data_ = nullptr;
-  uint64_t size_ = 0;
+  uint64_t offset_ = 0, size_ = 0;
   uint64_t released_ = 0;
 };
 
