@@ -1,7 +1,9 @@
 #include "util/mapped_file.h"
 
 #include <setjmp.h>
+#include <pthread.h>
 #include <signal.h>
+#include <ucontext.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -30,11 +32,14 @@ std::mutex g_install_lock;
 int g_mapped_files = 0;
 struct sigaction g_previous;
 
-void on_bus_error(int sig, siginfo_t* info, void*) {
+void on_bus_error(int sig, siginfo_t* info, void* context) {
   GuardFrame* frame = t_frame;
   const char* at = static_cast<const char*>(info->si_addr);
   if (frame && info->si_code > 0 && at >= frame->lo && at < frame->hi) {
     t_frame = nullptr;
+    // Back to the signal mask of the code the fault interrupted: whatever
+    // calls this handler may have blocked more signals for it.
+    ::pthread_sigmask(SIG_SETMASK, &static_cast<const ucontext_t*>(context)->uc_sigmask, nullptr);
     siglongjmp(frame->back, 1);
   }
   // Not a fault in a guarded mapping: what was there before handles it. A
@@ -48,7 +53,6 @@ void install_handler() {
   if (g_mapped_files++ > 0) return;
   struct sigaction action {};
   action.sa_sigaction = on_bus_error;
-  // SA_NODEFER: the jump out of the handler leaves SIGBUS unblocked.
   action.sa_flags = SA_SIGINFO | SA_NODEFER;
   sigemptyset(&action.sa_mask);
   ::sigaction(SIGBUS, &action, &g_previous);
@@ -104,8 +108,8 @@ bool MappedFile::run_guarded(void (*fn)(void*), void* context) const {
   frame.lo = data_;
   frame.hi = data_ + size_;
   GuardFrame* const outer = t_frame;
-  // No signal mask is saved: the handler runs with SIGBUS unblocked, so the
-  // jump back finds the mask as it was.
+  // No signal mask is saved (that would cost a system call on every call):
+  // the handler puts back the mask of the code it interrupted.
   if (sigsetjmp(frame.back, 0) != 0) {
     t_frame = outer;
     return false;

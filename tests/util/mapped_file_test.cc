@@ -4,6 +4,7 @@
 #include "util/mapped_file.h"
 
 #include <fcntl.h>
+#include <pthread.h>
 #include <signal.h>
 #include <unistd.h>
 
@@ -56,6 +57,11 @@ TEST_F(MappedFileTest, ReadsPastACutAreCaught) {
   EXPECT_EQ(read_at(m, 7), 7);
   EXPECT_EQ(read_at(m, page_ - 1), (page_ - 1) % 251);
   EXPECT_EQ(read_at(m, 2 * page_ + 1), -1);
+  // The signal mask is the one the reads began with.
+  sigset_t blocked;
+  ASSERT_EQ(::pthread_sigmask(SIG_SETMASK, nullptr, &blocked), 0);
+  EXPECT_FALSE(sigismember(&blocked, SIGBUS));
+  EXPECT_FALSE(sigismember(&blocked, SIGINT));
 }
 
 TEST_F(MappedFileTest, GivenBackPagesReadAgain) {
