@@ -7,7 +7,8 @@
 #
 # For each row count it generates the data (load_floor generate), reads both
 # files once so that they are in the page cache, and then runs each of these
-# five times, keeping the fastest run (the machine may be busy):
+# RUNS times (default 5), in turns, keeping the fastest run (the machine may
+# be busy):
 #
 #   floor    load_floor floor: the text parsed with std::from_chars into two vectors
 #   text     vexal: DATA text file, LOAD
@@ -49,11 +50,19 @@ done
 work=$(mktemp -d "${TMPDIR:-/tmp}/vexal-load.XXXXXX")
 trap 'rm -rf "$work"' EXIT
 
-# The fastest of five runs: "wall cpu maxrss_kib status".
-best() {
+# Each figure is the fastest of RUNS runs (default 5): "wall cpu maxrss_kib
+# status". The programs take turns, a run of each per round, so that a busy
+# spell of the machine does not fall on one program's runs alone.
+rounds() {  # the programs, "label program args...", one a line in $work/programs
   for i in $(seq "${RUNS:-5}"); do
-    "$floor" run "$@"
-  done | sort -n | head -n 1
+    while read -r label args; do
+      # shellcheck disable=SC2086
+      "$floor" run $args >>"$work/$label.times"
+    done <"$work/programs"
+  done
+}
+best() {  # label
+  sort -n "$work/$1.times" | head -n 1
 }
 
 commands() {  # data file, a line before LOAD, the LOAD lines
@@ -72,14 +81,26 @@ for rows in ${@:-1000000 10000000}; do
   printf '%s\nQUIT\n' "$quiet" >"$work/empty.vx"
   ps=$work/out.ps
 
-  f=$(best "$floor" floor "$txt")
-  b=$(best "$floor" bytes "$dat")
-  c=$(best "$floor" columns "$dat")
-  t=$(best "$vexal" -d -o "$ps" "$work/text.vx")
-  d=$(best "$vexal" -d -o "$ps" "$work/binary.vx")
-  m=$(best "$vexal" -d -o "$ps" "$work/math.vx")
-  a=$(best "$vexal" -d -o "$ps" "$work/again.vx")
-  e=$(best "$vexal" -d -o "$ps" "$work/empty.vx")
+  rm -f "$work"/*.times
+  cat >"$work/programs" <<EOF
+floor $floor floor $txt
+bytes $floor bytes $dat
+columns $floor columns $dat
+text $vexal -d -o $ps $work/text.vx
+binary $vexal -d -o $ps $work/binary.vx
+math $vexal -d -o $ps $work/math.vx
+again $vexal -d -o $ps $work/again.vx
+empty $vexal -d -o $ps $work/empty.vx
+EOF
+  rounds
+  f=$(best floor)
+  b=$(best bytes)
+  c=$(best columns)
+  t=$(best text)
+  d=$(best binary)
+  m=$(best math)
+  a=$(best again)
+  e=$(best empty)
 
   echo "$rows $(wc -c <"$txt") $(wc -c <"$dat") $f $b $t $d $m $a $e $c" | awk '{
     rows = $1
