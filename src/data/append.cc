@@ -31,11 +31,11 @@ namespace vexal {
 
 namespace {
 
-constexpr size_t kBlockBytes = size_t{1} << 20;  // one read() of the data file
-constexpr size_t kFirstRead = size_t{1} << 16;   // the first read() of it
-constexpr int kOldCommentsLevel = 740576;        // below it comment records run as commands
-constexpr int64_t kLongRead = 1 << 18;           // points: a read this long maps ahead
-constexpr int64_t kStreamPoints = 1 << 22;       // and one this long writes past the caches
+constexpr size_t kBlockBytes = size_t{1} << 20;         // one read() of the data file
+constexpr size_t kFirstRead = size_t{1} << 16;          // the first read() of it
+constexpr int kOldCommentsLevel = 740576;               // below it comment records run as commands
+constexpr int64_t kLongRead = 1 << 18;                  // points: a read this long maps ahead
+constexpr int64_t kStreamPoints = 1 << 22;              // and one this long writes past the caches
 constexpr uint64_t kReleaseBytes = uint64_t{64} << 20;  // mapped file given back in steps of this
 
 // A data file read in large blocks. Lines and records are handed out as views
@@ -330,7 +330,8 @@ struct PlainRun {
   // Field c (1-based) of record `rec`.
   template <bool kDoubles>
   double field(const char* rec, size_t c) const {
-    return kDoubles ? swapped_double(rec + 8 * (c - 1), swap) : swapped_single(rec + 4 * (c - 1), swap);
+    return kDoubles ? swapped_double(rec + 8 * (c - 1), swap)
+                    : swapped_single(rec + 4 * (c - 1), swap);
   }
 
   // A value in the machine's own byte order.
@@ -370,35 +371,31 @@ struct PlainRun {
     size_t k = 0;
     while (k < most) {
       const size_t m = std::min(kBlock, most - k);
-      const Block b{stream ? scratch_x : xs + k, stream ? scratch_y : ys + k, zs ? zs + k : nullptr};
+      const Block b{stream ? scratch_x : xs + k, stream ? scratch_y : ys + k,
+                    zs ? zs + k : nullptr};
       const char* rec = recs + k * len;
+      size_t i = 0;
       if (swapped) {
-        for (size_t i = 0; i < m; ++i) {
+        for (; i < m; ++i) {
           b.x[i] = value(rec + i * len + x_at);
           b.y[i] = value(rec + i * len + y_at);
         }
       } else if (kDoubles && y_at == x_at + 8) {
         // X and Y side by side: both in one load, two records at a time.
         using Pair = double __attribute__((vector_size(16)));
-        size_t i = 0;
         for (; i + 2 <= m; i += 2) {
           Pair r0, r1;
           std::memcpy(&r0, rec + i * len + x_at, 16);
           std::memcpy(&r1, rec + (i + 1) * len + x_at, 16);
-          const Pair xs2 = __builtin_shufflevector(r0, r1, 0, 2);
-          const Pair ys2 = __builtin_shufflevector(r0, r1, 1, 3);
-          std::memcpy(b.x + i, &xs2, 16);
-          std::memcpy(b.y + i, &ys2, 16);
+          const Pair two_x = __builtin_shufflevector(r0, r1, 0, 2);
+          const Pair two_y = __builtin_shufflevector(r0, r1, 1, 3);
+          std::memcpy(b.x + i, &two_x, 16);
+          std::memcpy(b.y + i, &two_y, 16);
         }
-        for (; i < m; ++i) {
-          b.x[i] = native<kDoubles>(rec + i * len + x_at);
-          b.y[i] = native<kDoubles>(rec + i * len + y_at);
-        }
-      } else {
-        for (size_t i = 0; i < m; ++i) {
-          b.x[i] = native<kDoubles>(rec + i * len + x_at);
-          b.y[i] = native<kDoubles>(rec + i * len + y_at);
-        }
+      }
+      for (; i < m; ++i) {
+        b.x[i] = native<kDoubles>(rec + i * len + x_at);
+        b.y[i] = native<kDoubles>(rec + i * len + y_at);
       }
       if (z_read)
         for (size_t i = 0; i < m; ++i) b.z[i] = value(rec + i * len + z_at);
@@ -406,7 +403,8 @@ struct PlainRun {
         for (size_t i = 0; i < m; ++i) b.x[i] = -b.x[i];
       if (yneg)
         for (size_t i = 0; i < m; ++i) b.y[i] = -b.y[i];
-      const size_t n = m == kBlock && block_plain(b, k, xsum, ysum) ? m : leading_plain(b, k, m, xsum, ysum);
+      const size_t n =
+          m == kBlock && block_plain(b, k, xsum, ysum) ? m : leading_plain(b, k, m, xsum, ysum);
       if (stream) {
         copy_streaming(xs + k, b.x, n);
         copy_streaming(ys + k, b.y, n);
@@ -578,7 +576,8 @@ struct BackHalf {
     auto store = [this] {
       stored = doubles ? run.store<true>(xs, ys, nullptr, records, xsum, ysum)
                        : run.store<false>(xs, ys, nullptr, records, xsum, ysum);
-      if (stored > 0) read_fields(run, run.recs + (stored - 1) * run.reclen, nfields, doubles, last_fields);
+      if (stored > 0)
+        read_fields(run, run.recs + (stored - 1) * run.reclen, nfields, doubles, last_fields);
     };
     read = map.guarded(store);
   }
@@ -608,7 +607,8 @@ class Reader {
                              bool doubles);
   PlainRun plain_run(const char* recs, size_t reclen, bool doubles) const;
   void take_plain(size_t k, const PlainRun& run, const double* last_fields);
-  std::unique_ptr<BackHalf> start_back_half(DataFile& f, size_t expected, size_t reclen, bool doubles);
+  std::unique_ptr<BackHalf> start_back_half(DataFile& f, size_t expected, size_t reclen,
+                                            bool doubles);
   void take_back_half(DataFile& f, BackHalf& back);
   void read_frames(DataFile& f);
   Outcome store_record();
@@ -969,8 +969,8 @@ void Reader::read_binary(DataFile& f, bool doubles) {
   const size_t n0 = static_cast<size_t>(st_.npts);
   if (plain && f.map_rest()) {
     const int64_t records = static_cast<int64_t>(f.mapped_ahead() / reclen);
-    const int64_t expected = std::min<int64_t>(
-        {records, static_cast<int64_t>(np_) - st_.npts, static_cast<int64_t>(rs_.maxpts) - st_.npts});
+    const int64_t expected = std::min<int64_t>({records, static_cast<int64_t>(np_) - st_.npts,
+                                                static_cast<int64_t>(rs_.maxpts) - st_.npts});
     if (expected >= kLongRead) {
       reserve_points(st_, rs_.np);
       stream_ = expected >= kStreamPoints;
@@ -1003,7 +1003,8 @@ void Reader::read_binary(DataFile& f, bool doubles) {
       size_t count = 0;
       const char* recs = f.records(reclen, count);
       if (!recs) break;
-      if (back) count = std::min<size_t>(count, static_cast<size_t>((front_end - f.position()) / reclen));
+      if (back)
+        count = std::min<size_t>(count, static_cast<size_t>((front_end - f.position()) / reclen));
       const size_t stored = store_plain_records(f, recs, count, reclen, doubles);
       if (!f.mapped_from()) mapper.stop();  // the file failed under the reader
       f.advance(stored * reclen);
@@ -1033,9 +1034,9 @@ void Reader::read_binary(DataFile& f, bool doubles) {
 // math commands, listing, error bars, code columns or thinning.
 bool Reader::plain_binary(int ncols) const {
   auto in_record = [ncols](int col) { return col >= 1 && col <= ncols; };
-  return math_.commands.empty() && !(rs_.display_data && in_.verbose) && !eb_out_ &&
-         rs_.cc < 1 && rs_.sc < 1 && rs_.wc < 1 && rs_.pen < 1 && plotevery_ == 1 &&
-         in_record(rs_.xc) && in_record(rs_.yc) && (rs_.zc == 0 || in_record(rs_.zc));
+  return math_.commands.empty() && !(rs_.display_data && in_.verbose) && !eb_out_ && rs_.cc < 1 &&
+         rs_.sc < 1 && rs_.wc < 1 && rs_.pen < 1 && plotevery_ == 1 && in_record(rs_.xc) &&
+         in_record(rs_.yc) && (rs_.zc == 0 || in_record(rs_.zc));
 }
 
 // Starts storing the back half of the `expected` records from where the
@@ -1138,7 +1139,8 @@ size_t Reader::store_plain_records(DataFile& f, const char* recs, size_t count, 
   size_t most = count;
   most = std::min(most, static_cast<size_t>(std::max(np_ - n0, 0)));
   most = std::min(most, static_cast<size_t>(std::max(rs_.maxpts - n0, 0)));
-  if (show_progress_) most = std::min(most, static_cast<size_t>(kProgressEvery - n0 % kProgressEvery));
+  if (show_progress_)
+    most = std::min(most, static_cast<size_t>(kProgressEvery - n0 % kProgressEvery));
   most = std::min(most, size_t{4096});
   if (most == 0) return 0;
   if (st_.x.capacity() < static_cast<size_t>(std::min(rs_.np, kMaxPoints)))

@@ -25,7 +25,8 @@ void* allocate_column(size_t bytes) {
 
 void advise_huge_pages(void* base, size_t bytes) {
   const uintptr_t at = reinterpret_cast<uintptr_t>(base);
-  advise_huge_pages(base, bytes, reinterpret_cast<void*>(at + kHuge), bytes > kHuge ? bytes - kHuge : 0);
+  advise_huge_pages(base, bytes, reinterpret_cast<void*>(at + kHuge),
+                    bytes > kHuge ? bytes - kHuge : 0);
 }
 
 void advise_huge_pages(void* base, size_t bytes, void* p, size_t n) {

@@ -1,11 +1,11 @@
 #include "util/mapped_file.h"
 
-#include <setjmp.h>
 #include <pthread.h>
+#include <setjmp.h>
 #include <signal.h>
-#include <ucontext.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
+#include <ucontext.h>
 #include <unistd.h>
 
 #include <algorithm>

@@ -36,7 +36,8 @@ void PageMapper::start(std::vector<Region> regions, size_t units) {
         if (to <= from) continue;
         const int advice = r.read_only ? MADV_POPULATE_READ : MADV_POPULATE_WRITE;
         if (::madvise(reinterpret_cast<void*>(from), to - from, advice) != 0)
-          return;  // not offered here, no memory, or a file cut short: the reader maps its own pages
+          return;  // not offered here, no memory, or a file cut short: the reader maps its own
+                   // pages
       }
     }
   };

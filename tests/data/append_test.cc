@@ -223,10 +223,8 @@ TEST_F(AppendTest, MarkerPenAndColourColumns) {
   rs.wc = 5;
   in.ncolors = 11;
   read("1 1 7.9 3.6 0.01\n2 2 -2 40 0.02\n3 3 nan nan nan\n");
-  EXPECT_EQ(store.symbol.values(),
-            (std::vector<int>{7, -2, 0}));
-  EXPECT_EQ(store.colour.values(),
-            (std::vector<int>{4, 10, 0}));
+  EXPECT_EQ(store.symbol.values(), (std::vector<int>{7, -2, 0}));
+  EXPECT_EQ(store.colour.values(), (std::vector<int>{4, 10, 0}));
   EXPECT_EQ(pens(), (std::vector<int>{3, 6, 0}));
 
   store = PointStore{};
@@ -407,10 +405,8 @@ TEST_F(AppendTest, BinaryNonFiniteValues) {
   ASSERT_EQ(store.npts, 3);
   EXPECT_TRUE(std::isnan(store.x[0]));
   EXPECT_EQ(store.npts_skipped, 1);
-  EXPECT_EQ(store.colour.values(),
-            (std::vector<int>{0, 10, 0}));
-  EXPECT_EQ(store.symbol.values(),
-            (std::vector<int>{0, INT32_MAX, INT32_MIN}));
+  EXPECT_EQ(store.colour.values(), (std::vector<int>{0, 10, 0}));
+  EXPECT_EQ(store.symbol.values(), (std::vector<int>{0, INT32_MAX, INT32_MIN}));
 }
 
 TEST_F(AppendTest, CommentRecordsAndTheCompatibilityRule) {
@@ -679,12 +675,11 @@ TEST_F(PlainBinaryTest, SameStoreAsTheTextPath) {
     const Read from_text = load("plain.txt", c.keep_first);
     const Read from_binary = load("plain.dat", c.keep_first);
     EXPECT_GT(from_binary.npts, c.keep_first) << c.name;
-    EXPECT_TRUE(from_text == from_binary) << c.name << ": " << from_text.npts << " points, "
-                                          << from_text.skipped << " skipped as text; "
-                                          << from_binary.npts << ", " << from_binary.skipped
-                                          << " as binary\n"
-                                          << from_text.err << "--\n"
-                                          << from_binary.err;
+    EXPECT_TRUE(from_text == from_binary)
+        << c.name << ": " << from_text.npts << " points, " << from_text.skipped
+        << " skipped as text; " << from_binary.npts << ", " << from_binary.skipped << " as binary\n"
+        << from_text.err << "--\n"
+        << from_binary.err;
     // Non-finite values (text would read them as words): against the full
     // path, which a math command that changes nothing selects.
     std::vector<double> odd = values;
@@ -762,12 +757,11 @@ TEST_F(PlainBinaryTest, LongReadInTwoHalves) {
       EXPECT_NEAR(a, b, 1e-12 * std::fabs(a)) << c.name;
       from_binary.sums[k] = from_text.sums[k];
     }
-    EXPECT_TRUE(from_text == from_binary) << c.name << ": " << from_text.npts << " points, "
-                                          << from_text.skipped << " skipped as text; "
-                                          << from_binary.npts << ", " << from_binary.skipped
-                                          << " as binary\n"
-                                          << from_text.err << "--\n"
-                                          << from_binary.err;
+    EXPECT_TRUE(from_text == from_binary)
+        << c.name << ": " << from_text.npts << " points, " << from_text.skipped
+        << " skipped as text; " << from_binary.npts << ", " << from_binary.skipped << " as binary\n"
+        << from_text.err << "--\n"
+        << from_binary.err;
   }
 }
 
@@ -790,7 +784,7 @@ TEST_F(PlainBinaryTest, LongReadMapsItsColumnsAhead) {
     ASSERT_EQ(store.y[i], (i % 1000) - 500.0) << i;
   }
   EXPECT_EQ(store.x[kRows - 2], (kRows - 1) * 0.5);
-  EXPECT_EQ(store.pen[kRows - 10], 0);  // the line breaks after the rejected record
+  EXPECT_EQ(store.pen[kRows - 10], 0);   // the line breaks after the rejected record
   EXPECT_EQ(store.z[kRows - 2], kRows);  // record numbers count the rejected one
   ColumnSummary again;
   again.add(store.x.data(), store.x.size());

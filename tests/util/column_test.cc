@@ -1,7 +1,6 @@
 // Point columns: what an implicit column holds must always read back as the
 // values given to it, whether it kept the rule or wrote the values out.
 #include "util/column.h"
-#include "util/page_mapper.h"
 
 #include <gtest/gtest.h>
 
@@ -9,6 +8,8 @@
 #include <cmath>
 #include <cstdint>
 #include <vector>
+
+#include "util/page_mapper.h"
 
 namespace vexal {
 namespace {

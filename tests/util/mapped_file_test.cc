@@ -4,11 +4,10 @@
 #include "util/mapped_file.h"
 
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <pthread.h>
 #include <signal.h>
 #include <unistd.h>
-
-#include <gtest/gtest.h>
 
 #include <cstdio>
 #include <filesystem>
