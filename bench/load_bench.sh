@@ -24,7 +24,11 @@
 #
 # Each figure is a whole process (start-up, reading, exit) run by
 # `load_floor run`, which reports wall time, CPU time (user + system) and
-# peak RSS (getrusage). The ratios are given for both times: on a busy
+# peak RSS (getrusage). Before each run it reads a file of EVICT_MIB MiB
+# (default 1024; make it larger than the processor's last-level cache), so
+# that every program starts with the processor's caches holding nothing of
+# its own: a program run over and over would otherwise find its file there,
+# which on a machine with a large cache flatters whatever writes least. The ratios are given for both times: on a busy
 # machine the CPU times are the steadier. Targets: text <= 2 x floor,
 # binary <= 1.5 x bytes, math <= 1.5 x text, peak RSS <= 48 bytes x rows +
 # 64 MiB. The vexal runs are QUIET (no progress lines); VERBOSE=1 runs them
@@ -49,6 +53,10 @@ done
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/vexal-load.XXXXXX")
 trap 'rm -rf "$work"' EXIT
+# Read before every run: larger than the processor's caches, so that each
+# program starts with its file in the page cache but none of its data in
+# those caches, whatever ran before it.
+dd if=/dev/zero of="$work/evict" bs=1M count="${EVICT_MIB:-1024}" status=none
 
 # Each figure is the fastest of RUNS runs (default 5): "wall cpu maxrss_kib
 # status". The programs take turns, a run of each per round, so that a busy
@@ -57,7 +65,7 @@ rounds() {  # the programs, "label program args...", one a line in $work/program
   for i in $(seq "${RUNS:-5}"); do
     while read -r label args; do
       # shellcheck disable=SC2086
-      "$floor" run $args >>"$work/$label.times"
+      "$floor" run --evict "$work/evict" $args >>"$work/$label.times"
     done <"$work/programs"
   done
 }

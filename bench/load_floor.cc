@@ -12,8 +12,11 @@
 //                                       handling)
 //   load_floor append FILE              the reader alone: vexal's append of
 //                                       the file, timed in process
-//   load_floor run PROGRAM ARGS...      runs a program and prints its wall
-//                                       time, CPU time and peak RSS
+//   load_floor run [--evict FILE] PROGRAM ARGS...
+//                                       runs a program and prints its wall
+//                                       time, CPU time and peak RSS; with
+//                                       --evict, FILE (larger than the
+//                                       processor's caches) is read first
 //
 // Files are read in 1 MiB blocks with read(), as the reader does.
 #include <fcntl.h>
@@ -203,7 +206,26 @@ int read_append(const char* name) {
   return 0;
 }
 
+// Reads a file larger than the processor's caches (from the page cache), so
+// that the program run next finds none of its own data there, whatever ran
+// before it, and no dirty lines to write back either.
+void empty_caches(const char* name) {
+  int fd = ::open(name, O_RDONLY);
+  if (fd < 0) {
+    std::perror(name);
+    return;
+  }
+  std::vector<char> buf(kBlock);
+  while (::read(fd, buf.data(), buf.size()) > 0) {
+  }
+  ::close(fd);
+}
+
 int run(char** argv) {
+  if (std::string(argv[0]) == "--evict" && argv[1] && argv[2]) {
+    empty_caches(argv[1]);
+    argv += 2;
+  }
   const auto start = std::chrono::steady_clock::now();
   pid_t pid = ::fork();
   if (pid == 0) {

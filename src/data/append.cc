@@ -35,7 +35,6 @@ constexpr size_t kBlockBytes = size_t{1} << 20;         // one read() of the dat
 constexpr size_t kFirstRead = size_t{1} << 16;          // the first read() of it
 constexpr int kOldCommentsLevel = 740576;               // below it comment records run as commands
 constexpr int64_t kLongRead = 1 << 18;                  // points: a read this long maps ahead
-constexpr int64_t kStreamPoints = 1 << 22;              // and one this long writes past the caches
 constexpr uint64_t kReleaseBytes = uint64_t{64} << 20;  // mapped file given back in steps of this
 
 // A data file read in large blocks. Lines and records are handed out as views
@@ -973,7 +972,8 @@ void Reader::read_binary(DataFile& f, bool doubles) {
                                                 static_cast<int64_t>(rs_.maxpts) - st_.npts});
     if (expected >= kLongRead) {
       reserve_points(st_, rs_.np);
-      stream_ = expected >= kStreamPoints;
+      // Columns the caches cannot hold are written past them.
+      stream_ = static_cast<size_t>(expected) * 2 * sizeof(double) > largest_cache_bytes();
       st_.x.expect(static_cast<size_t>(expected));
       st_.y.expect(static_cast<size_t>(expected));
       // A long read stores its back half on a second thread; where that

@@ -1,6 +1,7 @@
 #include "util/column.h"
 
 #include <sys/mman.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstdint>
@@ -58,6 +59,18 @@ void copy_streaming(double* to, const double* from, size_t n) {
 #else
   std::memcpy(to, from, n * sizeof(double));
 #endif
+}
+
+size_t largest_cache_bytes() {
+  static const size_t bytes = [] {
+    long size = -1;
+#ifdef _SC_LEVEL3_CACHE_SIZE
+    size = ::sysconf(_SC_LEVEL3_CACHE_SIZE);
+    if (size <= 0) size = ::sysconf(_SC_LEVEL2_CACHE_SIZE);
+#endif
+    return size > 0 ? static_cast<size_t>(size) : size_t{32} << 20;
+  }();
+  return bytes;
 }
 
 void stream_fence() {

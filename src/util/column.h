@@ -50,6 +50,9 @@ void advise_huge_pages(void* base, size_t bytes, void* p, size_t n);
 // stream_fence() has run.
 void copy_streaming(double* to, const double* from, size_t n);
 void stream_fence();
+// The size of the processor's largest cache (an estimate where the system
+// does not tell): columns larger than this are worth writing past it.
+size_t largest_cache_bytes();
 
 template <class T>
 class Column {
