@@ -12,6 +12,7 @@
 //                                       handling)
 //   load_floor append FILE              the reader alone: vexal's append of
 //                                       the file, timed in process
+//   load_floor drop FILE                drops the file from the page cache
 //   load_floor run [--evict FILE] PROGRAM ARGS...
 //                                       runs a program and prints its wall
 //                                       time, CPU time and peak RSS; with
@@ -206,6 +207,24 @@ int read_append(const char* name) {
   return 0;
 }
 
+// Drops the file's pages from the page cache, so that the next read finds it
+// on the disk only.
+int drop_file(const char* name) {
+  int fd = ::open(name, O_RDONLY);
+  if (fd < 0) {
+    std::perror(name);
+    return 1;
+  }
+  ::fdatasync(fd);
+  const int err = ::posix_fadvise(fd, 0, 0, POSIX_FADV_DONTNEED);
+  ::close(fd);
+  if (err != 0) {
+    std::fprintf(stderr, "%s: cannot drop it from the page cache\n", name);
+    return 1;
+  }
+  return 0;
+}
+
 // Reads a file larger than the processor's caches (from the page cache), so
 // that the program run next finds none of its own data there, whatever ran
 // before it, and no dirty lines to write back either.
@@ -256,6 +275,7 @@ int main(int argc, char** argv) {
   if (what == "bytes" && argc == 3) return read_bytes(argv[2]);
   if (what == "columns" && argc == 3) return read_columns(argv[2]);
   if (what == "append" && argc == 3) return read_append(argv[2]);
+  if (what == "drop" && argc == 3) return drop_file(argv[2]);
   if (what == "run" && argc >= 3) return run(argv + 2);
   return usage();
 }
