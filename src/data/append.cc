@@ -34,7 +34,7 @@ namespace {
 constexpr size_t kBlockBytes = size_t{1} << 20;         // one read() of the data file
 constexpr size_t kFirstRead = size_t{1} << 16;          // the first read() of it
 constexpr int kOldCommentsLevel = 740576;               // below it comment records run as commands
-constexpr int64_t kLongRead = 1 << 18;                  // points: a read this long maps ahead
+constexpr int64_t kLongRead = 1 << 18;                  // points: a long read uses two threads
 constexpr uint64_t kReleaseBytes = uint64_t{64} << 20;  // mapped file given back in steps of this
 
 // A data file read in large blocks. Lines and records are handed out as views
@@ -152,9 +152,8 @@ class DataFile {
     }
   }
 
-  // Reads the rest of the file (from where reading stands) through a mapping
-  // of the file. False when it cannot be mapped:
-  // reading goes on with read().
+  // Reads the rest of the file, from where reading stands, through a mapping
+  // of the file. False when it cannot be mapped: reading goes on with read().
   bool map_rest() {
     const uint64_t at = offset_ - (end_ - pos_), bytes = size();
     if (bytes <= at || !map_.map(fd_, bytes)) return false;
@@ -315,8 +314,8 @@ double swapped_single(const char* p, bool swap) {
 }
 
 // A run of plain binary records: the reader's settings held locally, so that
-// the loop keeps them in registers. Records are taken a block at a time into
-// small arrays, checked there, and only then written into the columns.
+// the loop keeps them in registers. Records are taken and checked a block at
+// a time.
 struct PlainRun {
   const char* recs;
   size_t reclen, xo, yo, zo;

@@ -34,10 +34,10 @@ void PageMapper::start(std::vector<Region> regions, size_t units) {
         const uintptr_t to =
             step + 1 == steps ? (base + r.bytes) & ~(page - 1) : up(base + share * (step + 1));
         if (to <= from) continue;
+        // Refused (not offered here, no memory, a file cut short): the
+        // reader maps its own pages.
         const int advice = r.read_only ? MADV_POPULATE_READ : MADV_POPULATE_WRITE;
-        if (::madvise(reinterpret_cast<void*>(from), to - from, advice) != 0)
-          return;  // not offered here, no memory, or a file cut short: the reader maps its own
-                   // pages
+        if (::madvise(reinterpret_cast<void*>(from), to - from, advice) != 0) return;
       }
     }
   };
