@@ -25,7 +25,8 @@
 # Each figure is a whole process (start-up, reading, exit) run by
 # `load_floor run`, which reports wall time, CPU time (user + system) and
 # peak RSS (getrusage). Before each run it reads a file of EVICT_MIB MiB
-# (default 1024; make it larger than the processor's last-level cache), so
+# (default 1024; make it larger than the processor's last-level cache; 0
+# reads nothing), so
 # that every program starts with the processor's caches holding nothing of
 # its own: a program run over and over would otherwise find its file there,
 # which on a machine with a large cache flatters whatever writes least. The ratios are given for both times: on a busy
