@@ -1,0 +1,189 @@
+#include "data/data_file.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+
+#include "data/append.h"
+
+namespace vexal {
+
+namespace {
+
+constexpr size_t kFirstRead = size_t{1} << 16;          // the first read() of a file
+constexpr uint64_t kReleaseBytes = uint64_t{64} << 20;  // mapped file given back in steps of this
+
+// A line without its line end, cut to the width kept.
+std::string_view finish(const char* s, size_t len) {
+  if (len > 0 && s[len - 1] == '\r') --len;
+  return std::string_view(s, std::min(len, kDataLineWidth));
+}
+
+}  // namespace
+
+DataFile::~DataFile() {
+  map_.unmap();
+  if (fd_ >= 0) ::close(fd_);
+}
+
+bool DataFile::open(const std::string& name) {
+  fd_ = ::open(name.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd_ < 0) return false;
+  struct stat st;
+  if (::fstat(fd_, &st) != 0 || S_ISDIR(st.st_mode)) {
+    ::close(fd_);
+    fd_ = -1;
+    return false;
+  }
+  buf_ = std::make_unique_for_overwrite<char[]>(kBlockBytes);
+  return true;
+}
+
+bool DataFile::line(std::string_view& out) {
+  leave_map();
+  for (;;) {
+    const char* start = buf_.get() + pos_;
+    size_t avail = end_ - pos_;
+    const void* nl = avail ? std::memchr(start, '\n', avail) : nullptr;
+    if (nl) {
+      size_t len = static_cast<const char*>(nl) - start;
+      pos_ += len + 1;
+      out = finish(start, len);
+      return true;
+    }
+    if (fill()) continue;
+    if (eof_) {
+      if (pos_ == end_) return false;
+      out = finish(buf_.get() + pos_, end_ - pos_);
+      pos_ = end_;
+      return true;
+    }
+    // A line longer than the whole buffer: keep its first 512 characters
+    // and drop the rest up to the line end.
+    long_line_.assign(buf_.get() + pos_, kDataLineWidth);
+    pos_ = end_;
+    for (;;) {
+      if (!fill() && eof_) break;
+      const void* at = std::memchr(buf_.get() + pos_, '\n', end_ - pos_);
+      if (at) {
+        pos_ = static_cast<const char*>(at) - buf_.get() + 1;
+        break;
+      }
+      pos_ = end_;
+    }
+    out = long_line_;
+    return true;
+  }
+}
+
+const char* DataFile::record(size_t n) {
+  if (map_.mapped()) {
+    if (map_.size() - mpos_ < n) return nullptr;
+    auto copy = [this, n] { std::memcpy(buf_.get(), map_.data() + mpos_, n); };
+    if (guarded(copy)) {
+      mpos_ += n;
+      return buf_.get();
+    }
+  }
+  while (end_ - pos_ < n)
+    if (!fill()) return nullptr;
+  const char* r = buf_.get() + pos_;
+  pos_ += n;
+  return r;
+}
+
+const char* DataFile::records(size_t n, size_t& count) {
+  if (map_.mapped()) {
+    if (map_.size() - mpos_ < n) return nullptr;
+    count = static_cast<size_t>(std::min<uint64_t>((map_.size() - mpos_) / n, SIZE_MAX));
+    return map_.data() + mpos_;
+  }
+  while (end_ - pos_ < n)
+    if (!fill()) return nullptr;
+  count = (end_ - pos_) / n;
+  return buf_.get() + pos_;
+}
+
+void DataFile::advance(size_t bytes) {
+  if (!map_.mapped()) {
+    pos_ += bytes;
+    return;
+  }
+  mpos_ += bytes;
+  // What was read is given back as the read goes on, so that a long file
+  // does not stay mapped whole.
+  if (mpos_ - released_ >= kReleaseBytes) {
+    map_.release_before(mpos_);
+    released_ = mpos_;
+  }
+}
+
+bool DataFile::map_rest() {
+  const uint64_t at = position(), bytes = size();
+  if (bytes <= at || !map_.map(fd_, bytes)) return false;
+  mpos_ = released_ = at;
+  pos_ = end_ = 0;
+  return true;
+}
+
+void DataFile::seek(uint64_t offset) {
+  map_.unmap();
+  if (offset <= offset_ && offset_ - offset <= end_) {  // in the buffer already
+    pos_ = end_ - static_cast<size_t>(offset_ - offset);
+    return;
+  }
+  pos_ = end_ = 0;
+  offset_ = offset;
+  eof_ = ::lseek(fd_, static_cast<off_t>(offset), SEEK_SET) < 0;
+}
+
+void DataFile::move_to(uint64_t offset) {
+  if (map_.mapped())
+    advance(static_cast<size_t>(offset - mpos_));
+  else
+    seek(offset);
+}
+
+uint64_t DataFile::size() const {
+  struct stat st;
+  return ::fstat(fd_, &st) == 0 && st.st_size > 0 ? static_cast<uint64_t>(st.st_size) : 0;
+}
+
+// Moves the unread rest to the front and reads more behind it; false at the
+// end of the file or when the buffer is full.
+bool DataFile::fill() {
+  if (eof_) return false;
+  if (pos_ > 0) {
+    std::memmove(buf_.get(), buf_.get() + pos_, end_ - pos_);
+    end_ -= pos_;
+    pos_ = 0;
+  }
+  if (end_ == kBlockBytes) return false;
+  // The first read is short: a binary file's header, or the first lines,
+  // may be all that is read this way.
+  const size_t want = offset_ < kFirstRead ? kFirstRead - end_ : kBlockBytes - end_;
+  ssize_t got;
+  do {
+    got = ::read(fd_, buf_.get() + end_, want);
+  } while (got < 0 && errno == EINTR);
+  if (got <= 0) {
+    eof_ = true;
+    return false;
+  }
+  end_ += static_cast<size_t>(got);
+  offset_ += static_cast<uint64_t>(got);
+  return true;
+}
+
+// Back from the mapping to read(), from where the reader stands.
+void DataFile::leave_map() {
+  if (!map_.mapped()) return;
+  map_.unmap();
+  seek(mpos_);
+}
+
+}  // namespace vexal
