@@ -179,15 +179,13 @@ TEST_F(DataCommandsTest, ScaledColourNeedsZLimits) {
   s->limits.z.min = 0;  // ZMIN 0, ZMAX 100
   s->limits.z.max = 100;
   run("QUIET\nCOLORCOL 3\nSCALECOL\nDATA d.txt\nLOAD\n");
-  EXPECT_EQ(s->store.colour.values(),
-            (std::vector<int>{5, 10, 1}));
+  EXPECT_EQ(s->store.colour.values(), (std::vector<int>{5, 10, 1}));
   s->limits.z.min = s->limits.z.max = 4;
   take_err();
   run("LOAD\n");
   const std::string message = "ZMIN/ZMAX not set correctly, cannot scale color column\n";
   EXPECT_EQ(take_err().substr(0, 3 * message.size()), message + message + message);
-  EXPECT_EQ(s->store.colour.values(),
-            (std::vector<int>{10, 10, 7}));
+  EXPECT_EQ(s->store.colour.values(), (std::vector<int>{10, 10, 7}));
   run("NOCOLORCOL\nLOAD\n");
   EXPECT_EQ(s->store.colour[0], -1);
   finish();
@@ -211,6 +209,34 @@ TEST_F(DataCommandsTest, BinaryHeaderVariablesAndCommentCommands) {
   EXPECT_EQ(take_out().find("hi\n"), std::string::npos);
   run("VERSION 1990.1.1\nLOAD\n");  // older levels run the comment commands
   EXPECT_NE(take_out().find("\nhi\n"), std::string::npos);
+  finish();
+}
+
+TEST_F(DataCommandsTest, LongBinaryFileLoadedAppendedAndPlotted) {
+  // Long enough to be read on two threads; every sum exact, whatever order
+  // the halves are added in.
+  const int kRows = 300000;
+  std::string file("$P\r\n", 4);
+  const int16_t counts[2] = {2, 0};
+  file.append(reinterpret_cast<const char*>(counts), 4);
+  file.append(8, '\0');
+  for (int i = 0; i < kRows; ++i)
+    for (double v : {i * 0.5, static_cast<double>(i % 100)})
+      file.append(reinterpret_cast<const char*>(&v), 8);
+  write("big.dat", file);
+  run("QUIET\nDATA big.dat\nLOAD\n");
+  EXPECT_EQ(num("NPTS"), kRows);
+  EXPECT_EQ(num("XAVERAGE"), (kRows - 1) * 0.25);
+  EXPECT_EQ(num("YAVERAGE"), 49.5);
+  EXPECT_EQ(num("XMAX_DATA"), (kRows - 1) * 0.5);
+  EXPECT_EQ(num("ZMAX"), kRows);  // record numbers
+  run("APPEND\n");
+  EXPECT_EQ(s->store.npts, 2 * kRows);
+  EXPECT_EQ(s->store.x[kRows + 12345], 12345 * 0.5);
+  EXPECT_EQ(s->store.y[2 * kRows - 1], (kRows - 1) % 100);
+  EXPECT_EQ(s->store.z[2 * kRows - 1], 2 * kRows);  // record numbers go on from the points held
+  run("PLOT\n");
+  EXPECT_EQ(take_err(), "");
   finish();
 }
 
