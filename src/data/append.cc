@@ -535,23 +535,24 @@ std::unique_ptr<BackHalf> Reader::start_back_half(DataFile& f, size_t expected, 
                                                   bool doubles) {
   if (rs_.zc != 0 || !f.mapped_from()) return nullptr;
   auto back = std::make_unique<BackHalf>();
-  // The front half a multiple of four points, so that the sums' lanes meet.
-  const size_t front = expected / 2 / 4 * 4;
-  back->records = expected - front;
+  const size_t front = expected / 2;
+  const size_t records = expected - front;
   back->start = f.position() + front * reclen;
-  if (!back->map.map(f.descriptor(), back->start + back->records * reclen, back->start))
-    return nullptr;
+  if (!back->map.map(f.descriptor(), back->start + records * reclen, back->start)) return nullptr;
   back->run = plain_run(back->map.data() + (back->start - back->map.offset()), reclen, doubles);
   back->run.first_record += static_cast<double>(front);
   back->run.has_previous = false;  // the step into the back half is checked on taking it
   back->first_point = static_cast<size_t>(st_.npts) + front;
+  back->first_count = result_.x_summary.count + front;
+  back->xsum.count = back->ysum.count = back->first_count;
   back->skipped = st_.npts_skipped;
-  back->xs = st_.x.data() + back->first_point;
-  back->ys = st_.y.data() + back->first_point;
-  back->doubles = doubles;
-  back->nfields = result_.fields_read;
+  double* xs = st_.x.data() + back->first_point;
+  double* ys = st_.y.data() + back->first_point;
+  const int nfields = result_.fields_read;
   try {
-    back->thread = std::thread([b = back.get()] { b->work(); });
+    back->thread = std::thread([b = back.get(), records, doubles, nfields, xs, ys] {
+      b->store_records(records, doubles, nfields, xs, ys);
+    });
   } catch (const std::system_error&) {
     return nullptr;
   }
@@ -566,19 +567,21 @@ void Reader::take_back_half(DataFile& f, BackHalf& back) {
   back.join();
   if (!back.read || back.stored == 0) return;
   if (static_cast<size_t>(st_.npts) != back.first_point || st_.npts_skipped != back.skipped ||
-      pending_break_ || result_.x_summary.count % 4 != 0)
+      pending_break_ || result_.x_summary.count != back.first_count)
     return;
+  double* xs = st_.x.data() + back.first_point;
+  double* ys = st_.y.data() + back.first_point;
   PlainRun step = back.run;
   step.has_previous = st_.npts > 0;
   step.px = prevx_;
   step.py = prevy_;
-  if (step.fails(PlainRun::Block{back.xs, back.ys, nullptr}, 0, 0)) return;
+  if (step.fails(PlainRun::Block{xs, ys, nullptr}, 0, 0)) return;
   st_.x.extend(back.stored);
   st_.y.extend(back.stored);
   result_.x_summary.merge(back.xsum);
   result_.y_summary.merge(back.ysum);
   take_plain(back.stored, back.run, back.last_fields);
-  f.move_to(back.start + back.stored * back.run.reclen);
+  f.move_to(back.resume);
 }
 
 // The settings of a run of plain records that starts at `recs` with the

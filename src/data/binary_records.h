@@ -261,23 +261,22 @@ inline void read_fields(const PlainRun& run, const char* rec, int n, bool double
 }
 
 // The back half of a long plain read, stored on a second thread while the
-// reader stores the front half: its records go into the columns where they
+// reader stores the front half: its points go into the columns where they
 // land if every record before them is stored. The reader takes them over
 // when that proves true; otherwise it reads them again itself, over what was
 // written here.
 struct BackHalf {
-  PlainRun run;        // from the back half's first record, with no previous point
-  MappedFile map;      // its own: the reader may give up its mapping meanwhile
-  uint64_t start = 0;  // of the back half in the file
-  size_t records = 0;
-  size_t first_point = 0;  // where its first point lands, if it does
-  int skipped = 0;         // records skipped before the read reached it
-  double *xs = nullptr, *ys = nullptr;
-  bool doubles = true;
-  int nfields = 0;
-  // What the second thread found: how many from the first are plain, with
-  // their sums and the last one's fields; false `read` after a bus error.
+  PlainRun run;            // from its first point on, with no previous point
+  MappedFile map;          // its own: the reader may give up its mapping meanwhile
+  uint64_t start = 0;      // of the back half in the file
+  size_t first_point = 0;  // where its first point lands
+  size_t first_count = 0;  // points of the read before it (its sums begin there)
+  int skipped = 0;         // records skipped before the read began
+  // What the second thread found: how many points from the first are plain,
+  // where the file goes on after them, their sums and the last one's fields;
+  // false `read` after a bus error.
   size_t stored = 0;
+  uint64_t resume = 0;
   bool read = false;
   ColumnSummary xsum, ysum;
   double last_fields[kMaxDataColumns + 1];
@@ -290,12 +289,15 @@ struct BackHalf {
   void join() {
     if (thread.joinable()) thread.join();
   }
-  void work() {
-    auto store = [this] {
+  // Stores `records` binary records from the start of the mapping into xs
+  // and ys (the columns from first_point on), on the calling thread.
+  void store_records(size_t records, bool doubles, int nfields, double* xs, double* ys) {
+    auto store = [&] {
       stored = doubles ? run.store<true>(xs, ys, nullptr, records, xsum, ysum)
                        : run.store<false>(xs, ys, nullptr, records, xsum, ysum);
       if (stored > 0)
         read_fields(run, run.recs + (stored - 1) * run.reclen, nfields, doubles, last_fields);
+      resume = start + stored * run.reclen;
     };
     read = map.guarded(store);
   }

@@ -25,14 +25,15 @@ struct ColumnSummary {
   // Adds one value, the column's value count.
   void add(double v) { add_to(count++ % 4, v); }
   // Adds the summary of the values that follow these, gathered on their
-  // own (count a multiple of four, so that the lanes meet).
+  // own from where these end (begun with `count` set to this one's, so that
+  // the lanes meet).
   void merge(const ColumnSummary& later) {
     for (size_t k = 0; k < 4; ++k) {
       sum[k] += later.sum[k];
       lo[k] = later.lo[k] < lo[k] ? later.lo[k] : lo[k];
       hi[k] = later.hi[k] > hi[k] ? later.hi[k] : hi[k];
     }
-    count += later.count;
+    count = later.count;
   }
   double total() const { return (sum[0] + sum[1]) + (sum[2] + sum[3]); }
   // +1.0e37 (single precision) when nothing smaller was seen.
