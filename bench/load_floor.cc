@@ -90,13 +90,31 @@ double seconds_since(std::chrono::steady_clock::time_point start) {
   return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
 
+// The file opened for reading; -1, reported, when it cannot be.
+int open_file(const char* name) {
+  const int fd = ::open(name, O_RDONLY);
+  if (fd < 0) std::perror(name);
+  return fd;
+}
+
+// Reads the rest of the file in blocks into one buffer and drops it; the
+// number of bytes, and `check` the XOR of each block's last byte (so that
+// the reading cannot be optimised away).
+uint64_t read_all(int fd, unsigned char& check) {
+  std::vector<char> buf(kBlock);
+  uint64_t total = 0;
+  check = 0;
+  for (ssize_t got; (got = ::read(fd, buf.data(), buf.size())) > 0;) {
+    total += static_cast<uint64_t>(got);
+    check ^= static_cast<unsigned char>(buf[static_cast<size_t>(got) - 1]);
+  }
+  return total;
+}
+
 int floor_parse(const char* name) {
   const auto start = std::chrono::steady_clock::now();
-  int fd = ::open(name, O_RDONLY);
-  if (fd < 0) {
-    std::perror(name);
-    return 1;
-  }
+  const int fd = open_file(name);
+  if (fd < 0) return 1;
   std::vector<double> xs, ys;
   std::vector<char> buf(kBlock);
   size_t end = 0;
@@ -129,18 +147,10 @@ int floor_parse(const char* name) {
 
 int read_bytes(const char* name) {
   const auto start = std::chrono::steady_clock::now();
-  int fd = ::open(name, O_RDONLY);
-  if (fd < 0) {
-    std::perror(name);
-    return 1;
-  }
-  std::vector<char> buf(kBlock);
-  uint64_t total = 0;
+  const int fd = open_file(name);
+  if (fd < 0) return 1;
   unsigned char check = 0;
-  for (ssize_t got; (got = ::read(fd, buf.data(), buf.size())) > 0;) {
-    total += static_cast<uint64_t>(got);
-    check ^= static_cast<unsigned char>(buf[static_cast<size_t>(got) - 1]);
-  }
+  const uint64_t total = read_all(fd, check);
   ::close(fd);
   std::printf("bytes: %llu in %.3f s (%u)\n", static_cast<unsigned long long>(total),
               seconds_since(start), check);
@@ -149,11 +159,8 @@ int read_bytes(const char* name) {
 
 int read_columns(const char* name) {
   const auto start = std::chrono::steady_clock::now();
-  int fd = ::open(name, O_RDONLY);
-  if (fd < 0) {
-    std::perror(name);
-    return 1;
-  }
+  const int fd = open_file(name);
+  if (fd < 0) return 1;
   vexal::PointStore st;
   vexal::reserve_points(st);
   std::vector<char> buf(kBlock);
@@ -210,11 +217,8 @@ int read_append(const char* name) {
 // Drops the file's pages from the page cache, so that the next read finds it
 // on the disk only.
 int drop_file(const char* name) {
-  int fd = ::open(name, O_RDONLY);
-  if (fd < 0) {
-    std::perror(name);
-    return 1;
-  }
+  const int fd = open_file(name);
+  if (fd < 0) return 1;
   ::fdatasync(fd);
   const int err = ::posix_fadvise(fd, 0, 0, POSIX_FADV_DONTNEED);
   ::close(fd);
@@ -229,14 +233,10 @@ int drop_file(const char* name) {
 // that the program run next finds none of its own data there, whatever ran
 // before it, and no dirty lines to write back either.
 void empty_caches(const char* name) {
-  int fd = ::open(name, O_RDONLY);
-  if (fd < 0) {
-    std::perror(name);
-    return;
-  }
-  std::vector<char> buf(kBlock);
-  while (::read(fd, buf.data(), buf.size()) > 0) {
-  }
+  const int fd = open_file(name);
+  if (fd < 0) return;
+  unsigned char last;
+  read_all(fd, last);
   ::close(fd);
 }
 

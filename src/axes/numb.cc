@@ -5,12 +5,12 @@
 
 #include <algorithm>
 #include <charconv>
-#include <climits>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <ctime>
 
+#include "util/numbers.h"
 #include "util/text.h"
 
 namespace vexal {
@@ -29,14 +29,6 @@ constexpr const char* kMonthNames[] = {"???", "Jan", "Feb", "Mar", "Apr", "May",
 
 const char* day_name(int wday) { return wday >= 0 && wday <= 6 ? kDayNames[wday] : "???"; }
 const char* month_name(int month) { return month >= 1 && month <= 12 ? kMonthNames[month] : "???"; }
-
-// Truncation to int that saturates instead of overflowing (NaN gives 0).
-int to_int(double v) {
-  if (std::isnan(v)) return 0;
-  if (v >= static_cast<double>(INT_MAX)) return INT_MAX;
-  if (v <= static_cast<double>(INT_MIN)) return INT_MIN;
-  return static_cast<int>(v);
-}
 
 // Appends `value` with at least `digits` digits (leading zeros).
 void put_digits(std::string& out, int value, int digits) {

@@ -21,6 +21,7 @@
 #include "expr/stak_math.h"
 #include "expr/valread.h"
 #include "util/free_format.h"
+#include "util/numbers.h"
 #include "util/page_mapper.h"
 #include "util/text.h"
 #include "util/variables.h"
@@ -61,14 +62,6 @@ int clamp_round(double v, int lo, int hi) {
   if (!(v >= lo)) return lo;
   if (v >= hi) return hi;
   return static_cast<int>(std::lround(v));
-}
-
-// v converted to a 32-bit integer toward zero, saturating; NaN gives 0.
-int32_t to_int(double v) {
-  if (std::isnan(v)) return 0;
-  if (v >= 2147483647.0) return INT32_MAX;
-  if (v <= -2147483648.0) return INT32_MIN;
-  return static_cast<int32_t>(v);
 }
 
 // One read of the data file into the store.

@@ -50,25 +50,16 @@ struct PlainRun {
   bool xneg, yneg, xlog, ylog, zlog, has_previous;
   double px, py;  // the previous point stored
 
+  // The value at `at`, its bytes swapped first when `swapped`.
+  template <bool kDoubles>
+  static double value(const char* at, bool swapped) {
+    return kDoubles ? swapped_double(at, swapped) : swapped_single(at, swapped);
+  }
+
   // Field c (1-based) of record `rec`.
   template <bool kDoubles>
   double field(const char* rec, size_t c) const {
-    return kDoubles ? swapped_double(rec + 8 * (c - 1), swap)
-                    : swapped_single(rec + 4 * (c - 1), swap);
-  }
-
-  // A value in the machine's own byte order.
-  template <bool kDoubles>
-  static double native(const char* at) {
-    if constexpr (kDoubles) {
-      double v;
-      std::memcpy(&v, at, 8);
-      return v;
-    } else {
-      float v;
-      std::memcpy(&v, at, 4);
-      return v;
-    }
+    return value<kDoubles>(rec + (kDoubles ? 8 : 4) * (c - 1), swap);
   }
 
   // The X, Y and Z values of a block of points, where they are checked:
@@ -86,9 +77,6 @@ struct PlainRun {
   size_t store(double* xs, double* ys, double* zs, size_t most, ColumnSummary& xsum,
                ColumnSummary& ysum) {
     const bool swapped = swap;
-    auto value = [swapped](const char* at) {
-      return kDoubles ? swapped_double(at, swapped) : swapped_single(at, swapped);
-    };
     const size_t len = reclen, x_at = xo, y_at = yo, z_at = zo;
     alignas(64) double scratch_x[kBlock], scratch_y[kBlock];
     size_t k = 0;
@@ -100,8 +88,8 @@ struct PlainRun {
       size_t i = 0;
       if (swapped) {
         for (; i < m; ++i) {
-          b.x[i] = value(rec + i * len + x_at);
-          b.y[i] = value(rec + i * len + y_at);
+          b.x[i] = value<kDoubles>(rec + i * len + x_at, true);
+          b.y[i] = value<kDoubles>(rec + i * len + y_at, true);
         }
       } else if (kDoubles && y_at == x_at + 8) {
         // X and Y side by side: both in one load, two records at a time.
@@ -117,11 +105,11 @@ struct PlainRun {
         }
       }
       for (; i < m; ++i) {
-        b.x[i] = native<kDoubles>(rec + i * len + x_at);
-        b.y[i] = native<kDoubles>(rec + i * len + y_at);
+        b.x[i] = value<kDoubles>(rec + i * len + x_at, false);
+        b.y[i] = value<kDoubles>(rec + i * len + y_at, false);
       }
       if (z_read)
-        for (size_t i = 0; i < m; ++i) b.z[i] = value(rec + i * len + z_at);
+        for (size_t i = 0; i < m; ++i) b.z[i] = value<kDoubles>(rec + i * len + z_at, swapped);
       if (xneg)
         for (size_t i = 0; i < m; ++i) b.x[i] = -b.x[i];
       if (yneg)

@@ -39,8 +39,6 @@ void cannot_open(Session& s, std::string_view name) {
   s.err().line(trimmed(name));
 }
 
-int column_parm(Params& p) { return std::clamp(int_parm(p), 0, kMaxDataColumns); }
-
 // What the reader takes from the session besides its own settings.
 AppendInput reader_input(const Session& s) {
   AppendInput in;

@@ -116,16 +116,13 @@ void DataFile::advance(size_t bytes) {
   mpos_ += bytes;
   // What was read is given back as the read goes on, so that a long file
   // does not stay mapped whole.
-  if (mpos_ - released_ >= kReleaseBytes) {
-    map_.release_before(mpos_);
-    released_ = mpos_;
-  }
+  if (mpos_ - map_.released() >= kReleaseBytes) map_.release_before(mpos_);
 }
 
 bool DataFile::map_rest() {
   const uint64_t at = position(), bytes = size();
   if (bytes <= at || !map_.map(fd_, bytes)) return false;
-  mpos_ = released_ = at;
+  mpos_ = at;
   pos_ = end_ = 0;
   return true;
 }

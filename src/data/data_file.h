@@ -88,7 +88,7 @@ class DataFile {
   bool eof_ = false;
   std::string long_line_;  // the kept part of a line longer than the buffer
   MappedFile map_;
-  uint64_t mpos_ = 0, released_ = 0;  // where reading stands in the mapping, and what is given back
+  uint64_t mpos_ = 0;  // where reading stands in the mapping
 };
 
 }  // namespace vexal

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "data/append.h"
 #include "expr/stak_math.h"
 #include "expr/valread.h"
 #include "interp/session.h"
@@ -107,12 +108,9 @@ std::string getcparm(Params& p, bool warn) {
   return std::string(trimmed(out));
 }
 
-int to_int(double v) {
-  if (std::isnan(v)) return 0;
-  return static_cast<int>(std::clamp(std::trunc(v), -2147483648.0, 2147483647.0));
-}
-
 int int_parm(Params& p, bool* error, bool warn) { return to_int(getparm(p, error, warn)); }
+
+int column_parm(Params& p) { return std::clamp(int_parm(p), 0, kMaxDataColumns); }
 
 int version_code(Session& s, std::string text) {
   for (int dots = 0, i = 0; i < static_cast<int>(text.size()) && dots < 2; ++i)

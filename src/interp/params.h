@@ -5,6 +5,8 @@
 #include <string>
 #include <string_view>
 
+#include "util/numbers.h"
+
 namespace vexal {
 
 struct Session;
@@ -21,8 +23,8 @@ double getparm(Params& p, bool* error = nullptr, bool warn = true);
 // Takes the next numeric parameter as an integer: truncated toward zero,
 // NaN as 0, held within the int range so that the conversion is defined.
 int int_parm(Params& p, bool* error = nullptr, bool warn = true);
-// A double as an int the same way (truncated, NaN 0, saturating).
-int to_int(double v);
+// A data column number parameter (int_parm), held within 0 .. 50.
+int column_parm(Params& p);
 // A date written yyyy.mm.dd as a version code, year x 372 + month x 31 +
 // day (the first two "." read as blanks; missing parts read as 0 after the
 // parameter warning; held within the int range).

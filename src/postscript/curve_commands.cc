@@ -25,8 +25,6 @@ namespace {
 constexpr double kPanelGap = 0.25;        // inches between MULTIPLOT panels
 constexpr int kMaxMultiplotColumns = 50;  // numeric fields MULTIPLOT counts at most
 
-int column_parm(Params& p) { return std::clamp(int_parm(p), 0, kMaxDataColumns); }
-
 // The shortest text that reads back as v.
 std::string number_text(double v) {
   char buf[32];

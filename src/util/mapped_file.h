@@ -34,6 +34,7 @@ class MappedFile {
   // Gives back the memory of the whole pages of [0, bytes): they stay
   // mapped, and are read again from the file if touched again.
   void release_before(uint64_t bytes);
+  uint64_t released() const { return released_; }  // bytes from the start given back
 
   // Runs f(); false when a bus error inside the mapping interrupted it.
   template <class F>

@@ -22,13 +22,10 @@ const char* const kData0To100 = "DATA\n0 0\n100 100\nENDDATA\nLOAD\n";
 
 class AxesCommandsTest : public SessionTest {
  protected:
-  // A fresh session, the previous one's document checked first.
+  // A fresh session, the previous one's document checked first; the lines
+  // of its start are passed over.
   void restart() {
-    if (s) finish();
-    s.reset();
-    doc.clear();
-    doc_seen = 0;
-    start();
+    SessionTest::restart();
     new_ps_lines();
   }
   Trace drawn(const std::string& commands) {

@@ -20,14 +20,6 @@ constexpr double width(double units) { return units / 24 * kTextSize; }
 
 class NumberCommandsTest : public SessionTest {
  protected:
-  // A fresh session, the previous one's document checked first.
-  void restart() {
-    if (s) finish();
-    s.reset();
-    doc.clear();
-    doc_seen = 0;
-    start();
-  }
   // The characters of the document's show lines, in order.
   std::string shown() {
     std::string text;

@@ -38,6 +38,14 @@ void SessionTest::run(const std::string& lines) {
   s->ps.out.flush();
 }
 
+void SessionTest::restart() {
+  if (s) finish();
+  s.reset();
+  doc.clear();
+  doc_seen = 0;
+  start();
+}
+
 void SessionTest::finish() {
   if (!s) start();
   if (!s->run.quit) run("QUIT\n");

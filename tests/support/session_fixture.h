@@ -25,6 +25,8 @@ class SessionTest : public ::testing::Test {
   // Runs QUIT (ends the document) unless the session has quit already, and
   // checks that Ghostscript accepts the document.
   void finish();
+  // A fresh session and document, the previous one's document checked first.
+  void restart();
   // Lines of the document written since the last call (comment lines "%!"
   // dropped unless `comments`).
   std::vector<std::string> new_ps_lines(bool comments = false);
