@@ -9,5 +9,5 @@ int main(int argc, char** argv) {
   vexal::Session session;
   session.start(args);
   session.loop();
-  return 0;
+  return session.run.exit_status;
 }

@@ -53,6 +53,10 @@ struct RunState {
   bool stamp = true;             // margin stamps at page ends
   std::string pid = "00000000";  // process id, 8 digits, for temporary file names
   bool quit = false;             // QUIT has run: the loop ends
+  // The process's exit status: 0, or 1 once a failure was reported that the
+  // caller must see (a document or listing that could not be written, a
+  // refused output file).
+  int exit_status = 0;
   // Untrusted input (the fuzzers): no shell commands, no file deletion, no
   // command definitions written, and INVENT kept small.
   bool sandbox = false;

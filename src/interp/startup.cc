@@ -184,6 +184,7 @@ void Session::start(const std::vector<std::string>& args) {
     err().put("Cannot open the PostScript output file ");
     err().put(run.ps_output_file);
     err().line("; no document is written.");
+    run.exit_status = 1;
     ps_open_string(ps, &unwritten_document);
   }
   startup(ps, run.precision, run.ps_to_stdout, run.ps_output_file, run.orientation,
