@@ -1,7 +1,7 @@
 // Fuzz target: arbitrary command lines through a whole session, as a user
 // or a script would type them, in a scratch directory emptied before each
 // input. The session is sandboxed: no shell, no deletion, no command
-// definitions written.
+// definitions written. Every run must end.
 #include <unistd.h>
 
 #include <cstddef>
@@ -44,8 +44,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     s.run.sandbox = true;
     s.start({"-d", "-q"});
     s.stream.prompt = false;
-    s.loop(false);
-    if (!s.run.quit) s.shutdown();
+    // The end of the input must end the run, whatever the input did to QUIT,
+    // RETURN and the IF blocks: the turn that meets it shuts down.
+    while (!s.run.quit) {
+      s.turn(true);
+      if (s.stream.generated_end && s.cs.line == "QUIT" && !s.run.quit) __builtin_trap();
+    }
   }
   std::fclose(in);
   return 0;

@@ -40,6 +40,10 @@ struct CommandStream {
   bool terminal_is_null = false;    // replaced by /dev/null after command-file arguments
   bool prompt = true;               // "$VEXAL: " before terminal reads (off for scripted input)
   bool allow_commands_in_data = true;
+  // Set when the end of an input produced the line being run: "QUIT" at the
+  // terminal, "RETURN" at the end of a command file. Such a line is the
+  // stream's own and is never renamed by a synonym.
+  bool generated_end = false;
   std::string read_buffer;  // reused to avoid an allocation per line
 };
 

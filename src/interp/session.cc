@@ -76,6 +76,7 @@ void Session::flush_terminal() {
 static bool get_next_command(Session& s, bool quit_at_end) {
   CommandStream& st = s.stream;
   std::string& line = s.cs.line;
+  st.generated_end = false;
   for (;;) {
     if (!st.pending.empty()) {
       line = std::move(st.pending.front());
@@ -94,6 +95,7 @@ static bool get_next_command(Session& s, bool quit_at_end) {
         } else {
           line = "RETURN";
         }
+        st.generated_end = true;
       } else if (unit != s.units.stdin_unit && s.units.verbose && !begins(line, "NODEBUG")) {
         s.term.line(trimmed(line));
       }
@@ -198,15 +200,30 @@ static void unknown_command(Session& s) {
   err.line(trimmed(s.cs.raw));
 }
 
+// The end of the terminal input always ends the run, whatever the synonyms
+// and IF blocks: otherwise "QUIT" would be swallowed and the end of input read
+// again forever.
+static void quit_at_end_of_input(Session& s) {
+  if (s.blocks.depth > 0 || s.blocks.ignored_ifs > 0)
+    s.err().line("Warning: the input ended inside an IF block; the run ends here.");
+  s.blocks = BlockState{};
+  ps_comment(s.ps, s.cs.raw);
+  s.shutdown();
+}
+
 bool Session::turn(bool quit_at_end) {
   if (!get_next_command(*this, quit_at_end)) return false;
   std::string& line = cs.line;
+  if (stream.generated_end && line == "QUIT") {
+    quit_at_end_of_input(*this);
+    return true;
+  }
   expand(*this, line);
   cs.sep = separator_position(line);
   upcase(line, cs.sep + 1);
 
   std::string_view word = trimmed(std::string_view(line).substr(0, cs.sep));
-  for (auto it = synonyms.rbegin(); it != synonyms.rend(); ++it) {
+  for (auto it = synonyms.rbegin(); it != synonyms.rend() && !stream.generated_end; ++it) {
     if (it->name != word) continue;
     if (++synonym_chain > kMaxSynonymChain) {
       OutBuffer& e = err();
