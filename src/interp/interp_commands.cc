@@ -1,7 +1,12 @@
 // Commands of the interpreter: run flags and QUIT, the input stream and its
 // command files, the loop's blocks and synonyms, and the variables.
+#include <spawn.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <cctype>
+#include <cerrno>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -123,10 +128,13 @@ void cmd_com(Session& s, Params& p) {
     s.err().line(name);
     return;
   }
-  std::FILE* fp = std::fopen(name.c_str(), "r");
+  struct stat st;
+  bool directory = ::stat(name.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+  std::FILE* fp = directory ? nullptr : std::fopen(name.c_str(), "r");
   if (!fp) {
     s.err().put("Error--cannot open command file ");
-    s.err().line(name);
+    s.err().put(name);
+    s.err().line(directory ? " (it is a directory)" : "");
     return;
   }
   setcvariable(s.vars, "COMMANDFILE", name, s.err());
@@ -197,12 +205,38 @@ void cmd_prompt(Session& s, Params& p) {
   push_command(s.stream, word + " " + answer);
 }
 
+// False when no command may start a child process: under -S, with a
+// message, and for sandboxed input, silently.
+bool shell_allowed(Session& s) {
+  if (s.run.sandbox) return false;
+  if (!s.run.no_shell) return true;
+  s.err().put("Shell commands are off (-S); not run: ");
+  s.err().line(trimmed(s.cs.raw));
+  return false;
+}
+
+// Runs `command` through the shell and waits for it. When the document goes
+// to standard output, the child's standard output goes to standard error, so
+// nothing but PostScript reaches the document.
 void run_shell(Session& s, const std::string& command) {
   s.flush_terminal();
   s.ps.out.flush();
-  if (!command.empty() && !s.run.sandbox) {
-    int status = std::system(command.c_str());
-    (void)status;
+  if (command.empty() || !shell_allowed(s)) return;
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  if (s.run.ps_to_stdout) posix_spawn_file_actions_adddup2(&actions, STDERR_FILENO, STDOUT_FILENO);
+  char* argv[] = {const_cast<char*>("sh"), const_cast<char*>("-c"),
+                  const_cast<char*>(command.c_str()), nullptr};
+  pid_t pid = 0;
+  int rc = posix_spawn(&pid, "/bin/sh", &actions, nullptr, argv, environ);
+  posix_spawn_file_actions_destroy(&actions);
+  if (rc != 0) {
+    s.err().put("Cannot run the shell: ");
+    s.err().line(std::strerror(rc));
+    return;
+  }
+  int status = 0;
+  while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
   }
 }
 
@@ -217,14 +251,42 @@ void cmd_lib(Session& s, Params& p) {
 }
 
 void cmd_libexec(Session& s, Params& p) {
+  if (!shell_allowed(s)) return;
   push_command(s.stream, "SYSTEM " + lib_path(s) + "/" + rest_of_line(p) + " +");
+}
+
+// A name NETLIB may fetch: letters, digits, ".", "_", "-" and "/", and no "..".
+bool plain_file_name(std::string_view name) {
+  for (char c : name)
+    if (!std::isalnum(static_cast<unsigned char>(c)) && c != '.' && c != '_' && c != '-' &&
+        c != '/')
+      return false;
+  return name.find("..") == std::string_view::npos;
+}
+
+// `text` in single quotes for the shell, each quote inside written '\''.
+std::string shell_quote(std::string_view text) {
+  std::string q = "'";
+  for (char c : text) {
+    if (c == '\'')
+      q += "'\\''";
+    else
+      q += c;
+  }
+  return q + "'";
 }
 
 void cmd_netlib(Session& s, Params& p) {
   std::string name = getcparm(p);
-  if (name.empty()) return;
+  if (name.empty() || !shell_allowed(s)) return;
+  if (!plain_file_name(name)) {
+    s.err().put("NETLIB fetches only plain file names (letters, digits, . _ - /, no ..): ");
+    s.err().line(name);
+    return;
+  }
   std::string base(trimmed(getcvariable(s.vars, "NETLIB", s.err())));
-  run_shell(s, "if [ ! -f " + name + " ]; then curl -O " + base + "/" + name + " ; fi");
+  run_shell(s, "if [ ! -f " + shell_quote(name) + " ]; then curl -O " +
+                   shell_quote(base + "/" + name) + " ; fi");
   push_command(s.stream, "COM " + name);
 }
 
@@ -234,8 +296,29 @@ void cmd_help(Session& s, Params&) {
   s.err().line(kHelpAddress);
 }
 
+// The query: when the line names just one character variable, as in
+// "CGIQUERY \%QUERY_STRING", that variable's value as it stands, so that
+// nothing in the query is substituted; otherwise the substituted text.
+std::string query_text(Session& s, const Params& p) {
+  std::string_view raw = trimmed(s.cs.raw);
+  size_t blank = raw.find_first_of(" \t");
+  std::string_view ref = blank == std::string_view::npos ? "" : nolead(raw.substr(blank));
+  if (ref.size() > 2 && (ref[0] == '\\' || ref[0] == '|') && ref[1] == '%') {
+    std::string_view name = ref.substr(2);
+    if (name.size() > 2 && name.front() == '{' && name.back() == '}')
+      name = name.substr(1, name.size() - 2);
+    if (!name.empty() && name.find_first_of(" \t\\|%$;{}&") == std::string_view::npos)
+      return getcvariable(s.vars, name, s.err());
+  }
+  return rest_of_line(p);
+}
+
+// Query fields are data, never commands: each name=value field sets its
+// character variable to the value exactly as given (no ";" splitting, no
+// substitution); a field without "=" shows the variable, as "%name" does.
+// Fields take effect last field first, so the first of two equal names wins.
 void cmd_cgiquery(Session& s, Params& p) {
-  std::string query = rest_of_line(p);
+  std::string query = query_text(s, p);
   std::vector<std::string> fields;
   size_t start = 0;
   for (;;) {
@@ -248,7 +331,17 @@ void cmd_cgiquery(Session& s, Params& p) {
     if (amp == std::string::npos) break;
     start = amp + 1;
   }
-  for (const std::string& f : fields) push_command(s.stream, "%" + f);
+  for (auto f = fields.rbegin(); f != fields.rend(); ++f) {
+    size_t eq = f->find('=');
+    std::string name = f->substr(0, eq);
+    upcase(name, name.find(' ') == std::string::npos ? name.size() : name.find(' ') + 1);
+    if (eq == std::string::npos) {
+      std::string value = getcvariable(s.vars, name, s.err());
+      if (s.units.verbose) s.term.line(trimmed(value));
+    } else {
+      setcvariable(s.vars, name, nolead(std::string_view(*f).substr(eq + 1)), s.err());
+    }
+  }
 }
 
 void cmd_delete(Session& s, Params& p) {

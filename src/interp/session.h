@@ -57,6 +57,9 @@ struct RunState {
   // caller must see (a document or listing that could not be written, a
   // refused output file).
   int exit_status = 0;
+  // -S: no command may start a child process (SYSTEM, LIBEXEC, NETLIB), set
+  // before the start-up files run and never cleared.
+  bool no_shell = false;
   // Untrusted input (the fuzzers): no shell commands, no file deletion, no
   // command definitions written, and INVENT kept small.
   bool sandbox = false;

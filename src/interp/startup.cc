@@ -1,5 +1,6 @@
 // Start-up and shutdown: defaults, command-line flags and arguments, the
 // start-up command files, the document, and the end of the run.
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cmath>
@@ -42,8 +43,9 @@ void set_level(Session& s, int level) {
   setvariable(s.vars, "VERSION", level);
 }
 
-// Reads the flags and arguments, and queues the start-up files.
-void localstart(Session& s, const std::vector<std::string>& args) {
+// Reads the flags and arguments, and queues the start-up files. Returns the
+// arguments that run as command files.
+std::vector<std::string> localstart(Session& s, const std::vector<std::string>& args) {
   OutBuffer& err = s.err();
   set_level(s, s.compat.own);
   char pid[16];
@@ -58,6 +60,7 @@ void localstart(Session& s, const std::vector<std::string>& args) {
   s.run.pwd = user + "@" + env("HOST") + ":" + cwd;
   cut(s.run.pwd);
 
+  std::vector<std::string> command_files;
   bool copy_setup = true, from_file = false, quiet = false, stamp_info = true;
   s.run.orientation = "Portrait";
   setvariable(s.vars, "PORTRAIT", 1);
@@ -79,7 +82,10 @@ void localstart(Session& s, const std::vector<std::string>& args) {
         stamp_info = false;
         push_command(s.stream, "notime ");
       }
-      if (has('S')) push_command(s.stream, "alias system null");
+      if (has('S')) {
+        push_command(s.stream, "alias system null");
+        s.run.no_shell = true;
+      }
       if (has('E')) s.units.err_unit = s.units.term_unit;
       if (has('o')) {
         if (a + 1 >= args.size()) {
@@ -127,6 +133,7 @@ void localstart(Session& s, const std::vector<std::string>& args) {
       append_command(s.stream, "");
     } else if (file_exists(arg)) {
       append_command(s.stream, "com " + arg);
+      command_files.push_back(arg);
       from_file = true;
     } else {
       append_command(s.stream, arg);
@@ -150,6 +157,19 @@ void localstart(Session& s, const std::vector<std::string>& args) {
   }
   if (s.run.ps_to_stdout) quiet = true;
   if (quiet) s.units.verbose = 0;
+  return command_files;
+}
+
+// True when `output` is the same file (device and inode) as one of `inputs`.
+bool same_file_as_any(const std::string& output, const std::vector<std::string>& inputs) {
+  struct stat out;
+  if (::stat(output.c_str(), &out) != 0) return false;
+  for (const std::string& in : inputs) {
+    struct stat st;
+    if (::stat(in.c_str(), &st) == 0 && st.st_dev == out.st_dev && st.st_ino == out.st_ino)
+      return true;
+  }
+  return false;
 }
 
 }  // namespace
@@ -162,7 +182,17 @@ void Session::start(const std::vector<std::string>& args) {
   run.ps_output_file = "vexal.ps";
   setcvariable(vars, "LIB", kLibDirectory, err());
   setcvariable(vars, "NETLIB", kNetLibAddress, err());
-  localstart(*this, args);
+  std::vector<std::string> command_files = localstart(*this, args);
+  if (!run.ps_to_stdout && !io.ps_text && same_file_as_any(run.ps_output_file, command_files)) {
+    // Opening the document would empty the command file before it is read.
+    err().put("The output file ");
+    err().put(run.ps_output_file);
+    err().line(" is also a command file of the command line; nothing is run or written.");
+    run.exit_status = 1;
+    run.quit = true;
+    flush_terminal();
+    return;
+  }
   run.echo_level = units.debug ? 2 : units.verbose ? 1 : 0;
   setvariable(vars, "ECHO_LEVEL", run.echo_level);
   setcvariable(vars, "PWD", run.pwd, err());

@@ -209,5 +209,47 @@ TEST_F(StreamTest, AllowcomSwitch) {
   finish();
 }
 
+TEST_F(StreamTest, CgiqueryFieldsAreDataNeverCommands) {
+  // A query taken from the environment: its ";" and braces stay in the values.
+  ::setenv("QUERY_STRING", "a=1;SYSTEM touch f&b=\\{1 2 +}&a=2&c", 1);
+  run("CGIQUERY \\%QUERY_STRING\n");
+  ::unsetenv("QUERY_STRING");
+  EXPECT_EQ(chr("A"), "1;SYSTEM touch f");  // the first of two equal names wins
+  EXPECT_EQ(chr("B"), "\\{1 2 +}");
+  EXPECT_FALSE(fs::exists("f"));
+  EXPECT_EQ(take_err(), "C is not a known variable--please re-enter command.\n");
+}
+
+TEST_F(StreamTest, ShellOffStopsEveryWayToTheShell) {
+  write("fetched", "ECHO fetched runs\n");
+  start({"-d", "-S"});
+  run("SYSTEMX touch x1\nUNSYN SYSTEM\nSYSTEM touch x2\nLIBEXEC x3\nNETLIB fetched\n");
+  for (const char* f : {"x1", "x2"}) EXPECT_FALSE(fs::exists(f)) << f;
+  EXPECT_EQ(take_err(),
+            "Shell commands are off (-S); not run: SYSTEMX touch x1\n"
+            "Shell commands are off (-S); not run: SYSTEM touch x2\n"
+            "Shell commands are off (-S); not run: LIBEXEC x3\n"
+            "Shell commands are off (-S); not run: NETLIB fetched\n");
+}
+
+TEST_F(StreamTest, NetlibFetchesOnlyPlainNamesAndQuotesThem) {
+  run("NETLIB `touch$IFS'x'`\nNETLIB ../up\n");
+  EXPECT_FALSE(fs::exists("x"));
+  EXPECT_EQ(take_err(),
+            "NETLIB fetches only plain file names (letters, digits, . _ - /, no ..): "
+            "`touch$IFS'x'`\n"
+            "NETLIB fetches only plain file names (letters, digits, . _ - /, no ..): ../up\n");
+  // The address is quoted too: a quote in it cannot end the word.
+  write("got", "ECHO got runs\n");
+  run("%NETLIB=http://127.0.0.1:9/';touch q;'\nNETLIB got\n");
+  EXPECT_FALSE(fs::exists("q"));
+}
+
+TEST_F(StreamTest, ComOnADirectorySaysSo) {
+  fs::create_directories("sub");
+  run("COM sub\n");
+  EXPECT_EQ(take_err(), "Error--cannot open command file sub (it is a directory)\n");
+}
+
 }  // namespace
 }  // namespace vexal

@@ -1,0 +1,100 @@
+// The real program as a process: what reaches standard output and standard
+// error, the exit status, and the files it leaves, where only a whole run
+// shows them.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "support/ghostscript.h"
+#include "support/scratch_dir.h"
+
+namespace vexal {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct RunResult {
+  int status = -1;  // exit status, or -1 when the program did not exit normally
+  std::string out, err;
+};
+
+std::string slurp(const std::string& name) {
+  std::ifstream in(name, std::ios::binary);
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+class ProcessTest : public ScratchDirTest {
+ protected:
+  // Runs the program with `args` in the scratch directory (also HOME), with
+  // standard input from `input`, and waits for it.
+  RunResult vexal(const std::vector<std::string>& args, const std::string& input = "") {
+    write("stdin.txt", input);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 0, "stdin.txt", O_RDONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 1, "stdout.txt", O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    posix_spawn_file_actions_addopen(&actions, 2, "stderr.txt", O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    std::vector<std::string> words = {"timeout", "20", VEXAL_BINARY};
+    words.insert(words.end(), args.begin(), args.end());
+    std::vector<char*> argv;
+    for (std::string& w : words) argv.push_back(w.data());
+    argv.push_back(nullptr);
+    std::string home = "HOME=" + fs::current_path().string();
+    char* envp[] = {home.data(), const_cast<char*>("PATH=/usr/bin:/bin"), nullptr};
+    pid_t pid = 0;
+    RunResult r;
+    if (posix_spawnp(&pid, "timeout", &actions, nullptr, argv.data(), envp) == 0) {
+      int status = 0;
+      waitpid(pid, &status, 0);
+      if (WIFEXITED(status)) r.status = WEXITSTATUS(status);
+    }
+    posix_spawn_file_actions_destroy(&actions);
+    r.out = slurp("stdout.txt");
+    r.err = slurp("stderr.txt");
+    return r;
+  }
+};
+
+TEST_F(ProcessTest, ShellOutputStaysOutOfADocumentOnStandardOutput) {
+  RunResult r = vexal({"-s"}, "SYSTEM echo from-the-shell\nQUIT\n");
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.out.find("\nfrom-the-shell\n"), std::string::npos);  // only as a comment
+  EXPECT_EQ(r.err, "from-the-shell\n");
+  EXPECT_EQ(ghostscript_errors(r.out), "");
+}
+
+TEST_F(ProcessTest, AnOutputFileThatIsACommandFileIsRefused) {
+  const std::string script = "ECHO hello\n";
+  write("cmd.vx", script);
+  fs::create_symlink("cmd.vx", "link.ps");
+  for (const char* output : {"cmd.vx", "link.ps"}) {
+    RunResult r = vexal({"-q", "-o", output, "cmd.vx"});
+    EXPECT_EQ(r.status, 1) << output;
+    EXPECT_EQ(r.err,
+              std::string("The output file ") + output +
+                  " is also a command file of the command line; nothing is run or written.\n");
+    EXPECT_EQ(slurp("cmd.vx"), script);
+  }
+}
+
+TEST_F(ProcessTest, StartupFilesCannotReachTheShellUnderShellOff) {
+  write(".vexal", "SYSTEM touch from-startup\n");
+  RunResult r = vexal({"-q", "-S", "-o", "out.ps"}, "SYSTEM touch typed\n");
+  EXPECT_EQ(r.status, 0);
+  EXPECT_FALSE(fs::exists("from-startup"));
+  EXPECT_FALSE(fs::exists("typed"));
+  EXPECT_EQ(r.err, "Shell commands are off (-S); not run: SYSTEM touch from-startup\n");
+}
+
+}  // namespace
+}  // namespace vexal
