@@ -87,6 +87,13 @@ TEST_F(ProcessTest, AnOutputFileThatIsACommandFileIsRefused) {
   }
 }
 
+TEST_F(ProcessTest, AnOutputFileThatCannotBeOpenedFailsTheRun) {
+  RunResult r = vexal({"-q", "-o", "no-such-dir/out.ps"}, "DRAW 1 1\n");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.err,
+            "Cannot open the PostScript output file no-such-dir/out.ps; no document is written.\n");
+}
+
 TEST_F(ProcessTest, StartupFilesCannotReachTheShellUnderShellOff) {
   write(".vexal", "SYSTEM touch from-startup\n");
   RunResult r = vexal({"-q", "-S", "-o", "out.ps"}, "SYSTEM touch typed\n");
