@@ -34,6 +34,9 @@ build_and_test() {
 }
 
 status=0
+echo "=== source checks"
+sh scripts/check-source.sh || status=1
+
 build_and_test normal build -DCMAKE_BUILD_TYPE=RelWithDebInfo || status=1
 
 # Sanitizer reports end the failing process with a non-zero status.

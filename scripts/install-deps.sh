@@ -5,7 +5,8 @@
 set -eu
 
 # gnuplot-nox: the reference program of the plotting benchmark (bench/plot_bench.sh).
-packages="g++ cmake make ninja-build libgtest-dev ghostscript clang libclang-rt-14-dev gnuplot-nox"
+# clang-format: the formatting check of the test command (scripts/check-source.sh).
+packages="g++ cmake make ninja-build libgtest-dev ghostscript clang libclang-rt-14-dev clang-format gnuplot-nox"
 
 missing=""
 for p in $packages; do

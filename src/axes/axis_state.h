@@ -6,7 +6,7 @@
 #include <array>
 #include <string>
 
-#include "axes/axis_limits.h"
+#include "util/axis_limits.h"
 #include "util/out_buffer.h"
 
 namespace vexal {

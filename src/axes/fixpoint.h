@@ -1,7 +1,7 @@
 // The mapping of a data value to inches along an axis.
 #pragma once
 
-#include "axes/axis_limits.h"
+#include "util/axis_limits.h"
 #include "util/out_buffer.h"
 
 namespace vexal {

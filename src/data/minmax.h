@@ -5,7 +5,7 @@
 #include <cstddef>
 #include <span>
 
-#include "axes/axis_limits.h"
+#include "util/axis_limits.h"
 #include "util/column.h"
 #include "util/out_buffer.h"
 

@@ -26,8 +26,8 @@ struct PointStore {
   ImplicitColumn<int32_t> symbol;  // marker code; -1 none
   ImplicitColumn<int32_t> pen;     // pen code of the segment ending here; 0 = pen up
   ImplicitColumn<int32_t> colour;  // colour index; -1 none
-  int npts = 0;                 // points held
-  int npts_skipped = 0;         // records read but not stored during the current read
+  int npts = 0;                    // points held
+  int npts_skipped = 0;            // records read but not stored during the current read
 };
 
 // The reader's settings (the main program's counters and switches).

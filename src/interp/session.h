@@ -9,7 +9,6 @@
 #include <utility>
 #include <vector>
 
-#include "axes/axis_limits.h"
 #include "axes/axis_state.h"
 #include "axes/numb.h"
 #include "data/horizon.h"
@@ -21,6 +20,7 @@
 #include "postscript/curves.h"
 #include "postscript/pen_state.h"
 #include "postscript/ps_writer.h"
+#include "util/axis_limits.h"
 #include "util/out_buffer.h"
 #include "util/text.h"
 #include "util/variables.h"
