@@ -106,7 +106,7 @@ std::vector<std::string> localstart(Session& s, const std::vector<std::string>& 
           s.cs.raw = args[++a];
           bool bad = false;
           double res = read_number_text(s, s.cs.raw, &bad, true);
-          if (bad || !(res > 0) || res > 1e6)
+          if (bad || !(res >= kMinPrecision && res <= kMaxPrecision))
             s.err().line("Bad precision specified: using default.");
           else
             s.run.precision = res;
@@ -259,6 +259,10 @@ void Session::shutdown() {
     std::remove(("data" + run.pid + ".fft").c_str());
   }
   plot(ps, 0.0, 0.0, 999);
+  if (const std::string failure = ps_error_message(ps); !failure.empty()) {
+    err().line(failure);
+    run.exit_status = 1;
+  }
   if (units.verbose) term.line("");
   run.quit = true;
   flush_terminal();

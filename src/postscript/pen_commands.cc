@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "interp/command_table.h"
+#include "interp/listing.h"
 #include "interp/params.h"
 #include "interp/session.h"
 #include "postscript/page_stamps.h"
@@ -239,19 +240,9 @@ void cmd_ncolors(Session& s, Params& p) {
 }
 
 void cmd_dumpcolor(Session& s, Params& p) {
-  const std::string file = getcparm(p, false);
-  std::FILE* fp = nullptr;
-  if (!file.empty()) {
-    fp = std::fopen(file.c_str(), "w");
-    if (!fp) {
-      s.err().put("Cannot open ");
-      s.err().line(file);
-      return;
-    }
-  }
-  OutBuffer to_file;
-  if (fp) to_file.set_file(fp);
-  OutBuffer& out = fp ? to_file : s.term;
+  Listing list(s, getcparm(p, false));
+  if (list.failed()) return;
+  OutBuffer& out = list.out();
   out.put(" ncolors ");
   out.line(free_int(s.pen.ncolors));
   for (int k = 0; k < s.pen.ncolors; ++k) {
@@ -259,10 +250,6 @@ void cmd_dumpcolor(Session& s, Params& p) {
     char line[80];
     int n = std::snprintf(line, sizeof line, " definecolor %4d%8.5f%8.5f%8.5f\n", k, c.r, c.g, c.b);
     out.put(std::string_view(line, std::min<size_t>(n, sizeof line - 1)));
-  }
-  if (fp) {
-    to_file.set_discard();  // flushes into the file before it is closed
-    std::fclose(fp);
   }
 }
 

@@ -2,10 +2,12 @@
 #include "postscript/ps_writer.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <sys/types.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <charconv>
 #include <cmath>
 #include <cstring>
@@ -23,6 +25,17 @@ constexpr double kColorTolerance = 0.005f;
 // Largest magnitude a device coordinate is clamped to, so that a wild user
 // value cannot overflow the integer conversion.
 constexpr float kDeviceLimit = 2.0e9f;
+
+// How far, in inches from the page corner, an arc may reach. PostScript
+// readers turn arcs into curves in fixed-point device space and refuse one
+// they cannot hold (about 3500 inches at 2400 dpi); nothing on a page lies
+// near this reach.
+constexpr double kArcReachInches = 1000;
+
+// A bounding-box value stands in an 8-character field behind a blank: 7
+// characters at most, so the fields never run together.
+constexpr long long kBoxFieldMin = -999999;
+constexpr long long kBoxFieldMax = 9999999;
 
 // The prolog after the optional landscape lines, one line each.
 constexpr std::string_view kProlog[] = {
@@ -135,22 +148,55 @@ void put_padded_header(OutBuffer& out, std::string_view s) {
   out.put('\n');
 }
 
-// Drops the current target: flushes it and closes an owned file.
+// Keeps the first failure of the target (an errno value; 0 is no failure).
+void note_error(PsWriter& w, int error) {
+  if (w.error == 0) w.error = error;
+}
+
+// The errno of a failed call that may not have set it.
+int last_error() { return errno ? errno : EIO; }
+
+// Drops the current target: flushes it and closes an owned file, noting a
+// failure of either.
 void close_target(PsWriter& w) {
   w.out.flush();
+  note_error(w, w.out.error());
   w.out.set_discard();
-  if (std::FILE* f = w.file.get()) {
+  if (std::FILE* f = w.file.release()) {
     // The file was not emptied on opening: what an older, longer document
-    // left behind this one goes.
-    std::fflush(f);
+    // left behind this one goes. Only a regular file has a length to cut.
+    const int fd = ::fileno(f);
     const off_t end = ::ftello(f);
-    if (end >= 0 && ::ftruncate(::fileno(f), end) != 0) {
-      // not a regular file (a device or a pipe): nothing is left behind
-    }
+    struct stat st;
+    if (end >= 0 && ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && ::ftruncate(fd, end) != 0)
+      note_error(w, last_error());
+    errno = 0;
+    if (std::fclose(f) != 0) note_error(w, last_error());
   }
-  w.file.reset();
   w.doc = nullptr;
   w.open = false;
+}
+
+// Writes the text with every control character (below 32, except tab) as a
+// blank: a carriage return or form feed would end a PostScript comment and
+// let the rest of the line run as code.
+void put_comment_text(OutBuffer& out, std::string_view text) {
+  size_t kept = 0;  // text before this is written
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (static_cast<unsigned char>(text[i]) >= 32 || text[i] == '\t') continue;
+    out.put(text.substr(kept, i - kept));
+    out.put(' ');
+    kept = i + 1;
+  }
+  out.put(text.substr(kept));
+}
+
+// A header comment: the key, a blank and the text, control characters blanked.
+void put_dsc_line(OutBuffer& out, std::string_view key, std::string_view text) {
+  out.put(key);
+  out.put(' ');
+  put_comment_text(out, text);
+  out.put('\n');
 }
 
 // A colour component as written into the document: the fixed fields hold
@@ -225,8 +271,9 @@ void end_document(PsWriter& w) {
   std::memset(line, ' ', sizeof line);
   std::memcpy(line, "%%BoundingBox:  ", 16);
   for (int i = 0; i < 4; ++i) {
-    // Clamped to the 8-character field so that the header line keeps its length.
-    const long long v = std::clamp(box[i], -9999999LL, 99999999LL);
+    // Clamped to the field so that the header line keeps its length and the
+    // values stay apart.
+    const long long v = std::clamp(box[i], kBoxFieldMin, kBoxFieldMax);
     char field[16];
     auto r = std::to_chars(field, field + sizeof field, v);
     size_t n = r.ptr - field;
@@ -244,9 +291,15 @@ void end_document(PsWriter& w) {
   const size_t base = w.doc_base;
   if (patch && w.file) {
     w.out.flush();
-    std::fflush(w.file.get());
-    if (::pwrite(::fileno(w.file.get()), line, kHeaderLineBytes, kHeaderLineBytes) < 0) {
-      // not a regular file: "(atend)" stays, as on standard output
+    note_error(w, w.out.error());
+    if (w.error == 0) {
+      errno = 0;
+      const ssize_t n = ::pwrite(::fileno(w.file.get()), line, kHeaderLineBytes, kHeaderLineBytes);
+      // A pipe or terminal cannot be patched: "(atend)" stays, as on standard output.
+      if (n < 0 && errno != ESPIPE)
+        note_error(w, last_error());
+      else if (n >= 0 && n != kHeaderLineBytes)
+        note_error(w, EIO);
     }
   }
   close_target(w);
@@ -389,9 +442,9 @@ bool startup(PsWriter& w, double res, bool to_stdout, std::string_view file_name
   put_padded_header(o, "%!PS-Adobe-2.0");
   put_padded_header(o, "%%BoundingBox: (atend)");
   out_a(w, "%%Creator: vexal scientific plotting program");
-  out_aa(w, "%%Version: ", trimmed(version_text));
-  out_aa(w, "%%Title: ", file_name);
-  out_aa(w, "%%Orientation: ", orientation);
+  put_dsc_line(o, "%%Version: ", trimmed(version_text));
+  put_dsc_line(o, "%%Title: ", file_name);
+  put_dsc_line(o, "%%Orientation: ", orientation);
   out_a(w, "%%Pages: (atend)");
   out_a(w, "%%EndComments");
   out_a(w, "%! ");
@@ -477,7 +530,18 @@ void out_flush(PsWriter& w) { w.out.flush(); }
 
 void ps_comment(PsWriter& w, std::string_view text) {
   w.out.put("%! ");
-  w.out.line(trimmed(text));
+  put_comment_text(w.out, trimmed(text));
+  w.out.put('\n');
+}
+
+std::string ps_error_message(const PsWriter& w) {
+  const int error = w.error ? w.error : w.out.error();
+  if (error == 0) return "";
+  std::string message = w.path.empty() ? "Error writing the PostScript output to standard output"
+                                       : "Error writing the PostScript output file " + w.path;
+  message += ": ";
+  message += std::strerror(error);
+  return message;
 }
 
 void ps_literal(PsWriter& w, std::string_view text) { w.out.line(trimmed(text)); }
@@ -732,14 +796,22 @@ void clipregion(PsWriter& w, const double* x, const double* y, int n) {
   end_clip_path(w, x[n - 1], y[n - 1]);
 }
 
+void out_circle(PsWriter& w, double x, double y, double r) {
+  // The centre stays within the arc reach and the radius within twice it, so
+  // a circle that covers the page still covers it. The sign of the radius is
+  // dropped: the circle is the same, and not every interpreter accepts a
+  // negative radius in "arc".
+  const int reach = static_cast<int>(std::min(kArcReachInches * w.res, 1.0e9));
+  const int ix = std::clamp(device_x(w, x), -reach, reach);
+  const int iy = std::clamp(device_y(w, y), -reach, reach);
+  const int ir = std::clamp(to_device(std::abs(r), w.scale), 0, 2 * reach);  // NaN gives 0
+  out_a(w, " " + free_int(ix) + " " + free_int(iy) + " " + free_int(ir) + " " + free_single(0.0f) +
+               " " + free_single(360.0f) + " arc");
+}
+
 void clipcircle(PsWriter& w, double x, double y, double r) {
   begin_clip_path(w);
-  // The sign of the radius is dropped: the circle is the same, and not every
-  // interpreter accepts a negative radius in "arc".
-  const int ir = to_device(std::abs(r), w.scale);
-  std::string line = " " + free_int(device_x(w, x)) + " " + free_int(device_y(w, y)) + " " +
-                     free_int(ir) + " " + free_single(0.0f) + " " + free_single(360.0f) + " arc";
-  out_a(w, line);
+  out_circle(w, x, y, r);
   end_clip_path(w, x, y);
 }
 

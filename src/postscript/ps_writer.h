@@ -20,6 +20,10 @@ inline constexpr int kColorTableSize = 256;     // table indices 0..255
 inline constexpr int kSegmentsPerStroke = 400;  // "CSM" after this many segments
 inline constexpr int kClipLimit = 10000000;     // open clip window, device units
 inline constexpr int kHeaderLineBytes = 72;     // header lines 1 and 2, newline included
+// Precision (device units per inch) the document can carry: beyond these the
+// page scale and the device coordinates leave what PostScript readers hold.
+inline constexpr double kMinPrecision = 1;
+inline constexpr double kMaxPrecision = 100000;
 // Last device position meaning "the document has no current point" (after a
 // stroke or newpath). No device coordinate takes this value: they are clamped
 // to +-2e9.
@@ -81,6 +85,7 @@ struct PsWriter {
   std::string* doc = nullptr;                     // string target (tests)
   size_t doc_base = 0;                            // where the document starts in *doc
   bool open = false;                              // a target is open and not yet ended
+  int error = 0;  // errno of the first failed write, patch or close of a closed target; 0 = none
   OutBuffer out;
 };
 
@@ -122,8 +127,13 @@ void out_ia(PsWriter& w, int n, std::string_view s);
 void out_ija(PsWriter& w, int i, int j, std::string_view s);
 // Hands everything written so far to the target.
 void out_flush(PsWriter& w);
-// "%! " and the text without trailing blanks.
+// "%! " and the text without trailing blanks, each control character (below
+// 32, except tab) written as a blank so that the comment cannot end early.
 void ps_comment(PsWriter& w, std::string_view text);
+// "" while every write to the document, the bounding-box patch and the close
+// have succeeded; otherwise the one message that says so, naming the file
+// and the reason.
+std::string ps_error_message(const PsWriter& w);
 // The text without trailing blanks as one line.
 void ps_literal(PsWriter& w, std::string_view text);
 
@@ -192,6 +202,11 @@ void clipregion(PsWriter& w, const double* x, const double* y, int n);
 // Clips to the circle of radius r about (x, y) and moves there; the clip
 // window is kept.
 void clipcircle(PsWriter& w, double x, double y, double r);
+// Writes the arc line of the circle of radius r about (x, y), inches from the
+// origin: centre and radius in device units, angles 0 and 360. A circle
+// reaching beyond 1000 inches from the page corner is pulled in (centre
+// within 1000 inches, radius within 2000) so that readers accept it.
+void out_circle(PsWriter& w, double x, double y, double r);
 // Removes clipping, keeping the current point.
 void noclip(PsWriter& w);
 

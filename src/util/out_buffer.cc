@@ -1,6 +1,7 @@
 // Buffered text output.
 #include "util/out_buffer.h"
 
+#include <cerrno>
 #include <charconv>
 
 namespace vexal {
@@ -9,18 +10,21 @@ void OutBuffer::set_file(std::FILE* file) {
   flush();
   file_ = file;
   text_ = nullptr;
+  error_ = 0;
 }
 
 void OutBuffer::set_text(std::string* text) {
   flush();
   file_ = nullptr;
   text_ = text;
+  error_ = 0;
 }
 
 void OutBuffer::set_discard() {
   flush();
   file_ = nullptr;
   text_ = nullptr;
+  error_ = 0;
 }
 
 void OutBuffer::put_int(long long v) {
@@ -33,7 +37,7 @@ void OutBuffer::spill(std::string_view s) {
   drain();
   if (s.size() >= kCapacity) {
     if (file_)
-      std::fwrite(s.data(), 1, s.size(), file_);
+      write_file(s.data(), s.size());
     else if (text_)
       text_->append(s);
     return;
@@ -45,15 +49,23 @@ void OutBuffer::spill(std::string_view s) {
 void OutBuffer::drain() {
   if (used_ == 0) return;
   if (file_)
-    std::fwrite(buf_, 1, used_, file_);
+    write_file(buf_, used_);
   else if (text_)
     text_->append(buf_, used_);
   used_ = 0;
 }
 
+void OutBuffer::write_file(const char* data, size_t n) {
+  if (error_) return;
+  errno = 0;
+  if (std::fwrite(data, 1, n, file_) != n) error_ = errno ? errno : EIO;
+}
+
 void OutBuffer::flush() {
   drain();
-  if (file_) std::fflush(file_);
+  if (!file_ || error_) return;
+  errno = 0;
+  if (std::fflush(file_) != 0) error_ = errno ? errno : EIO;
 }
 
 }  // namespace vexal

@@ -1,5 +1,6 @@
 // Buffered text output: the one writer behind the document, the terminal and
 // the error stream. Writes go to a stdio stream or, in tests, to a string.
+// A stream that fails is remembered, not reported: the owner reports it.
 #pragma once
 
 #include <cstdio>
@@ -19,7 +20,8 @@ class OutBuffer {
   OutBuffer(const OutBuffer&) = delete;
   OutBuffer& operator=(const OutBuffer&) = delete;
 
-  // Retargets the writer after flushing what is pending.
+  // Retargets the writer after flushing what is pending; the new target
+  // starts without an error.
   void set_file(std::FILE* file);
   void set_text(std::string* text);
   // Drops everything written from now on.
@@ -49,15 +51,22 @@ class OutBuffer {
   void put_int(long long v);
   // Hands everything pending to the stream (and flushes the stream).
   void flush();
+  // The errno of the first write or flush of the stream that failed, or 0.
+  // After a failure nothing more is handed to the stream: what it holds is
+  // cut off where the failure happened.
+  int error() const { return error_; }
 
  private:
   void spill(std::string_view s);
   // Hands the buffer to the stream without flushing the stream.
   void drain();
+  // Hands n bytes to the stream unless it failed before; records a failure.
+  void write_file(const char* data, size_t n);
   static constexpr size_t kCapacity = 1 << 16;
   std::FILE* file_ = nullptr;
   std::string* text_ = nullptr;
   size_t used_ = 0;
+  int error_ = 0;
   char buf_[kCapacity];
 };
 

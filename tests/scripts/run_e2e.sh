@@ -251,5 +251,32 @@ if [ $# -eq 0 ]; then
   run_stdout_document stdout-o-dash -o -
 fi
 
+# A document that cannot be written (a full device, as a file or as standard
+# output) is reported once on standard error and the exit status is 1.
+# run_unwritable_document NAME STDOUT MESSAGE FLAG...
+run_unwritable_document() {
+  local name=$1 stdout=$2 want=$3
+  shift 3
+  local dir="$work_root/$name"
+  mkdir -p "$dir"
+  local rc
+  (cd "$dir" && printf 'DRAW 1 1\nQUIT\n' |
+    HOME="$dir" timeout "$timeout_s" "$vexal" -d "$@" >"$stdout" 2>stderr.txt)
+  rc=$?
+  if [ $rc -eq 1 ] && [ "$(cat "$dir/stderr.txt")" == "$want" ]; then
+    ok "$name"
+  else
+    echo "--- $name: exit status $rc; standard error:"
+    sed -n '1,10p' "$dir/stderr.txt"
+    fail "$name" " unreported-failure"
+  fi
+}
+if [ $# -eq 0 ] && [ -w /dev/full ]; then
+  run_unwritable_document full-file /dev/null \
+    "Error writing the PostScript output file /dev/full: No space left on device" -q -o /dev/full
+  run_unwritable_document full-stdout /dev/full \
+    "Error writing the PostScript output to standard output: No space left on device" -s
+fi
+
 echo "end_to_end: $passed passed, $failed failed"
 [ "$failed" -eq 0 ]
