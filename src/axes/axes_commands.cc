@@ -63,8 +63,7 @@ int pen_thickness(const Session& s, int thickness) {
 
 // The data file opened for reading, or nullptr after the reader's message.
 std::FILE* open_data_file(Session& s) {
-  std::FILE* fp =
-      data_file_readable(s.cs.datafile) ? std::fopen(s.cs.datafile.c_str(), "r") : nullptr;
+  std::FILE* fp = fopen_regular(s.cs.datafile);
   if (!fp) {
     s.err().put("Error--cannot open data file ");
     s.err().line(trimmed(s.cs.datafile));

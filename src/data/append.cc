@@ -7,6 +7,7 @@
 #include "data/append.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
@@ -45,10 +46,21 @@ bool plain_number(const char* b, const char* e, double& v) {
   return ec == std::errc() && ptr == e;
 }
 
+// "nan", "inf" or "infinity" in any case, signed or not, as other programs
+// write values that are not finite: read as such (not as an unreadable field,
+// which reads 0), so that the range check rejects the point.
+bool nonfinite_word(const char* b, const char* e, double& v) {
+  if (b < e && *b == '+') ++b;
+  const char* p = b < e && *b == '-' ? b + 1 : b;
+  if (p >= e || !(*p == 'n' || *p == 'N' || *p == 'i' || *p == 'I')) return false;
+  auto [ptr, ec] = std::from_chars(b, e, v, std::chars_format::general);
+  return ec == std::errc() && ptr == e;
+}
+
 // A number in free format: a plain number, possibly with a "+" sign or a "d"
-// exponent.
+// exponent, or a word for a value that is not finite.
 bool free_number(const char* b, const char* e, double& v) {
-  if (plain_number(b, e, v)) return true;
+  if (plain_number(b, e, v) || nonfinite_word(b, e, v)) return true;
   char tmp[64];
   if (b < e && *b == '+') ++b;
   size_t n = static_cast<size_t>(e - b);
@@ -96,10 +108,14 @@ class Reader {
   template <class SkipOne>
   bool store_and_thin(SkipOne skip_one);
   Outcome reject();
+  template <class NextRecord>
+  void warn_unread(NextRecord next);
   void count_skipped();
   void progress(char end, int npts = -1);
   bool read_fast_line(std::string_view line);
-  void open_errorbars();
+  // Creates the error-bar file when error-bar columns are set; false after
+  // its message when it cannot be (nothing is read then).
+  bool open_errorbars();
   void write_errorbar(double x, double y, double xl, double xh, double yl, double yh);
 
   double field(int col) const {
@@ -122,14 +138,15 @@ class Reader {
   bool stream_ = false;         // the columns are written past the caches
   double prevx_ = 0, prevy_ = 0;
   std::FILE* eb_file_ = nullptr;
+  CreatedFiles own_created_;  // when the caller keeps no record of its scratch files
   std::unique_ptr<OutBuffer> eb_out_;
 };
 
 AppendResult Reader::run() {
   DataFile f;
-  if (!f.open(in_.file)) {
-    env_.err.put("Error--cannot open data file ");
-    env_.err.line(trimmed(in_.file));
+  bool not_regular = false;
+  if (!f.open(in_.file, &not_regular)) {
+    data_file_error(env_.err, in_.file, not_regular);
     return result_;
   }
   result_.opened = true;
@@ -163,17 +180,15 @@ AppendResult Reader::run() {
   return result_;
 }
 
-void Reader::open_errorbars() {
-  if (rs_.xebcl <= 0 && rs_.xebch <= 0 && rs_.yebcl <= 0 && rs_.yebch <= 0) return;
+bool Reader::open_errorbars() {
+  if (rs_.xebcl <= 0 && rs_.xebch <= 0 && rs_.yebcl <= 0 && rs_.yebch <= 0) return true;
   std::string name = "error" + in_.run_id + ".tmp";
-  eb_file_ = std::fopen(name.c_str(), "w");
-  if (!eb_file_) {
-    env_.err.put("Error--cannot open error-bar file ");
-    env_.err.line(name);
-    return;
-  }
+  eb_file_ = create_scratch_file(in_.created ? *in_.created : own_created_, name, "error-bar file",
+                                 env_.err);
+  if (!eb_file_) return false;
   eb_out_ = std::make_unique<OutBuffer>(eb_file_);
   result_.errorbar_file = name;
+  return true;
 }
 
 void Reader::write_errorbar(double x, double y, double xl, double xh, double yl, double yh) {
@@ -195,6 +210,22 @@ void Reader::progress(char end, int npts) {
 void Reader::count_skipped() {
   ++st_.npts_skipped;
   if (show_progress_ && st_.npts_skipped % kProgressEvery == 0) progress('\r');
+}
+
+// After a read that reached MAXP: one warning when the file goes on past
+// the records PLOTEVERY would step over. `next` reads one record; false at
+// the end of the file.
+template <class NextRecord>
+void Reader::warn_unread(NextRecord next) {
+  if (st_.npts < rs_.maxpts) return;
+  for (int i = 0; i < plotevery_; ++i)
+    if (!next()) return;
+  char buf[128];
+  int n = std::snprintf(buf, sizeof buf,
+                        "Warning--reading stopped at MAXP = %d points; data remain unread "
+                        "(raise it with MAXP n).",
+                        rs_.maxpts);
+  env_.err.line(std::string_view(buf, static_cast<size_t>(n)));
 }
 
 Reader::Outcome Reader::reject() {
@@ -227,8 +258,9 @@ Reader::Outcome Reader::store_record() {
   }
   pt_.fields[0] = static_cast<double>(n) + st_.npts_skipped;
   double x = field(rs_.xc), y = field(rs_.yc), z = field(rs_.zc), v = 0;
-  if (!math_.any_xmath && (x < rs_.xrangemin || x > rs_.xrangemax)) return reject();
-  if (!math_.any_ymath && (y < rs_.yrangemin || y > rs_.yrangemax)) return reject();
+  // NaN and infinities fail the ranges as values outside them do.
+  if (!math_.any_xmath && !accepted(x, rs_.xrangemin, rs_.xrangemax)) return reject();
+  if (!math_.any_ymath && !accepted(y, rs_.yrangemin, rs_.yrangemax)) return reject();
   if (!math_.commands.empty()) {
     pt_.x = x;
     pt_.y = y;
@@ -244,8 +276,8 @@ Reader::Outcome Reader::store_record() {
   }
   if (rs_.xneg) x = -x;
   if (rs_.yneg) y = -y;
-  if (x < rs_.xrangemin || x > rs_.xrangemax || y < rs_.yrangemin || y > rs_.yrangemax ||
-      z < rs_.zrangemin || z > rs_.zrangemax)
+  if (!accepted(x, rs_.xrangemin, rs_.xrangemax) || !accepted(y, rs_.yrangemin, rs_.yrangemax) ||
+      !accepted(z, rs_.zrangemin, rs_.zrangemax))
     return reject();
   const char* log_axis = nullptr;
   if (in_.xlog && x <= 0)
@@ -362,7 +394,7 @@ void Reader::read_text(DataFile& f, std::string_view first) {
   }
   for (int i = 0; i < rs_.skip; ++i)
     if (!f.line(line)) return;
-  open_errorbars();
+  if (!open_errorbars()) return;
   const int maxcolumn =
       rs_.max_col_set ? std::clamp(rs_.maxcolumn, 1, kMaxDataColumns) : columns_needed(rs_);
   while (f.line(line)) {
@@ -380,6 +412,7 @@ void Reader::read_text(DataFile& f, std::string_view first) {
     if (!store_and_thin([&] { return f.line(line); })) break;
   }
   if (show_progress_) progress('\n');
+  warn_unread([&] { return f.line(line); });
 }
 
 void Reader::read_binary(DataFile& f, bool doubles) {
@@ -441,7 +474,7 @@ void Reader::read_binary(DataFile& f, bool doubles) {
   }
   first += static_cast<uint64_t>(std::max(rs_.skip, 0));
   f.seek((first - 1) * reclen);
-  open_errorbars();
+  if (!open_errorbars()) return;
   result_.fields_read = ncols;
   const bool plain = plain_binary(ncols);
   PageMapper mapper;
@@ -509,6 +542,7 @@ void Reader::read_binary(DataFile& f, bool doubles) {
     if (!store_and_thin([&] { return f.record(reclen) != nullptr; })) break;
   }
   if (show_progress_) progress('\n');
+  warn_unread([&] { return f.record(reclen) != nullptr; });
 }
 
 // True when a binary record needs nothing of the reader but its X, Y and Z
@@ -691,12 +725,13 @@ void Reader::read_frames(DataFile& f) {
   }
   const size_t reclen = static_cast<size_t>(rows * cols);
   f.seek(static_cast<uint64_t>(std::max(rs_.skip, 0)) * reclen);
-  open_errorbars();
+  if (!open_errorbars()) return;
   while (const char* rec = f.record(reclen)) {
     std::memcpy(frame_.bytes.data(), rec, reclen);
     if (!store_and_thin([&] { return f.record(reclen) != nullptr; })) break;
   }
   if (show_progress_) progress('\n');
+  warn_unread([&] { return f.record(reclen) != nullptr; });
 }
 
 }  // namespace
@@ -729,7 +764,7 @@ void parse_fields(std::string_view line, int maxcolumn, MathEnv& env, CompiledMa
       v = stak_math(std::string_view(b, static_cast<size_t>(p - b)), env, scratch);
     } else {
       while (p < e && !is_separator(*p)) ++p;
-      if (!plain_number(b, p, v)) {
+      if (!plain_number(b, p, v) && !nonfinite_word(b, p, v)) {
         std::string_view token(b, static_cast<size_t>(p - b));
         bool bad = false;
         v = valread(token, &bad, env.vars, env.err);
@@ -848,9 +883,38 @@ void sort_by_x(PointStore& store) {
   store.colour.permute(order);
 }
 
-bool data_file_readable(const std::string& name) {
+bool data_file_readable(const std::string& name, OutBuffer* err) {
   DataFile f;
-  return f.open(name);
+  bool not_regular = false;
+  if (f.open(name, &not_regular)) return true;
+  if (err) data_file_error(*err, name, not_regular);
+  return false;
+}
+
+std::FILE* create_scratch_file(CreatedFiles& created, const std::string& name,
+                               std::string_view what, OutBuffer& err) {
+  std::FILE* fp = created.create(name);
+  if (fp) return fp;
+  if (errno == EEXIST) {
+    scratch_in_the_way(err, name);
+  } else {
+    err.put("Error--cannot open ");
+    err.put(what);
+    err.put(' ');
+    err.line(name);
+  }
+  return nullptr;
+}
+
+void scratch_in_the_way(OutBuffer& err, std::string_view name) {
+  err.put("Error--will not overwrite ");
+  err.put(name);
+  err.line(": it exists and was not made by this run");
+}
+
+void data_file_error(OutBuffer& err, std::string_view name, bool not_regular) {
+  err.put(not_regular ? "Error--not a regular file: " : "Error--cannot open data file ");
+  err.line(trimmed(name));
 }
 
 AppendResult append(const AppendInput& in, const ReaderSettings& rs, const MathList& math,

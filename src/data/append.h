@@ -38,11 +38,14 @@ struct AppendInput {
   bool verbose = true;                 // progress lines and DISPLAY output
   bool allow_commands_in_data = true;  // ALLOWCOM: "$R" comment records are read
   int compat_level = 751654;           // comment-record commands are queued below 740576
+  // The run's record of the scratch files it created, for the error-bar
+  // file; null: the reader keeps its own for the one read.
+  CreatedFiles* created = nullptr;
 };
 
 // What the caller does after a read.
 struct AppendResult {
-  bool opened = false;  // false: "Error--cannot open data file " was written
+  bool opened = false;  // false: data_file_error's message was written
   // Command lines found in binary comment records, to be appended to the end
   // of the command stack in this order.
   std::vector<std::string> commands;
@@ -72,9 +75,23 @@ inline bool read_data_line(std::FILE* fp, std::string& line) {
   return read_line(fp, line, kDataLineWidth);
 }
 
-// True when `name` can be opened as a data file (it exists, is readable and
-// is not a directory).
-bool data_file_readable(const std::string& name);
+// True when `name` can be read as a data file: an existing, readable
+// regular file (directories, devices and FIFOs are refused unread).
+// Otherwise, when `err` is given, data_file_error's message goes there.
+bool data_file_readable(const std::string& name, OutBuffer* err = nullptr);
+// The message for a data file that cannot be read: "Error--not a regular
+// file: " or "Error--cannot open data file ", then the name.
+void data_file_error(OutBuffer& err, std::string_view name, bool not_regular);
+
+// Creates the scratch file `name` ("data" or "error" + id + ".tmp") afresh
+// through `created`. Null after a one-line message naming the file on
+// `err`: "Error--will not overwrite NAME: it exists and was not made by
+// this run" when something else has the name (it is left as it is), else
+// "Error--cannot open " + `what` + " NAME".
+std::FILE* create_scratch_file(CreatedFiles& created, const std::string& name,
+                               std::string_view what, OutBuffer& err);
+// The message for a scratch file name something else has (see above).
+void scratch_in_the_way(OutBuffer& err, std::string_view name);
 
 // Empties the store (npts and npts_skipped 0); the capacity stays.
 void clear_points(PointStore& store);

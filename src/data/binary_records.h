@@ -38,6 +38,12 @@ inline double swapped_single(const char* p, bool swap) {
   return v;
 }
 
+// Whether a value read passes the range [lo, hi]: NaN and infinities never
+// do, whatever the range.
+inline bool accepted(double v, double lo, double hi) {
+  return v >= lo && v <= hi && std::isfinite(v);
+}
+
 // A run of plain binary records: the reader's settings held locally, so that
 // the loop keeps them in registers. Records are taken and checked a block at
 // a time.
@@ -135,7 +141,7 @@ struct PlainRun {
   // Whether point i of the block that starts at point k of the run fails a
   // check.
   bool fails(const Block& b, size_t i, size_t k) const {
-    auto out = [](double v, double lo, double hi) { return v < lo || v > hi; };
+    auto out = [](double v, double lo, double hi) { return !accepted(v, lo, hi); };
     const double x = b.x[i], y = b.y[i];
     const double z = z_read ? b.z[i] : first_record + static_cast<double>(k + i);
     // The ranges apply before and after negation, as in store_record.
@@ -191,7 +197,8 @@ struct PlainRun {
   // (and the step into the block) is tested on its own. Then the extremes of
   // everything stored in this read so far, the block included, inside the
   // effective ranges (negation and logarithm folded in) mean every point of
-  // the block is; a spread of values no wider than the step limits allows
+  // the block is, when the sums show no NaN or infinity among them (the
+  // extremes skip NaN); a spread of values no wider than the step limits allows
   // means no step of the block can break them. Only when that rough test
   // fails are the block's steps worked out.
   bool block_plain(const Block& b, size_t k, ColumnSummary& xsum, ColumnSummary& ysum) const {
@@ -199,6 +206,7 @@ struct PlainRun {
     ColumnSummary x = xsum, y = ysum;
     x.add(b.x, kBlock);
     y.add(b.y, kBlock);
+    if (!std::isfinite(x.total() + y.total())) return false;
     auto inside = [](const ColumnSummary& c, double lo, double hi, bool neg, bool log) {
       if (neg) {  // the value and its negation both inside
         const double l = lo, h = hi;
@@ -218,7 +226,9 @@ struct PlainRun {
     if (!steps_fit(x, b.x, dxmin, dxmax) || !steps_fit(y, b.y, dymin, dymax)) return false;
     if (z_read) {
       const Spread z = spread(b.z);
-      if (!(z.lo >= zmin && z.hi <= zmax && (!zlog || z.lo > 0))) return false;
+      double nonfinite = 0;  // v - v is 0 for a finite v, NaN otherwise
+      for (size_t i = 0; i < kBlock; ++i) nonfinite += b.z[i] - b.z[i];
+      if (!(z.lo >= zmin && z.hi <= zmax && (!zlog || z.lo > 0) && nonfinite == 0)) return false;
     } else {
       const double first = first_record + static_cast<double>(k);
       const double last = first + static_cast<double>(kBlock - 1);

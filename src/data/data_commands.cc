@@ -34,13 +34,13 @@ void set_datafile(Session& s, const std::string& name) {
   setcvariable(s.vars, "DATAFILE", name, s.err());
 }
 
-void cannot_open(Session& s, std::string_view name) {
-  s.err().put("Error--cannot open data file ");
-  s.err().line(trimmed(name));
+// The scratch data file created afresh; null after its message.
+std::FILE* create_data_temp(Session& s, const std::string& name) {
+  return create_scratch_file(s.scratch_files, name, "data file", s.err());
 }
 
 // What the reader takes from the session besides its own settings.
-AppendInput reader_input(const Session& s) {
+AppendInput reader_input(Session& s) {
   AppendInput in;
   in.file = s.cs.datafile;
   in.run_id = s.run.pid;
@@ -57,6 +57,7 @@ AppendInput reader_input(const Session& s) {
   in.verbose = s.units.verbose != 0;
   in.allow_commands_in_data = s.stream.allow_commands_in_data;
   in.compat_level = s.compat.level;
+  in.created = &s.scratch_files;
   return in;
 }
 
@@ -103,11 +104,7 @@ void set_summary(Session& s, const AppendResult* read = nullptr) {
 // Inline data: the lines up to ENDDATA go into the temporary data file.
 void inline_data(Session& s) {
   std::string name = data_temp_name(s);
-  std::FILE* fp = std::fopen(name.c_str(), "w");
-  if (!fp) {
-    s.err().put("Error--cannot open data file ");
-    s.err().line(name);
-  }
+  std::FILE* fp = create_data_temp(s, name);
   resize_points(s.store, 0);
   if (s.units.verbose) s.term.line("");
   std::string line;
@@ -134,8 +131,7 @@ void cmd_data(Session& s, Params& p) {
   }
   cut(name);
   setvariable(s.vars, "HAVEDATAFILE", 0);
-  if (!data_file_readable(name)) {
-    cannot_open(s, name);
+  if (!data_file_readable(name, &s.err())) {
     set_datafile(s, name);
     return;
   }
@@ -264,20 +260,25 @@ void cmd_merge(Session& s, Params& p) {
   }
   sort_by_x(st);
   const std::string source = s.cs.datafile;
-  std::FILE* in = data_file_readable(source) ? std::fopen(source.c_str(), "r") : nullptr;
+  bool not_regular = false;
+  std::FILE* in = fopen_regular(source, &not_regular);
   if (!in) {
-    cannot_open(s, source);
+    data_file_error(s.err(), source, not_regular);
     return;
   }
   // Written beside the final name and renamed at the end, so that merging
-  // the temporary data file itself reads it whole.
+  // the temporary data file itself reads it whole. The rename replaces only
+  // the name, never writing through what has it; anything but our own file
+  // there is left alone all the same.
   const std::string name = data_temp_name(s);
   const std::string partial = name + ".merge";
-  std::FILE* fp = std::fopen(partial.c_str(), "w");
+  std::FILE* fp = nullptr;
+  if (!s.scratch_files.replaceable(name))
+    scratch_in_the_way(s.err(), name);
+  else
+    fp = create_data_temp(s, partial);
   if (!fp) {
     std::fclose(in);
-    s.err().put("Error--cannot open data file ");
-    s.err().line(name);
     return;
   }
   OutBuffer out(fp);
@@ -354,13 +355,10 @@ void cmd_merge(Session& s, Params& p) {
 void cmd_invent(Session& s, Params& p) {
   const int n = std::clamp(int_parm(p), 0, s.run.sandbox ? 10000 : kMaxPoints);
   const double a = getparm(p), b = getparm(p);
-  resize_points(s.store, n);
   const std::string name = data_temp_name(s);
-  std::FILE* fp = std::fopen(name.c_str(), "w");
-  if (!fp) {
-    cannot_open(s, name);
-    return;
-  }
+  std::FILE* fp = create_data_temp(s, name);
+  if (!fp) return;
+  resize_points(s.store, n);
   {
     OutBuffer out(fp);
     for (int i = 1; i <= n; ++i) {

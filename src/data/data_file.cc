@@ -9,6 +9,7 @@
 #include <cstring>
 
 #include "data/append.h"
+#include "util/files.h"
 
 namespace vexal {
 
@@ -30,15 +31,9 @@ DataFile::~DataFile() {
   if (fd_ >= 0) ::close(fd_);
 }
 
-bool DataFile::open(const std::string& name) {
-  fd_ = ::open(name.c_str(), O_RDONLY | O_CLOEXEC);
+bool DataFile::open(const std::string& name, bool* not_regular) {
+  fd_ = open_regular(name, not_regular);
   if (fd_ < 0) return false;
-  struct stat st;
-  if (::fstat(fd_, &st) != 0 || S_ISDIR(st.st_mode)) {
-    ::close(fd_);
-    fd_ = -1;
-    return false;
-  }
   buf_ = std::make_unique_for_overwrite<char[]>(kBlockBytes);
   return true;
 }

@@ -30,8 +30,9 @@ class DataFile {
   DataFile& operator=(const DataFile&) = delete;
   ~DataFile();
 
-  // Opens an existing file that is not a directory.
-  bool open(const std::string& name);
+  // Opens an existing regular file (see open_regular: nothing else is
+  // read, and a FIFO never blocks the open).
+  bool open(const std::string& name, bool* not_regular = nullptr);
 
   // The next text line: cut at 512 characters, line end and a CR before it
   // removed. False at the end of the file.

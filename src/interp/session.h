@@ -21,6 +21,7 @@
 #include "postscript/pen_state.h"
 #include "postscript/ps_writer.h"
 #include "util/axis_limits.h"
+#include "util/files.h"
 #include "util/out_buffer.h"
 #include "util/text.h"
 #include "util/variables.h"
@@ -128,6 +129,7 @@ struct Session {
   MathStacks math;             // value and save stacks of the expression evaluator
   TmFrame frame;               // the TMDATA frame
   CompiledMath scratch_math;   // compiled form of the last expression evaluated once
+  CreatedFiles scratch_files;  // scratch files this run created (it may replace only these)
   double sup = 0.7499;         // size factor of raised and lowered text
   double remembered_x = 0;     // pen X position remembered by SETVAR for PUTSYM
   int synonym_chain = 0;       // synonym expansions since the last dispatched line

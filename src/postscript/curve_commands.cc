@@ -57,7 +57,7 @@ void curve_axes(Session& s, bool chop, CurveAxis& xa, CurveAxis& ya) {
 // the first line; none for binary and frame files) and its word number yc.
 std::string header_word(Session& s) {
   if (s.reader.tmdata || s.reader.yc < 1) return "";
-  std::FILE* f = std::fopen(s.cs.datafile.c_str(), "rb");
+  std::FILE* f = fopen_regular(s.cs.datafile);
   if (!f) return "";
   std::string line;
   bool ok = read_data_line(f, line);
@@ -212,7 +212,7 @@ void cmd_errorbar(Session& s, Params& p) {
 // The number of columns MULTIPLOT finds in the data file (0 when it cannot
 // tell), taking the label line of a "*" file into LABELH's text.
 int multiplot_columns(Session& s) {
-  std::FILE* f = std::fopen(s.cs.datafile.c_str(), "rb");
+  std::FILE* f = fopen_regular(s.cs.datafile);
   if (!f) return 0;
   int n = 0;
   std::string line;

@@ -1,7 +1,13 @@
-// File-system questions.
+// File-system questions, reading only regular files, and scratch files
+// created exclusively.
 #include "util/files.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
 
 namespace vexal {
 
@@ -24,6 +30,67 @@ bool read_line(std::FILE* fp, std::string& out, size_t width) {
   if (!out.empty() && out.back() == '\r') out.pop_back();
   if (out.size() > width) out.resize(width);
   return true;
+}
+
+int open_regular(const std::string& name, bool* not_regular) {
+  if (not_regular) *not_regular = false;
+  struct stat st;
+  if (name.empty() || ::stat(name.c_str(), &st) != 0) return -1;
+  // Checked again on what was opened: the name may change meanwhile, and
+  // O_NONBLOCK keeps the open of a FIFO from waiting for a writer.
+  int fd =
+      S_ISREG(st.st_mode) ? ::open(name.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY) : -1;
+  if (fd >= 0 && (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode))) {
+    ::close(fd);
+    fd = -1;
+  }
+  if (fd < 0) {
+    if (not_regular) *not_regular = !S_ISREG(st.st_mode);
+    return -1;
+  }
+  ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+  return fd;
+}
+
+std::FILE* fopen_regular(const std::string& name, bool* not_regular) {
+  const int fd = open_regular(name, not_regular);
+  if (fd < 0) return nullptr;
+  std::FILE* fp = ::fdopen(fd, "rb");
+  if (!fp) ::close(fd);
+  return fp;
+}
+
+std::vector<std::pair<dev_t, ino_t>>::const_iterator CreatedFiles::find(
+    const std::string& name) const {
+  struct stat st;
+  if (::lstat(name.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return created_.end();
+  return std::find(created_.begin(), created_.end(), std::pair{st.st_dev, st.st_ino});
+}
+
+bool CreatedFiles::replaceable(const std::string& name) const {
+  struct stat st;
+  return (::lstat(name.c_str(), &st) != 0 && errno == ENOENT) || find(name) != created_.end();
+}
+
+std::FILE* CreatedFiles::create(const std::string& name) {
+  if (name.empty()) {
+    errno = ENOENT;
+    return nullptr;
+  }
+  // Unlinking removes a link that took the place of our file, never its
+  // target; the exclusive create then fails on anything put there since.
+  if (auto at = find(name); at != created_.end()) {
+    ::unlink(name.c_str());
+    created_.erase(at);
+  }
+  const int fd =
+      ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY, 0666);
+  if (fd < 0) return nullptr;
+  struct stat st;
+  if (::fstat(fd, &st) == 0) created_.emplace_back(st.st_dev, st.st_ino);
+  std::FILE* fp = ::fdopen(fd, "w");
+  if (!fp) ::close(fd);
+  return fp;
 }
 
 }  // namespace vexal

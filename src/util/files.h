@@ -1,8 +1,13 @@
-// File-system questions the interpreter asks.
+// File-system questions the interpreter asks, and the safe ways of opening
+// the files it reads and the scratch files it writes.
 #pragma once
+
+#include <sys/types.h>
 
 #include <cstdio>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace vexal {
 
@@ -11,5 +16,35 @@ bool file_exists(const std::string& name);
 // Reads one line (cut at `width`, line end and a trailing CR removed) from
 // `fp` into `out`; false at end of input.
 bool read_line(std::FILE* fp, std::string& out, size_t width = 256);
+
+// Opens `name` read-only when it is a regular file. Anything else (a
+// directory, a device, a FIFO) is refused without reading from it, and
+// without blocking even when a FIFO takes the name between the check and
+// the open. Returns the descriptor, or -1 with `*not_regular` (when given)
+// telling whether the name exists but is not a regular file.
+int open_regular(const std::string& name, bool* not_regular = nullptr);
+// The same as a stdio stream for reading; null when refused.
+std::FILE* fopen_regular(const std::string& name, bool* not_regular = nullptr);
+
+// The scratch files a run has created, by identity. A scratch file is
+// always created new; the run may replace a file it created itself, but
+// never writes through anything else found under the name (a planted file,
+// a symbolic link).
+class CreatedFiles {
+ public:
+  // Creates `name` as a new, empty file open for writing. An earlier file
+  // this run created under the name is removed first. Null when it cannot
+  // be created; errno is then EEXIST when something else is in the way.
+  std::FILE* create(const std::string& name);
+  // True when nothing has the name, or only a file this run created: a
+  // rename onto the name replaces nobody else's file.
+  bool replaceable(const std::string& name) const;
+
+ private:
+  // The entry of the file under `name` when this run created it.
+  std::vector<std::pair<dev_t, ino_t>>::const_iterator find(const std::string& name) const;
+
+  std::vector<std::pair<dev_t, ino_t>> created_;  // device and inode of each file created
+};
 
 }  // namespace vexal

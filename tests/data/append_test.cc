@@ -5,6 +5,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <bit>
 #include <chrono>
 #include <cmath>
@@ -122,7 +123,11 @@ TEST_F(AppendTest, TextLinesBecomeFields) {
       {"short line and words", "1\nword word word\n4 5 6\n", {1, 0, 4}, {0, 0, 5}, {0, 0, 6}},
       {"expressions, hex, times", "{2 3 +} 0x1F 12:30 GMT\n", {5}, {31}, {12.5}},
       {"d exponent and percent", "1.5d2 50%\n", {150}, {0.5}, {0}},
-      {"NaN and infinity words read 0", "nan inf -inf\n", {0}, {0}, {0}},
+      {"NaN and infinity words reject the point",
+       "nan 1 1\n1 +INF 1\n1 1 -Infinity\nnano info 6\n",
+       {0},
+       {0},
+       {6}},
       {"CRLF and no final line end", "1 2\r\n3 4", {1, 3}, {2, 4}, {0, 0}},
   };
   rs.zc = 3;
@@ -399,14 +404,15 @@ TEST_F(AppendTest, BinaryNonFiniteValues) {
   rs.cc = 3;
   rs.wc = 3;
   rs.pen = 3;
-  // An infinite X lies outside the default range; a NaN X passes every test.
-  write("b.dat", binary_file('P', 3, 0, {nan, 1, nan, 1, 2, inf, 2, 3, -inf, inf, 4, 0}));
+  // A NaN or infinite X or Y rejects the point; in a code column it is clamped.
+  write("b.dat",
+        binary_file('P', 3, 0,
+                    {nan, 1, nan, 1, 2, inf, 2, 3, -inf, inf, 4, 0, 5, -inf, 0, 6, nan, 0}));
   read_file("b.dat");
-  ASSERT_EQ(store.npts, 3);
-  EXPECT_TRUE(std::isnan(store.x[0]));
-  EXPECT_EQ(store.npts_skipped, 1);
-  EXPECT_EQ(store.colour.values(), (std::vector<int>{0, 10, 0}));
-  EXPECT_EQ(store.symbol.values(), (std::vector<int>{0, INT32_MAX, INT32_MIN}));
+  EXPECT_EQ(xs(), (std::vector<double>{1, 2}));
+  EXPECT_EQ(store.npts_skipped, 4);
+  EXPECT_EQ(store.colour.values(), (std::vector<int>{10, 0}));
+  EXPECT_EQ(store.symbol.values(), (std::vector<int>{INT32_MAX, INT32_MIN}));
 }
 
 TEST_F(AppendTest, CommentRecordsAndTheCompatibilityRule) {
@@ -686,11 +692,17 @@ TEST_F(PlainBinaryTest, SameStoreAsTheTextPath) {
     odd[3 * 8100] = std::nan("");
     odd[3 * 8200 + 1] = -HUGE_VAL;
     odd[3 * 8300] = HUGE_VAL;
+    odd[3 * 8400 + 2] = std::nan("");  // read only as Z
     write("odd.dat", binary_file(c.kind, 3, 0, odd));
     const Read plain = load("odd.dat", c.keep_first);
     add_math("Z = {Z}");
     const Read full = load("odd.dat", c.keep_first);
     math = MathList{};
+    for (const Read* r : {&plain, &full})
+      for (const std::vector<uint64_t>* column : {&r->x, &r->y, &r->z})
+        EXPECT_TRUE(std::all_of(column->begin(), column->end(), [](uint64_t b) {
+          return std::isfinite(std::bit_cast<double>(b));
+        })) << c.name;
     EXPECT_TRUE(plain == full) << c.name << ": " << full.npts << " points, " << full.skipped
                                << " skipped by the full path; " << plain.npts << ", "
                                << plain.skipped << " by the plain one";

@@ -1,7 +1,12 @@
 // The data commands as a user types them: naming files and inline data,
 // LOAD and APPEND with the variables they set, the reader settings, the
 // queued command files, MERGE, INVENT, BUILD and DUMPDATA.
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cmath>
+#include <cstring>
 #include <fstream>
 #include <sstream>
 
@@ -9,6 +14,16 @@
 
 namespace vexal {
 namespace {
+
+// A "$P" file of `ncols` columns holding `values` record after record.
+std::string doubles_file(int16_t ncols, const std::vector<double>& values) {
+  std::string file("$P\r\n", 4);
+  const int16_t counts[2] = {ncols, 0};
+  file.append(reinterpret_cast<const char*>(counts), 4);
+  file.resize(8 * static_cast<size_t>(ncols), '\0');
+  for (double v : values) file.append(reinterpret_cast<const char*>(&v), 8);
+  return file;
+}
 
 class DataCommandsTest : public ScratchDirTest {
  protected:
@@ -87,9 +102,146 @@ TEST_F(DataCommandsTest, MissingDataFile) {
   run("LOAD\n");
   EXPECT_EQ(take_err(), "Error--cannot open data file nothere.dat\n");
   EXPECT_EQ(s->store.npts, 0);
+  finish();
+}
+
+// Directories, devices and FIFOs are refused by name, unread (a FIFO would
+// block the open, a device may never end), by every command that reads the
+// data file; the run goes on.
+TEST_F(DataCommandsTest, OnlyRegularFilesAreRead) {
+  write("d.txt", "1 1\n2 4\n3 9\n4 16\n5 25\n");
   std::filesystem::create_directory("folder");
-  run("DATA folder\n");
-  EXPECT_EQ(take_err(), "Error--cannot open data file folder\n");
+  ASSERT_EQ(::mkfifo("pipe", 0600), 0);
+  for (const std::string name : {"folder", "/dev/null", "pipe"}) {
+    const std::string refused = "Error--not a regular file: " + name + "\n";
+    run("QUIET\nDATA d.txt\nLOAD\nDATA " + name + "\n");
+    EXPECT_EQ(take_err(), refused);
+    EXPECT_EQ(num("HAVEDATAFILE"), 0);
+    run("MERGE\n");
+    EXPECT_EQ(take_err(), refused);
+    run("PLOT\n");  // LOAD refuses it; the plot goes on with no points
+    EXPECT_NE(take_err().find(refused), std::string::npos) << name;
+    EXPECT_EQ(s->store.npts, 0);
+    run("DATA d.txt\nLOAD\n");
+    EXPECT_EQ(num("NPTS"), 5);
+    restart();
+  }
+  finish();
+}
+
+// NaN and infinite values reject their point as values out of range do:
+// counted as skipped, never stored, summed or drawn. Long enough for the
+// binary reader's block-at-a-time path.
+TEST_F(DataCommandsTest, NonFiniteValuesRejectThePoint) {
+  const double nan = std::nan(""), inf = HUGE_VAL;
+  std::vector<double> values;
+  std::string text;
+  for (int i = 0; i < 300; ++i) {
+    double x = i, y = i % 2 ? 3 : 1, z = i;
+    if (i == 100) y = nan;
+    if (i == 151) x = -inf;
+    if (i == 200) z = nan;
+    values.insert(values.end(), {x, y, z});
+    char line[64];
+    std::snprintf(line, sizeof line, "%g %g %g\n", x, y, z);
+    text += line;
+  }
+  write("b.dat", doubles_file(3, values));
+  write("t.txt", text);  // written by printf: "nan", "-inf"
+  struct Case {
+    const char* commands;
+    int npts;
+    double yaverage;
+  };
+  const double z_dropped = (148 * 1 + 149 * 3) / 297.0;  // and one Y of 1 with it
+  const Case kCases[] = {
+      {"DATA b.dat\nLOAD\n", 298, 2},
+      {"DATA t.txt\nLOAD\n", 298, 2},
+      {"DATA t.txt\nREADFAST\nLOAD\n", 298, 2},
+      {"DATA b.dat\nZCOL 3\nLOAD\n", 297, z_dropped},
+      {"DATA t.txt\nZCOL 3\nLOAD\n", 297, z_dropped},
+  };
+  for (const Case& c : kCases) {
+    run(std::string("QUIET\n") + c.commands);
+    EXPECT_EQ(num("NPTS"), c.npts) << c.commands;
+    EXPECT_EQ(s->store.npts_skipped, 300 - c.npts) << c.commands;
+    EXPECT_EQ(num("YAVERAGE"), c.yaverage) << c.commands;
+    EXPECT_EQ(num("XMIN_DATA"), 0) << c.commands;
+    run("PLOT\n");
+    for (const std::string& line : new_ps_lines())
+      EXPECT_EQ(line.find("2000000000"), std::string::npos) << c.commands << ": " << line;
+    EXPECT_EQ(take_err(), "") << c.commands;
+    restart();
+  }
+  finish();
+}
+
+// Reading stops at MAXP; when data remain, one warning says so and how to
+// raise the limit (records PLOTEVERY steps over count as read).
+TEST_F(DataCommandsTest, MaxpWarnsWhenDataRemainUnread) {
+  write("five.txt", "1 1\n2 2\n3 3\n4 4\n5 5\n");
+  std::vector<double> values;
+  for (int i = 0; i < 1000; ++i) values.insert(values.end(), {i * 1.0, i * 2.0});
+  write("long.dat", doubles_file(2, values));
+  const std::string warning =
+      "Warning--reading stopped at MAXP = 3 points; data remain unread (raise it with MAXP n).\n";
+  struct Case {
+    const char* commands;
+    int npts;
+    bool warned;
+  };
+  const Case kCases[] = {
+      {"MAXP 3\nDATA five.txt\nLOAD\n", 3, true},
+      {"MAXP 5\nDATA five.txt\nLOAD\n", 5, false},
+      {"MAXP 3\nPLOTEVERY 2\nDATA five.txt\nLOAD\n", 3, false},
+      {"MAXP 3\nDATA long.dat\nLOAD\n", 3, true},
+      {"MAXP 1000\nDATA long.dat\nLOAD\n", 1000, false},
+  };
+  for (const Case& c : kCases) {
+    run(std::string("QUIET\n") + c.commands);
+    EXPECT_EQ(num("NPTS"), c.npts) << c.commands;
+    EXPECT_EQ(take_err(), c.warned ? warning : "") << c.commands;
+    restart();
+  }
+  finish();
+}
+
+// A scratch file name something else already has (a planted link, a file
+// this run did not make) is never written through: the command says so and
+// does nothing more. The run's own scratch files are replaced freely.
+TEST_F(DataCommandsTest, ScratchFilesNeverWriteThroughWhatIsInTheWay) {
+  write("target.txt", "precious\n");
+  write("d.txt", "1 1 1\n2 4 2\n3 9 3\n4 16 4\n5 25 5\n");
+  start();
+  const std::string data = "data" + s->run.pid + ".tmp", error = "error" + s->run.pid + ".tmp";
+  ASSERT_EQ(::symlink("target.txt", data.c_str()), 0);
+  ASSERT_EQ(::symlink("target.txt", error.c_str()), 0);
+  auto in_the_way = [](const std::string& name) {
+    return "Error--will not overwrite " + name + ": it exists and was not made by this run\n";
+  };
+  run("QUIET\nDATA d.txt\nLOAD\nDATA\n7 8\nENDDATA\n");
+  EXPECT_EQ(take_err(), in_the_way(data));
+  EXPECT_EQ(chr("DATAFILE"), "d.txt");
+  run("LOAD\nMERGE\n");
+  EXPECT_EQ(take_err(), in_the_way(data));
+  run("INVENT 4 0 1\n");
+  EXPECT_EQ(take_err(), in_the_way(data));
+  run("DATA d.txt\nYEBCL 3\nLOAD\n");
+  EXPECT_EQ(take_err(), in_the_way(error));
+  EXPECT_EQ(s->store.npts, 0);
+  EXPECT_EQ(file_text("target.txt"), "precious\n");
+  // A plain file of the name is left alone as well.
+  std::filesystem::remove(error);
+  write(error, "not ours\n");
+  run("LOAD\n");
+  EXPECT_EQ(take_err(), in_the_way(error));
+  EXPECT_EQ(file_text(error), "not ours\n");
+  // Once the names are free the run makes, and then replaces, its own.
+  std::filesystem::remove(data);
+  std::filesystem::remove(error);
+  run("NOYERR\nDATA\n7 8\nENDDATA\nDATA\n9 10\nENDDATA\nLOAD\n");
+  EXPECT_EQ(take_err(), "");
+  EXPECT_EQ(xs(), (std::vector<double>{9}));
   finish();
 }
 
