@@ -1,8 +1,10 @@
-// The executor of compiled expressions: one switch over the opcodes.
+// The executor of compiled expressions: one switch over the opcodes; the
+// plain functions and operators run from their row of the math_ops table.
 #include "expr/cmath.h"
 
 #include <cmath>
 
+#include "expr/math_ops.h"
 #include "expr/stak_math.h"
 #include "util/calendar.h"
 
@@ -13,8 +15,6 @@ namespace {
 double* field(CurrentPoint& p, double n) {
   return std::fabs(n) <= kMaxFields ? point_field(p, std::lround(n)) : nullptr;
 }
-
-long long as_int(double v) { return std::isfinite(v) && std::fabs(v) < 9e18 ? std::llround(v) : 0; }
 
 void error(MathEnv& env, const char* message) {
   env.err.line(message);
@@ -38,190 +38,76 @@ void cmath(const CompiledMath& c, MathEnv& env) {
   auto push = [&](double v) { push_math_stack(st, v, err); };
   auto pop = [&] { return pop_math_stack(st, err); };
   for (const MathEntry& e : c.entries) {
-    if (e.opcode < 900 && cond.skipping()) continue;
+    if (e.opcode < Op::kIf && cond.skipping()) continue;
     double a, b, x;
     switch (e.opcode) {
-      case 0:
+      case Op::kNoop:
         break;
-      case 1:
+      case Op::kPush:
         push(e.value);
         break;
-      case 2:
+      case Op::kPop:
         pop();
         break;
-      case 3:
-        b = pop();
-        a = pop();
-        push(a + b);
-        break;
-      case 4:
-        b = pop();
-        a = pop();
-        push(a - b);
-        break;
-      case 5:
-        b = pop();
-        a = pop();
-        push(a * b);
-        break;
-      case 6:
-        b = pop();
-        a = pop();
-        if (b == 0) {
-          error(env, "Error: Division by zero");
-          push(0);
-        } else {
-          push(a / b);
-        }
-        break;
-      case 7:
+      case Op::kPushX:
         push(p.x);
         break;
-      case 8:
+      case Op::kPushY:
         push(p.y);
         break;
-      case 9:
+      case Op::kPushZ:
         push(p.z);
         break;
-      case 10:
+      case Op::kPushV:
         push(p.v);
         break;
-      case 11:
+      case Op::kPushField:
         if (double* f = field(p, e.value))
           push(*f);
         else
           push(0);
         break;
-      case 12:
+      case Op::kPopX:
         p.x = pop();
         break;
-      case 13:
+      case Op::kPopY:
         p.y = pop();
         break;
-      case 14:
+      case Op::kPopZ:
         p.z = pop();
         break;
-      case 15:
+      case Op::kPopV:
         p.v = pop();
         break;
-      case 16:
+      case Op::kPopField:
         x = pop();
         if (double* f = field(p, e.value)) *f = x;
         break;
-      case 17:
+      case Op::kPushVariable:
         push(gvariable(env.vars, static_cast<int>(e.value)));
         break;
-      case 18:
+      case Op::kPopVariable:
         svariable(env.vars, static_cast<int>(e.value), pop());
         break;
-      case 19:
-        b = pop();
-        a = pop();
-        push(std::pow(a, b));
-        break;
-      case 20:
-        b = pop();
-        a = pop();
-        push(std::fmod(a, b));
-        break;
-      case 21:
-        b = pop();
-        a = pop();
-        push(std::min(a, b));
-        break;
-      case 22:
-        b = pop();
-        a = pop();
-        push(std::max(a, b));
-        break;
-      case 23:
-        push(std::fabs(pop()));
-        break;
-      case 24:
-        x = pop();
-        if (x < 0) {
-          error(env, "Error: square root of negative number.");
-          push(0);
-        } else {
-          push(std::sqrt(x));
-        }
-        break;
-      case 25:
-        push(pop() * 0.017453293005625408);
-        break;
-      case 26:
-        push(pop() * 57.29577791868205);
-        break;
-      case 27:
-        push(std::cos(pop()));
-        break;
-      case 28:
-        push(std::sin(pop()));
-        break;
-      case 29:
-        push(std::tan(pop()));
-        break;
-      case 30:
-        push(std::atan(pop()));
-        break;
-      case 31:
-        push(std::acos(pop()));
-        break;
-      case 32:
-        push(std::asin(pop()));
-        break;
-      case 33:
-        b = pop();
-        a = pop();
-        push(std::atan2(b, a));
-        break;
-      case 34:
-      case 35:
-        x = pop();
-        if (x <= 0) {
-          error(env, "Error: logarithm of zero or negative number.");
-          push(0);
-        } else {
-          push(e.opcode == 34 ? std::log10(x) : std::log(x));
-        }
-        break;
-      case 36:
-        push(std::trunc(pop()));
-        break;
-      case 37:
-        x = pop();
-        if (x == 0) {
-          error(env, "Error: reciprocal of zero.");
-          push(0);
-        } else {
-          push(1 / x);
-        }
-        break;
-      case 38:
-        push(std::round(pop()));
-        break;
-      case 39:
-        push(-pop());
-        break;
-      case 40:
+      case Op::kSave:
         save_math_stack(st, pop());
         break;
-      case 41:
+      case Op::kDup:
         x = pop();
         push(x);
         push(x);
         break;
-      case 42:
+      case Op::kFlip:
         b = pop();
         a = pop();
         push(b);
         push(a);
         break;
-      case 43:
+      case Op::kErr:
         x = pop();
         p.error = std::isfinite(x) && std::fabs(x) < 2e9 ? static_cast<int>(std::lround(x)) : 1;
         break;
-      case 44: {
+      case Op::kExport: {
         double n = pop();
         double v = pop();
         if (double* f = field(p, n))
@@ -230,82 +116,19 @@ void cmath(const CompiledMath& c, MathEnv& env) {
           error(env, "Error: Column specified is out of range.");
         break;
       }
-      case 45:
-        b = pop();
-        a = pop();
-        push(ibit(single_to_int(a), single_to_int(b)));
-        break;
-      case 46:
-      case 47: {
+      case Op::kInc:
+      case Op::kExc: {
         double hi = pop(), lo = pop();
         x = pop();
         push(x);
         bool inside = x >= lo && x <= hi;
-        if (e.opcode == 46 ? !inside : inside) p.error = 1;
+        if (e.opcode == Op::kInc ? !inside : inside) p.error = 1;
         break;
       }
-      case 48:
-        b = pop();
-        a = pop();
-        push(a > 0 && b > 0);
-        break;
-      case 49:
-        b = pop();
-        a = pop();
-        push(double(as_int(a) & as_int(b)));
-        break;
-      case 50:
-        b = pop();
-        a = pop();
-        push(a > 0 || b > 0);
-        break;
-      case 51:
-        b = pop();
-        a = pop();
-        push(double(as_int(a) | as_int(b)));
-        break;
-      case 52:
-        b = pop();
-        a = pop();
-        push((a > 0) != (b > 0));
-        break;
-      case 53:
-        push(pop() <= 0);
-        break;
-      case 54:
-        b = pop();
-        a = pop();
-        push(a >= b);
-        break;
-      case 55:
-        b = pop();
-        a = pop();
-        push(a > b);
-        break;
-      case 56:
-        b = pop();
-        a = pop();
-        push(a <= b);
-        break;
-      case 57:
-        b = pop();
-        a = pop();
-        push(a < b);
-        break;
-      case 58:
-        b = pop();
-        a = pop();
-        push(a == b);
-        break;
-      case 59:
-        b = pop();
-        a = pop();
-        push(a != b);
-        break;
-      case 60:
+      case Op::kRecall:
         push(recall_math_stack(st));
         break;
-      case 61: {
+      case Op::kTm: {
         double col = pop(), row = pop();
         const TmFrame* f = env.frame;
         double index = f ? (row - 1) * f->cols + col : 0;
@@ -318,55 +141,34 @@ void cmath(const CompiledMath& c, MathEnv& env) {
         }
         break;
       }
-      case 62:
-        push(f2i(pop()));
-        break;
-      case 63:
+      case Op::kDump:
         dump_math_stack(st, env.out);
         break;
-      case 64: {
+      case Op::kMktime: {
         double sec = pop(), min = pop(), hour = pop(), doy = pop(), year = pop();
         push(mmktime(single_to_int(year), single_to_int(doy), single_to_int(hour),
                      single_to_int(min), single_to_int(sec)));
         break;
       }
-      case 901: {
+      case Op::kIf:
         // A level opened inside a skipped one is skipped whole, and pops nothing.
-        if (cond.skipping()) {
-          if (cond.level >= kMaxMathLevels)
-            ++cond.beyond;
-          else {
-            ++cond.level;
-            cond.skip[cond.level] = false;
-            cond.taken[cond.level] = true;
-          }
-          break;
-        }
-        x = pop();
-        if (cond.level >= kMaxMathLevels) {
-          ++cond.beyond;
-          break;
-        }
-        ++cond.level;
-        cond.skip[cond.level] = !(x > 0);
-        cond.taken[cond.level] = false;
-        break;
-      }
-      case 902:
-        if (cond.beyond > 0 || cond.level == 0) break;
-        if (cond.taken[cond.level]) break;
-        if (cond.skip[cond.level])
-          cond.skip[cond.level] = false;
+        if (cond.skipping())
+          cond.open(false, true);
         else
-          cond.taken[cond.level] = true;
+          cond.open(!(pop() > 0), false);
         break;
-      case 903:
-        if (cond.beyond > 0)
-          --cond.beyond;
-        else if (cond.level > 0)
-          --cond.level;
+      case Op::kElse:
+        cond.otherwise();
+        break;
+      case Op::kEnd:
+        cond.close();
         break;
       default:
+        // The plain functions and operators.
+        if (const MathOp* m = math_op(e.opcode); m && !apply_math_op(*m, st, err)) {
+          error(env, m->compiled_message);
+          push(0);
+        }
         break;
     }
   }

@@ -16,35 +16,23 @@ namespace {
 
 constexpr size_t kMaxCommandText = 256;
 
-// Opcodes that store the top of the stack into the command's target.
-constexpr int kPopX = 12, kPopY = 13, kPopZ = 14, kPopV = 15, kPopField = 16;
-
-// Appends one entry; beyond 50 the form no longer compiles.
-void math_compile(CompiledMath& c, int opcode, double value) {
-  if (static_cast<int>(c.entries.size()) >= kMaxCompiledEntries) {
-    c.compiled = false;
-    return;
-  }
-  c.entries.push_back({opcode, value});
-}
-
-// The opcode that stores into the target named at the front of `text`, 0
-// for none; *field receives n of a "Cn =" target. False for a "Cn =" target
+// The opcode that stores into the target named at the front of `text`,
+// Op::kNoop for none; *field receives n of a "Cn =" target. False for a "Cn =" target
 // beyond C50, which the interpreter reports instead.
-bool target_entry(std::string_view text, int* opcode, int* field) {
-  *opcode = 0;
+bool target_entry(std::string_view text, Op* opcode, int* field) {
+  *opcode = Op::kNoop;
   switch (text.empty() ? ' ' : text[0]) {
     case 'V':
-      *opcode = kPopV;
+      *opcode = Op::kPopV;
       return true;
     case 'X':
-      *opcode = kPopX;
+      *opcode = Op::kPopX;
       return true;
     case 'Y':
-      *opcode = kPopY;
+      *opcode = Op::kPopY;
       return true;
     case 'Z':
-      *opcode = kPopZ;
+      *opcode = Op::kPopZ;
       return true;
     case 'C':
       break;
@@ -60,7 +48,7 @@ bool target_entry(std::string_view text, int* opcode, int* field) {
   while (i < text.size() && text[i] == ' ') ++i;
   if (i >= text.size() || text[i] != '=') return true;
   if (n > kMaxFields) return false;
-  *opcode = kPopField;
+  *opcode = Op::kPopField;
   *field = static_cast<int>(n);
   return true;
 }
@@ -98,11 +86,12 @@ CompiledMath compile_math_command(std::string_view text, MathEnv& env) {
   if (nstrng(text.substr(close + 1)) != 0) return c;
   stak_math(text.substr(open + 1), env, c, true);
   if (c.compiled) {
-    int opcode = 0, field = 0;
+    Op opcode = Op::kNoop;
+    int field = 0;
     if (!target_entry(text, &opcode, &field))
       c.compiled = false;
-    else if (opcode != 0)
-      math_compile(c, opcode, opcode == kPopField ? field : 0);
+    else if (opcode != Op::kNoop)
+      c.add(opcode, opcode == Op::kPopField ? field : 0);
   }
   if (!c.compiled) c.entries.clear();
   return c;
@@ -154,7 +143,7 @@ void write_compiled_math(const MathList& list, OutBuffer& out) {
       out.put(' ');
       out.put(free_real(e.value));
       out.put(' ');
-      out.line(free_int(e.opcode));
+      out.line(free_int(static_cast<int>(e.opcode)));
     }
   }
 }
@@ -176,11 +165,12 @@ void test_compile(const MathList& list, MathEnv& env, OutBuffer& out) {
     out.line(expr);
     CompiledMath compiled;
     double result = stak_math(expr, env, compiled, true);
-    math_compile(compiled, kPopX, 0);
+    compiled.add(Op::kPopX);
     out.put(' ');
     out.put(free_int(compiled.compiled ? 1 : 0));
     put_int_real(out, static_cast<long long>(compiled.entries.size()), result);
-    for (const MathEntry& e : compiled.entries) put_int_real(out, e.opcode, e.value);
+    for (const MathEntry& e : compiled.entries)
+      put_int_real(out, static_cast<int>(e.opcode), e.value);
     cmath(compiled, env);
     out.put(' ');
     out.put(free_real(result));

@@ -8,6 +8,7 @@
 #include <span>
 #include <vector>
 
+#include "expr/opcodes.h"
 #include "util/column.h"
 #include "util/out_buffer.h"
 #include "util/variables.h"
@@ -28,7 +29,7 @@ struct CurrentPoint {
   int error = 0;
 };
 
-// The slot SET(...), EXPORT and opcode 44 store into: -4 .. -1 are V, X, Y,
+// The slot SET(...), EXPORT and Op::kExport store into: -4 .. -1 are V, X, Y,
 // Z, 0 is the record number, 1 .. 50 the fields; nullptr outside that range.
 inline double* point_field(CurrentPoint& p, long n) {
   switch (n) {
@@ -47,7 +48,7 @@ inline double* point_field(CurrentPoint& p, long n) {
 
 // One entry of a compiled expression.
 struct MathEntry {
-  int opcode = 0;
+  Op opcode = Op::kNoop;
   double value = 0;
 };
 
@@ -56,6 +57,15 @@ struct MathEntry {
 struct CompiledMath {
   std::vector<MathEntry> entries;  // reserved for 50 when compiling
   bool compiled = false;
+
+  // Appends an entry; beyond 50 the form no longer compiles.
+  void add(Op opcode, double value = 0) {
+    if (static_cast<int>(entries.size()) >= kMaxCompiledEntries) {
+      compiled = false;
+      return;
+    }
+    entries.push_back({opcode, value});
+  }
 };
 
 // The conditional state of ? : ) in one evaluation or one compiled run.
@@ -65,6 +75,34 @@ struct MathConditions {
   std::array<bool, kMaxMathLevels + 1> taken{};  // per level: else-taken, skip the rest
   int beyond = 0;                                // levels opened beyond the deepest, ignored
   bool skipping() const { return level > 0 && (skip[level] || taken[level]); }
+
+  // ? : opens a level whose true part skips when `skip_true`, the whole of
+  // it when `skip_all`; a level beyond the deepest is only counted.
+  void open(bool skip_true, bool skip_all) {
+    if (level >= kMaxMathLevels) {
+      ++beyond;
+      return;
+    }
+    ++level;
+    skip[level] = skip_true;
+    taken[level] = skip_all;
+  }
+  // : (else): a running true part skips from here on; one skipped by its
+  // condition runs from here on.
+  void otherwise() {
+    if (beyond > 0 || level == 0 || taken[level]) return;
+    if (skip[level])
+      skip[level] = false;
+    else
+      taken[level] = true;
+  }
+  // ) closes the current level (not below 0).
+  void close() {
+    if (beyond > 0)
+      --beyond;
+    else if (level > 0)
+      --level;
+  }
 };
 
 // The value stack (emptied for each evaluation) and the save stack (kept for the run).

@@ -8,6 +8,7 @@
 #include <ctime>
 #include <string>
 
+#include "expr/math_ops.h"
 #include "expr/valread.h"
 #include "util/calendar.h"
 #include "util/free_format.h"
@@ -18,8 +19,6 @@ namespace vexal {
 
 namespace {
 
-constexpr double kPi =
-    3.1415927410125732;  // single-precision pi, widened, as the language defines it
 constexpr double kE = 2.718281828459045;
 constexpr int kNoCompileLevel = 742479;  // at or below this level nothing compiles
 constexpr size_t kMaxExpression = 256;
@@ -54,20 +53,13 @@ class Evaluator {
   }
   void push(double v) { push_math_stack(st_, v, env_.err); }
   double pop() { return pop_math_stack(st_, env_.err); }
-  void emit(int opcode, double value = 0) {
-    if (static_cast<int>(c_.entries.size()) >= kMaxCompiledEntries) {
-      c_.compiled = false;
-      return;
-    }
-    c_.entries.push_back({opcode, value});
-  }
+  void emit(Op opcode, double value = 0) { c_.add(opcode, value); }
   void no_compile() {
     c_.compiled = false;
-    emit(0);
+    emit(Op::kNoop);
   }
   double* field_ref(int n);
   bool index_ok(double i, size_t size, const char* what, size_t* index);
-  void open_level(bool skip_it, bool skip_all);
   void gmtime_token();
 
   MathEnv& env_;
@@ -97,32 +89,18 @@ bool Evaluator::index_ok(double i, size_t size, const char* what, size_t* index)
   return true;
 }
 
-void Evaluator::open_level(bool skip_it, bool skip_all) {
-  MathConditions& c = st_.cond;
-  if (c.level >= kMaxMathLevels) {
-    ++c.beyond;
-    return;
-  }
-  ++c.level;
-  c.skip[c.level] = skip_it;
-  c.taken[c.level] = skip_all;
-}
-
 // While the current level skips, only the conditional words count.
 bool Evaluator::conditional_while_skipping(std::string_view tok) {
   MathConditions& c = st_.cond;
   if (tok == "?" || starts(tok, "IF")) {
-    emit(901);
-    open_level(false, true);
+    emit(Op::kIf);
+    c.open(false, true);
   } else if (tok == ":" || starts(tok, "ELS")) {
-    emit(902);
-    if (c.beyond == 0 && c.skip[c.level] && !c.taken[c.level]) c.skip[c.level] = false;
+    emit(Op::kElse);
+    c.otherwise();
   } else if (tok == ")" || starts(tok, "END")) {
-    emit(903);
-    if (c.beyond > 0)
-      --c.beyond;
-    else if (c.level > 0)
-      --c.level;
+    emit(Op::kEnd);
+    c.close();
   } else {
     no_compile();
   }
@@ -179,6 +157,13 @@ bool quoted_pair(std::string_view tok, std::string_view& a, std::string_view& b)
   return true;
 }
 
+// A token is matched against these in order, the first that fits winning:
+// a number; X, Y, V or Z alone; C and a digit; the words down to EXPORT;
+// the table of plain functions and constants (math_ops.cc), which must come
+// after EXPORT because its EXP begins that word; the words after it, down
+// to the catch-all: any other token beginning with E is e (so EXISTS(FOO),
+// no variable form, reads as e); the calendar, store and array words; last
+// a variable name without "$".
 bool Evaluator::token(std::string_view tok) {
   if (st_.cond.skipping() && !compile_only_) return conditional_while_skipping(tok);
   CurrentPoint& p = env_.point;
@@ -191,7 +176,7 @@ bool Evaluator::token(std::string_view tok) {
     double v = valread(tok, &bad, env_.vars, quiet);
     if (!bad) {
       push(v);
-      emit(1, v);
+      emit(Op::kPush, v);
       return true;
     }
   }
@@ -199,19 +184,19 @@ bool Evaluator::token(std::string_view tok) {
     switch (tok[0]) {
       case 'X':
         push(p.x);
-        emit(7);
+        emit(Op::kPushX);
         return true;
       case 'Y':
         push(p.y);
-        emit(8);
+        emit(Op::kPushY);
         return true;
       case 'V':
         push(p.v);
-        emit(10);
+        emit(Op::kPushV);
         return true;
       case 'Z':
         push(p.z);
-        emit(9);
+        emit(Op::kPushZ);
         return true;
       default:
         break;
@@ -223,7 +208,7 @@ bool Evaluator::token(std::string_view tok) {
       n = n * 10 + (tok[i] - '0');
     if (n > kMaxFields) return fail("Error: Column specified is out of range.");
     push(p.fields[static_cast<size_t>(n)]);
-    emit(11, n);
+    emit(Op::kPushField, n);
     return true;
   }
   if (starts(tok, "MKTIME")) {
@@ -231,7 +216,7 @@ bool Evaluator::token(std::string_view tok) {
     double t = mmktime(single_to_int(year), single_to_int(doy), single_to_int(hour),
                        single_to_int(min), single_to_int(sec));
     push(t);
-    emit(64);
+    emit(Op::kMktime);
     return true;
   }
   if (starts(tok, "GMTIME")) {
@@ -244,35 +229,12 @@ bool Evaluator::token(std::string_view tok) {
     no_compile();
     return true;
   }
-  auto binary = [&](int opcode, auto f) {
-    double b = pop(), a = pop();
-    push(f(a, b));
-    emit(opcode);
-    return true;
-  };
-  auto unary = [&](int opcode, auto f) {
-    double x = pop();
-    push(f(x));
-    emit(opcode);
-    return true;
-  };
-  if (starts(tok, "ADD") || tok == "+") return binary(3, [](double a, double b) { return a + b; });
-  if (starts(tok, "SUB") || tok == "-") return binary(4, [](double a, double b) { return a - b; });
-  if (tok == "**") return binary(19, [](double a, double b) { return std::pow(a, b); });
-  if (starts(tok, "MUL") || tok == "*") return binary(5, [](double a, double b) { return a * b; });
-  if (starts(tok, "DIV") || tok == "/") {
-    double b = pop(), a = pop();
-    emit(6);
-    if (b == 0) return domain_error("Error: Division by zero in math stack.");
-    push(a / b);
-    return true;
-  }
   if (tok[0] == '$') {
     std::string_view name = tok.substr(1, std::min(nvar(tok.substr(1)), kNameWidth));
     int i = whichvariable(env_.vars, name, false, false, err);
     if (i == 0) return fail("Error: unknow math stack operator ", tok);
     push(gvariable(env_.vars, i));
-    emit(17, i);
+    emit(Op::kPushVariable, i);
     return true;
   }
   if (starts(tok, "SET($")) {
@@ -280,7 +242,7 @@ bool Evaluator::token(std::string_view tok) {
     if (name.empty()) return fail("Error: unknow math stack operator ", tok);
     int i = whichvariable(env_.vars, name, true, false, err);
     svariable(env_.vars, i, pop());
-    emit(18, i);
+    emit(Op::kPopVariable, i);
     return true;
   }
   if (starts(tok, "SET(C")) {
@@ -289,8 +251,8 @@ bool Evaluator::token(std::string_view tok) {
       n = n * 10 + (tok[i] - '0');
     if (n > kMaxFields) return fail("Error: Column specified is out of range.");
     p.fields[static_cast<size_t>(n)] = pop();
-    emit(1, n);
-    emit(44);
+    emit(Op::kPush, n);
+    emit(Op::kExport);
     return true;
   }
   if (starts(tok, "SET(") && tok.size() >= 5) {
@@ -312,8 +274,8 @@ bool Evaluator::token(std::string_view tok) {
         return fail("Error: unknow math stack operator ", tok);
     }
     *field_ref(n) = pop();
-    emit(1, n);
-    emit(44);
+    emit(Op::kPush, n);
+    emit(Op::kExport);
     return true;
   }
   if (starts(tok, "STRCMP(")) {
@@ -333,28 +295,22 @@ bool Evaluator::token(std::string_view tok) {
   }
   if (starts(tok, "EXPORT")) {
     double n = pop(), v = pop();
-    emit(44);
+    emit(Op::kExport);
     double* target =
         std::fabs(n) <= kMaxFields ? field_ref(static_cast<int>(std::lround(n))) : nullptr;
     if (!target) return fail("Error: Column specified is out of range.");
     *target = v;
     return true;
   }
-  if (starts(tok, "EXP") || tok == "^" || starts(tok, "POW"))
-    return binary(19, [](double a, double b) { return std::pow(a, b); });
-  if (starts(tok, "MOD") || tok == "%")
-    return binary(20, [](double a, double b) { return std::fmod(a, b); });
-  if (starts(tok, "MIN")) return binary(21, [](double a, double b) { return std::min(a, b); });
-  if (starts(tok, "MAX")) return binary(22, [](double a, double b) { return std::max(a, b); });
-  if (starts(tok, "BIT"))
-    return binary(
-        45, [](double a, double b) { return double(ibit(single_to_int(a), single_to_int(b))); });
-  if (starts(tok, "ABS")) return unary(23, [](double x) { return std::fabs(x); });
-  if (starts(tok, "SQR")) {
-    double x = pop();
-    emit(24);
-    if (x < 0) return domain_error("Error: square root of negative number.");
-    push(std::sqrt(x));
+  if (const MathOp* m = find_math_op(tok)) {
+    if (m->arity == 0) {  // a constant compiles to a push of its value
+      double v = m->fn(0, 0);
+      push(v);
+      emit(Op::kPush, v);
+      return true;
+    }
+    emit(m->op);
+    if (!apply_math_op(*m, st_, err)) return domain_error(m->text_message);
     return true;
   }
   if (starts(tok, "MAGEQ")) {
@@ -363,83 +319,37 @@ bool Evaluator::token(std::string_view tok) {
     no_compile();
     return true;
   }
-  if (starts(tok, "DTR") || starts(tok, "D2R"))
-    return unary(25, [](double x) { return x * kPi / 180; });
-  if (starts(tok, "RTD") || starts(tok, "R2D"))
-    return unary(26, [](double x) { return x * 180 / kPi; });
-  if (starts(tok, "FTI") || starts(tok, "F2I"))
-    return unary(62, [](double x) { return double(f2i(x)); });
-  if (starts(tok, "COS")) return unary(27, [](double x) { return std::cos(x); });
-  if (starts(tok, "SIN")) return unary(28, [](double x) { return std::sin(x); });
-  if (starts(tok, "TAN")) return unary(29, [](double x) { return std::tan(x); });
-  if (starts(tok, "ARCTAN")) return unary(30, [](double x) { return std::atan(x); });
-  if (starts(tok, "ARCCOS")) return unary(31, [](double x) { return std::acos(x); });
-  if (starts(tok, "ARCSIN")) return unary(32, [](double x) { return std::asin(x); });
-  if (starts(tok, "ATAN2")) return binary(33, [](double x, double y) { return std::atan2(y, x); });
-  if (starts(tok, "LOG") || starts(tok, "LN")) {
-    bool ten = tok[1] == 'O';
-    double x = pop();
-    emit(ten ? 34 : 35);
-    if (x <= 0) return domain_error("Error: logarithm of zero or negative number.");
-    push(ten ? std::log10(x) : std::log(x));
-    return true;
-  }
-  if (starts(tok, "INT")) return unary(36, [](double x) { return std::trunc(x); });
-  if (starts(tok, "INV")) {
-    double x = pop();
-    emit(37);
-    if (x == 0) return domain_error("Error: Reciprocal of zero is undefined.");
-    push(1 / x);
-    return true;
-  }
-  if (starts(tok, "NINT")) return unary(38, [](double x) { return std::round(x); });
-  if (starts(tok, "NEG")) return unary(39, [](double x) { return -x; });
-  if (starts(tok, "PI")) {
-    push(kPi);
-    emit(1, kPi);
-    return true;
-  }
-  if (starts(tok, "TRUE") || tok == "T" || starts(tok, "YES")) {
-    push(1);
-    emit(1, 1);
-    return true;
-  }
-  if (starts(tok, "FALSE") || tok == "F" || tok == "NO") {
-    push(0);
-    emit(1, 0);
-    return true;
-  }
   if (starts(tok, "ERR")) {
     double x = pop();
     p.error = std::isfinite(x) && std::fabs(x) < 2e9 ? static_cast<int>(std::lround(x)) : 1;
-    emit(43);
+    emit(Op::kErr);
     return true;
   }
   if (starts(tok, "POP")) {
     pop();
-    emit(2);
+    emit(Op::kPop);
     return true;
   }
   if (starts(tok, "DUP")) {
     double x = pop();
     push(x);
     push(x);
-    emit(41);
+    emit(Op::kDup);
     return true;
   }
   if (starts(tok, "FLIP")) {
     double b = pop(), a = pop();
     push(b);
     push(a);
-    emit(42);
+    emit(Op::kFlip);
     return true;
   }
   if (starts(tok, "SKIP")) {
     p.error = 1;
     push(0);
-    emit(1, 0);
-    emit(1, 1);
-    emit(43);
+    emit(Op::kPush, 0);
+    emit(Op::kPush, 1);
+    emit(Op::kErr);
     return true;
   }
   if (starts(tok, "INC") || starts(tok, "EXC")) {
@@ -448,39 +358,12 @@ bool Evaluator::token(std::string_view tok) {
     push(x);
     bool inside = x >= lo && x <= hi;
     if (include ? !inside : inside) p.error = 1;
-    emit(include ? 46 : 47);
+    emit(include ? Op::kInc : Op::kExc);
     return true;
   }
-  auto truth = [](double v) { return v > 0; };
-  auto as_int = [](double v) -> long long {
-    return std::isfinite(v) && std::fabs(v) < 9e18 ? std::llround(v) : 0;
-  };
-  if (starts(tok, "AND") || tok == "&&")
-    return binary(48, [&](double a, double b) { return double(truth(a) && truth(b)); });
-  if (starts(tok, "IAND") || tok == "&")
-    return binary(49, [&](double a, double b) { return double(as_int(a) & as_int(b)); });
-  if (starts(tok, "OR") || tok == "||")
-    return binary(50, [&](double a, double b) { return double(truth(a) || truth(b)); });
-  if (starts(tok, "IOR") || tok == "|")
-    return binary(51, [&](double a, double b) { return double(as_int(a) | as_int(b)); });
-  if (starts(tok, "XOR"))
-    return binary(52, [&](double a, double b) { return double(truth(a) != truth(b)); });
-  if (starts(tok, "NOT") || tok == "!") return unary(53, [](double x) { return double(x <= 0); });
-  if (tok == "GE" || tok == ">=")
-    return binary(54, [](double a, double b) { return double(a >= b); });
-  if (tok == "GT" || tok == ">")
-    return binary(55, [](double a, double b) { return double(a > b); });
-  if (tok == "LE" || tok == "<=")
-    return binary(56, [](double a, double b) { return double(a <= b); });
-  if (tok == "LT" || tok == "<")
-    return binary(57, [](double a, double b) { return double(a < b); });
-  if (starts(tok, "EQ") || tok == "==")
-    return binary(58, [](double a, double b) { return double(a == b); });
-  if (tok == "NE" || tok == "<>")
-    return binary(59, [](double a, double b) { return double(a != b); });
   if (starts(tok, "TM")) {
     double col = pop(), row = pop();
-    emit(61);
+    emit(Op::kTm);
     const TmFrame* f = env_.frame;
     double index = (row - 1) * (f ? f->cols : 0) + col;
     size_t size = f ? static_cast<size_t>(f->rows) * static_cast<size_t>(f->cols) : 0;
@@ -491,38 +374,33 @@ bool Evaluator::token(std::string_view tok) {
   }
   if (tok == "?" || starts(tok, "IF")) {
     double cond = pop();
-    emit(901);
-    open_level(!compile_only_ && !(cond > 0), false);
+    emit(Op::kIf);
+    st_.cond.open(!compile_only_ && !(cond > 0), false);
     return true;
   }
   if (tok == ":" || starts(tok, "ELS")) {
-    emit(902);
-    MathConditions& c = st_.cond;
-    if (c.beyond == 0 && c.level > 0 && !compile_only_) c.taken[c.level] = true;
+    emit(Op::kElse);
+    if (!compile_only_) st_.cond.otherwise();
     return true;
   }
   if (tok == ")" || starts(tok, "END")) {
-    emit(903);
-    MathConditions& c = st_.cond;
-    if (c.beyond > 0)
-      --c.beyond;
-    else if (c.level > 0)
-      --c.level;
+    emit(Op::kEnd);
+    st_.cond.close();
     return true;
   }
   if (starts(tok, "SAV")) {
     save_math_stack(st_, pop());
-    emit(40);
+    emit(Op::kSave);
     return true;
   }
   if (starts(tok, "REC")) {
     push(recall_math_stack(st_));
-    emit(60);
+    emit(Op::kRecall);
     return true;
   }
   if (tok[0] == 'E') {
     push(kE);
-    emit(1, kE);
+    emit(Op::kPush, kE);
     return true;
   }
   if (starts(tok, "LEAP")) {
@@ -585,11 +463,11 @@ bool Evaluator::token(std::string_view tok) {
   }
   if (starts(tok, "DUMP")) {
     dump_math_stack(st_, env_.out);
-    emit(63);
+    emit(Op::kDump);
     return true;
   }
   if (starts(tok, "NOOP") || tok == "(") {
-    emit(0);
+    emit(Op::kNoop);
     return true;
   }
   if (starts(tok, "NOCOMP")) {
@@ -660,7 +538,7 @@ double Evaluator::run(std::string_view text) {
     }
     if (closes && !token(")")) return 0.0;
   }
-  for (int level = st_.cond.level; level > 0; --level) emit(903);
+  for (int level = st_.cond.level; level > 0; --level) emit(Op::kEnd);
   return pop();
 }
 

@@ -233,7 +233,7 @@ TEST_F(MathTest, CompilingACommand) {
     EXPECT_EQ(m.compiled, c.compiled) << c.text;
     if (!c.entries.empty()) {
       std::vector<std::pair<int, double>> got;
-      for (const MathEntry& e : m.entries) got.emplace_back(e.opcode, e.value);
+      for (const MathEntry& e : m.entries) got.emplace_back(static_cast<int>(e.opcode), e.value);
       EXPECT_EQ(got, c.entries) << c.text;
     }
   }

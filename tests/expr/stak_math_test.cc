@@ -148,11 +148,11 @@ TEST_F(StakMathTest, CompiledEntries) {
   eval("{X 2 *}");
   ASSERT_TRUE(compiled.compiled);
   std::vector<std::pair<int, double>> got;
-  for (const MathEntry& e : compiled.entries) got.push_back({e.opcode, e.value});
+  for (const MathEntry& e : compiled.entries) got.push_back({static_cast<int>(e.opcode), e.value});
   EXPECT_EQ(got, (std::vector<std::pair<int, double>>{{7, 0}, {1, 2}, {5, 0}}));
   eval("{5 SET(X)}");
   got.clear();
-  for (const MathEntry& e : compiled.entries) got.push_back({e.opcode, e.value});
+  for (const MathEntry& e : compiled.entries) got.push_back({static_cast<int>(e.opcode), e.value});
   EXPECT_EQ(got, (std::vector<std::pair<int, double>>{{1, 5}, {1, -3}, {44, 0}, {903, 0}}));
   EXPECT_EQ(point.x, 5);
   eval("{skip}");

@@ -1,0 +1,58 @@
+// The plain functions, operators and constants of the expression language:
+// one row each, read both by the evaluator that works from the text and by
+// the executor of the compiled form, so the two compute each value alike.
+#pragma once
+
+#include <array>
+#include <span>
+#include <string_view>
+
+#include "expr/math_state.h"
+#include "expr/opcodes.h"
+#include "expr/stak_math.h"
+
+namespace vexal {
+
+// A token that pops its operands and pushes one value.
+struct MathOp {
+  std::string_view words;    // names matching any token they begin, blank-separated
+  std::string_view symbols;  // names matching only the whole token, blank-separated
+  Op op;                     // what it compiles to; a constant compiles to Op::kPush of its value
+  int arity;                 // operands popped: 0 (a constant), 1 (a) or 2 (a b, b on top)
+  double (*fn)(double a, double b);  // the value; missing operands are 0
+  // Where the function is undefined: the evaluation fails with text_message
+  // (or gives 0 when only compiling); the executor prints compiled_message,
+  // rejects the point and pushes 0. nullptr: defined everywhere.
+  bool (*undefined)(double a, double b) = nullptr;
+  const char* text_message = nullptr;
+  const char* compiled_message = nullptr;
+};
+
+// Every row, in the order tokens are matched against them.
+std::span<const MathOp> math_ops();
+// The first row that `token` (upper case) names, nullptr for none.
+const MathOp* find_math_op(std::string_view token);
+
+// Indexed by opcode (those below the conditionals): the row the executor
+// runs, nullptr for none.
+using MathOpRows = std::array<const MathOp*, static_cast<size_t>(Op::kMktime) + 1>;
+extern const MathOpRows kMathOpOfOpcode;
+
+// The row the executor runs for `op`, nullptr for an opcode that no row
+// computes (constants compile to Op::kPush, which has no row).
+inline const MathOp* math_op(Op op) {
+  size_t i = static_cast<size_t>(op);
+  return i < kMathOpOfOpcode.size() ? kMathOpOfOpcode[i] : nullptr;
+}
+
+// Pops the operands of `m` and pushes its value. Where `m` is undefined it
+// pushes nothing and returns false. Inline: the executor runs it per point.
+inline bool apply_math_op(const MathOp& m, MathStacks& st, OutBuffer& err) {
+  double b = m.arity == 2 ? pop_math_stack(st, err) : 0;
+  double a = m.arity >= 1 ? pop_math_stack(st, err) : 0;
+  if (m.undefined && m.undefined(a, b)) return false;
+  push_math_stack(st, m.fn(a, b), err);
+  return true;
+}
+
+}  // namespace vexal
