@@ -549,23 +549,17 @@ double stak_math(std::string_view text, MathEnv& env, CompiledMath& compiled, bo
   return e.run(text);
 }
 
-void push_math_stack(MathStacks& st, double v, OutBuffer& err) {
-  if (st.count >= kMathStackSize) {
-    err.line("Warning: math stack overflow; pushing anyway.");
-    for (int i = 1; i < kMathStackSize; ++i)
-      st.values[static_cast<size_t>(i - 1)] = st.values[static_cast<size_t>(i)];
-    st.count = kMathStackSize - 1;
-  }
-  st.values[static_cast<size_t>(st.count++)] = v;
+void math_stack_overflow(MathStacks& st, OutBuffer& err) {
+  err.line("Warning: math stack overflow; pushing anyway.");
+  for (int i = 1; i < kMathStackSize; ++i)
+    st.values[static_cast<size_t>(i - 1)] = st.values[static_cast<size_t>(i)];
+  st.count = kMathStackSize - 1;
 }
 
-double pop_math_stack(MathStacks& st, OutBuffer& err) {
-  if (st.count <= 0) {
-    err.line("Error: no entry on math stack to pop.");
-    st.count = 0;
-    return 0.0;
-  }
-  return st.values[static_cast<size_t>(--st.count)];
+double math_stack_underflow(MathStacks& st, OutBuffer& err) {
+  err.line("Error: no entry on math stack to pop.");
+  st.count = 0;
+  return 0.0;
 }
 
 void dump_math_stack(const MathStacks& st, OutBuffer& out) {

@@ -17,10 +17,24 @@ namespace vexal {
 double stak_math(std::string_view text, MathEnv& env, CompiledMath& compiled,
                  bool compile_only = false);
 
-// Pushes onto the value stack; beyond 32 the bottom slot is dropped with a warning.
-void push_math_stack(MathStacks& st, double v, OutBuffer& err);
+// Makes room on a full value stack: drops the bottom slot with a warning.
+void math_stack_overflow(MathStacks& st, OutBuffer& err);
+// An empty value stack popped: prints the message; the value is 0.
+double math_stack_underflow(MathStacks& st, OutBuffer& err);
+
+// Pushes onto the value stack; beyond 32 the bottom slot is dropped with a
+// warning. Inline, as pop_math_stack: the executor runs them per point.
+inline void push_math_stack(MathStacks& st, double v, OutBuffer& err) {
+  if (st.count >= kMathStackSize) [[unlikely]]
+    math_stack_overflow(st, err);
+  st.values[static_cast<size_t>(st.count++)] = v;
+}
 // Pops the value stack; an empty stack gives 0 and a message.
-double pop_math_stack(MathStacks& st, OutBuffer& err);
+inline double pop_math_stack(MathStacks& st, OutBuffer& err) {
+  if (st.count <= 0) [[unlikely]]
+    return math_stack_underflow(st, err);
+  return st.values[static_cast<size_t>(--st.count)];
+}
 // Prints "math stack:" and the values, then "perm stack:" and the save stack.
 void dump_math_stack(const MathStacks& st, OutBuffer& out);
 // Pushes onto the save stack; beyond 32 the slots move down by one.
