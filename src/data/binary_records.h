@@ -5,6 +5,7 @@
 #pragma once
 
 #include <algorithm>
+#include <cfloat>
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
@@ -44,6 +45,10 @@ inline bool accepted(double v, double lo, double hi) {
   return v >= lo && v <= hi && std::isfinite(v);
 }
 
+// A range bound brought within the finite values, so that a plain
+// comparison with it rejects infinities as `accepted` does.
+inline double finite_bound(double v) { return std::clamp(v, -DBL_MAX, DBL_MAX); }
+
 // A run of plain binary records: the reader's settings held locally, so that
 // the loop keeps them in registers. Records are taken and checked a block at
 // a time.
@@ -52,7 +57,8 @@ struct PlainRun {
   size_t reclen, xo, yo, zo;
   bool swap, z_read, stream;
   double first_record;
-  double xmin, xmax, ymin, ymax, zmin, zmax, dxmin, dxmax, dymin, dymax;
+  double xmin, xmax, ymin, ymax, zmin, zmax;  // finite (finite_bound)
+  double dxmin, dxmax, dymin, dymax;
   bool xneg, yneg, xlog, ylog, zlog, has_previous;
   double px, py;  // the previous point stored
 
@@ -141,7 +147,8 @@ struct PlainRun {
   // Whether point i of the block that starts at point k of the run fails a
   // check.
   bool fails(const Block& b, size_t i, size_t k) const {
-    auto out = [](double v, double lo, double hi) { return !accepted(v, lo, hi); };
+    // With finite ranges this rejects NaN and infinities as `accepted` does.
+    auto out = [](double v, double lo, double hi) { return !(v >= lo && v <= hi); };
     const double x = b.x[i], y = b.y[i];
     const double z = z_read ? b.z[i] : first_record + static_cast<double>(k + i);
     // The ranges apply before and after negation, as in store_record.
@@ -197,16 +204,16 @@ struct PlainRun {
   // (and the step into the block) is tested on its own. Then the extremes of
   // everything stored in this read so far, the block included, inside the
   // effective ranges (negation and logarithm folded in) mean every point of
-  // the block is, when the sums show no NaN or infinity among them (the
-  // extremes skip NaN); a spread of values no wider than the step limits allows
-  // means no step of the block can break them. Only when that rough test
-  // fails are the block's steps worked out.
+  // the block is, when the sums show no NaN among them (the extremes skip
+  // NaN; an infinity lies outside the finite ranges); a spread of values no
+  // wider than the step limits allows means no step of the block can break
+  // them. Only when that rough test fails are the block's steps worked out.
   bool block_plain(const Block& b, size_t k, ColumnSummary& xsum, ColumnSummary& ysum) const {
     if (fails(b, 0, k)) return false;
     ColumnSummary x = xsum, y = ysum;
     x.add(b.x, kBlock);
     y.add(b.y, kBlock);
-    if (!std::isfinite(x.total() + y.total())) return false;
+    if (std::isnan(x.total() + y.total())) return false;
     auto inside = [](const ColumnSummary& c, double lo, double hi, bool neg, bool log) {
       if (neg) {  // the value and its negation both inside
         const double l = lo, h = hi;
