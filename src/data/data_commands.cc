@@ -252,7 +252,7 @@ void cmd_merge(Session& s, Params& p) {
   bool missing = false;
   int order = int_parm(p, &missing, false);
   if (missing) order = 1;
-  const int m = std::clamp(order + 1, 1, kMaxMergeOrder);
+  const int m = std::clamp(order, 0, kMaxMergeOrder - 1) + 1;
   PointStore& st = s.store;
   if (st.npts <= m + 1) {
     s.err().line("Error: Insufficient points loaded to merge.");
