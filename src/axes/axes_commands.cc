@@ -244,7 +244,13 @@ void cmd_datatovar(Session& s, Params& p) {
     l.ticplace[n - 1] = n;
     Params words{s, line};
     std::string word;
-    for (int k = 0; k < field; ++k) word = getcparm(words, false);
+    for (int k = 0; k < field; ++k) {
+      if (trimmed(words.text).empty()) {  // past the line's last word
+        word.clear();
+        break;
+      }
+      word = getcparm(words, false);
+    }
     setcvariable(s.vars, std::to_string(n), word, s.err());
     for (int k = 1; k < s.reader.plotevery && read_data_line(fp, line); ++k) {
     }
