@@ -71,6 +71,7 @@ TEST_F(PsWriterLimitsTest, OutputFileNameCannotLeaveTheTitle) {
 }
 
 // Each value stands in its own 8-character field behind at least one blank.
+// No stamps (-t): their text would widen the box with the date and directory.
 TEST_F(PsWriterLimitsTest, BoundingBoxFieldsStayApart) {
   struct Case {
     std::vector<std::string> args;
@@ -78,12 +79,14 @@ TEST_F(PsWriterLimitsTest, BoundingBoxFieldsStayApart) {
     const char* header;
   };
   const Case kCases[] = {
-      {{"-d"}, "DRAW -100000 -100000\n", "%%BoundingBox:   -999999 -999999      77      77"},
-      {{"-d"},
+      {{"-d", "-t"}, "DRAW -100000 -100000\n", "%%BoundingBox:   -999999 -999999      77      77"},
+      {{"-d", "-t"},
        "MOVE -1e6 -1e6\nDRAW 1e6 1e6\n",
        "%%BoundingBox:   -999999 -999999 2400005 2400005"},
-      {{"-d", "-l"}, "DRAW -100000 -100000\n", "%%BoundingBox:       540 -999999 2400611      73"},
-      {{"-d", "-l"},
+      {{"-d", "-t", "-l"},
+       "DRAW -100000 -100000\n",
+       "%%BoundingBox:       540 -999999 2400611      73"},
+      {{"-d", "-t", "-l"},
        "MOVE -1e6 -1e6\nDRAW 1e6 1e6\n",
        "%%BoundingBox:   -999999 -999999 2400611 2400001"},
   };
