@@ -10,5 +10,9 @@ namespace vexal {
 // the error flag. All entries run even after an error; the caller looks at
 // the point's error flag afterwards.
 void cmath(const CompiledMath& c, MathEnv& env);
+// Runs one entry on the current point, as cmath does (the skipping of a
+// conditional's untaken part is the caller's). The evaluator runs through it
+// the words that mean the same from text as compiled.
+void c_math(const MathEntry& e, MathEnv& env);
 
 }  // namespace vexal

@@ -1,5 +1,5 @@
-// The table of plain functions, operators and constants, and the lookups
-// the evaluator and the executor make in it.
+// The table of the words that compile to one opcode, and the lookups the
+// evaluator and the executor make in it.
 #include "expr/math_ops.h"
 
 #include <cmath>
@@ -71,6 +71,22 @@ constexpr MathOp kMathOps[] = {
     {"", "LT <", Op::kLt, 2, [](double a, double b) { return double(a < b); }},
     {"EQ", "==", Op::kEq, 2, [](double a, double b) { return double(a == b); }},
     {"", "NE <>", Op::kNe, 2, [](double a, double b) { return double(a != b); }},
+    // Words that do from text what c_math does with their opcode.
+    {"", "X", Op::kPushX, 0},
+    {"", "Y", Op::kPushY, 0},
+    {"", "Z", Op::kPushZ, 0},
+    {"", "V", Op::kPushV, 0},
+    {"MKTIME", "", Op::kMktime, 5},
+    {"ERR", "", Op::kErr, 1},
+    {"POP", "", Op::kPop, 1},
+    {"DUP", "", Op::kDup, 1},
+    {"FLIP", "", Op::kFlip, 2},
+    {"INC", "", Op::kInc, 3},
+    {"EXC", "", Op::kExc, 3},
+    {"SAV", "", Op::kSave, 1},
+    {"REC", "", Op::kRecall, 0},
+    {"DUMP", "", Op::kDump, 0},
+    {"NOOP", "(", Op::kNoop, 0},
 };
 
 // True when `token` is one of the blank-separated `names`: the whole token,
@@ -99,7 +115,7 @@ const MathOp* find_math_op(std::string_view token) {
 constexpr MathOpRows kMathOpOfOpcode = [] {
   MathOpRows rows{};
   for (const MathOp& m : kMathOps) {
-    if (m.op == Op::kPush) continue;
+    if (!m.fn || m.op == Op::kPush) continue;
     const MathOp*& row = rows[static_cast<size_t>(m.op)];
     if (row) throw "two rows for one opcode";
     row = &m;

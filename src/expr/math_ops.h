@@ -1,6 +1,8 @@
-// The plain functions, operators and constants of the expression language:
-// one row each, read both by the evaluator that works from the text and by
-// the executor of the compiled form, so the two compute each value alike.
+// The words of the expression language that compile to one opcode and mean
+// the same from text as compiled, one row each: the plain functions,
+// operators and constants, whose row both the evaluator that works from the
+// text and the executor of the compiled form compute through, and the stack
+// and point words, which both run through c_math.
 #pragma once
 
 #include <array>
@@ -13,13 +15,15 @@
 
 namespace vexal {
 
-// A token that pops its operands and pushes one value.
+// A word and the opcode it compiles to.
 struct MathOp {
   std::string_view words;    // names matching any token they begin, blank-separated
   std::string_view symbols;  // names matching only the whole token, blank-separated
   Op op;                     // what it compiles to; a constant compiles to Op::kPush of its value
-  int arity;                 // operands popped: 0 (a constant), 1 (a) or 2 (a b, b on top)
-  double (*fn)(double a, double b);  // the value; missing operands are 0
+  int arity;                 // operands popped: 1 (a), 2 (a b, b on top), ...; 0 for a constant
+  // The value of a function (missing operands are 0) or a constant; nullptr
+  // for a word that does what c_math does with `op`.
+  double (*fn)(double a, double b) = nullptr;
   // Where the function is undefined: the evaluation fails with text_message
   // (or gives 0 when only compiling); the executor prints compiled_message,
   // rejects the point and pushes 0. nullptr: defined everywhere.
@@ -33,13 +37,13 @@ std::span<const MathOp> math_ops();
 // The first row that `token` (upper case) names, nullptr for none.
 const MathOp* find_math_op(std::string_view token);
 
-// Indexed by opcode (those below the conditionals): the row the executor
-// runs, nullptr for none.
+// Indexed by opcode (those below the conditionals): the row of the function
+// the executor computes, nullptr for none.
 using MathOpRows = std::array<const MathOp*, static_cast<size_t>(Op::kMktime) + 1>;
 extern const MathOpRows kMathOpOfOpcode;
 
-// The row the executor runs for `op`, nullptr for an opcode that no row
-// computes (constants compile to Op::kPush, which has no row).
+// The row of the function the executor computes for `op`, nullptr for an
+// opcode that no row computes.
 inline const MathOp* math_op(Op op) {
   size_t i = static_cast<size_t>(op);
   return i < kMathOpOfOpcode.size() ? kMathOpOfOpcode[i] : nullptr;

@@ -8,6 +8,7 @@
 #include <ctime>
 #include <string>
 
+#include "expr/cmath.h"
 #include "expr/math_ops.h"
 #include "expr/valread.h"
 #include "util/calendar.h"
@@ -43,6 +44,7 @@ class Evaluator {
   // Each returns false when the evaluation ended with an error.
   bool token(std::string_view tok);
   bool conditional_while_skipping(std::string_view tok);
+  bool table_token(const MathOp& m);
   bool fail(std::string_view message, std::string_view detail = {});
   // A function outside its domain: an error, except when only compiling,
   // where the result is 0 so that every branch compiles.
@@ -54,6 +56,12 @@ class Evaluator {
   void push(double v) { push_math_stack(st_, v, env_.err); }
   double pop() { return pop_math_stack(st_, env_.err); }
   void emit(Op opcode, double value = 0) { c_.add(opcode, value); }
+  // Emits an entry and runs it as the executor would.
+  bool run(Op opcode, double value = 0) {
+    emit(opcode, value);
+    c_math({opcode, value}, env_);
+    return true;
+  }
   void no_compile() {
     c_.compiled = false;
     emit(Op::kNoop);
@@ -158,12 +166,25 @@ bool quoted_pair(std::string_view tok, std::string_view& a, std::string_view& b)
 }
 
 // A token is matched against these in order, the first that fits winning:
-// a number; X, Y, V or Z alone; C and a digit; the words down to EXPORT;
-// the table of plain functions and constants (math_ops.cc), which must come
-// after EXPORT because its EXP begins that word; the words after it, down
-// to the catch-all: any other token beginning with E is e (so EXISTS(FOO),
-// no variable form, reads as e); the calendar, store and array words; last
-// a variable name without "$".
+// a number; C and a digit; the words down to EXPORT; the table of words
+// that compile to one opcode (math_ops.cc), which must come after EXPORT
+// because its EXP begins that word; the words after it, down to the
+// catch-all: any other token beginning with E is e (so EXISTS(FOO), no
+// variable form, reads as e); the calendar, store and array words; last a
+// variable name without "$".
+bool Evaluator::table_token(const MathOp& m) {
+  if (m.op == Op::kPush) {  // a constant
+    double v = m.fn(0, 0);
+    push(v);
+    emit(Op::kPush, v);
+    return true;
+  }
+  if (!m.fn) return run(m.op);
+  emit(m.op);
+  if (!apply_math_op(m, st_, env_.err)) return domain_error(m.text_message);
+  return true;
+}
+
 bool Evaluator::token(std::string_view tok) {
   if (st_.cond.skipping() && !compile_only_) return conditional_while_skipping(tok);
   CurrentPoint& p = env_.point;
@@ -180,44 +201,12 @@ bool Evaluator::token(std::string_view tok) {
       return true;
     }
   }
-  if (tok.size() == 1) {
-    switch (tok[0]) {
-      case 'X':
-        push(p.x);
-        emit(Op::kPushX);
-        return true;
-      case 'Y':
-        push(p.y);
-        emit(Op::kPushY);
-        return true;
-      case 'V':
-        push(p.v);
-        emit(Op::kPushV);
-        return true;
-      case 'Z':
-        push(p.z);
-        emit(Op::kPushZ);
-        return true;
-      default:
-        break;
-    }
-  }
   if (tok[0] == 'C' && tok.size() > 1 && tok[1] >= '0' && tok[1] <= '9') {
     int n = 0;
     for (size_t i = 1; i < tok.size() && tok[i] >= '0' && tok[i] <= '9' && n <= kMaxFields; ++i)
       n = n * 10 + (tok[i] - '0');
     if (n > kMaxFields) return fail("Error: Column specified is out of range.");
-    push(p.fields[static_cast<size_t>(n)]);
-    emit(Op::kPushField, n);
-    return true;
-  }
-  if (starts(tok, "MKTIME")) {
-    double sec = pop(), min = pop(), hour = pop(), doy = pop(), year = pop();
-    double t = mmktime(single_to_int(year), single_to_int(doy), single_to_int(hour),
-                       single_to_int(min), single_to_int(sec));
-    push(t);
-    emit(Op::kMktime);
-    return true;
+    return run(Op::kPushField, n);
   }
   if (starts(tok, "GMTIME")) {
     gmtime_token();
@@ -233,17 +222,12 @@ bool Evaluator::token(std::string_view tok) {
     std::string_view name = tok.substr(1, std::min(nvar(tok.substr(1)), kNameWidth));
     int i = whichvariable(env_.vars, name, false, false, err);
     if (i == 0) return fail("Error: unknow math stack operator ", tok);
-    push(gvariable(env_.vars, i));
-    emit(Op::kPushVariable, i);
-    return true;
+    return run(Op::kPushVariable, i);
   }
   if (starts(tok, "SET($")) {
     std::string_view name = tok.substr(5, std::min(nvar(tok.substr(5)), kNameWidth));
     if (name.empty()) return fail("Error: unknow math stack operator ", tok);
-    int i = whichvariable(env_.vars, name, true, false, err);
-    svariable(env_.vars, i, pop());
-    emit(Op::kPopVariable, i);
-    return true;
+    return run(Op::kPopVariable, whichvariable(env_.vars, name, true, false, err));
   }
   if (starts(tok, "SET(C")) {
     int n = 0;
@@ -302,48 +286,14 @@ bool Evaluator::token(std::string_view tok) {
     *target = v;
     return true;
   }
-  if (const MathOp* m = find_math_op(tok)) {
-    if (m->arity == 0) {  // a constant compiles to a push of its value
-      double v = m->fn(0, 0);
-      push(v);
-      emit(Op::kPush, v);
-      return true;
-    }
-    emit(m->op);
-    if (!apply_math_op(*m, st_, err)) return domain_error(m->text_message);
-    return true;
-  }
+  if (const MathOp* m = find_math_op(tok)) return table_token(*m);
   if (starts(tok, "MAGEQ")) {
     push(magnetic_equator_lat(pop()));
     if (debug_) err.put(" mageq");
     no_compile();
     return true;
   }
-  if (starts(tok, "ERR")) {
-    double x = pop();
-    p.error = std::isfinite(x) && std::fabs(x) < 2e9 ? static_cast<int>(std::lround(x)) : 1;
-    emit(Op::kErr);
-    return true;
-  }
-  if (starts(tok, "POP")) {
-    pop();
-    emit(Op::kPop);
-    return true;
-  }
-  if (starts(tok, "DUP")) {
-    double x = pop();
-    push(x);
-    push(x);
-    emit(Op::kDup);
-    return true;
-  }
-  if (starts(tok, "FLIP")) {
-    double b = pop(), a = pop();
-    push(b);
-    push(a);
-    emit(Op::kFlip);
-    return true;
-  }
+
   if (starts(tok, "SKIP")) {
     p.error = 1;
     push(0);
@@ -352,15 +302,7 @@ bool Evaluator::token(std::string_view tok) {
     emit(Op::kErr);
     return true;
   }
-  if (starts(tok, "INC") || starts(tok, "EXC")) {
-    bool include = tok[0] == 'I';
-    double hi = pop(), lo = pop(), x = pop();
-    push(x);
-    bool inside = x >= lo && x <= hi;
-    if (include ? !inside : inside) p.error = 1;
-    emit(include ? Op::kInc : Op::kExc);
-    return true;
-  }
+
   if (starts(tok, "TM")) {
     double col = pop(), row = pop();
     emit(Op::kTm);
@@ -388,16 +330,7 @@ bool Evaluator::token(std::string_view tok) {
     st_.cond.close();
     return true;
   }
-  if (starts(tok, "SAV")) {
-    save_math_stack(st_, pop());
-    emit(Op::kSave);
-    return true;
-  }
-  if (starts(tok, "REC")) {
-    push(recall_math_stack(st_));
-    emit(Op::kRecall);
-    return true;
-  }
+
   if (tok[0] == 'E') {
     push(kE);
     emit(Op::kPush, kE);
@@ -461,15 +394,7 @@ bool Evaluator::token(std::string_view tok) {
     no_compile();
     return true;
   }
-  if (starts(tok, "DUMP")) {
-    dump_math_stack(st_, env_.out);
-    emit(Op::kDump);
-    return true;
-  }
-  if (starts(tok, "NOOP") || tok == "(") {
-    emit(Op::kNoop);
-    return true;
-  }
+
   if (starts(tok, "NOCOMP")) {
     no_compile();
     return true;
