@@ -8,8 +8,8 @@ namespace vexal {
 
 namespace {
 
-constexpr double kPi =
-    3.1415927410125732;  // single-precision pi, widened, as the language defines it
+// Single-precision pi, widened, as the language defines it.
+constexpr double kPi = 3.1415927410125732;
 
 bool truth(double v) { return v > 0; }
 long long as_int(double v) { return std::isfinite(v) && std::fabs(v) < 9e18 ? std::llround(v) : 0; }

@@ -20,7 +20,7 @@ struct MathOp {
   std::string_view words;    // names matching any token they begin, blank-separated
   std::string_view symbols;  // names matching only the whole token, blank-separated
   Op op;                     // what it compiles to; a constant compiles to Op::kPush of its value
-  int arity;                 // operands popped: 1 (a), 2 (a b, b on top), ...; 0 for a constant
+  int arity;                 // operands it pops, 0 .. 5 (for two: a b, b on top)
   // The value of a function (missing operands are 0) or a constant; nullptr
   // for a word that does what c_math does with `op`.
   double (*fn)(double a, double b) = nullptr;
