@@ -5,9 +5,11 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <string_view>
+#include <vector>
 
 namespace vexal {
 namespace {
@@ -63,7 +65,86 @@ GsResult run_gs(const std::string& args) {
   return result;
 }
 
+// True when gs's output for a document reports an error.
+bool reports_error(std::string_view output) {
+  return output.find("Error:") != std::string_view::npos ||
+         output.find("error") != std::string_view::npos;
+}
+
+// The batch driver: each document runs from the driver file itself through a
+// filter that ends at kEndOfDocument, inside save/restore and "stopped"; an
+// error is printed after the document's marker and the rest of the document
+// is skipped. Operands and dictionaries it leaves behind are dropped.
+constexpr std::string_view kEndOfDocument = "%%VEXAL-END-OF-DOCUMENT-5f2c";
+constexpr std::string_view kDocumentMarker = "%%VEXAL-DOCUMENT ";
+constexpr std::string_view kBatchDone = "%%VEXAL-BATCH-DONE";
+std::string batch_driver() {
+  return R"(%!PS
+/VexalRun {
+  (\n)" + std::string(kDocumentMarker) +
+         R"() print =string cvs print (\n) print flush
+  /VexalFile currentfile << /EODCount 0 /EODString ()" +
+         std::string(kEndOfDocument) + R"() >> /SubFileDecode filter def
+  /VexalDicts countdictstack def
+  /VexalSave save def
+  VexalFile cvx stopped {
+    (\nError: ) print $error /errorname get 64 string cvs print ( in ) print $error /command get ==
+  } if
+  clear
+  countdictstack VexalDicts sub { end } repeat
+  VexalFile flushfile
+  VexalSave restore
+  $error /newerror false put
+} bind def
+)";
+}
+
 }  // namespace
+
+std::vector<std::string> ghostscript_errors(std::span<const NamedDocument> documents) {
+  std::string batch = batch_driver();
+  for (size_t i = 0; i < documents.size(); ++i) {
+    batch += std::to_string(i) + " VexalRun\n";
+    batch += documents[i].text;
+    batch += '\n';
+    batch += kEndOfDocument;
+    batch += '\n';
+  }
+  batch += "(\n";
+  batch += kBatchDone;
+  batch += "\n) print\n";
+  std::vector<std::string> errors(documents.size());
+  std::string path = write_temporary(batch);
+  if (path.empty()) {
+    errors.assign(documents.size(), "could not write a temporary file for Ghostscript");
+    return errors;
+  }
+  GsResult r = run_gs("-sDEVICE=nullpage " + shell_quote(path));
+  std::remove(path.c_str());
+  // The output after each document's marker belongs to that document.
+  std::string_view out = r.output;
+  size_t reached = 0;  // documents whose marker gs printed
+  for (size_t at = out.find(kDocumentMarker); at != std::string_view::npos;) {
+    size_t start = at + kDocumentMarker.size();
+    size_t index = std::strtoul(std::string(out.substr(start, 20)).c_str(), nullptr, 10);
+    size_t next = out.find(kDocumentMarker, start);
+    size_t end = std::min({next, out.find(kBatchDone, start), out.size()});
+    std::string_view own = out.substr(start, end - start);
+    own.remove_prefix(std::min(own.find('\n') + 1, own.size()));  // past the index
+    if (index < documents.size()) {
+      reached = std::max(reached, index + 1);
+      if (reports_error(own)) errors[index] = documents[index].name + ": " + std::string(own);
+    }
+    at = next;
+  }
+  // A batch cut short is blamed on the document gs was reading and those after.
+  const bool done = out.find(kBatchDone) != std::string_view::npos && r.status == 0;
+  for (size_t i = done ? reached : std::max<size_t>(reached, 1) - 1; i < documents.size(); ++i)
+    if (errors[i].empty())
+      errors[i] = documents[i].name + ": Ghostscript did not finish the batch (status " +
+                  std::to_string(r.status) + ")\n" + r.output.substr(0, 2000);
+  return errors;
+}
 
 std::string ghostscript_errors(const std::string& document) {
   std::string path = write_temporary(document);
@@ -72,8 +153,7 @@ std::string ghostscript_errors(const std::string& document) {
   std::remove(path.c_str());
   if (r.status == 127) return "Ghostscript (gs) is not installed or not on PATH\n" + r.output;
   if (r.status != 0) return "gs exited with status " + std::to_string(r.status) + "\n" + r.output;
-  if (r.output.find("Error:") != std::string::npos || r.output.find("error") != std::string::npos)
-    return r.output;
+  if (reports_error(r.output)) return r.output;
   return "";
 }
 

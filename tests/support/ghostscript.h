@@ -2,7 +2,9 @@
 // a test produces must be accepted without a PostScript error.
 #pragma once
 
+#include <span>
 #include <string>
+#include <vector>
 
 namespace vexal {
 
@@ -10,6 +12,19 @@ namespace vexal {
 // exited with status 0 and printed nothing that looks like an error; otherwise
 // gs's output, or a message when gs cannot be run.
 std::string ghostscript_errors(const std::string& document);
+
+// A document to check in a batch, with the name its failure is reported under.
+struct NamedDocument {
+  std::string name;
+  std::string text;
+};
+
+// Runs all the documents through one Ghostscript process, each in a save
+// context of its own so that one document's definitions or error do not reach
+// the next. Returns one entry per document, in order: "" when it was accepted,
+// otherwise its name and gs's output for it. When the batch stops early, the
+// document gs was reading and every one after it report that.
+std::vector<std::string> ghostscript_errors(std::span<const NamedDocument> documents);
 
 // Renders the document at 50 dpi into a 24-bit PNG file (a "%d" in the path
 // gives one file per page); true when gs succeeded and the file exists.
