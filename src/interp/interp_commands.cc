@@ -174,17 +174,28 @@ void cmd_definecom(Session& s, Params& p) {
     s.err().line(name);
   }
   std::string line;
+  int error = 0;  // the first failed write's errno
   while (s.read_input_line(line)) {
     std::string word(nolead(line));
     upcase(word, 9);
     if (word.starts_with("ENDDEFINE")) break;
-    if (fp) {
+    if (fp && error == 0) {
       std::string_view t = trimmed(line);
-      std::fwrite(t.data(), 1, t.size(), fp);
-      std::fputc('\n', fp);
+      errno = 0;
+      if (std::fwrite(t.data(), 1, t.size(), fp) != t.size() || std::fputc('\n', fp) == EOF)
+        error = errno ? errno : EIO;
     }
   }
-  if (fp) std::fclose(fp);
+  if (!fp) return;
+  // A command file cut short by a full disk would run half a command later.
+  errno = 0;
+  if (std::fclose(fp) != 0 && error == 0) error = errno ? errno : EIO;
+  if (error == 0) return;
+  s.err().put("Error writing the command file ");
+  s.err().put(name);
+  s.err().put(": ");
+  s.err().line(std::strerror(error));
+  s.run.exit_status = 1;
 }
 
 void cmd_echo(Session& s, Params& p) {

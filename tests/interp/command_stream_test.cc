@@ -128,6 +128,12 @@ TEST_F(StreamTest, DefinecomWritesAFileRunByName) {
   EXPECT_NE(o.find("second\n"), std::string::npos);
 }
 
+TEST_F(StreamTest, DefinecomOnAFullDeviceSaysSo) {
+  run("DEFINECOM /dev/full\nECHO x\nENDDEFINE\n");
+  EXPECT_EQ(take_err(), "Error writing the command file /dev/full: No space left on device\n");
+  EXPECT_EQ(s->run.exit_status, 1);
+}
+
 TEST_F(StreamTest, PackedCommandFileRunsItsCommentRecords) {
   // "$P" header, 1 column (8-byte records), 2 comment records.
   std::string f = "$P\r\n";
