@@ -16,6 +16,10 @@
 #   NAME.stdin  fed as standard input instead of /dev/null
 #   NAME.noarg  NAME.vx is not passed (the commands come from NAME.stdin)
 #   NAME.files/ copied into the directory first (dot files too)
+#   baselines/NAME.pgm.gz  the expected picture: the script is run again
+#               without page stamps (-q -t) and its page, rendered in grey
+#               at 40 dots per inch, must match within a small root-mean-square
+#               difference (scripts/update-baselines.sh writes these)
 # Every run must exit with status 0 and leave out.ps with the two 72-byte
 # header lines, the bounding box filled in, and Ghostscript must render it
 # without an error. A separate check runs "vexal -s" and "vexal -o -" with
@@ -72,6 +76,82 @@ render() {
   if [ $rc -ne 0 ] || grep -q 'Error' <<<"$log"; then
     echo "--- $1: Ghostscript (exit status $rc) said:"
     sed -n '1,30p' <<<"$log"
+    return 1
+  fi
+  return 0
+}
+
+# Pictures: grey levels at 40 dots per inch; a difference of one pixel in the
+# position of an axis gives a root-mean-square difference of more than 10
+# grey levels, while the same program and Ghostscript give 0.
+picture_dpi=40
+picture_tolerance=${VEXAL_PICTURE_TOLERANCE:-1.0}
+
+# render_picture DOC PGM: the first page of DOC as a raw grey map.
+render_picture() {
+  gs -q -dSAFER -dBATCH -dNOPAUSE -sDEVICE=pgmraw -r"$picture_dpi" -dFirstPage=1 -dLastPage=1 \
+    -sOutputFile="$2" "$1" </dev/null >/dev/null 2>&1
+}
+
+# picture_rms A B: the root-mean-square difference of two grey maps of the
+# same size; fails when their headers (size included) differ.
+picture_rms() {
+  local size
+  size=$(stat -c %s "$1")
+  if [ "$size" -ne "$(stat -c %s "$2")" ] || ! cmp -s <(head -n 4 "$1") <(head -n 4 "$2"); then
+    return 1
+  fi
+  # cmp -l lists every differing byte with both values in octal.
+  cmp -l "$1" "$2" | awk -v n="$size" '
+    function oct(s,  v, i) { v = 0; for (i = 1; i <= length(s); i++) v = v * 8 + substr(s, i, 1); return v }
+    { d = oct($2) - oct($3); sum += d * d }
+    END { printf "%.2f", sqrt(sum / n) }'
+}
+
+# The comparison must see a page moved by one pixel: the baseline of the
+# first gallery script against itself shifted one byte along its rows.
+check_picture_comparison() {
+  local baseline
+  baseline=$(ls "$here"/baselines/*.pgm.gz 2>/dev/null | head -n 1)
+  [ -n "$baseline" ] || return 0
+  local dir="$work_root/picture-check"
+  mkdir -p "$dir"
+  gzip -dc "$baseline" >"$dir/a.pgm"
+  local header
+  header=$(head -n 4 "$dir/a.pgm" | wc -c)
+  { head -c "$header" "$dir/a.pgm"; printf '\377'; tail -c +"$((header + 1))" "$dir/a.pgm" |
+    head -c -1; } >"$dir/b.pgm"
+  local rms
+  rms=$(picture_rms "$dir/a.pgm" "$dir/b.pgm")
+  if awk -v r="$rms" -v t="$picture_tolerance" 'BEGIN { exit !(r > t) }'; then
+    ok picture-comparison
+  else
+    echo "--- picture-comparison: a page moved by one pixel gives rms $rms, within tolerance"
+    fail picture-comparison " blind"
+  fi
+}
+
+# compare_picture NAME DIR: the stamp-free page against baselines/NAME.pgm.gz.
+compare_picture() {
+  local name=$1 dir=$2
+  local baseline="$here/baselines/$name.pgm.gz"
+  [ -f "$baseline" ] || return 0
+  (cd "$dir" && HOME="$dir" timeout "$timeout_s" "$vexal" -q -t -o picture.ps "$name.vx" \
+    </dev/null >/dev/null 2>&1)
+  if ! render_picture "$dir/picture.ps" "$dir/picture.pgm"; then
+    echo "--- $name: the picture could not be rendered"
+    return 1
+  fi
+  gzip -dc "$baseline" >"$dir/baseline.pgm"
+  local rms
+  if ! rms=$(picture_rms "$dir/baseline.pgm" "$dir/picture.pgm"); then
+    echo "--- $name: the picture's size differs from the baseline's"
+    return 1
+  fi
+  if awk -v r="$rms" -v t="$picture_tolerance" 'BEGIN { exit !(r > t) }'; then
+    echo "--- $name: the picture differs from baselines/$name.pgm.gz (rms $rms grey levels," \
+      "tolerance $picture_tolerance); the page is kept as ${TMPDIR:-/tmp}/vexal-$name-picture.pgm"
+    cp "$dir/picture.pgm" "${TMPDIR:-/tmp}/vexal-$name-picture.pgm"
     return 1
   fi
   return 0
@@ -151,6 +231,7 @@ run_script() {
         "$work_root/$name.comments" || bad="$bad comments"
     fi
     render "$name" "$dir/out.ps" || bad="$bad ghostscript"
+    compare_picture "$name" "$dir" || bad="$bad picture"
   fi
 
   if [ -n "$bad" ]; then
@@ -247,6 +328,7 @@ for name in "${names[@]}"; do
   esac
 done
 if [ $# -eq 0 ]; then
+  check_picture_comparison
   run_stdout_document stdout-s -s
   run_stdout_document stdout-o-dash -o -
 fi
