@@ -254,7 +254,7 @@ void varax(PsWriter& w, TextState& t, const TextContext& c, const AxisDraw& a,
 void linax(PsWriter& w, TextState& t, const TextContext& c, const AxisDraw& a, OutBuffer& err) {
   std::array<double, kMaxTicks> ticks;  // axis01
   const double span = a.maxu - a.minu;
-  const int64_t count = static_cast<int64_t>(a.nt - 1) * a.mt;
+  const int64_t count = (static_cast<int64_t>(a.nt) - 1) * a.mt;  // TIC and MTIC take any int
   int n = 0;
   if (count > 0) {
     n = static_cast<int>(std::min<int64_t>(count, kMaxTicks));

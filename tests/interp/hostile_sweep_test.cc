@@ -53,8 +53,10 @@ constexpr std::string_view kNotSwept[] = {
 constexpr int kEveryParameter = 8;
 
 // Lines run after each value, so that a setting is also used: a curve with
-// markers and axes from a small data file, a line, a text and a marker.
-constexpr std::string_view kUseSettings = "PLOT\nMOVE 1 1\nDRAW 2 2\nTEXT hostile\nPUTSYM 1\n";
+// markers and automatic axes from a small data file, a line, a text, a marker,
+// and axes with a fixed count of ticks.
+constexpr std::string_view kUseSettings =
+    "PLOT\nMOVE 1 1\nDRAW 2 2\nTEXT hostile\nPUTSYM 1\nNOAUTO\nSHOWAXES\nAUTO\n";
 
 bool swept(const Command& c) {
   return c.handler != cmd_not_yet &&
