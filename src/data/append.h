@@ -15,6 +15,7 @@
 #include "expr/math_state.h"
 #include "util/files.h"
 #include "util/out_buffer.h"
+#include "util/version.h"
 
 namespace vexal {
 
@@ -37,7 +38,7 @@ struct AppendInput {
   double precision = 300;              // device units per inch (pen width column)
   bool verbose = true;                 // progress lines and DISPLAY output
   bool allow_commands_in_data = true;  // ALLOWCOM: "$R" comment records are read
-  int compat_level = 751654;           // comment-record commands are queued below 740576
+  int compat_level = kOwnVersionCode;  // comment-record commands are queued below 740576
   // The run's record of the scratch files it created, for the error-bar
   // file; null: the reader keeps its own for the one read.
   CreatedFiles* created = nullptr;

@@ -12,6 +12,7 @@
 #include "util/column.h"
 #include "util/out_buffer.h"
 #include "util/variables.h"
+#include "util/version.h"
 
 namespace vexal {
 
@@ -151,7 +152,7 @@ struct MathEnv {
   OutBuffer& out;  // DUMP listings
   CurrentPoint& point;
   MathStacks& stacks;
-  int compat_level = 751654;
+  int compat_level = kOwnVersionCode;
   PointColumns store{};
   const TmFrame* frame = nullptr;
 };

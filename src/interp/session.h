@@ -25,10 +25,10 @@
 #include "util/out_buffer.h"
 #include "util/text.h"
 #include "util/variables.h"
+#include "util/version.h"
 
 namespace vexal {
 
-inline constexpr int kOwnVersionCode = 751654;  // 2020.06.28 as year*372 + month*31 + day
 inline constexpr int kMaxSynonyms = 100;
 inline constexpr int kMaxBlockDepth = 10;
 
@@ -40,7 +40,7 @@ struct Compat {
 
 // Run-wide values kept by the main program.
 struct RunState {
-  std::string version_text = "Vexal version 2020.06.28";
+  std::string version_text = kVersionText;
   std::string notice = "Vexal: command-driven scientific plotting";
   std::string credits = "Vexal plotting";
   std::string pwd;  // user@host:cwd
