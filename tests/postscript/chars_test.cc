@@ -25,7 +25,7 @@ class CharsTest : public ::testing::Test {
   }
   void TearDown() override {
     if (w.open) plot(w, 0, 0, 999);
-    EXPECT_EQ(ghostscript_errors(doc), "");
+    check_document_later(doc);
   }
   TextContext ctx() { return TextContext{pen, sup, compat}; }
   // Lines written since the previous call.

@@ -1,6 +1,7 @@
 // Runs Ghostscript on documents written by tests.
 #include "support/ghostscript.h"
 
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -8,6 +9,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <map>
 #include <string_view>
 #include <vector>
 
@@ -156,6 +158,45 @@ std::string ghostscript_errors(const std::string& document) {
   if (reports_error(r.output)) return r.output;
   return "";
 }
+
+namespace {
+
+// The documents queued by check_document_later, read by one Ghostscript run
+// after the last test: starting Ghostscript once per document took most of
+// the unit tests' time.
+class DeferredDocuments : public ::testing::Environment {
+ public:
+  static DeferredDocuments& get() {
+    static DeferredDocuments* const documents = [] {
+      auto* d = new DeferredDocuments;
+      ::testing::AddGlobalTestEnvironment(d);  // owned by the test framework
+      return d;
+    }();
+    return *documents;
+  }
+  void add(const std::string& document) {
+    const ::testing::TestInfo* test = ::testing::UnitTest::GetInstance()->current_test_info();
+    std::string name = test ? std::string(test->test_suite_name()) + "." + test->name() : "?";
+    queued_.push_back({name + " (document " + std::to_string(++count_[name]) + ")", document});
+  }
+  void TearDown() override {
+    if (queued_.empty()) return;
+    for (const std::string& error : ghostscript_errors(queued_))
+      if (!error.empty()) ADD_FAILURE() << "Ghostscript rejects a document of " << error;
+    queued_.clear();
+  }
+
+ private:
+  std::vector<NamedDocument> queued_;
+  std::map<std::string, int> count_;
+};
+
+// Registered before the tests run, so that the framework calls TearDown.
+[[maybe_unused]] DeferredDocuments& registered = DeferredDocuments::get();
+
+}  // namespace
+
+void check_document_later(const std::string& document) { DeferredDocuments::get().add(document); }
 
 bool ghostscript_render_png(const std::string& document, const std::string& png_path) {
   std::string path = write_temporary(document);

@@ -26,6 +26,11 @@ struct NamedDocument {
 // document gs was reading and every one after it report that.
 std::vector<std::string> ghostscript_errors(std::span<const NamedDocument> documents);
 
+// Queues the document for Ghostscript, to be read with every other document
+// queued by this test process in one Ghostscript run when the tests are done.
+// A document gs rejects then fails the run, named after the test that queued it.
+void check_document_later(const std::string& document);
+
 // Renders the document at 50 dpi into a 24-bit PNG file (a "%d" in the path
 // gives one file per page); true when gs succeeded and the file exists.
 bool ghostscript_render_png(const std::string& document, const std::string& png_path);
