@@ -2,7 +2,7 @@
 // buffer (DataFile); plain numbers take a from_chars fast path and only fields
 // that need it (expressions, "$" variables, times, hexadecimal) go through the
 // general number reader. Binary records that need no per-point work are
-// taken a block at a time from a mapping of the file (binary_records.h).
+// taken a block at a time (binary_records.h).
 // Nothing is allocated per point.
 #include "data/append.h"
 
@@ -14,8 +14,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
-#include <system_error>
-#include <thread>
 
 #include "data/binary_records.h"
 #include "data/data_file.h"
@@ -23,7 +21,6 @@
 #include "expr/valread.h"
 #include "util/free_format.h"
 #include "util/numbers.h"
-#include "util/page_mapper.h"
 #include "util/text.h"
 #include "util/variables.h"
 
@@ -32,7 +29,6 @@ namespace vexal {
 namespace {
 
 constexpr int kOldCommentsLevel = 740576;  // below it comment records run as commands
-constexpr int64_t kLongRead = 1 << 18;     // points: a long read uses two threads
 
 bool is_separator(char c) { return c == ' ' || c == '\t' || c == ','; }
 
@@ -96,13 +92,9 @@ class Reader {
   void read_text(DataFile& f, std::string_view first);
   void read_binary(DataFile& f, bool doubles);
   bool plain_binary(int ncols) const;
-  size_t store_plain_records(DataFile& f, const char* recs, size_t count, size_t reclen,
-                             bool doubles);
+  size_t store_plain_records(const char* recs, size_t count, size_t reclen, bool doubles);
   PlainRun plain_run(const char* recs, size_t reclen, bool doubles) const;
   void take_plain(size_t k, const PlainRun& run, const double* last_fields);
-  std::unique_ptr<BackHalf> start_back_half(DataFile& f, size_t expected, size_t reclen,
-                                            bool doubles);
-  void take_back_half(DataFile& f, BackHalf& back);
   void read_frames(DataFile& f);
   Outcome store_record();
   template <class SkipOne>
@@ -135,7 +127,6 @@ class Reader {
   int plotevery_, ebskip_;
   bool show_progress_;
   bool pending_break_ = false;  // a rejected record: the next point starts a new line
-  bool stream_ = false;         // the columns are written past the caches
   double prevx_ = 0, prevy_ = 0;
   std::FILE* eb_file_ = nullptr;
   CreatedFiles own_created_;  // when the caller keeps no record of its scratch files
@@ -477,54 +468,16 @@ void Reader::read_binary(DataFile& f, bool doubles) {
   if (!open_errorbars()) return;
   result_.fields_read = ncols;
   const bool plain = plain_binary(ncols);
-  PageMapper mapper;
-  std::unique_ptr<BackHalf> back;
-  uint64_t front_end = UINT64_MAX;  // where the back half begins
-  const size_t n0 = static_cast<size_t>(st_.npts);
-  if (plain && f.map_rest()) {
-    const int64_t records = static_cast<int64_t>(f.mapped_ahead() / reclen);
-    const int64_t expected = std::min<int64_t>({records, static_cast<int64_t>(np_) - st_.npts,
-                                                static_cast<int64_t>(rs_.maxpts) - st_.npts});
-    if (expected >= kLongRead) {
-      reserve_points(st_, rs_.np);
-      // Columns the caches cannot hold are written past them.
-      stream_ = static_cast<size_t>(expected) * 2 * sizeof(double) > largest_cache_bytes();
-      st_.x.expect(static_cast<size_t>(expected));
-      st_.y.expect(static_cast<size_t>(expected));
-      // A long read stores its back half on a second thread; where that
-      // cannot be, the second thread maps the X and Y columns' memory, and
-      // the file, ahead of the reader.
-      back = start_back_half(f, static_cast<size_t>(expected), reclen, doubles);
-      if (back) {
-        front_end = back->start;
-      } else {
-        const size_t len = static_cast<size_t>(expected) * 8;
-        mapper.start({{st_.x.data() + n0, len},
-                      {st_.y.data() + n0, len},
-                      {f.mapped_from(), static_cast<size_t>(expected) * reclen, true}},
-                     static_cast<size_t>(expected));
-      }
-    }
-  }
   for (;;) {
-    if (back && f.position() >= front_end) {
-      take_back_half(f, *back);
-      back.reset();
-      if (st_.npts >= rs_.maxpts) break;
-    }
     if (plain) {
       // Runs of records that need none of the per-point work go straight
       // into the columns; the record that ends a run takes the full path.
       size_t count = 0;
       const char* recs = f.records(reclen, count);
       if (!recs) break;
-      if (back)
-        count = std::min<size_t>(count, static_cast<size_t>((front_end - f.position()) / reclen));
-      const size_t stored = store_plain_records(f, recs, count, reclen, doubles);
-      if (!f.mapped_from()) mapper.stop();  // the file failed under the reader
+      const size_t stored = store_plain_records(recs, count, reclen, doubles);
       f.advance(stored * reclen);
       if (stored > 0) {
-        mapper.reached(static_cast<size_t>(st_.npts) - n0);
         if (st_.npts >= rs_.maxpts) break;
         continue;
       }
@@ -555,62 +508,6 @@ bool Reader::plain_binary(int ncols) const {
          in_record(rs_.yc) && (rs_.zc == 0 || in_record(rs_.zc));
 }
 
-// Starts storing the back half of the `expected` records from where the
-// reader stands on a second thread; null when there is no second thread, or
-// the read is not one that can be split: Z from the record, no mapping.
-std::unique_ptr<BackHalf> Reader::start_back_half(DataFile& f, size_t expected, size_t reclen,
-                                                  bool doubles) {
-  if (rs_.zc != 0 || !f.mapped_from()) return nullptr;
-  auto back = std::make_unique<BackHalf>();
-  const size_t front = expected / 2;
-  const size_t records = expected - front;
-  back->start = f.position() + front * reclen;
-  if (!back->map.map(f.descriptor(), back->start + records * reclen, back->start)) return nullptr;
-  back->run = plain_run(back->map.data() + (back->start - back->map.offset()), reclen, doubles);
-  back->run.first_record += static_cast<double>(front);
-  back->run.has_previous = false;  // the step into the back half is checked on taking it
-  back->first_point = static_cast<size_t>(st_.npts) + front;
-  back->first_count = result_.x_summary.count + front;
-  back->xsum.count = back->ysum.count = back->first_count;
-  back->skipped = st_.npts_skipped;
-  double* xs = st_.x.data() + back->first_point;
-  double* ys = st_.y.data() + back->first_point;
-  const int nfields = result_.fields_read;
-  try {
-    back->thread = std::thread([b = back.get(), records, doubles, nfields, xs, ys] {
-      b->store_records(records, doubles, nfields, xs, ys);
-    });
-  } catch (const std::system_error&) {
-    return nullptr;
-  }
-  return back;
-}
-
-// At the end of the front half: takes over the points the second thread
-// stored when every record of the front half was stored and the step between
-// the halves passes. They are then what reading in order would have stored;
-// the reader reads the rest of the back half (all of it otherwise) itself.
-void Reader::take_back_half(DataFile& f, BackHalf& back) {
-  back.join();
-  if (!back.read || back.stored == 0) return;
-  if (static_cast<size_t>(st_.npts) != back.first_point || st_.npts_skipped != back.skipped ||
-      pending_break_ || result_.x_summary.count != back.first_count)
-    return;
-  double* xs = st_.x.data() + back.first_point;
-  double* ys = st_.y.data() + back.first_point;
-  PlainRun step = back.run;
-  step.has_previous = st_.npts > 0;
-  step.px = prevx_;
-  step.py = prevy_;
-  if (step.fails(PlainRun::Block{xs, ys, nullptr}, 0, 0)) return;
-  st_.x.extend(back.stored);
-  st_.y.extend(back.stored);
-  result_.x_summary.merge(back.xsum);
-  result_.y_summary.merge(back.ysum);
-  take_plain(back.stored, back.run, back.last_fields);
-  f.move_to(back.resume);
-}
-
 // The settings of a run of plain records that starts at `recs` with the
 // next point.
 PlainRun Reader::plain_run(const char* recs, size_t reclen, bool doubles) const {
@@ -618,7 +515,6 @@ PlainRun Reader::plain_run(const char* recs, size_t reclen, bool doubles) const 
   run.recs = recs;
   run.reclen = reclen;
   run.swap = rs_.swap_binary;
-  run.stream = stream_;
   const size_t width = doubles ? 8 : 4;
   run.xo = width * static_cast<size_t>(rs_.xc - 1);
   run.yo = width * static_cast<size_t>(rs_.yc - 1);
@@ -649,10 +545,8 @@ PlainRun Reader::plain_run(const char* recs, size_t reclen, bool doubles) const 
 // Stores records from the start of `recs` for as long as each is a plain
 // point: inside the ranges, positive on logarithmic axes, within the step
 // limits, with no line break pending. Returns how many were stored (they
-// are exactly what store_record would have stored). The records are read
-// guarded: when the file fails under the reader, none of them is stored.
-size_t Reader::store_plain_records(DataFile& f, const char* recs, size_t count, size_t reclen,
-                                   bool doubles) {
+// are exactly what store_record would have stored).
+size_t Reader::store_plain_records(const char* recs, size_t count, size_t reclen, bool doubles) {
   if (pending_break_) return 0;
   const int n0 = st_.npts;
   size_t most = count;
@@ -673,13 +567,9 @@ size_t Reader::store_plain_records(DataFile& f, const char* recs, size_t count, 
   ColumnSummary xsum = result_.x_summary, ysum = result_.y_summary;
   double last_fields[kMaxDataColumns + 1];
   const int nfields = result_.fields_read;
-  size_t k = 0;
-  auto store = [&] {
-    k = doubles ? run.store<true>(xs, ys, zs, most, xsum, ysum)
-                : run.store<false>(xs, ys, zs, most, xsum, ysum);
-    if (k > 0) read_fields(run, recs + (k - 1) * reclen, nfields, doubles, last_fields);
-  };
-  if (!f.guarded(store)) k = 0;
+  const size_t k = doubles ? run.store<true>(xs, ys, zs, most, xsum, ysum)
+                           : run.store<false>(xs, ys, zs, most, xsum, ysum);
+  if (k > 0) read_fields(run, recs + (k - 1) * reclen, nfields, doubles, last_fields);
   if (zs) st_.z.resize(static_cast<size_t>(n0) + k, 0.0);
   st_.x.resize(static_cast<size_t>(n0) + k);
   st_.y.resize(static_cast<size_t>(n0) + k);

@@ -1,7 +1,6 @@
 // Binary data records: their values in either byte order, and the reader's
 // fast path for plain records (those that need nothing but their X and Y or
-// Z and the range, logarithm and step checks), taken a block at a time, on
-// one thread or, for the back half of a long read, on a second one.
+// Z and the range, logarithm and step checks), taken a block at a time.
 #pragma once
 
 #include <algorithm>
@@ -10,12 +9,10 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
-#include <thread>
 
 #include "data/append.h"
 #include "data/minmax.h"
 #include "util/column.h"
-#include "util/mapped_file.h"
 
 namespace vexal {
 
@@ -55,7 +52,7 @@ inline double finite_bound(double v) { return std::clamp(v, -DBL_MAX, DBL_MAX); 
 struct PlainRun {
   const char* recs;
   size_t reclen, xo, yo, zo;
-  bool swap, z_read, stream;
+  bool swap, z_read;
   double first_record;
   double xmin, xmax, ymin, ymax, zmin, zmax;  // finite (finite_bound)
   double dxmin, dxmax, dymin, dymax;
@@ -74,9 +71,7 @@ struct PlainRun {
     return value<kDoubles>(rec + (kDoubles ? 8 : 4) * (c - 1), swap);
   }
 
-  // The X, Y and Z values of a block of points, where they are checked:
-  // in the columns themselves, or (when the columns are written past the
-  // caches) in small arrays that are copied there afterwards.
+  // The X, Y and Z values of a block of points, in the columns themselves.
   static constexpr size_t kBlock = 64;
   struct Block {
     double *x, *y, *z;
@@ -90,12 +85,10 @@ struct PlainRun {
                ColumnSummary& ysum) {
     const bool swapped = swap;
     const size_t len = reclen, x_at = xo, y_at = yo, z_at = zo;
-    alignas(64) double scratch_x[kBlock], scratch_y[kBlock];
     size_t k = 0;
     while (k < most) {
       const size_t m = std::min(kBlock, most - k);
-      const Block b{stream ? scratch_x : xs + k, stream ? scratch_y : ys + k,
-                    zs ? zs + k : nullptr};
+      const Block b{xs + k, ys + k, zs ? zs + k : nullptr};
       const char* rec = recs + k * len;
       size_t i = 0;
       if (swapped) {
@@ -128,10 +121,6 @@ struct PlainRun {
         for (size_t i = 0; i < m; ++i) b.y[i] = -b.y[i];
       const size_t n =
           m == kBlock && block_plain(b, k, xsum, ysum) ? m : leading_plain(b, k, m, xsum, ysum);
-      if (stream) {
-        copy_streaming(xs + k, b.x, n);
-        copy_streaming(ys + k, b.y, n);
-      }
       if (n > 0) {
         px = b.x[n - 1];
         py = b.y[n - 1];
@@ -140,7 +129,6 @@ struct PlainRun {
       k += n;
       if (n < m) break;
     }
-    if (stream) stream_fence();
     return k;
   }
 
@@ -264,48 +252,5 @@ inline void read_fields(const PlainRun& run, const char* rec, int n, bool double
     fields[c] = doubles ? run.field<true>(rec, static_cast<size_t>(c))
                         : run.field<false>(rec, static_cast<size_t>(c));
 }
-
-// The back half of a long plain read, stored on a second thread while the
-// reader stores the front half: its points go into the columns where they
-// land if every record before them is stored. The reader takes them over
-// when that proves true; otherwise it reads them again itself, over what was
-// written here.
-struct BackHalf {
-  PlainRun run;            // from its first point on, with no previous point
-  MappedFile map;          // its own: the reader may give up its mapping meanwhile
-  uint64_t start = 0;      // of the back half in the file
-  size_t first_point = 0;  // where its first point lands
-  size_t first_count = 0;  // points of the read before it (its sums begin there)
-  int skipped = 0;         // records skipped before the read began
-  // What the second thread found: how many points from the first are plain,
-  // where the file goes on after them, their sums and the last one's fields;
-  // false `read` after a bus error.
-  size_t stored = 0;
-  uint64_t resume = 0;
-  bool read = false;
-  ColumnSummary xsum, ysum;
-  double last_fields[kMaxDataColumns + 1];
-  std::thread thread;
-
-  BackHalf() = default;
-  BackHalf(const BackHalf&) = delete;
-  BackHalf& operator=(const BackHalf&) = delete;
-  ~BackHalf() { join(); }
-  void join() {
-    if (thread.joinable()) thread.join();
-  }
-  // Stores `records` binary records from the start of the mapping into xs
-  // and ys (the columns from first_point on), on the calling thread.
-  void store_records(size_t records, bool doubles, int nfields, double* xs, double* ys) {
-    auto store = [&] {
-      stored = doubles ? run.store<true>(xs, ys, nullptr, records, xsum, ysum)
-                       : run.store<false>(xs, ys, nullptr, records, xsum, ysum);
-      if (stored > 0)
-        read_fields(run, run.recs + (stored - 1) * run.reclen, nfields, doubles, last_fields);
-      resume = start + stored * run.reclen;
-    };
-    read = map.guarded(store);
-  }
-};
 
 }  // namespace vexal

@@ -1,7 +1,6 @@
 #include "data/data_file.h"
 
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -15,8 +14,7 @@ namespace vexal {
 
 namespace {
 
-constexpr size_t kFirstRead = size_t{1} << 16;          // the first read() of a file
-constexpr uint64_t kReleaseBytes = uint64_t{64} << 20;  // mapped file given back in steps of this
+constexpr size_t kFirstRead = size_t{1} << 16;  // the first read() of a file
 
 // A line without its line end, cut to the width kept.
 std::string_view finish(const char* s, size_t len) {
@@ -27,7 +25,6 @@ std::string_view finish(const char* s, size_t len) {
 }  // namespace
 
 DataFile::~DataFile() {
-  map_.unmap();
   if (fd_ >= 0) ::close(fd_);
 }
 
@@ -39,7 +36,6 @@ bool DataFile::open(const std::string& name, bool* not_regular) {
 }
 
 bool DataFile::line(std::string_view& out) {
-  leave_map();
   for (;;) {
     const char* start = buf_.get() + pos_;
     size_t avail = end_ - pos_;
@@ -76,14 +72,6 @@ bool DataFile::line(std::string_view& out) {
 }
 
 const char* DataFile::record(size_t n) {
-  if (map_.mapped()) {
-    if (map_.size() - mpos_ < n) return nullptr;
-    auto copy = [this, n] { std::memcpy(buf_.get(), map_.data() + mpos_, n); };
-    if (guarded(copy)) {
-      mpos_ += n;
-      return buf_.get();
-    }
-  }
   while (end_ - pos_ < n)
     if (!fill()) return nullptr;
   const char* r = buf_.get() + pos_;
@@ -92,38 +80,13 @@ const char* DataFile::record(size_t n) {
 }
 
 const char* DataFile::records(size_t n, size_t& count) {
-  if (map_.mapped()) {
-    if (map_.size() - mpos_ < n) return nullptr;
-    count = static_cast<size_t>(std::min<uint64_t>((map_.size() - mpos_) / n, SIZE_MAX));
-    return map_.data() + mpos_;
-  }
   while (end_ - pos_ < n)
     if (!fill()) return nullptr;
   count = (end_ - pos_) / n;
   return buf_.get() + pos_;
 }
 
-void DataFile::advance(size_t bytes) {
-  if (!map_.mapped()) {
-    pos_ += bytes;
-    return;
-  }
-  mpos_ += bytes;
-  // What was read is given back as the read goes on, so that a long file
-  // does not stay mapped whole.
-  if (mpos_ - map_.released() >= kReleaseBytes) map_.release_before(mpos_);
-}
-
-bool DataFile::map_rest() {
-  const uint64_t at = position(), bytes = size();
-  if (bytes <= at || !map_.map(fd_, bytes)) return false;
-  mpos_ = at;
-  pos_ = end_ = 0;
-  return true;
-}
-
 void DataFile::seek(uint64_t offset) {
-  map_.unmap();
   if (offset <= offset_ && offset_ - offset <= end_) {  // in the buffer already
     pos_ = end_ - static_cast<size_t>(offset_ - offset);
     return;
@@ -131,18 +94,6 @@ void DataFile::seek(uint64_t offset) {
   pos_ = end_ = 0;
   offset_ = offset;
   eof_ = ::lseek(fd_, static_cast<off_t>(offset), SEEK_SET) < 0;
-}
-
-void DataFile::move_to(uint64_t offset) {
-  if (map_.mapped())
-    advance(static_cast<size_t>(offset - mpos_));
-  else
-    seek(offset);
-}
-
-uint64_t DataFile::size() const {
-  struct stat st;
-  return ::fstat(fd_, &st) == 0 && st.st_size > 0 ? static_cast<uint64_t>(st.st_size) : 0;
 }
 
 // Moves the unread rest to the front and reads more behind it; false at the
@@ -169,13 +120,6 @@ bool DataFile::fill() {
   end_ += static_cast<size_t>(got);
   offset_ += static_cast<uint64_t>(got);
   return true;
-}
-
-// Back from the mapping to read(), from where the reader stands.
-void DataFile::leave_map() {
-  if (!map_.mapped()) return;
-  map_.unmap();
-  seek(mpos_);
 }
 
 }  // namespace vexal

@@ -1,8 +1,8 @@
 // Per-point columns.
 //
-// `Column` is an array reserved once for its largest size and filled from
-// the front: elements never move while it grows within its reservation, and
-// capacity that was never written costs no memory.
+// `Column` is an array filled from the front that grows geometrically with
+// what it holds. Growing it moves the values; a reservation keeps them where
+// they are while the column grows within it.
 //
 // `ImplicitColumn` holds no memory at all while its values follow a rule:
 // all equal, or (floating values) an exact arithmetic progression such as
@@ -25,34 +25,6 @@
 #include <vector>
 
 namespace vexal {
-
-// Memory for a column of `bytes`, aligned on 2 MiB when it is that large so
-// that huge pages can back it from its first byte; freed with std::free.
-// Null when there is none.
-void* allocate_column(size_t bytes);
-struct FreeColumn {
-  void operator()(void* p) const { std::free(p); }
-};
-
-// Asks for huge pages on the whole 2 MiB pages of a column's memory
-// [base, base + bytes) past its first 2 MiB (small columns keep small
-// pages). Filling millions of points then costs a few hundred page faults
-// instead of hundreds of thousands.
-void advise_huge_pages(void* base, size_t bytes);
-// The same for the 2 MiB pages that [p, p + n) touches within the column
-// (of `bytes` at `base`), the first 2 MiB included: that much is about to
-// be written.
-void advise_huge_pages(void* base, size_t bytes, void* p, size_t n);
-
-// Copies n values into memory that is not read again soon (a long read's
-// columns), past the caches where the processor allows it, so that no cache
-// line is read only to be overwritten. Other threads see the copies once
-// stream_fence() has run.
-void copy_streaming(double* to, const double* from, size_t n);
-void stream_fence();
-// The size of the processor's largest cache (an estimate where the system
-// does not tell): columns larger than this are worth writing past it.
-size_t largest_cache_bytes();
 
 template <class T>
 class Column {
@@ -94,13 +66,15 @@ class Column {
   operator std::span<const T>() const { return {data_.get(), size_}; }
 
   // Room for n elements without moving; the new room is not written.
+  // Throws std::bad_alloc when there is no memory for it (nothing changes).
+  // realloc lets a large column grow by remapping its pages, not copying.
   void reserve(size_t n) {
     if (n <= capacity_) return;
-    Storage fresh(static_cast<T*>(allocate_column(n * sizeof(T))));
+    if (n > SIZE_MAX / sizeof(T)) throw std::bad_alloc();
+    void* fresh = std::realloc(data_.get(), n * sizeof(T));
     if (!fresh) throw std::bad_alloc();
-    advise_huge_pages(fresh.get(), n * sizeof(T));
-    if (size_) std::memcpy(fresh.get(), data_.get(), size_ * sizeof(T));
-    data_ = std::move(fresh);
+    (void)data_.release();
+    data_.reset(static_cast<T*>(fresh));
     capacity_ = n;
   }
   void push_back(T v) {
@@ -123,14 +97,12 @@ class Column {
     size_ = n;
   }
   void clear() { size_ = 0; }
-  // The room for the next m elements is about to be written in one go.
-  void expect(size_t m) {
-    advise_huge_pages(data_.get(), capacity_ * sizeof(T), data_.get() + size_,
-                      std::min(m, capacity_ - size_) * sizeof(T));
-  }
 
  private:
-  using Storage = std::unique_ptr<T[], FreeColumn>;
+  struct Free {
+    void operator()(T* p) const { std::free(p); }
+  };
+  using Storage = std::unique_ptr<T[], Free>;
   void grow(size_t need) { reserve(std::max({need, capacity_ * 2, size_t{16}})); }
   void swap(Column& o) noexcept {
     std::swap(data_, o.data_);

@@ -7,7 +7,6 @@
 
 #include <algorithm>
 #include <bit>
-#include <chrono>
 #include <cmath>
 #include <cstring>
 #include <fstream>
@@ -709,103 +708,6 @@ TEST_F(PlainBinaryTest, SameStoreAsTheTextPath) {
   }
 }
 
-// A long read stores its back half on a second thread and takes over what
-// it stored only when the front half stored every record and the step
-// between the halves passes; the rest is read in order. Either way the store
-// is the one an in-order read gives (the sums may differ in their last bits,
-// being added in another order).
-TEST_F(PlainBinaryTest, LongReadInTwoHalves) {
-  const int kRows = 300000;  // the halves meet at record 150001
-  std::vector<double> values;
-  values.reserve(2 * kRows);
-  for (int i = 0; i < kRows; ++i) values.insert(values.end(), {i * 0.25, std::sin(i * 1e-3) + 2});
-  values[2 * 1000] = -5;                   // front half: outside an X range
-  values[2 * 250000 + 1] = 1e9;            // back half: outside a Y range
-  values[2 * 150000] = 150000 * 0.25 + 7;  // a jump where the halves meet
-  std::string text;
-  char buf[96];
-  for (int i = 0; i < kRows; ++i) {
-    std::snprintf(buf, sizeof buf, "%.17g %.17g\n", values[2 * i], values[2 * i + 1]);
-    text += buf;
-  }
-  write("long.txt", text);
-  write("long.dat", binary_file('P', 2, 0, values));
-  struct Case {
-    const char* name;
-    void (*set)(ReaderSettings&, AppendInput&);
-    int keep_first = 0;
-  };
-  const Case kCases[] = {
-      {"no checks fail", [](ReaderSettings&, AppendInput&) {}},
-      {"after points held", [](ReaderSettings&, AppendInput&) {}, 5},
-      {"a rejection in the front half", [](ReaderSettings& rs, AppendInput&) { rs.xrangemin = 0; }},
-      {"a rejection in the back half", [](ReaderSettings& rs, AppendInput&) { rs.yrangemax = 10; }},
-      {"the step between the halves breaks the line",
-       [](ReaderSettings& rs, AppendInput&) { rs.xdeltamax = 1; }},
-      {"the step between the halves drops the point",
-       [](ReaderSettings& rs, AppendInput&) {
-         rs.xdeltamax = 1;
-         rs.xdeltaskip = true;
-       }},
-      {"maxp in the back half", [](ReaderSettings& rs, AppendInput&) { rs.maxpts = 280000; }},
-      {"too many points", [](ReaderSettings& rs, AppendInput&) { rs.np = 290000; }},
-      {"progress lines", [](ReaderSettings&, AppendInput& in) { in.verbose = true; }},
-      {"negation", [](ReaderSettings& rs, AppendInput&) { rs.xneg = rs.yneg = true; }},
-      {"logarithmic Y", [](ReaderSettings&, AppendInput& in) { in.ylog = true; }},
-  };
-  for (const Case& c : kCases) {
-    rs = ReaderSettings{};
-    rs.maxpts = kMaxPoints;
-    in = AppendInput{};
-    in.verbose = false;
-    c.set(rs, in);
-    Read from_text = load("long.txt", c.keep_first);
-    Read from_binary = load("long.dat", c.keep_first);
-    EXPECT_GT(from_binary.npts, 200000) << c.name;
-    // The totals: close; everything else exactly the same.
-    for (int k : {0, 3}) {
-      const double a = std::bit_cast<double>(from_text.sums[k]);
-      const double b = std::bit_cast<double>(from_binary.sums[k]);
-      EXPECT_NEAR(a, b, 1e-12 * std::fabs(a)) << c.name;
-      from_binary.sums[k] = from_text.sums[k];
-    }
-    EXPECT_TRUE(from_text == from_binary)
-        << c.name << ": " << from_text.npts << " points, " << from_text.skipped
-        << " skipped as text; " << from_binary.npts << ", " << from_binary.skipped << " as binary\n"
-        << from_text.err << "--\n"
-        << from_binary.err;
-  }
-}
-
-TEST_F(PlainBinaryTest, LongReadMapsItsColumnsAhead) {
-  // Z from the record: read in one piece, with the columns' memory and the
-  // file mapped ahead on a second thread; a rejected record near the end.
-  const int kRows = (1 << 20) + 4321;
-  std::vector<double> values;
-  values.reserve(3 * kRows);
-  for (int i = 0; i < kRows; ++i)
-    values.insert(values.end(), {i * 0.5, (i % 1000) - 500.0, i % 3 + 1.0});
-  values[3 * (kRows - 10)] = -1;
-  rs.maxpts = kMaxPoints;
-  rs.xrangemin = 0;
-  rs.zc = 3;
-  write("long.dat", binary_file('P', 3, 0, values));
-  AppendResult r = read_file("long.dat");
-  ASSERT_EQ(store.npts, kRows - 1);
-  EXPECT_EQ(store.npts_skipped, 1);
-  for (int i = 0; i < kRows - 10; ++i) {
-    ASSERT_EQ(store.x[i], i * 0.5) << i;
-    ASSERT_EQ(store.y[i], (i % 1000) - 500.0) << i;
-    ASSERT_EQ(store.z[i], i % 3 + 1.0) << i;
-  }
-  EXPECT_EQ(store.x[kRows - 2], (kRows - 1) * 0.5);
-  EXPECT_EQ(store.pen[kRows - 10], 0);  // the line breaks after the rejected record
-  ColumnSummary again;
-  again.add(store.x.data(), store.x.size());
-  EXPECT_EQ(r.x_summary.total(), again.total());
-  EXPECT_EQ(r.x_summary.count, again.count);
-}
-
 // Another program cutting the file short while it is read: reading ends
 // where the file now ends (or where the reader stood), the points read so
 // far are kept, and nothing else happens. Where the cut falls against the
@@ -818,13 +720,10 @@ TEST_F(PlainBinaryTest, FileCutShortWhileRead) {
   const std::string file = binary_file('P', 2, 0, values);
   const off_t cut = static_cast<off_t>(16 + 16 * (kRows / 4) + 5);  // mid-record
   rs.maxpts = kMaxPoints;
-  for (int round = 0; round < 12; ++round) {
+  for (int round = 0; round < 4; ++round) {
     write("cut.dat", file);
     store = PointStore{};
-    std::thread cutter([&] {
-      std::this_thread::sleep_for(std::chrono::microseconds(round * 400));
-      ASSERT_EQ(::truncate("cut.dat", cut), 0);
-    });
+    std::thread cutter([&] { ASSERT_EQ(::truncate("cut.dat", cut), 0); });
     read_file("cut.dat");
     cutter.join();
     ASSERT_GE(store.npts, kRows / 4) << round;

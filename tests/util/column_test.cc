@@ -9,8 +9,6 @@
 #include <cstdint>
 #include <vector>
 
-#include "util/page_mapper.h"
-
 namespace vexal {
 namespace {
 
@@ -139,58 +137,6 @@ TEST(ColumnTest, ReservedColumnsDoNotMove) {
   for (int i = 0; i < 5000; ++i) c.push_back(i);  // beyond the reservation: moves, keeps values
   EXPECT_EQ(c[2], 42);
   EXPECT_EQ(c.back(), 4999);
-}
-
-}  // namespace
-}  // namespace vexal
-
-namespace vexal {
-namespace {
-
-TEST(PageMapperTest, MapsAheadOfTheWriterAndStopsOnRequest) {
-  Column<double> a, b;
-  a.reserve(1 << 21);
-  b.reserve(1 << 21);
-  {
-    PageMapper mapper;
-    mapper.start({{a.data(), 8u << 20}, {b.data(), 8u << 20, true}}, 1 << 20);
-    double* pa = a.extend(1 << 20);
-    double* pb = b.extend(1 << 20);
-    for (int i = 0; i < (1 << 20); ++i) {  // written while it maps
-      pa[i] = pb[i] = i;
-      if (i % 4096 == 0) mapper.reached(static_cast<size_t>(i));
-    }
-  }  // joined here
-  EXPECT_EQ(a[12345], 12345);
-  EXPECT_EQ(b.back(), (1 << 20) - 1);
-  PageMapper early;
-  early.start({{a.data() + a.size(), 8u << 20}}, 1 << 20);
-  early.stop();  // stops before the end of its regions
-  early.stop();
-}
-
-}  // namespace
-}  // namespace vexal
-
-namespace vexal {
-namespace {
-
-TEST(CopyStreamingTest, EveryValueArrivesWhateverTheAlignment) {
-  std::vector<double> from(300), to(310);
-  for (size_t i = 0; i < from.size(); ++i) from[i] = i * 1.5 - 7;
-  from[5] = std::nan("");
-  for (size_t start : {0u, 1u, 2u, 3u})
-    for (size_t n : {0u, 1u, 2u, 3u, 64u, 65u, 299u}) {
-      std::fill(to.begin(), to.end(), -1.0);
-      copy_streaming(to.data() + start, from.data(), n);
-      stream_fence();
-      for (size_t i = 0; i < to.size(); ++i) {
-        const bool copied = i >= start && i < start + n;
-        const double want = copied ? from[i - start] : -1.0;
-        ASSERT_EQ(std::bit_cast<uint64_t>(to[i]), std::bit_cast<uint64_t>(want))
-            << "start " << start << ", n " << n << ", at " << i;
-      }
-    }
 }
 
 }  // namespace
