@@ -8,8 +8,8 @@
 //   load_floor columns FILE             a 2-column "$P" file read into the
 //                                       store's X and Y columns (16 bytes a
 //                                       point, the least the store writes;
-//                                       vexal's reserve, so the same page
-//                                       handling)
+//                                       the store's columns, so the same
+//                                       growth)
 //   load_floor append FILE              the reader alone: vexal's append of
 //                                       the file, timed in process
 //   load_floor drop FILE                drops the file from the page cache
@@ -162,7 +162,6 @@ int read_columns(const char* name) {
   const int fd = open_file(name);
   if (fd < 0) return 1;
   vexal::PointStore st;
-  vexal::reserve_points(st);
   std::vector<char> buf(kBlock);
   size_t end = 0;
   bool header = true;
@@ -204,11 +203,11 @@ int read_append(const char* name) {
   vexal::PointStore st;
   // The second read finds the store's memory mapped already.
   for (const char* pass : {"first", "again"}) {
-    vexal::clear_points(st);
+    st.clear();
     const auto start = std::chrono::steady_clock::now();
     vexal::AppendResult r = vexal::append(in, rs, math, env, frame, st);
     const double t = seconds_since(start);
-    std::printf("append %s: %d points in %.4f s (opened %d, x sum %g)\n", pass, st.npts, t,
+    std::printf("append %s: %d points in %.4f s (opened %d, x sum %g)\n", pass, st.npts(), t,
                 r.opened, r.x_summary.total());
   }
   return 0;

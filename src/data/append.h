@@ -11,6 +11,7 @@
 
 #include "data/minmax.h"
 #include "data/point_store.h"
+#include "data/record.h"
 #include "expr/math_list.h"
 #include "expr/math_state.h"
 #include "util/files.h"
@@ -19,10 +20,8 @@
 
 namespace vexal {
 
-inline constexpr int kMaxDataColumns = 50;     // columns of a binary file, fields of a text line
-inline constexpr size_t kDataLineWidth = 512;  // characters kept of a text line
-inline constexpr int kProgressEvery = 250;     // points between progress lines
-inline constexpr size_t kCommentText = 8192;   // characters of comment-record text kept
+inline constexpr int kProgressEvery = 250;    // points between progress lines
+inline constexpr size_t kCommentText = 8192;  // characters of comment-record text kept
 
 // What the reader reads besides its settings and the math commands: the
 // file, the axis and pen state it consults, and the run's switches.
@@ -63,13 +62,10 @@ struct AppendResult {
 // should be what `env.frame` points to), and `env.vars` receives
 // BINARYCOLUMNS and BINARYHEADERnn. Messages go to `env.err`, progress and
 // DISPLAY lines to `env.out`. Never reads or writes outside the store.
+// When memory runs out the read stops with "Error--not enough memory: the
+// points read so far are kept." and keeps them.
 AppendResult append(const AppendInput& in, const ReaderSettings& rs, const MathList& math,
                     MathEnv& env, TmFrame& frame, PointStore& store);
-
-// The number of fields read from each text line without MAXCOL: the largest
-// column any setting reads (the pen-width column left out when `with_width`
-// is false, as MERGE does), 0 .. 50.
-int columns_needed(const ReaderSettings& rs, bool with_width = true);
 
 // One line of a data file, cut at 512 characters; false at its end.
 inline bool read_data_line(std::FILE* fp, std::string& line) {
@@ -93,30 +89,5 @@ std::FILE* create_scratch_file(CreatedFiles& created, const std::string& name,
                                std::string_view what, OutBuffer& err);
 // The message for a scratch file name something else has (see above).
 void scratch_in_the_way(OutBuffer& err, std::string_view name);
-
-// Empties the store (npts and npts_skipped 0); the capacity stays.
-void clear_points(PointStore& store);
-// Reserves every column for `capacity` points (NP unless a smaller limit is
-// in force; untouched capacity costs no memory), so that points never move
-// while a read appends.
-void reserve_points(PointStore& store, int capacity = kMaxPoints);
-// Sorts the points by X, keeping the order of equal X (all seven columns move).
-void sort_by_x(PointStore& store);
-// Sets the number of points to n (0 .. NP): new points are zero with no
-// marker, pen up and no colour.
-void resize_points(PointStore& store, int n);
-
-// Splits a text line into fields the way the parameter reader does (blanks,
-// tabs and commas separate; two adjacent tabs hold an empty field that reads
-// 0; "{...}" is an expression; numbers, "$" variables, hexadecimal numbers,
-// percentages and times as valread reads them). Sets fields[1 .. maxcolumn];
-// a missing or unreadable field is 0. `scratch` is reused for expressions.
-void parse_fields(std::string_view line, int maxcolumn, MathEnv& env, CompiledMath& scratch);
-
-// A value in exponent form as list output writes it: "0.ddddE+xx" with
-// `digits` digits after the point, right-justified in `width` characters.
-// Too wide a value gives `width` asterisks. Writes into buf (at least
-// `width` characters) and returns a view of it.
-std::string_view exponent_field(double v, int width, int digits, char* buf);
 
 }  // namespace vexal

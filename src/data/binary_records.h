@@ -10,8 +10,8 @@
 #include <cstdint>
 #include <cstring>
 
-#include "data/append.h"
 #include "data/minmax.h"
+#include "data/record.h"
 #include "util/column.h"
 
 namespace vexal {
@@ -34,12 +34,6 @@ inline double swapped_single(const char* p, bool swap) {
   float v;
   std::memcpy(&v, &bits, 4);
   return v;
-}
-
-// Whether a value read passes the range [lo, hi]: NaN and infinities never
-// do, whatever the range.
-inline bool accepted(double v, double lo, double hi) {
-  return v >= lo && v <= hi && std::isfinite(v);
 }
 
 // A range bound brought within the finite values, so that a plain

@@ -81,7 +81,7 @@ void axis_limits(Session& s, const ColumnSummary& values, AxisLimits& a, char le
 // here (the same way, so the figures do not depend on where they came from).
 void set_summary(Session& s, const AppendResult* read = nullptr) {
   const PointStore& st = s.store;
-  const size_t n = static_cast<size_t>(st.npts);
+  const size_t n = static_cast<size_t>(st.npts());
   ColumnSummary x, y;
   if (read && read->first_point == 0 && read->x_summary.count == n) {
     x = read->x_summary;
@@ -90,7 +90,7 @@ void set_summary(Session& s, const AppendResult* read = nullptr) {
     x.add(st.x.data(), n);
     y.add(st.y.data(), n);
   }
-  setvariable(s.vars, "NPTS", st.npts);
+  setvariable(s.vars, "NPTS", st.npts());
   setvariable(s.vars, "XAVERAGE", n ? x.total() / static_cast<double>(n) : 0.0);
   setvariable(s.vars, "YAVERAGE", n ? y.total() / static_cast<double>(n) : 0.0);
   axis_limits(s, x, s.limits.x, 'X');
@@ -105,7 +105,7 @@ void set_summary(Session& s, const AppendResult* read = nullptr) {
 void inline_data(Session& s) {
   std::string name = data_temp_name(s);
   std::FILE* fp = create_data_temp(s, name);
-  resize_points(s.store, 0);
+  s.store.clear();
   if (s.units.verbose) s.term.line("");
   std::string line;
   while (s.read_input_line(line, kDataLineWidth)) {
@@ -151,7 +151,7 @@ void cmd_append(Session& s, Params&) {
 }
 
 void cmd_load(Session& s, Params&) {
-  clear_points(s.store);
+  s.store.clear();
   push_command(s.stream, "APPEND");
 }
 
@@ -229,7 +229,7 @@ void cmd_dumpdata(Session& s, Params& p) {
   const PointStore& st = s.store;
   const bool time_x = s.axes.x.hms != 0;
   char buf[40];
-  for (int i = 0; i < st.npts; ++i) {
+  for (int i = 0; i < st.npts(); ++i) {
     if (time_x) {
       std::string t = dhms(st.x[i], s.numfmt.time_form, s.numfmt.time_unit, s.err());
       t.resize(12, ' ');
@@ -254,11 +254,11 @@ void cmd_merge(Session& s, Params& p) {
   if (missing) order = 1;
   const int m = std::clamp(order, 0, kMaxMergeOrder - 1) + 1;
   PointStore& st = s.store;
-  if (st.npts <= m + 1) {
+  if (st.npts() <= m + 1) {
     s.err().line("Error: Insufficient points loaded to merge.");
     return;
   }
-  sort_by_x(st);
+  st.sort_by_x();
   const std::string source = s.cs.datafile;
   bool not_regular = false;
   std::FILE* in = fopen_regular(source, &not_regular);
@@ -283,51 +283,31 @@ void cmd_merge(Session& s, Params& p) {
   }
   OutBuffer out(fp);
   const ReaderSettings& rs = s.reader;
-  const MathList& math = s.math_list;
   const int maxcolumn =
       rs.max_col_set ? std::clamp(rs.maxcolumn, 1, kMaxDataColumns) : columns_needed(rs, false);
   MathEnv env = s.math_env();
   CurrentPoint& pt = s.point;
   CompiledMath scratch;
-  const int n = st.npts;
+  const int n = st.npts();
   const double first_x = st.x.front(), last_x = st.x[n - 1];
-  auto in_range = [](double v, double lo, double hi) { return v >= lo && v <= hi; };
-  auto field = [&](int col) {
-    return static_cast<unsigned>(col) <= kMaxDataColumns ? pt.fields[col] : 0.0;
-  };
   int merged = 0, skipped = 0, record = 0;
   std::string line;
   while (read_data_line(in, line)) {
     ++record;
     parse_fields(line, maxcolumn, env, scratch);
     pt.fields[0] = record;
-    double x = field(rs.xc), y = field(rs.yc), z = field(rs.zc), v = 0;
-    bool keep = in_range(x, first_x, last_x) &&
-                (math.any_xmath || in_range(x, rs.xrangemin, rs.xrangemax)) &&
-                (math.any_ymath || in_range(y, rs.yrangemin, rs.yrangemax));
-    if (keep && !math.commands.empty()) {
-      pt.x = x;
-      pt.y = y;
-      pt.z = z;
-      pt.v = v;
-      pt.error = 0;
-      keep = run_math_commands(math, env) && pt.error == 0;
-      x = pt.x;
-      y = pt.y;
-      z = pt.z;
-    }
-    if (keep) {
-      if (rs.xneg) x = -x;
-      if (rs.yneg) y = -y;
-      keep = in_range(x, rs.xrangemin, rs.xrangemax) && in_range(y, rs.yrangemin, rs.yrangemax) &&
-             in_range(z, rs.zrangemin, rs.zrangemax);
-    }
-    if (!keep) {
+    const double x_read = record_field(pt, rs.xc);
+    Point at;
+    if (!(x_read >= first_x && x_read <= last_x) || !accept_point(rs, s.math_list, env, at)) {
       ++skipped;
       continue;
     }
-    int j = 2;  // the first point (1-based, from the second) at or beyond x
-    while (j < n && x > st.x[j - 1]) ++j;
+    const double x = at.x, y = at.y;
+    // The first point (1-based, from the second) at or beyond x, by
+    // binary search on the sorted X; the last point when none is.
+    const int j = static_cast<int>(std::lower_bound(st.x.begin() + 1, st.x.begin() + (n - 1), x) -
+                                   st.x.begin()) +
+                  1;
     const int start = std::max(1, std::min(n - m, j - m / 2));
     const size_t from = static_cast<size_t>(start - 1), count = static_cast<size_t>(m);
     double y_at = lagint(x, std::span<const double>(st.x).subspan(from, count),
@@ -358,7 +338,7 @@ void cmd_invent(Session& s, Params& p) {
   const std::string name = data_temp_name(s);
   std::FILE* fp = create_data_temp(s, name);
   if (!fp) return;
-  resize_points(s.store, n);
+  s.store.resize(n);
   {
     OutBuffer out(fp);
     for (int i = 1; i <= n; ++i) {

@@ -15,19 +15,42 @@ inline constexpr double kUnsetLow = -9.999999933815813e36;    // -1.0e37 in sing
 inline constexpr double kUnsetHigh = 9.999999933815813e36;    // +1.0e37 in single precision
 inline constexpr double kDeltaLimit = 1.0000000150474662e32;  // 1.0e32 in single precision
 
-// Point n (1-based) sits at index n-1 of every column. The columns grow with
-// the points held (capacity is reserved up to NP on first use, so no point
-// ever moves and untouched capacity costs no memory). Z, V and the three
-// codes hold no memory while they follow a rule (Z the record numbers, the
-// others one value for every point), as they do for most files.
+// One point as the columns hold it.
+struct Point {
+  double x = 0, y = 0, z = 0, v = 0;
+  int32_t symbol = -1, pen = 0, colour = -1;
+};
+
+// Point n (1-based) sits at index n-1 of every column. The columns grow
+// geometrically with the points held, so memory follows what is held. Z, V
+// and the three codes hold no memory while they follow a rule (Z the record
+// numbers, the others one value for every point), as they do for most
+// files. The number of points is the length of the columns: the methods
+// below keep the seven of them the same length, also when memory runs out
+// (they throw std::bad_alloc with the points held before).
 struct PointStore {
   Column<double> x, y;
   ImplicitColumn<double> z, v;
   ImplicitColumn<int32_t> symbol;  // marker code; -1 none
   ImplicitColumn<int32_t> pen;     // pen code of the segment ending here; 0 = pen up
   ImplicitColumn<int32_t> colour;  // colour index; -1 none
-  int npts = 0;                    // points held
   int npts_skipped = 0;            // records read but not stored during the current read
+
+  // Points held (npts).
+  int npts() const { return static_cast<int>(x.size()); }
+  // Empties the store (npts and npts_skipped 0); the memory stays for the next read.
+  void clear();
+  // Sets the number of points to n (0 .. NP): new points are zero with no
+  // marker, pen up and no colour.
+  void resize(int n);
+  // Adds one point after those held.
+  void append(const Point& p);
+  // Sorts the points by X, keeping the order of equal X (all seven columns
+  // move); NaN sorts last.
+  void sort_by_x();
+  // Cuts every column to the shortest one's length: after code that fills
+  // the columns one by one stopped part-way. Never allocates.
+  void trim();
 };
 
 // The reader's settings (the main program's counters and switches).

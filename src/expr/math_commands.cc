@@ -83,7 +83,7 @@ void cmd_testcompile(Session& s, Params&) {
 // accept, in order.
 void cmd_domath(Session& s, Params&) {
   PointStore& st = s.store;
-  size_t n = static_cast<size_t>(st.npts);
+  size_t n = static_cast<size_t>(st.npts());
   assert(st.x.size() >= n && st.y.size() >= n && st.z.size() >= n && st.v.size() >= n &&
          st.symbol.size() >= n && st.pen.size() >= n && st.colour.size() >= n);
   MathEnv env = s.math_env();
@@ -114,13 +114,12 @@ void cmd_domath(Session& s, Params&) {
   st.z.resize(kept, 0.0);
   st.v.resize(kept, 0.0);
   for (auto* column : {&st.symbol, &st.pen, &st.colour}) column->resize(kept, 0);
-  st.npts = static_cast<int>(kept);
   if (s.units.verbose) {
     char line[64];
-    std::snprintf(line, sizeof line, "%7d points munged.%7d points skipped.", st.npts, skipped);
+    std::snprintf(line, sizeof line, "%7d points munged.%7d points skipped.", st.npts(), skipped);
     s.term.line(line);
   }
-  setvariable(s.vars, "NPTS", st.npts);
+  setvariable(s.vars, "NPTS", st.npts());
 }
 
 constexpr Command kMathCommands[] = {

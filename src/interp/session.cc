@@ -2,6 +2,8 @@
 // matched against the command names and run.
 #include "interp/session.h"
 
+#include <new>
+
 #include "interp/command_table.h"
 #include "interp/expand.h"
 #include "interp/params.h"
@@ -52,7 +54,7 @@ MathEnv Session::math_env() {
   env.compat_level = compat.level;
   env.frame = &frame;
   const size_t held = std::min({store.x.size(), store.y.size(), store.z.size(), store.v.size(),
-                                static_cast<size_t>(store.npts)});
+                                static_cast<size_t>(store.npts())});
   env.store = PointColumns{&store.x, &store.y, &store.z, &store.v, held};
   return env;
 }
@@ -245,10 +247,16 @@ bool Session::turn(bool quit_at_end) {
   // Names hold no blank, so only the word (and an "=" ending it) can match.
   const Command* c = command_table().find(std::string_view(line).substr(0, cs.sep + 1));
   Params p{*this, cs.sep < line.size() ? line.substr(cs.sep + 1) : std::string()};
-  if (c)
-    c->handler(*this, p);
-  else
-    unknown_command(*this);
+  try {
+    if (c)
+      c->handler(*this, p);
+    else
+      unknown_command(*this);
+  } catch (const std::bad_alloc&) {  // the last resort: the command is given up, the run goes on
+    OutBuffer& e = err();
+    e.put("Error--not enough memory: ");
+    e.line(trimmed(cs.raw));
+  }
   return true;
 }
 

@@ -151,8 +151,8 @@ void cmd_doplot(Session& s, Params& p) {
 
   const PointStore& st = s.store;
   CurvePoints pts;
-  pts.npts = st.npts;
-  if (st.npts > 0) {
+  pts.npts = st.npts();
+  if (st.npts() > 0) {
     pts.x = st.x.data();
     pts.y = st.y.data();
     pts.z = st.z.view();
@@ -170,7 +170,7 @@ void cmd_doplot(Session& s, Params& p) {
   style.verbose = s.units.verbose != 0;
   // An empty store maps nothing and so says nothing about the limits.
   CurveAxis xa = identity_axis(s.axes.xd), ya = identity_axis(s.axes.yd);
-  if (st.npts > 0) curve_axes(s, true, xa, ya);
+  if (st.npts() > 0) curve_axes(s, true, xa, ya);
   const TextContext c = s.text_context();
   line(s.ps, s.text, c, s.pen, pts, style, xa, ya, base.hooks(), s.term);
 

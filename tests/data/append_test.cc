@@ -68,8 +68,9 @@ class AppendTest : public ScratchDirTest {
     AppendResult r = append(in, rs, math, env, frame, store);
     err_buf.flush();
     out_buf.flush();
-    EXPECT_EQ(store.x.size(), static_cast<size_t>(store.npts));
-    EXPECT_EQ(store.colour.size(), static_cast<size_t>(store.npts));
+    for (size_t size : {store.y.size(), store.z.size(), store.v.size(), store.symbol.size(),
+                        store.pen.size(), store.colour.size()})
+      EXPECT_EQ(size, store.x.size());
     return r;
   }
   MathEnv math_env() {
@@ -179,7 +180,7 @@ TEST_F(AppendTest, SeekSkipMaxpAndPlotevery) {
   rs = ReaderSettings{};
   rs.seek = "absent";
   read("1 2\n");
-  EXPECT_EQ(store.npts, 0);
+  EXPECT_EQ(store.npts(), 0);
 }
 
 TEST_F(AppendTest, ReadFastTakesNumbersOnly) {
@@ -381,7 +382,7 @@ TEST_F(AppendTest, BinaryColumnCountOutOfRange) {
     store = PointStore{};
     AppendResult r = read_file("b.dat");
     EXPECT_TRUE(r.opened);
-    EXPECT_EQ(store.npts, 0) << n;
+    EXPECT_EQ(store.npts(), 0) << n;
     EXPECT_EQ(err_text, "Binary data error: Less than one or more than 50 columns of data.\n") << n;
   }
 }
@@ -392,7 +393,7 @@ TEST_F(AppendTest, TruncatedBinaryKeepsWholeRecords) {
     write("b.dat", file.substr(0, cut));
     store = PointStore{};
     read_file("b.dat");
-    EXPECT_EQ(store.npts, cut >= 48 ? 2 : 0) << cut;
+    EXPECT_EQ(store.npts(), cut >= 48 ? 2 : 0) << cut;
   }
 }
 
@@ -441,7 +442,7 @@ TEST_F(AppendTest, CommentRecordsAndTheCompatibilityRule) {
     AppendResult r = read_file("c.dat");
     EXPECT_EQ(r.commands, c.commands) << c.kind << c.level << c.allow;
     if (c.kind == 'R' && !c.allow)
-      EXPECT_EQ(store.npts, ncomments + 2);
+      EXPECT_EQ(store.npts(), ncomments + 2);
     else
       EXPECT_EQ(xs(), c.x) << c.kind << c.level << c.allow;
   }
@@ -476,7 +477,7 @@ TEST_F(AppendTest, FramesFeedTheMathCommands) {
     err_text.clear();
     store = PointStore{};
     read_file("tm.dat");
-    EXPECT_EQ(store.npts, 0);
+    EXPECT_EQ(store.npts(), 0);
     EXPECT_EQ(err_text, "TMDATA frame of " + std::to_string(rows) + " x " + std::to_string(cols) +
                             " bytes does not fit the 8192-byte frame buffer; nothing read.\n");
   }
@@ -574,7 +575,6 @@ class PlainBinaryTest : public AppendTest {
         store.pen.push_back(2);
         store.colour.push_back(-1);
       }
-      store.npts = keep_first;
     }
     err_text.clear();
     out_text.clear();
@@ -587,7 +587,7 @@ class PlainBinaryTest : public AppendTest {
     got.symbol = store.symbol.values();
     got.pen = store.pen.values();
     got.colour = store.colour.values();
-    got.npts = store.npts;
+    got.npts = store.npts();
     got.skipped = store.npts_skipped;
     got.err = err_text;
     got.out = out_text;
@@ -726,9 +726,9 @@ TEST_F(PlainBinaryTest, FileCutShortWhileRead) {
     std::thread cutter([&] { ASSERT_EQ(::truncate("cut.dat", cut), 0); });
     read_file("cut.dat");
     cutter.join();
-    ASSERT_GE(store.npts, kRows / 4) << round;
-    ASSERT_LE(store.npts, kRows) << round;
-    for (int i = 0; i < store.npts; ++i) {
+    ASSERT_GE(store.npts(), kRows / 4) << round;
+    ASSERT_LE(store.npts(), kRows) << round;
+    for (int i = 0; i < store.npts(); ++i) {
       ASSERT_EQ(store.x[i], i) << round;
       ASSERT_EQ(store.y[i], -i) << round;
     }
@@ -740,7 +740,7 @@ TEST_F(PlainBinaryTest, DefaultCodesHoldNoMemory) {
   for (int i = 0; i < 5000; ++i) values.insert(values.end(), {i * 1.0, i * 2.0});
   write("big.dat", binary_file('P', 2, 0, values));
   read_file("big.dat");
-  ASSERT_EQ(store.npts, 5000);
+  ASSERT_EQ(store.npts(), 5000);
   for (bool implicit : {store.z.implicit(), store.v.implicit(), store.symbol.implicit(),
                         store.pen.implicit(), store.colour.implicit()})
     EXPECT_TRUE(implicit);

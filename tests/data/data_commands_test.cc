@@ -88,7 +88,7 @@ TEST_F(DataCommandsTest, InlineDataUpToEnddata) {
   EXPECT_EQ(ys(), (std::vector<double>{2, 4}));
   // Inline data empties the store before the next read.
   run("DATA\n5 6\nENDDATA\n");
-  EXPECT_EQ(s->store.npts, 0);
+  EXPECT_EQ(s->store.npts(), 0);
   EXPECT_TRUE(s->store.x.empty());
   finish();
 }
@@ -101,7 +101,7 @@ TEST_F(DataCommandsTest, MissingDataFile) {
   EXPECT_EQ(chr("DATAFILE"), "nothere.dat");
   run("LOAD\n");
   EXPECT_EQ(take_err(), "Error--cannot open data file nothere.dat\n");
-  EXPECT_EQ(s->store.npts, 0);
+  EXPECT_EQ(s->store.npts(), 0);
   finish();
 }
 
@@ -121,7 +121,7 @@ TEST_F(DataCommandsTest, OnlyRegularFilesAreRead) {
     EXPECT_EQ(take_err(), refused);
     run("PLOT\n");  // LOAD refuses it; the plot goes on with no points
     EXPECT_NE(take_err().find(refused), std::string::npos) << name;
-    EXPECT_EQ(s->store.npts, 0);
+    EXPECT_EQ(s->store.npts(), 0);
     run("DATA d.txt\nLOAD\n");
     EXPECT_EQ(num("NPTS"), 5);
     restart();
@@ -228,7 +228,7 @@ TEST_F(DataCommandsTest, ScratchFilesNeverWriteThroughWhatIsInTheWay) {
   EXPECT_EQ(take_err(), in_the_way(data));
   run("DATA d.txt\nYEBCL 3\nLOAD\n");
   EXPECT_EQ(take_err(), in_the_way(error));
-  EXPECT_EQ(s->store.npts, 0);
+  EXPECT_EQ(s->store.npts(), 0);
   EXPECT_EQ(file_text("target.txt"), "precious\n");
   // A plain file of the name is left alone as well.
   std::filesystem::remove(error);
@@ -272,7 +272,7 @@ TEST_F(DataCommandsTest, LogAxisStartsANewSegment) {
   EXPECT_EQ(s->store.pen[1], 0);
   run("NOXLOG\nNOZLOG\nLOAD\n");
   EXPECT_EQ(take_err(), "");
-  EXPECT_EQ(s->store.npts, 4);
+  EXPECT_EQ(s->store.npts(), 4);
   finish();
 }
 
@@ -383,7 +383,7 @@ TEST_F(DataCommandsTest, LongBinaryFileLoadedAppendedAndPlotted) {
   EXPECT_EQ(num("XMAX_DATA"), (kRows - 1) * 0.5);
   EXPECT_EQ(num("ZMAX"), kRows);  // record numbers
   run("APPEND\n");
-  EXPECT_EQ(s->store.npts, 2 * kRows);
+  EXPECT_EQ(s->store.npts(), 2 * kRows);
   EXPECT_EQ(s->store.x[kRows + 12345], 12345 * 0.5);
   EXPECT_EQ(s->store.y[2 * kRows - 1], (kRows - 1) % 100);
   EXPECT_EQ(s->store.z[2 * kRows - 1], 2 * kRows);  // record numbers go on from the points held
@@ -397,14 +397,14 @@ TEST_F(DataCommandsTest, TmdataFramesAndTheirLimit) {
   run("QUIET\nTMDATA tm.dat 2 3.4\nLOAD\n");
   EXPECT_EQ(num("TM_ROWS"), 2);
   EXPECT_EQ(num("TM_COLS"), 3);
-  EXPECT_EQ(s->store.npts, 4);
+  EXPECT_EQ(s->store.npts(), 4);
   EXPECT_EQ(std::string(s->frame.bytes.begin(), s->frame.bytes.begin() + 6), "stuvwx");
   take_err();
   run("TMDATA tm.dat 100 100\nLOAD\n");
   EXPECT_NE(take_err().find("TMDATA frame of 100 x 100 bytes does not fit the 8192-byte frame "
                             "buffer; nothing read.\n"),
             std::string::npos);
-  EXPECT_EQ(s->store.npts, 0);
+  EXPECT_EQ(s->store.npts(), 0);
   // DATA ends TMDATA mode.
   write("d.txt", "7 8\n");
   run("DATA d.txt\nLOAD\n");
@@ -438,12 +438,39 @@ TEST_F(DataCommandsTest, MergeInterpolatesTheLoadedCurve) {
   finish();
 }
 
+// MERGE 1 interpolates linearly between the two stored points around each
+// X (found by binary search), so a wrong neighbour shows on a cubic. As
+// specified, the window starts at most m points before the last, so the
+// last point never enters: X beyond the one before it is extrapolated.
+TEST_F(DataCommandsTest, MergeFindsTheNeighboursOfEachX) {
+  write("cubic.txt", "0 0\n1 1\n2 8\n3 27\n4 64\n5 125\n6 216\n");
+  struct Case {
+    double x, want;
+  };
+  constexpr Case kCases[] = {{0, 0},  {0.5, 0.5}, {1, 1},       {2.5, 17.5},
+                             {3, 27}, {5, 125},   {5.5, 155.5}, {6, 186}};
+  std::string at;
+  for (const Case& c : kCases) at += std::to_string(c.x) + " 0\n";
+  write("at.txt", at + "-1 0\n7 0\n");  // outside the curve: skipped
+  run("QUIET\nDATA cubic.txt\nLOAD\nDATA at.txt\nMERGE 1\n");
+  std::istringstream lines(file_text("data" + s->run.pid + ".tmp"));
+  for (const Case& c : kCases) {
+    double x, y, y_at;
+    ASSERT_TRUE(lines >> x >> y >> y_at) << c.x;
+    EXPECT_EQ(x, c.x);
+    EXPECT_DOUBLE_EQ(y_at, c.want) << c.x;
+  }
+  double more;
+  EXPECT_FALSE(lines >> more);
+  finish();
+}
+
 TEST_F(DataCommandsTest, InventQueuesItsReading) {
   run("QUIET\nINVENT 5 0 1\n");
   EXPECT_EQ(chr("DATAFILE"), "data" + s->run.pid + ".tmp");
   EXPECT_EQ(s->reader.xc, 1);
   EXPECT_EQ(s->reader.yc, 1);
-  EXPECT_EQ(s->store.npts, 5);
+  EXPECT_EQ(s->store.npts(), 5);
   run("LOAD\n");
   EXPECT_EQ(xs(), (std::vector<double>{0, 0.25, 0.5, 0.75, 1}));
   EXPECT_EQ(ys(), xs());

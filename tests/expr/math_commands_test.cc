@@ -38,12 +38,11 @@ class MathCommandsTest : public ScratchDirTest {
       st.pen.push_back(p.pen);
       st.colour.push_back(p.colour);
     }
-    st.npts = static_cast<int>(pts.size());
   }
   // The points held, checking that every column has npts entries.
   std::vector<Pt> points() {
     const PointStore& st = s->store;
-    size_t n = static_cast<size_t>(st.npts);
+    size_t n = static_cast<size_t>(st.npts());
     for (size_t size : {st.x.size(), st.y.size(), st.z.size(), st.v.size(), st.symbol.size(),
                         st.pen.size(), st.colour.size()})
       EXPECT_EQ(size, n);

@@ -1,0 +1,61 @@
+// Data records: the fields of a text line as the reader and MERGE parse
+// them, the checks that accept a record's point, and values in the
+// exponent form of list output.
+#pragma once
+
+#include <cmath>
+#include <cstddef>
+#include <string_view>
+
+#include "data/point_store.h"
+#include "expr/math_list.h"
+#include "expr/math_state.h"
+
+namespace vexal {
+
+inline constexpr int kMaxDataColumns = 50;     // columns of a binary file, fields of a text line
+inline constexpr size_t kDataLineWidth = 512;  // characters kept of a text line
+
+// The number of fields read from each text line without MAXCOL: the largest
+// column any setting reads (the pen-width column left out when `with_width`
+// is false, as MERGE does), 0 .. 50.
+int columns_needed(const ReaderSettings& rs, bool with_width = true);
+
+// Splits a text line into fields the way the parameter reader does (blanks,
+// tabs and commas separate; two adjacent tabs hold an empty field that reads
+// 0; "{...}" is an expression; numbers, "$" variables, hexadecimal numbers,
+// percentages and times as valread reads them). Sets fields[1 .. maxcolumn];
+// a missing or unreadable field is 0. `scratch` is reused for expressions.
+void parse_fields(std::string_view line, int maxcolumn, MathEnv& env, CompiledMath& scratch);
+
+// True for the characters that separate fields: blank, tab and comma.
+inline bool is_separator(char c) { return c == ' ' || c == '\t' || c == ','; }
+// A number in free format filling [b, e): a plain number, possibly with a
+// "+" sign or a "d" exponent, or a word for a value that is not finite.
+bool free_number(const char* b, const char* e, double& v);
+
+// Field `col` of the current record (0 the record number); 0 outside 0 .. 50.
+inline double record_field(const CurrentPoint& pt, int col) {
+  return static_cast<unsigned>(col) <= kMaxDataColumns ? pt.fields[col] : 0.0;
+}
+
+// Whether a value read passes the range [lo, hi]: NaN and infinities never
+// do, whatever the range.
+inline bool accepted(double v, double lo, double hi) {
+  return v >= lo && v <= hi && std::isfinite(v);
+}
+
+// The point of the current record (`env.point.fields`): X, Y and Z from the
+// columns `xc`, `yc`, `zc`, V 0, checked against the X and Y ranges (each
+// unless the math commands change that axis), run through the math commands,
+// negated with XNEG/YNEG and checked against all three ranges. False when
+// the record is rejected; `p` then holds what was worked out so far.
+bool accept_point(const ReaderSettings& rs, const MathList& math, MathEnv& env, Point& p);
+
+// A value in exponent form as list output writes it: "0.ddddE+xx" with
+// `digits` digits after the point, right-justified in `width` characters.
+// Too wide a value gives `width` asterisks. Writes into buf (at least
+// `width` characters) and returns a view of it.
+std::string_view exponent_field(double v, int width, int digits, char* buf);
+
+}  // namespace vexal

@@ -1,0 +1,64 @@
+// The reader's text lines: positioning (a "*" header, SEEK, SKIP) and each
+// line's fields, parsed in full or, with READFAST, as plain numbers.
+#include <algorithm>
+#include <string_view>
+
+#include "data/reader.h"
+#include "util/text.h"
+
+namespace vexal {
+
+// Free-format numeric input of `maxcolumn` values from one line; false when a
+// value is missing or is not a number.
+bool Reader::read_fast_line(std::string_view line) {
+  const int want =
+      rs_.max_col_set ? std::clamp(rs_.maxcolumn, 1, kMaxDataColumns) : columns_needed(rs_);
+  const char* p = line.data();
+  const char* e = p + line.size();
+  for (int k = 1; k <= want; ++k) {
+    while (p < e && is_separator(*p)) ++p;
+    if (p >= e) return false;
+    const char* b = p;
+    while (p < e && !is_separator(*p)) ++p;
+    if (!free_number(b, p, pt_.fields[k])) return false;
+  }
+  result_.fields_read = want;
+  return true;
+}
+
+void Reader::read_text(DataFile& f, std::string_view first) {
+  std::string_view line;
+  if (!first.empty() && first[0] == '*')
+    f.line(line);  // two header lines
+  else
+    f.seek(0);
+  std::string_view seek = trimmed(rs_.seek);
+  if (!seek.empty()) {
+    bool found = false;
+    while (!found && f.line(line)) found = line.find(seek) != std::string_view::npos;
+    if (!found) return;
+  }
+  for (int i = 0; i < rs_.skip; ++i)
+    if (!f.line(line)) return;
+  if (!open_errorbars()) return;
+  const int maxcolumn =
+      rs_.max_col_set ? std::clamp(rs_.maxcolumn, 1, kMaxDataColumns) : columns_needed(rs_);
+  while (f.line(line)) {
+    if (rs_.read_fast) {
+      if (!read_fast_line(line)) {
+        pending_break_ = true;
+        count_skipped();
+        f.line(line);  // one further line is discarded
+        continue;
+      }
+    } else {
+      parse_fields(line, maxcolumn, env_, scratch_);
+      result_.fields_read = maxcolumn;
+    }
+    if (!store_and_thin([&] { return f.line(line); })) break;
+  }
+  if (show_progress_) progress('\n');
+  warn_unread([&] { return f.line(line); });
+}
+
+}  // namespace vexal
