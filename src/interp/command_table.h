@@ -24,6 +24,7 @@ std::span<const std::string_view> all_command_names();
 
 // The commands each subsystem has built so far, with their handlers.
 std::span<const Command> interp_commands();
+std::span<const Command> loop_commands();
 std::span<const Command> pen_commands();
 std::span<const Command> text_commands();
 std::span<const Command> number_commands();

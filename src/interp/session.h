@@ -58,6 +58,10 @@ struct RunState {
   // caller must see (a document or listing that could not be written, a
   // refused output file).
   int exit_status = 0;
+  // Temporary files this run created (the loop files), removed at the end
+  // unless SAVET was given, wherever the run left their loops.
+  std::vector<std::string> temp_files;
+  int jumps = 0;  // GOTOs run (counted only for sandboxed input)
   // -S: no command may start a child process (SYSTEM, LIBEXEC, NETLIB), set
   // before the start-up files run and never cleared.
   bool no_shell = false;

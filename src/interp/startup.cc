@@ -257,6 +257,8 @@ void Session::shutdown() {
   if (!run.save_temps) {
     for (const char* stem : {"data", "error"}) std::remove((stem + run.pid + ".tmp").c_str());
     std::remove(("data" + run.pid + ".fft").c_str());
+    for (const std::string& name : run.temp_files)
+      if (scratch_files.replaceable(name)) std::remove(name.c_str());
   }
   plot(ps, 0.0, 0.0, 999);
   if (const std::string failure = ps_error_message(ps); !failure.empty()) {

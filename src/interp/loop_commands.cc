@@ -1,0 +1,150 @@
+// Loops and jumps: LOOP writes its body and a driver into two temporary
+// command files and runs the driver; GOTO moves the read position of the
+// current command file to a label line, searching outward through the
+// files that called it.
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+#include "interp/command_table.h"
+#include "interp/params.h"
+#include "interp/session.h"
+#include "util/free_format.h"
+#include "util/numbers.h"
+#include "util/text.h"
+
+namespace vexal {
+
+namespace {
+
+constexpr int kSandboxLoopCount = 10;  // passes of one loop for untrusted input
+constexpr int kSandboxJumps = 1000;    // GOTOs in a run for untrusted input
+
+// ".vexal_a" or ".vexal_b", the process id and the unit as 3 digits.
+std::string loop_file_name(const Session& s, char kind, int unit) {
+  char digits[16];
+  std::snprintf(digits, sizeof digits, "%03d", unit % 1000);
+  return std::string(".vexal_") + kind + s.run.pid + digits;
+}
+
+// True when the line, leading blanks removed and its first word upper-cased,
+// begins with `word`.
+bool first_word_begins(std::string_view line, std::string_view word) {
+  std::string w(nolead(line));
+  size_t blank = w.find(' ');
+  upcase(w, blank == std::string::npos ? w.size() : blank);
+  return w.starts_with(word);
+}
+
+// Reads the loop body from the command-input unit up to the ENDLOOP that
+// matches, without substitution; inner LOOP/ENDLOOP pairs are kept whole.
+std::vector<std::string> read_loop_body(Session& s) {
+  std::vector<std::string> body;
+  int nesting = 0;
+  std::string line;
+  while (s.read_input_line(line)) {
+    if (first_word_begins(line, "ENDLOOP")) {
+      if (nesting == 0) break;
+      --nesting;
+    } else if (first_word_begins(line, "LOOP")) {
+      ++nesting;
+    }
+    body.emplace_back(trimmed(line));
+  }
+  return body;
+}
+
+// Writes the lines into a new temporary file `name`; false, with a message
+// naming the file and the reason, when it cannot be created or written whole.
+bool write_loop_file(Session& s, const std::string& name, const std::vector<std::string>& lines) {
+  std::FILE* fp = s.scratch_files.create(name);
+  int error = fp ? 0 : (errno ? errno : EIO);
+  std::vector<std::string>& temps = s.run.temp_files;
+  if (fp && std::find(temps.begin(), temps.end(), name) == temps.end()) temps.push_back(name);
+  for (size_t i = 0; fp && error == 0 && i < lines.size(); ++i) {
+    errno = 0;
+    if (std::fputs(lines[i].c_str(), fp) == EOF || std::fputc('\n', fp) == EOF)
+      error = errno ? errno : EIO;
+  }
+  errno = 0;
+  if (fp && std::fclose(fp) != 0 && error == 0) error = errno ? errno : EIO;
+  if (error == 0) return true;
+  OutBuffer& err = s.err();
+  err.put("Cannot write the loop file ");
+  err.put(name);
+  err.put(": ");
+  err.put(error == EEXIST ? "it exists and was not made by this run" : std::strerror(error));
+  err.line("; the loop does not run.");
+  if (fp) std::remove(name.c_str());
+  return false;
+}
+
+void cmd_loop(Session& s, Params& p) {
+  int count = to_int(getparm(p));
+  if (s.run.sandbox) count = std::min(count, kSandboxLoopCount);
+  const int unit = s.units.input_unit;
+  std::vector<std::string> body = read_loop_body(s);
+  // A count below 1 runs nothing: the body was read, and is dropped.
+  if (count < 1) return;
+  const std::string body_name = loop_file_name(s, 'a', unit);
+  const std::string driver_name = loop_file_name(s, 'b', unit);
+  if (!write_loop_file(s, body_name, body)) return;
+  std::vector<std::string> driver;
+  driver.reserve(2 * static_cast<size_t>(count) + 2);
+  for (int i = 1; i <= count; ++i) {
+    driver.push_back("$loop=" + free_int(i));
+    driver.push_back("commandfile/nostamp " + body_name);
+  }
+  driver.push_back("delete " + body_name);
+  driver.push_back("return/delete");
+  if (!write_loop_file(s, driver_name, driver)) {
+    std::remove(body_name.c_str());
+    return;
+  }
+  push_command(s.stream, "commandfile/nostamp " + driver_name);
+}
+
+// True when the label line (without its "#") begins with `label`, upper case.
+bool label_matches(std::string_view line, std::string_view label) {
+  if (line.empty() || line[0] != '#') return false;
+  std::string head(line.substr(1, label.size()));
+  upcase(head, head.size());
+  return head == label;
+}
+
+void cmd_goto(Session& s, Params& p) {
+  std::string label = getcparm(p);
+  s.cs.comfile = label;
+  const int unit = s.units.input_unit;
+  if (unit <= 30) {
+    s.err().put("Could not find label: ");
+    s.err().line(trimmed(label));
+    return;
+  }
+  if (s.run.sandbox && ++s.run.jumps > kSandboxJumps) return;
+  const size_t level = static_cast<size_t>(unit - kFirstFileUnit);
+  std::FILE* fp = level < s.stream.files.size() ? s.stream.files[level].fp : nullptr;
+  std::string wanted = label;
+  upcase(wanted, wanted.size());
+  if (fp) {
+    std::rewind(fp);
+    std::string line;
+    while (read_line(fp, line))
+      if (label_matches(line, wanted)) return;
+  }
+  // Not in this file: leave it, then look again in the file that called it.
+  push_command(s.stream, "GOTO " + label);
+  push_command(s.stream, "RETURN");
+}
+
+constexpr Command kLoopCommands[] = {
+    {"GOTO", cmd_goto},
+    {"LOOP", cmd_loop},
+};
+
+}  // namespace
+
+std::span<const Command> loop_commands() { return kLoopCommands; }
+
+}  // namespace vexal

@@ -1,0 +1,102 @@
+// Loops and jumps as users write them: LOOP in command files and at the
+// terminal, nested, with a count below 1; GOTO forward, outward through the
+// calling files, and at the terminal; the loop files never left behind.
+#include <filesystem>
+#include <fstream>
+
+#include "support/ghostscript.h"
+#include "support/scratch_dir.h"
+
+namespace vexal {
+namespace {
+
+namespace fs = std::filesystem;
+using LoopGotoTest = ScratchDirTest;
+
+// Names of the loop files in the current directory.
+std::vector<std::string> loop_files() {
+  std::vector<std::string> names;
+  for (const auto& entry : fs::directory_iterator("."))
+    if (entry.path().filename().string().starts_with(".vexal_"))
+      names.push_back(entry.path().filename().string());
+  return names;
+}
+
+TEST_F(LoopGotoTest, LoopsRunTheirBodyWithTheCounterAndLeaveNoFiles) {
+  write("nested.vx",
+        "LOOP 3\n"
+        "ECHOERR pass \\$loop\n"
+        "  LOOP 2\n"
+        "  ECHOERR inner \\$loop\n"
+        "  ENDLOOP\n"
+        "ENDLOOP\n"
+        "LOOP 0\nECHOERR never\nENDLOOP\n"
+        "LOOP -1\nLOOP 2\nECHOERR never\nENDLOOP\nENDLOOP\n"
+        "ECHOERR done\n");
+  start({"-d", "-q"});
+  run("COM nested.vx\n");
+  std::string want;
+  for (int pass = 1; pass <= 3; ++pass)
+    want += "pass " + std::to_string(pass) + "\ninner 1\ninner 2\n";
+  EXPECT_EQ(take_err(), want + "done\n");
+  EXPECT_EQ(loop_files(), std::vector<std::string>{});
+  // At the terminal the body is typed up to ENDLOOP, then runs.
+  run("LOOP 2\nECHOERR typed \\$loop\nENDLOOP\n");
+  EXPECT_EQ(take_err(), "typed 1\ntyped 2\n");
+  finish();
+}
+
+TEST_F(LoopGotoTest, GotoFindsLabelsForwardThenInTheCallingFiles) {
+  write("caller.vx",
+        "COM inner.vx\n"
+        "ECHOERR caller not skipped\n"
+        "#OUTER label\n"
+        "ECHOERR after the outer label\n");
+  write("inner.vx",
+        "GOTO ski\n"  // a label matches every label line it begins
+        "ECHOERR inner not skipped\n"
+        "#SKIPPED\n"
+        "ECHOERR after skipped\n"
+        "GOTO outer\n"
+        "ECHOERR inner end not skipped\n");
+  start({"-d", "-q"});
+  run("COM caller.vx\nGOTO nowhere\n");
+  EXPECT_EQ(take_err(), "after skipped\nafter the outer label\nCould not find label: nowhere\n");
+  finish();
+}
+
+TEST_F(LoopGotoTest, LoopFilesAreRemovedWhereverTheRunLeftTheLoop) {
+  // A GOTO out of the body leaves the driver without its last lines; QUIT
+  // inside a body ends the run there. Neither leaves files behind.
+  write("leave.vx", "LOOP 2\nGOTO out\nENDLOOP\n#OUT\nECHOERR out\n");
+  start({"-d", "-q"});
+  run("COM leave.vx\nLOOP 3\nQUIT\nENDLOOP\n");
+  EXPECT_EQ(take_err(), "out\n");
+  EXPECT_TRUE(s->run.quit);
+  EXPECT_EQ(loop_files(), std::vector<std::string>{});
+  check_document_later(doc);
+
+  // SAVET keeps them, as it keeps every temporary file.
+  restart();
+  run("SAVET\nLOOP 2\nQUIT\nENDLOOP\n");
+  EXPECT_EQ(loop_files().size(), 2u);
+}
+
+TEST_F(LoopGotoTest, ALoopWhoseFileCannotBeMadeDoesNotRun) {
+  start({"-d", "-q"});
+  const std::string body = ".vexal_a" + s->run.pid + "005";
+  write("precious", "keep me\n");
+  fs::create_symlink("precious", body);
+  run("LOOP 2\nECHOERR never\nENDLOOP\nECHOERR goes on\n");
+  EXPECT_EQ(take_err(), "Cannot write the loop file " + body +
+                            ": it exists and was not made by this run; the loop does not run.\n"
+                            "goes on\n");
+  std::ifstream in("precious");
+  std::string kept;
+  std::getline(in, kept);
+  EXPECT_EQ(kept, "keep me");
+  finish();
+}
+
+}  // namespace
+}  // namespace vexal
