@@ -35,13 +35,21 @@ CommandTable::CommandTable() {
   for (const Command& c : table_) longest_ = std::max(longest_, c.name.size());
 }
 
+// The longest name the line begins with. The last name not after the key in
+// sorted order is, when it is a prefix of the key, the longest such prefix;
+// when it is not, every name that is a prefix of the key is no longer than
+// the part the two have in common, so the search goes on with that part.
 const Command* CommandTable::find(std::string_view line) const {
-  size_t n = std::min(line.size(), longest_);
-  for (; n > 0; --n) {
-    std::string_view key = line.substr(0, n);
-    auto it = std::lower_bound(table_.begin(), table_.end(), key,
-                               [](const Command& c, std::string_view k) { return c.name < k; });
-    if (it != table_.end() && it->name == key) return &*it;
+  std::string_view key = line.substr(0, std::min(line.size(), longest_));
+  while (!key.empty()) {
+    auto after = std::upper_bound(table_.begin(), table_.end(), key,
+                                  [](std::string_view k, const Command& c) { return k < c.name; });
+    if (after == table_.begin()) return nullptr;
+    const Command& c = *(after - 1);
+    if (key.starts_with(c.name)) return &c;
+    size_t common = 0;
+    while (common < c.name.size() && common < key.size() && c.name[common] == key[common]) ++common;
+    key = key.substr(0, common);
   }
   return nullptr;
 }

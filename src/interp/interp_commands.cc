@@ -128,10 +128,11 @@ void cmd_com(Session& s, Params& p) {
     s.err().line(name);
     return;
   }
+  std::FILE* fp = std::fopen(name.c_str(), "r");
   struct stat st;
-  bool directory = ::stat(name.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
-  std::FILE* fp = directory ? nullptr : std::fopen(name.c_str(), "r");
-  if (!fp) {
+  const bool directory = fp && ::fstat(fileno(fp), &st) == 0 && S_ISDIR(st.st_mode);
+  if (!fp || directory) {
+    if (fp) std::fclose(fp);
     s.err().put("Error--cannot open command file ");
     s.err().put(name);
     s.err().line(directory ? " (it is a directory)" : "");
@@ -139,10 +140,16 @@ void cmd_com(Session& s, Params& p) {
   }
   setcvariable(s.vars, "COMMANDFILE", name, s.err());
   if (command_word(s) != "COMMANDFILE/NOSTAMP") stamp_file_name(s, name);
-  std::string first;
-  bool packed = read_line(fp, first) && first.size() >= 2 && first[0] == '$' &&
-                (first[1] == 'P' || first[1] == 'R');
-  std::rewind(fp);
+  // A packed file begins with "$P" or "$R". Only a file that begins with "$"
+  // is read back from its start (loops run short command files many times).
+  bool packed = false;
+  if (int c = std::getc(fp); c == '$') {
+    int c2 = std::getc(fp);
+    packed = c2 == 'P' || c2 == 'R';
+    std::rewind(fp);
+  } else if (c != EOF) {
+    std::ungetc(c, fp);
+  }
   if (packed && load_packed(s, name)) {
     std::fclose(fp);
     return;
