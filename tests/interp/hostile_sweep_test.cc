@@ -45,7 +45,6 @@ constexpr std::string_view kNotSwept[] = {
     "QUIT",                                 // ends the session
     "SYSTEM",  "LIBEXEC", "NETLIB", "LIB",  // the shell and the command library
     "SETENV",                               // the test process's own environment
-    "LOOP",    "GOTO",                      // loops and jumps through command files
     "LITERAL",  // its parameters are PostScript as the user wrote it, 1e308 included
 };
 
