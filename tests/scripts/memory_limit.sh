@@ -1,4 +1,4 @@
-#!/bin/sh
+#!/bin/bash
 # The real binary under a limit on its address space (ulimit -v): a small
 # file is loaded and plotted as usual, and a LOAD that needs more memory than
 # the limit leaves reports it, keeps the points read so far and the run still
@@ -38,7 +38,7 @@ fi
 
 # "$P", CR, LF, one column, no comment records, then zeros: 6,000,000
 # points whose X and Y columns need more than the limit.
-printf '$P\r\n\001\000\000\000' >big.dat
+printf '\044P\r\n\001\000\000\000' >big.dat
 truncate -s 48000008 big.dat
 printf 'QUIET\nMAXP 20000000\nDATA big.dat\nLOAD\nDOAXES\nDOPLOT\nQUIT\n' >big.vx
 run big 100000
