@@ -20,6 +20,7 @@
 #include "postscript/curves.h"
 #include "postscript/pen_state.h"
 #include "postscript/ps_writer.h"
+#include "postscript/shapes.h"
 #include "util/axis_limits.h"
 #include "util/files.h"
 #include "util/out_buffer.h"
@@ -139,6 +140,7 @@ struct Session {
   int synonym_chain = 0;       // synonym expansions since the last dispatched line
   bool column_math_x = false;  // an X arithmetic line was seen
   bool column_math_y = false;  // a Y arithmetic line was seen
+  ArrowSettings arrows;        // AHS and ASW: arrow head and shaft sizes
 
   OutBuffer term;    // the terminal-output unit
   OutBuffer errbuf;  // standard error

@@ -1,7 +1,96 @@
-// Closed and filled shapes.
+// Closed and filled shapes: circles, polygons, arrows, raster strips, images
+// and pattern comments.
 #include "postscript/shapes.h"
 
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <numbers>
+
 namespace vexal {
+
+namespace {
+
+constexpr int kCirclePoints = 360;  // one point per degree
+
+double radians(double degrees) { return degrees * std::numbers::pi / 180; }
+
+// Strokes the path so far and ends it: the next move is always written.
+void end_path(PsWriter& w, std::string_view stroke) {
+  out_a(w, stroke);
+  w.nseg = 0;
+  forget_point(w);
+}
+
+// The bounding box takes in the circle's square, each side within the clip
+// window as a drawn segment's would be. A circle without a finite centre or
+// radius is left out: the writer draws it as a point.
+void widen_box(PsWriter& w, double x, double y, double r) {
+  if (!std::isfinite(x) || !std::isfinite(y) || !std::isfinite(r)) return;
+  r = std::abs(r);
+  w.bxmin = std::min(w.bxmin, std::max(w.cxmin, device_x(w, x - r)));
+  w.bymin = std::min(w.bymin, std::max(w.cymin, device_y(w, y - r)));
+  w.bxmax = std::max(w.bxmax, std::min(w.cxmax, device_x(w, x + r)));
+  w.bymax = std::max(w.bymax, std::min(w.cymax, device_y(w, y + r)));
+}
+
+// The circle's path from angle 0, between the stroke that opens it and the one that closes it.
+void arc_path(PsWriter& w, double x, double y, double r, std::string_view open,
+              std::string_view close) {
+  end_path(w, open);
+  moveto(w, x + r, y);
+  out_circle(w, x, y, r);
+  widen_box(w, x, y, r);
+  end_path(w, close);
+  moveto(w, x, y);
+}
+
+// A raster strip along x (along_x) or y: the colour changes where a run of
+// equal indices ends.
+void raster(PsWriter& w, double step, double thickness, int n, const int* c, bool along_x) {
+  if (n < 1) return;
+  double x0, y0, scale;
+  where(w, x0, y0, scale);
+  const auto draw_to = [&](int i) {
+    if (along_x)
+      drawto(w, x0 + i * step, y0);
+    else
+      drawto(w, x0, y0 + i * step);
+  };
+  thickpen(w, thickness);
+  int in_use = c[0];
+  set_forecolor(w, in_use);
+  for (int i = 1; i < n; ++i) {
+    if (c[i] == in_use) continue;
+    draw_to(i);
+    in_use = c[i];
+    set_forecolor(w, in_use);
+  }
+  draw_to(n);
+}
+
+}  // namespace
+
+void arc(PsWriter& w, double x, double y, double r) { arc_path(w, x, y, r, "S", "S"); }
+
+void filled_arc(PsWriter& w, double x, double y, double r) { arc_path(w, x, y, r, "S N", "CF S"); }
+
+void circle(PsWriter& w, double x, double y, double r) {
+  moveto(w, x + r, y);
+  for (int i = 1; i <= kCirclePoints; ++i)
+    drawto(w, x + r * std::cos(radians(i)), y + r * std::sin(radians(i)));
+  moveto(w, x, y);
+}
+
+void filled_circle(PsWriter& w, double x, double y, double r) {
+  double px[kCirclePoints], py[kCirclePoints];
+  for (int i = 0; i < kCirclePoints; ++i) {
+    px[i] = x + r * std::cos(radians(i + 1));
+    py[i] = y + r * std::sin(radians(i + 1));
+  }
+  filled_region(w, px, py, kCirclePoints);
+  moveto(w, x, y);
+}
 
 void filled_region(PsWriter& w, const double* x, const double* y, int n) {
   if (n < 1) return;
@@ -9,9 +98,7 @@ void filled_region(PsWriter& w, const double* x, const double* y, int n) {
     moveto(w, x[0], y[0]);
     return;
   }
-  out_a(w, "S N");
-  w.nseg = 0;
-  forget_point(w);  // the stroke ended the path: the first move is written
+  end_path(w, "S N");  // the stroke ended the path: the first move is written
   moveto(w, x[0], y[0]);
   for (int i = 1; i < n; ++i) {
     // The count stays below the stroke limit: a "CSM" inside the polygon
@@ -19,10 +106,88 @@ void filled_region(PsWriter& w, const double* x, const double* y, int n) {
     w.nseg = 0;
     drawto(w, x[i], y[i]);
   }
-  out_a(w, "CF S");
-  w.nseg = 0;
-  forget_point(w);
+  end_path(w, "CF S");
   moveto(w, x[n - 1], y[n - 1]);
+}
+
+void hollow_region(PsWriter& w, const double* x, const double* y, int n) {
+  if (n < 1) return;
+  moveto(w, x[0], y[0]);
+  if (n == 1) return;
+  for (int i = 1; i < n; ++i) drawto(w, x[i], y[i]);
+  drawto(w, x[0], y[0]);
+}
+
+void arrow_points(double x, double y, double length, double shaft, double head, double angle,
+                  std::array<double, 7>& px, std::array<double, 7>& py) {
+  const double neck = length - head;
+  const double u[7] = {length, neck, neck, 0, 0, neck, neck};
+  const double v[7] = {0, head / 2, shaft / 2, shaft / 2, -shaft / 2, -shaft / 2, -head / 2};
+  const double a = angle * kShapePi / 180;
+  const double c = std::cos(a), s = std::sin(a);
+  for (int i = 0; i < 7; ++i) {
+    px[i] = x + u[i] * c + v[i] * s;
+    py[i] = y + u[i] * s - v[i] * c;
+  }
+}
+
+void arrow(PsWriter& w, double x, double y, double length, double shaft, double head,
+           double angle) {
+  std::array<double, 7> px, py;
+  arrow_points(x, y, length, shaft, head, angle, px, py);
+  hollow_region(w, px.data(), py.data(), 7);
+}
+
+void filled_arrow(PsWriter& w, double x, double y, double length, double shaft, double head,
+                  double angle) {
+  std::array<double, 7> px, py;
+  arrow_points(x, y, length, shaft, head, angle, px, py);
+  filled_region(w, px.data(), py.data(), 7);
+  moveto(w, px[0], py[0]);
+}
+
+void xraster(PsWriter& w, double dx, double dy, int n, const int* c) {
+  raster(w, dx, dy, n, c, true);
+}
+
+void yraster(PsWriter& w, double dx, double dy, int n, const int* c) {
+  raster(w, dy, dx, n, c, false);
+}
+
+void show_image(PsWriter& w, int nx, int ny, const uint8_t* bytes, double width, double height) {
+  if (nx < 1 || ny < 1) return;
+  const double dx = width / nx, dy = height / ny;
+  thickpen(w, 1 / w.res + dy);
+  set_forecolor(w, 0);
+  for (int iy = 0; iy < ny; ++iy) {
+    const uint8_t* row = bytes + static_cast<size_t>(iy) * nx;
+    const double y = iy * dy + dy / 2;
+    moveto(w, 0, y);
+    int in_use = row[0];
+    set_forecolor(w, in_use);
+    for (int ix = 1; ix < nx; ++ix) {
+      if (row[ix] == in_use) continue;
+      drawto(w, ix * dx, y);
+      in_use = row[ix];
+      set_forecolor(w, in_use);
+    }
+    drawto(w, nx * dx, y);
+  }
+  set_forecolor(w, 0);
+}
+
+void define_pattern(PsWriter& w, int n, const std::array<int, 8>& bytes) {
+  char line[32];
+  int at = std::snprintf(line, sizeof line, " %%%02X", n & 0xFF);
+  for (int b : bytes) at += std::snprintf(line + at, sizeof line - at, "%02X", b & 0xFF);
+  std::snprintf(line + at, sizeof line - at, "DPAT");
+  out_a(w, line);
+}
+
+void set_pattern(PsWriter& w, int n) {
+  char line[16];
+  std::snprintf(line, sizeof line, " %%%02XSPAT", n & 0xFF);
+  out_a(w, line);
 }
 
 }  // namespace vexal

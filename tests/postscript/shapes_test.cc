@@ -1,0 +1,156 @@
+// Tests of the shape routines on a document written into a string: arcs and
+// circles, polygons, arrows, raster strips, images and pattern comments.
+#include "postscript/shapes.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "support/ghostscript.h"
+#include "support/lines.h"
+
+namespace vexal {
+namespace {
+
+using Lines = std::vector<std::string>;
+
+class ShapesTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ps_open_string(w, &doc);
+    ASSERT_TRUE(startup(w, 300, false, "test.ps", "Portrait", "vexal test", false, term));
+    default_colors(w);
+    plot(w, 1, 1, -3);  // the origin one inch in: device = (x + 1) x 300
+    lines();
+  }
+  void TearDown() override {
+    if (w.open) plot(w, 0, 0, 999);
+    check_document_later(doc);
+  }
+  // Lines written since the previous call.
+  Lines lines() {
+    out_flush(w);
+    Lines out = split_lines(std::string_view(doc).substr(pos));
+    pos = doc.size();
+    return out;
+  }
+  PsWriter w;
+  OutBuffer term;
+  std::string doc;
+  size_t pos = 0;
+};
+
+constexpr const char* kArcLine =
+    "          600          600          150 0.00000000 360.000000 arc";
+
+TEST_F(ShapesTest, ArcsStrokeTheirOwnPathAndEndOnTheCentre) {
+  moveto(w, 0.5, 0);  // the start's device point: its move is written all the same
+  lines();
+  arc(w, 1, 1, 0.5);
+  EXPECT_EQ(lines(), (Lines{"S", "750 600 M", kArcLine, "S", "600 600 M"}));
+  filled_arc(w, 1, 1, -0.5);  // the sign of the radius is dropped
+  EXPECT_EQ(lines(), (Lines{"S N", "450 600 M", kArcLine, "CF S", "600 600 M"}));
+  // The bounding box holds the circle.
+  EXPECT_EQ((std::array<int, 4>{w.bxmin, w.bymin, w.bxmax, w.bymax}),
+            (std::array<int, 4>{450, 450, 750, 750}));
+}
+
+TEST_F(ShapesTest, CirclesFromPointsCloseAndEndOnTheCentre) {
+  circle(w, 1, 1, 1);
+  Lines ls = lines();
+  EXPECT_EQ(ls.front(), "900 600 M");
+  EXPECT_EQ(ls[ls.size() - 2], "900 600 L");  // 360 degrees closes on the start
+  EXPECT_EQ(ls.back(), "600 600 M");
+  EXPECT_EQ(std::count_if(ls.begin(), ls.end(), [](auto& l) { return l.ends_with(" L"); }), 360);
+
+  filled_circle(w, 1, 1, 1);
+  ls = lines();
+  EXPECT_EQ(ls[0], "S N");
+  EXPECT_EQ(ls[1], "899 605 M");  // the first vertex at 1 degree
+  EXPECT_EQ(ls[ls.size() - 3], "CF S");
+  EXPECT_EQ(ls[ls.size() - 2], "900 600 M");  // filled_region ends on its last vertex
+  EXPECT_EQ(ls.back(), "600 600 M");
+}
+
+TEST_F(ShapesTest, HollowRegionReturnsToItsFirstVertex) {
+  const double x[] = {0, 1, 1}, y[] = {0, 0, 1};
+  hollow_region(w, x, y, 0);
+  EXPECT_EQ(lines(), Lines{});
+  hollow_region(w, x + 1, y + 1, 1);
+  EXPECT_EQ(lines(), Lines{"600 300 M"});
+  hollow_region(w, x, y, 3);
+  EXPECT_EQ(lines(), (Lines{"300 300 M", "600 300 L", "600 600 L", "300 300 L"}));
+}
+
+TEST_F(ShapesTest, ArrowPolygonPointsAlongItsDirection) {
+  struct Case {
+    double angle;
+    std::array<double, 7> x, y;
+  };
+  // Length 1, shaft 0.2, head 0.4 from (1, 2).
+  const Case kCases[] = {
+      {0, {2, 1.6, 1.6, 1, 1, 1.6, 1.6}, {2, 1.8, 1.9, 1.9, 2.1, 2.1, 2.2}},
+      {90, {1, 1.2, 1.1, 1.1, 0.9, 0.9, 0.8}, {3, 2.6, 2.6, 2, 2, 2.6, 2.6}},
+      {180, {0, 0.4, 0.4, 1, 1, 0.4, 0.4}, {2, 2.2, 2.1, 2.1, 1.9, 1.9, 1.8}},
+  };
+  for (const Case& c : kCases) {
+    SCOPED_TRACE(c.angle);
+    std::array<double, 7> px, py;
+    arrow_points(1, 2, 1, 0.2, 0.4, c.angle, px, py);
+    for (int i = 0; i < 7; ++i) {
+      EXPECT_NEAR(px[i], c.x[i], 1e-5) << i;
+      EXPECT_NEAR(py[i], c.y[i], 1e-5) << i;
+    }
+  }
+}
+
+TEST_F(ShapesTest, ArrowsEndOnTheTip) {
+  arrow(w, 0, 0, 1, 0.2, 0.4, 0);
+  EXPECT_EQ(lines(), (Lines{"600 300 M", "480 240 L", "480 270 L", "300 270 L", "300 330 L",
+                            "480 330 L", "480 360 L", "600 300 L"}));
+  filled_arrow(w, 0, 0, 1, 0.2, 0.4, 0);
+  const Lines ls = lines();
+  EXPECT_EQ(ls.front(), "S N");
+  EXPECT_EQ(ls.back(), "600 300 M");  // from the last vertex back to the tip
+}
+
+TEST_F(ShapesTest, RasterStripsDrawOneLinePerColourRun) {
+  const int c[] = {3, 3, 5, 5, 5, 7};
+  moveto(w, 0, 0);
+  lines();
+  xraster(w, 0.1, 0.2, 6, c);
+  EXPECT_EQ(lines(), (Lines{"CSM", "60 W", "c0003", "360 300 L", "c0005", "450 300 L", "c0007",
+                            "480 300 L"}));
+  moveto(w, 0, 0);
+  lines();
+  yraster(w, 0.1, 0.2, 3, c + 3);  // 5 5 7: width dx, steps dy
+  EXPECT_EQ(lines(), (Lines{"CSM", "30 W", "c0005", "300 420 L", "c0007", "300 480 L"}));
+  xraster(w, 0.1, 0.2, 0, c);
+  EXPECT_EQ(lines(), Lines{});
+}
+
+TEST_F(ShapesTest, ImageRowsChangeColourAtThePixelsLeftEdge) {
+  // Two rows of four pixels in 1 x 1 inch: the bottom row 1 1 2 2, the top all 4.
+  const uint8_t bytes[] = {1, 1, 2, 2, 4, 4, 4, 4};
+  show_image(w, 4, 2, bytes, 1, 1);
+  EXPECT_EQ(lines(), (Lines{"CSM", "151 W", "c0000", "300 375 M", "c0001", "450 375 L", "c0002",
+                            "600 375 L", "300 525 M", "c0004", "600 525 L", "c0000"}));
+  show_image(w, 0, 2, bytes, 1, 1);
+  EXPECT_EQ(lines(), Lines{});
+}
+
+TEST_F(ShapesTest, PatternsAreCommentLines) {
+  define_pattern(w, 1, {255, 0, 0, 0, 0, 0, 0, 0});
+  define_pattern(w, 300, {-1, 16, 171, 0, 0, 0, 0, 1});  // low 8 bits of each
+  set_pattern(w, 1);
+  set_pattern(w, -2);
+  EXPECT_EQ(lines(), (Lines{" %01FF00000000000000DPAT", " %2CFF10AB0000000001DPAT", " %01SPAT",
+                            " %FESPAT"}));
+}
+
+}  // namespace
+}  // namespace vexal
