@@ -69,8 +69,6 @@ AppendResult Reader::run() {
   return result_;
 }
 
-// After an allocation failed part-way through a record: the message, and
-// the store and the read's sums back to the points stored whole.
 void Reader::out_of_memory() {
   env_.err.line("Error--not enough memory: the points read so far are kept.");
   st_.trim();

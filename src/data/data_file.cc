@@ -30,9 +30,7 @@ DataFile::~DataFile() {
 
 bool DataFile::open(const std::string& name, bool* not_regular) {
   fd_ = open_regular(name, not_regular);
-  if (fd_ < 0) return false;
-  buf_ = std::make_unique_for_overwrite<char[]>(kBlockBytes);
-  return true;
+  return fd_ >= 0;
 }
 
 bool DataFile::line(std::string_view& out) {
@@ -100,6 +98,7 @@ void DataFile::seek(uint64_t offset) {
 // end of the file or when the buffer is full.
 bool DataFile::fill() {
   if (eof_) return false;
+  if (!buf_) buf_ = std::make_unique_for_overwrite<char[]>(kBlockBytes);  // on the first read
   if (pos_ > 0) {
     std::memmove(buf_.get(), buf_.get() + pos_, end_ - pos_);
     end_ -= pos_;

@@ -45,7 +45,7 @@ class DataFile {
   bool fill();
 
   int fd_ = -1;
-  std::unique_ptr<char[]> buf_;  // kBlockBytes, reused for every read()
+  std::unique_ptr<char[]> buf_;  // kBlockBytes from the first read on, reused for every read()
   size_t pos_ = 0, end_ = 0;     // what of the buffer is read, and what is filled
   uint64_t offset_ = 0;          // of the file where the next read() starts
   bool eof_ = false;

@@ -3,6 +3,7 @@
 // binary records and frames (binary_reader.cc). Only these files include it.
 #pragma once
 
+#include <algorithm>
 #include <cstdio>
 #include <memory>
 #include <string_view>
@@ -31,13 +32,20 @@ class Reader {
  private:
   enum class Outcome { kStored, kRejected, kStop };
 
+  // The three kinds of file, read from where `f` stands after the first line.
   void read_text(DataFile& f, std::string_view first);
+  bool read_fast_line(std::string_view line);  // READFAST: false for a line that fails
   void read_binary(DataFile& f, bool doubles);
+  void read_frames(DataFile& f);
+
+  // Binary records that need no per-point work, stored a block at a time
+  // (binary_reader.cc): exactly what store_record would store.
   bool plain_binary(int ncols) const;
   size_t store_plain_records(const char* recs, size_t count, size_t reclen, bool doubles);
   PlainRun plain_run(const char* recs, size_t reclen, bool doubles) const;
   void take_plain(size_t k, const PlainRun& run, const double* last_fields);
-  void read_frames(DataFile& f);
+
+  // The current record stored as a point, or rejected (append.cc).
   Outcome store_record();
   template <class SkipOne>
   bool store_and_thin(SkipOne skip_one);
@@ -46,12 +54,12 @@ class Reader {
   void warn_unread(NextRecord next);
   void count_skipped();
   void progress(char end, int npts = -1);
-  bool read_fast_line(std::string_view line);
   // Creates the error-bar file when error-bar columns are set; false after
   // its message when it cannot be (nothing is read then).
   bool open_errorbars();
   void write_errorbar(double x, double y, double xl, double xh, double yl, double yh);
-
+  // After an allocation failed: the message, the store cut back to whole
+  // points and the read's sums to match.
   void out_of_memory();
   double field(int col) const { return record_field(pt_, col); }
 

@@ -243,12 +243,6 @@ class ImplicitColumn {
     held_.clear();
   }
 
-  // The reservation a materialised column gets.
-  void reserve(size_t n) {
-    reserve_ = std::max(reserve_, n);
-    if (!implicit_) held_.reserve(n);
-  }
-
   // The values as an array (written out first when implicit).
   const T* data() const {
     materialise();
@@ -266,7 +260,7 @@ class ImplicitColumn {
   void materialise() const {
     if (!implicit_) return;
     held_.clear();
-    held_.reserve(std::max(reserve_, size_));
+    held_.reserve(size_);
     T* p = held_.extend(size_);
     for (size_t i = 0; i < size_; ++i) p[i] = rule(i);
     implicit_ = false;
@@ -279,8 +273,7 @@ class ImplicitColumn {
   // which changes how the values are kept, not what they are.
   mutable Column<T> held_;
   mutable bool implicit_ = true;
-  size_t size_ = 0;  // values while implicit
-  size_t reserve_ = 0;
+  size_t size_ = 0;    // values while implicit
   T base_{}, step_{};  // value i = base + step x i while implicit
 };
 
