@@ -2,6 +2,7 @@
 // polygons read from the command input, and the pattern comment lines.
 #include <array>
 #include <cmath>
+#include <numbers>
 #include <string>
 #include <vector>
 
@@ -57,7 +58,9 @@ void draw_arrow(Session& s, Params& p, bool filled) {
   where(s.ps, x0, y0, scale);
   const double length = std::hypot(x - x0, y - y0);
   if (!(length > 0) || !std::isfinite(length)) return;
-  const double angle = std::atan2(y0 - y, x0 - x) * 180 / kShapePi + 180;
+  // Full-precision pi: with a shorter one an arrow along an axis would miss
+  // its end by a device unit.
+  const double angle = std::atan2(y - y0, x - x0) * 180 / std::numbers::pi;
   const double head = s.arrows.head > 0 ? s.arrows.head : 0.1 * length;
   const double shaft = s.arrows.shaft > 0 ? s.arrows.shaft : 0.03 * length;
   newpen(s.ps, s.pen.thickness);

@@ -38,7 +38,7 @@ void widen_box(PsWriter& w, double x, double y, double r) {
 void arc_path(PsWriter& w, double x, double y, double r, std::string_view open,
               std::string_view close) {
   end_path(w, open);
-  moveto(w, x + r, y);
+  moveto(w, x + std::abs(r), y);  // where the arc line starts: angle 0 of the radius it writes
   out_circle(w, x, y, r);
   widen_box(w, x, y, r);
   end_path(w, close);
@@ -123,8 +123,7 @@ void arrow_points(double x, double y, double length, double shaft, double head, 
   const double neck = length - head;
   const double u[7] = {length, neck, neck, 0, 0, neck, neck};
   const double v[7] = {0, head / 2, shaft / 2, shaft / 2, -shaft / 2, -shaft / 2, -head / 2};
-  const double a = angle * kShapePi / 180;
-  const double c = std::cos(a), s = std::sin(a);
+  const double c = std::cos(radians(angle)), s = std::sin(radians(angle));
   for (int i = 0; i < 7; ++i) {
     px[i] = x + u[i] * c + v[i] * s;
     py[i] = y + u[i] * s - v[i] * c;

@@ -10,11 +10,6 @@
 
 namespace vexal {
 
-// The arrow routines turn degrees into radians with this value of pi, and
-// the arrow commands take their direction back with the same value, so an
-// arrow's tip lands on the point it was drawn to.
-inline constexpr double kShapePi = 3.14159;
-
 // Arrow head and shaft sizes kept by the arrow commands.
 struct ArrowSettings {
   double head = 0;   // AHS: head length, inches; <= 0 = a tenth of the arrow's length

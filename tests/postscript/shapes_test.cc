@@ -48,12 +48,12 @@ constexpr const char* kArcLine =
     "          600          600          150 0.00000000 360.000000 arc";
 
 TEST_F(ShapesTest, ArcsStrokeTheirOwnPathAndEndOnTheCentre) {
-  moveto(w, 0.5, 0);  // the start's device point: its move is written all the same
+  moveto(w, 1.5, 1);  // the start's device point: its move is written all the same
   lines();
   arc(w, 1, 1, 0.5);
   EXPECT_EQ(lines(), (Lines{"S", "750 600 M", kArcLine, "S", "600 600 M"}));
-  filled_arc(w, 1, 1, -0.5);  // the sign of the radius is dropped
-  EXPECT_EQ(lines(), (Lines{"S N", "450 600 M", kArcLine, "CF S", "600 600 M"}));
+  filled_arc(w, 1, 1, -0.5);  // the sign of the radius is dropped, also for the start
+  EXPECT_EQ(lines(), (Lines{"S N", "750 600 M", kArcLine, "CF S", "600 600 M"}));
   // The bounding box holds the circle.
   EXPECT_EQ((std::array<int, 4>{w.bxmin, w.bymin, w.bxmax, w.bymax}),
             (std::array<int, 4>{450, 450, 750, 750}));
