@@ -41,7 +41,6 @@ TEST_F(ShapeCommandsTest, CirclesAreOneArcAboutThePenInTheDataColour) {
   constexpr Case kCases[] = {
       {"CIRCLE 0.25", "S", "S"},
       {"FCIRCLE -0.25", "S N", "CF S"},
-      {"FILLEDCIRCLE 0.25", "S N", "CF S"},
   };
   for (const Case& c : kCases) {
     SCOPED_TRACE(c.command);
@@ -125,6 +124,9 @@ TEST_F(ShapeCommandsTest, PatternsLeaveCommentLines) {
   fresh();
   EXPECT_EQ(lines_of("DEFINEPAT 1 255 0 0 0 0 0 0 16\nSETPAT 10\n"),
             (Lines{" %01FF00000000000010DPAT", " %0ASPAT"}));
+  // Numbers and bytes beyond a byte: their low 8 bits.
+  EXPECT_EQ(lines_of("DEFINEPAT 300 -1 0 0 0 0 0 0 256\nSETPAT -2\n"),
+            (Lines{" %2CFF00000000000000DPAT", " %FESPAT"}));
   finish();
 }
 
