@@ -7,7 +7,9 @@
 namespace vexal {
 
 namespace {
+// `digits` is 9 or 17: the callers below are the only ones.
 std::string free_digits(double x, int digits) {
+  if (digits < 1 || digits > 17) digits = 17;
   char buf[64];
   if (std::isnan(x)) return "NaN";
   if (std::isinf(x)) return x > 0 ? "Infinity" : "-Infinity";
