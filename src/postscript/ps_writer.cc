@@ -796,7 +796,7 @@ void clipregion(PsWriter& w, const double* x, const double* y, int n) {
   end_clip_path(w, x[n - 1], y[n - 1]);
 }
 
-void out_circle(PsWriter& w, double x, double y, double r) {
+void out_circle(PsWriter& w, double x, double y, double r, double a1, double a2) {
   // The centre stays within the arc reach and the radius within twice it, so
   // a circle that covers the page still covers it. The sign of the radius is
   // dropped: the circle is the same, and not every interpreter accepts a
@@ -805,8 +805,12 @@ void out_circle(PsWriter& w, double x, double y, double r) {
   const int ix = std::clamp(device_x(w, x), -reach, reach);
   const int iy = std::clamp(device_y(w, y), -reach, reach);
   const int ir = std::clamp(to_device(std::abs(r), w.scale), 0, 2 * reach);  // NaN gives 0
-  out_a(w, " " + free_int(ix) + " " + free_int(iy) + " " + free_int(ir) + " " + free_single(0.0f) +
-               " " + free_single(360.0f) + " arc");
+  // Angles stay finite and within what single precision holds exactly enough.
+  auto angle = [](double a, double otherwise) {
+    return static_cast<float>(std::isfinite(a) ? std::clamp(a, -1.0e6, 1.0e6) : otherwise);
+  };
+  out_a(w, " " + free_int(ix) + " " + free_int(iy) + " " + free_int(ir) + " " +
+               free_single(angle(a1, 0)) + " " + free_single(angle(a2, 360)) + " arc");
 }
 
 void clipcircle(PsWriter& w, double x, double y, double r) {

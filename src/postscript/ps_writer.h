@@ -203,10 +203,11 @@ void clipregion(PsWriter& w, const double* x, const double* y, int n);
 // window is kept.
 void clipcircle(PsWriter& w, double x, double y, double r);
 // Writes the arc line of the circle of radius r about (x, y), inches from the
-// origin: centre and radius in device units, angles 0 and 360. A circle
+// origin: centre and radius in device units, from angle a1 to a2 (degrees,
+// single precision; one that is not finite gives 0 or 360). A circle
 // reaching beyond 1000 inches from the page corner is pulled in (centre
 // within 1000 inches, radius within 2000) so that readers accept it.
-void out_circle(PsWriter& w, double x, double y, double r);
+void out_circle(PsWriter& w, double x, double y, double r, double a1 = 0, double a2 = 360);
 // Removes clipping, keeping the current point.
 void noclip(PsWriter& w);
 

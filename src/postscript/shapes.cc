@@ -34,12 +34,15 @@ void widen_box(PsWriter& w, double x, double y, double r) {
   w.bymax = std::max(w.bymax, std::min(w.cymax, device_y(w, y + r)));
 }
 
-// The circle's path from angle 0, between the stroke that opens it and the one that closes it.
-void arc_path(PsWriter& w, double x, double y, double r, std::string_view open,
-              std::string_view close) {
+// The arc's path, between the stroke that opens it and the one that closes it.
+void arc_path(PsWriter& w, double x, double y, double r, double a1, double a2,
+              std::string_view open, std::string_view close) {
   end_path(w, open);
-  moveto(w, x + std::abs(r), y);  // where the arc line starts: angle 0 of the radius it writes
-  out_circle(w, x, y, r);
+  // Where the arc line starts: angle a1 of the radius it writes.
+  const double start =
+      (std::isfinite(a1) ? std::clamp(a1, -1.0e6, 1.0e6) : 0) * (std::numbers::pi / 180);
+  moveto(w, x + std::abs(r) * std::cos(start), y + std::abs(r) * std::sin(start));
+  out_circle(w, x, y, r, a1, a2);
   widen_box(w, x, y, r);
   end_path(w, close);
   moveto(w, x, y);
@@ -71,9 +74,13 @@ void raster(PsWriter& w, double step, double thickness, int n, const int* c, boo
 
 }  // namespace
 
-void arc(PsWriter& w, double x, double y, double r) { arc_path(w, x, y, r, "S", "S"); }
+void arc(PsWriter& w, double x, double y, double r, double a1, double a2) {
+  arc_path(w, x, y, r, a1, a2, "S", "S");
+}
 
-void filled_arc(PsWriter& w, double x, double y, double r) { arc_path(w, x, y, r, "S N", "CF S"); }
+void filled_arc(PsWriter& w, double x, double y, double r, double a1, double a2) {
+  arc_path(w, x, y, r, a1, a2, "S N", "CF S");
+}
 
 void circle(PsWriter& w, double x, double y, double r) {
   moveto(w, x + r, y);

@@ -16,13 +16,13 @@ struct ArrowSettings {
   double shaft = 0;  // ASW: shaft width, inches; <= 0 = 0.03 of the arrow's length
 };
 
-// Strokes what is drawn, then strokes the circle of radius r about (x, y)
-// (inches from the origin) as one arc line from angle 0 to 360, and moves to
-// the centre; both moves are always written. The bounding box takes in the
-// circle's square, within the clip window.
-void arc(PsWriter& w, double x, double y, double r);
-// As arc, the circle filled in the current colour.
-void filled_arc(PsWriter& w, double x, double y, double r);
+// Strokes what is drawn, moves to the arc's start, strokes the arc of radius
+// r about (x, y) (inches from the origin) as one arc line from angle a1 to a2
+// (degrees), and moves to the centre; both moves are always written. The
+// bounding box takes in the whole circle's square, within the clip window.
+void arc(PsWriter& w, double x, double y, double r, double a1 = 0, double a2 = 360);
+// As arc, the region filled in the current colour.
+void filled_arc(PsWriter& w, double x, double y, double r, double a1 = 0, double a2 = 360);
 // The circle's outline as 361 points a degree apart (a move to angle 0, then
 // draws), then a move to the centre.
 void circle(PsWriter& w, double x, double y, double r);

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -50,6 +51,17 @@ TEST_F(ShapesTest, ArcsWidenTheBoundingBoxByTheirCircle) {
   filled_arc(w, 1, 1.5, -0.5);
   EXPECT_EQ((std::array<int, 4>{w.bxmin, w.bymin, w.bxmax, w.bymax}),
             (std::array<int, 4>{450, 450, 750, 900}));
+}
+
+TEST_F(ShapesTest, ArcsStartAtTheirFirstAngle) {
+  lines();
+  arc(w, 1, 1, 0.5, 90, 180);
+  filled_arc(w, 1, 1, 0.5, std::nan(""), INFINITY);  // angles that are no numbers: 0 to 360
+  EXPECT_EQ(lines(), (Lines{"S", "600 750 M",
+                            "          600          600          150 90.0000000 180.000000 arc",
+                            "S", "600 600 M", "S N", "750 600 M",
+                            "          600          600          150 0.00000000 360.000000 arc",
+                            "CF S", "600 600 M"}));
 }
 
 TEST_F(ShapesTest, CirclesFromPointsCloseAndEndOnTheCentre) {
