@@ -9,32 +9,16 @@
 #include <string>
 #include <vector>
 
+#include "support/document_fixture.h"
 #include "support/ghostscript.h"
 #include "support/lines.h"
 
 namespace vexal {
 namespace {
 
-class CharsTest : public ::testing::Test {
+class CharsTest : public DocumentTest {
  protected:
-  void SetUp() override {
-    ps_open_string(w, &doc);
-    ASSERT_TRUE(startup(w, 300, false, "test.ps", "Portrait", "vexal test", false, term));
-    plot(w, 1, 1, -3);  // the origin one inch in, as the program has it
-    lines();
-  }
-  void TearDown() override {
-    if (w.open) plot(w, 0, 0, 999);
-    check_document_later(doc);
-  }
   TextContext ctx() { return TextContext{pen, sup, compat}; }
-  // Lines written since the previous call.
-  std::vector<std::string> lines() {
-    out_flush(w);
-    std::vector<std::string> out = split_lines(std::string_view(doc).substr(pos));
-    pos = doc.size();
-    return out;
-  }
   // The characters of the show lines among `ls`, decoded, in order.
   static std::string shown(const std::vector<std::string>& ls) {
     std::string text;
@@ -52,11 +36,6 @@ class CharsTest : public ::testing::Test {
     return shown(lines());
   }
 
-  std::string doc;  // declared before `w`, which flushes into it when it goes
-  size_t pos = 0;
-  std::string term_text;
-  OutBuffer term{&term_text};
-  PsWriter w;
   TextState t;
   PenSettings pen;
   double sup = 0.5;

@@ -16,6 +16,7 @@
 
 #include "axes/fixpoint.h"
 #include "postscript/shapes.h"
+#include "support/document_fixture.h"
 #include "support/ghostscript.h"
 #include "support/lines.h"
 
@@ -49,25 +50,8 @@ struct Points {
   }
 };
 
-class CurvesTest : public ::testing::Test {
+class CurvesTest : public DocumentTest {
  protected:
-  void SetUp() override {
-    ps_open_string(w, &doc);
-    ASSERT_TRUE(startup(w, 300, false, "test.ps", "Portrait", "vexal test", false, term));
-    plot(w, 1, 1, -3);  // the origin one inch in
-    lines();
-  }
-  void TearDown() override {
-    if (w.open) plot(w, 0, 0, 999);
-    check_document_later(doc);
-  }
-  // Lines written since the previous call.
-  Lines lines() {
-    out_flush(w);
-    Lines out = split_lines(std::string_view(doc).substr(pos));
-    pos = doc.size();
-    return out;
-  }
   // Draws the points; both axes map 0..10 onto 10 inches, so that a data
   // unit is an inch and device coordinates are 300 + 300 x value.
   Lines draw(const Points& p, CurveStyle style = {}, const CurveHooks& hooks = {}) {
@@ -97,11 +81,6 @@ class CurvesTest : public ::testing::Test {
     return out;
   }
 
-  std::string doc;  // declared before `w`, which flushes into it when it goes
-  size_t pos = 0;
-  std::string term_text;
-  OutBuffer term{&term_text};
-  PsWriter w;
   TextState t;
   PenSettings pen;
   bool xchop = false, ychop = false;

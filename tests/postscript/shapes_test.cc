@@ -12,38 +12,20 @@
 #include <string>
 #include <vector>
 
-#include "support/ghostscript.h"
-#include "support/lines.h"
+#include "support/document_fixture.h"
 
 namespace vexal {
 namespace {
 
 using Lines = std::vector<std::string>;
 
-class ShapesTest : public ::testing::Test {
+class ShapesTest : public DocumentTest {
  protected:
   void SetUp() override {
-    ps_open_string(w, &doc);
-    ASSERT_TRUE(startup(w, 300, false, "test.ps", "Portrait", "vexal test", false, term));
+    DocumentTest::SetUp();
     default_colors(w);
-    plot(w, 1, 1, -3);  // the origin one inch in: device = (x + 1) x 300
     lines();
   }
-  void TearDown() override {
-    if (w.open) plot(w, 0, 0, 999);
-    check_document_later(doc);
-  }
-  // Lines written since the previous call.
-  Lines lines() {
-    out_flush(w);
-    Lines out = split_lines(std::string_view(doc).substr(pos));
-    pos = doc.size();
-    return out;
-  }
-  PsWriter w;
-  OutBuffer term;
-  std::string doc;
-  size_t pos = 0;
 };
 
 TEST_F(ShapesTest, ArcsWidenTheBoundingBoxByTheirCircle) {
