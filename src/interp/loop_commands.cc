@@ -55,16 +55,19 @@ std::vector<std::string> read_loop_body(Session& s) {
   return body;
 }
 
-// Writes the lines into a new temporary file `name`; false, with a message
-// naming the file and the reason, when it cannot be created or written whole.
-bool write_loop_file(Session& s, const std::string& name, const std::vector<std::string>& lines) {
+// Writes lines 0 .. count-1, as `line(i)` gives them, into a new temporary
+// file `name`, one at a time (a driver of a long loop is never held whole);
+// false, with a message naming the file and the reason, when it cannot be
+// created or written whole.
+template <typename LineAt>
+bool write_loop_file(Session& s, const std::string& name, size_t count, LineAt line) {
   std::FILE* fp = s.scratch_files.create(name);
   int error = fp ? 0 : (errno ? errno : EIO);
   std::vector<std::string>& temps = s.run.temp_files;
   if (fp && std::find(temps.begin(), temps.end(), name) == temps.end()) temps.push_back(name);
-  for (size_t i = 0; fp && error == 0 && i < lines.size(); ++i) {
+  for (size_t i = 0; fp && error == 0 && i < count; ++i) {
     errno = 0;
-    if (std::fputs(lines[i].c_str(), fp) == EOF || std::fputc('\n', fp) == EOF)
+    if (std::fputs(line(i).c_str(), fp) == EOF || std::fputc('\n', fp) == EOF)
       error = errno ? errno : EIO;
   }
   errno = 0;
@@ -89,16 +92,17 @@ void cmd_loop(Session& s, Params& p) {
   if (count < 1) return;
   const std::string body_name = loop_file_name(s, 'a', unit);
   const std::string driver_name = loop_file_name(s, 'b', unit);
-  if (!write_loop_file(s, body_name, body)) return;
-  std::vector<std::string> driver;
-  driver.reserve(2 * static_cast<size_t>(count) + 2);
-  for (int i = 1; i <= count; ++i) {
-    driver.push_back("$loop=" + free_int(i));
-    driver.push_back("commandfile/nostamp " + body_name);
-  }
-  driver.push_back("delete " + body_name);
-  driver.push_back("return/delete");
-  if (!write_loop_file(s, driver_name, driver)) {
+  if (!write_loop_file(s, body_name, body.size(), [&](size_t i) { return body[i]; })) return;
+  // Per pass the counter, then the body; then the body goes and the driver
+  // leaves and goes.
+  const size_t passes = static_cast<size_t>(count);
+  auto driver_line = [&](size_t i) -> std::string {
+    if (i < 2 * passes)
+      return i % 2 == 0 ? "$loop=" + free_int(static_cast<long long>(i / 2 + 1))
+                        : "commandfile/nostamp " + body_name;
+    return i == 2 * passes ? "delete " + body_name : "return/delete";
+  };
+  if (!write_loop_file(s, driver_name, 2 * passes + 2, driver_line)) {
     std::remove(body_name.c_str());
     return;
   }
