@@ -57,6 +57,31 @@ int columns_needed(const ReaderSettings& rs, bool with_width) {
   return std::clamp(m, 0, kMaxDataColumns);
 }
 
+bool read_field(const char*& p, const char* e, MathEnv& env, CompiledMath& scratch, double& v) {
+  const char* b = p;
+  if (*p == '{') {
+    const void* close = std::memchr(p, '}', static_cast<size_t>(e - p));
+    p = close ? static_cast<const char*>(close) + 1 : e;
+    v = stak_math(std::string_view(b, static_cast<size_t>(p - b)), env, scratch);
+    return true;
+  }
+  while (p < e && !is_separator(*p)) ++p;
+  if (plain_number(b, p, v) || nonfinite_word(b, p, v)) return true;
+  std::string_view token(b, static_cast<size_t>(p - b));
+  bool bad = false;
+  v = valread(token, &bad, env.vars, env.err);
+  if (bad) return false;
+  if (is_time_token(token)) {
+    // A zone word after a time is read with it.
+    const char* w = p;
+    while (w < e && is_separator(*w)) ++w;
+    const char* we = w;
+    while (we < e && !is_separator(*we)) ++we;
+    if (we > w && is_zone_word(std::string_view(w, static_cast<size_t>(we - w)))) p = we;
+  }
+  return true;
+}
+
 void parse_fields(std::string_view line, int maxcolumn, MathEnv& env, CompiledMath& scratch) {
   auto& fields = env.point.fields;
   maxcolumn = std::clamp(maxcolumn, 0, kMaxDataColumns);
@@ -70,30 +95,8 @@ void parse_fields(std::string_view line, int maxcolumn, MathEnv& env, CompiledMa
       prev = *p++;
     }
     if (p >= e || k >= maxcolumn) break;
-    const char* b = p;
     double v;
-    if (*p == '{') {
-      const void* close = std::memchr(p, '}', static_cast<size_t>(e - p));
-      p = close ? static_cast<const char*>(close) + 1 : e;
-      v = stak_math(std::string_view(b, static_cast<size_t>(p - b)), env, scratch);
-    } else {
-      while (p < e && !is_separator(*p)) ++p;
-      if (!plain_number(b, p, v) && !nonfinite_word(b, p, v)) {
-        std::string_view token(b, static_cast<size_t>(p - b));
-        bool bad = false;
-        v = valread(token, &bad, env.vars, env.err);
-        if (bad) {
-          v = 0;
-        } else if (is_time_token(token)) {
-          // A zone word after a time is read with it.
-          const char* w = p;
-          while (w < e && is_separator(*w)) ++w;
-          const char* we = w;
-          while (we < e && !is_separator(*we)) ++we;
-          if (we > w && is_zone_word(std::string_view(w, static_cast<size_t>(we - w)))) p = we;
-        }
-      }
-    }
+    if (!read_field(p, e, env, scratch, v)) v = 0;
     fields[++k] = v;
     prev = p[-1];
   }

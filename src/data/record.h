@@ -28,6 +28,10 @@ int columns_needed(const ReaderSettings& rs, bool with_width = true);
 // a missing or unreadable field is 0. `scratch` is reused for expressions.
 void parse_fields(std::string_view line, int maxcolumn, MathEnv& env, CompiledMath& scratch);
 
+// Reads the field beginning at p (not a separator) the way parse_fields does
+// and moves p past it; false when the field cannot be read.
+bool read_field(const char*& p, const char* e, MathEnv& env, CompiledMath& scratch, double& v);
+
 // True for the characters that separate fields: blank, tab and comma.
 inline bool is_separator(char c) { return c == ' ' || c == '\t' || c == ','; }
 // A number in free format filling [b, e): a plain number, possibly with a

@@ -62,12 +62,16 @@ void put_int_real(OutBuffer& out, long long n, double v) {
 
 }  // namespace
 
+void run_math_command(const MathCommand& c, MathEnv& env, CompiledMath& scratch) {
+  if (c.compiled.compiled)
+    cmath(c.compiled, env);
+  else
+    math(c.text, env, scratch);
+}
+
 bool run_math_commands(const MathList& list, MathEnv& env) {
   for (const MathCommand& c : list.commands) {
-    if (c.compiled.compiled)
-      cmath(c.compiled, env);
-    else
-      math(c.text, env, list.scratch);
+    run_math_command(c, env, list.scratch);
     if (env.point.error != 0) return false;
   }
   return true;

@@ -30,6 +30,9 @@ struct MathList {
 // their compiled form, the others from their text. Returns false when a
 // command set the point's error flag (the point is rejected).
 bool run_math_commands(const MathList& list, MathEnv& env);
+// Runs one command on the current point: its compiled form when it compiled,
+// else its text (`scratch` receives the compiled forms of braced operands).
+void run_math_command(const MathCommand& c, MathEnv& env, CompiledMath& scratch);
 
 // Compiles a command text: the braced expression (when "{" comes before the
 // first "}") evaluated in compile-only mode, then the store into the target

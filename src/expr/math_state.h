@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "expr/opcodes.h"
+#include "util/array_grid.h"
 #include "util/column.h"
 #include "util/out_buffer.h"
 #include "util/variables.h"
@@ -155,6 +156,7 @@ struct MathEnv {
   int compat_level = kOwnVersionCode;
   PointColumns store{};
   const TmFrame* frame = nullptr;
+  const ArrayGrid* array = nullptr;  // the array the ARRAY words and IX, IY read
 };
 
 }  // namespace vexal

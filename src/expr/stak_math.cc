@@ -1,12 +1,14 @@
 // The postfix expression evaluator and compiler.
 #include "expr/stak_math.h"
 
+#include <algorithm>
 #include <climits>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <ctime>
 #include <string>
+#include <vector>
 
 #include "expr/cmath.h"
 #include "expr/math_ops.h"
@@ -68,6 +70,7 @@ class Evaluator {
   }
   double* field_ref(int n);
   bool index_ok(double i, size_t size, const char* what, size_t* index);
+  bool array_word(std::string_view tok);
   void gmtime_token();
 
   MathEnv& env_;
@@ -94,6 +97,59 @@ bool Evaluator::index_ok(double i, size_t size, const char* what, size_t* index)
     return fail(msg, free_real(i));
   }
   *index = static_cast<size_t>(i) - 1;
+  return true;
+}
+
+// The array words: ARRAY and ARRAY2 (element i, j), the coordinate and
+// spacing lists, the nearest-entry searches and the element loop's indices.
+bool Evaluator::array_word(std::string_view tok) {
+  no_compile();
+  static const ArrayGrid kEmpty;
+  const ArrayGrid& a = env_.array ? *env_.array : kEmpty;
+  if (tok == "IX" || tok == "IY") {
+    push(tok == "IX" ? a.ix : a.iy);
+    return true;
+  }
+  if (starts(tok, "NXAI") || starts(tok, "NYAI") || starts(tok, "NZAI")) {
+    const double v = pop();
+    const std::vector<double>& list = tok[1] == 'X' ? a.x : tok[1] == 'Y' ? a.y : a.z;
+    const int n = tok[1] == 'X' ? a.nx : tok[1] == 'Y' ? a.ny : a.nz;
+    const size_t count = std::min(list.size(), static_cast<size_t>(std::max(n, 0)));
+    size_t best = 0;
+    if (count == 0) return index_ok(0, 0, "array coordinate", &best);
+    for (size_t i = 1; i < count; ++i)
+      if (std::fabs(list[i] - v) < std::fabs(list[best] - v)) best = i;
+    push(static_cast<double>(best + 1));
+    return true;
+  }
+  struct ListWord {
+    const char* name;
+    const std::vector<double>* list;
+    int n;
+  };
+  const ListWord lists[] = {{"ARRAYX", &a.x, a.nx},
+                            {"ARRAYY", &a.y, a.ny},
+                            {"ARRAYZ", &a.z, a.nz},
+                            {"ARRAYDX", &a.dx, a.nx},
+                            {"ARRAYDY", &a.dy, a.ny}};
+  for (const ListWord& w : lists) {
+    if (!starts(tok, w.name)) continue;
+    const size_t n = std::min(w.list->size(), static_cast<size_t>(std::max(w.n, 0)));
+    size_t i = 0;
+    if (!index_ok(pop(), n, "array coordinate", &i)) return false;
+    push((*w.list)[i]);
+    return true;
+  }
+  // ARRAY and ARRAY2: j on top, then i.
+  const bool second = starts(tok, "ARRAY2");
+  const double j = pop(), i = pop();
+  const std::vector<double>& values = second ? a.second : a.values;
+  const size_t nx = static_cast<size_t>(std::max(a.nx, 0));
+  const size_t rows =
+      nx > 0 ? std::min(static_cast<size_t>(std::max(a.ny, 0)), values.size() / nx) : 0;
+  size_t ci = 0, cj = 0;
+  if (!index_ok(i, nx, "array column", &ci) || !index_ok(j, rows, "array row", &cj)) return false;
+  push(values[cj * nx + ci]);
   return true;
 }
 
@@ -368,27 +424,9 @@ bool Evaluator::token(std::string_view tok) {
     push(env_.store(c, i));
     return true;
   }
-  if (starts(tok, "ARRAY")) {
-    // The array store is not built yet: every index lies outside it.
-    no_compile();
-    pop();
-    if (!starts(tok, "ARRAYX") && !starts(tok, "ARRAYY") && !starts(tok, "ARRAYZ") &&
-        !starts(tok, "ARRAYD"))
-      pop();
-    size_t i = 0;
-    return index_ok(0, 0, "array", &i);
-  }
-  if (tok == "IX" || tok == "IY") {
-    push(0);
-    no_compile();
-    return true;
-  }
-  if (starts(tok, "NXAI") || starts(tok, "NYAI") || starts(tok, "NZAI")) {
-    pop();
-    no_compile();
-    size_t i = 0;
-    return index_ok(0, 0, "array", &i);
-  }
+  if (starts(tok, "ARRAY") || starts(tok, "NXAI") || starts(tok, "NYAI") || starts(tok, "NZAI") ||
+      tok == "IX" || tok == "IY")
+    return array_word(tok);
   if (starts(tok, "DEBUG")) {
     debug_ = true;
     no_compile();

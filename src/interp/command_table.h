@@ -33,6 +33,7 @@ std::span<const Command> data_commands();
 std::span<const Command> curve_commands();
 std::span<const Command> axes_commands();
 std::span<const Command> shape_commands();
+std::span<const Command> array_commands();
 // Every subsystem's table above, in the order they are merged.
 std::vector<std::span<const Command>> subsystem_commands();
 

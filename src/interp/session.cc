@@ -53,6 +53,7 @@ MathEnv Session::math_env() {
   MathEnv env{vars, err(), term, point, math};
   env.compat_level = compat.level;
   env.frame = &frame;
+  env.array = &array;
   const size_t held = std::min({store.x.size(), store.y.size(), store.z.size(), store.v.size(),
                                 static_cast<size_t>(store.npts())});
   env.store = PointColumns{&store.x, &store.y, &store.z, &store.v, held};

@@ -11,6 +11,7 @@
 
 #include "axes/axis_state.h"
 #include "axes/numb.h"
+#include "data/array_store.h"
 #include "data/horizon.h"
 #include "data/point_store.h"
 #include "expr/math_list.h"
@@ -141,6 +142,9 @@ struct Session {
   bool column_math_x = false;  // an X arithmetic line was seen
   bool column_math_y = false;  // a Y arithmetic line was seen
   ArrowSettings arrows;        // AHS and ASW: arrow head and shaft sizes
+  ArrayGrid array;             // the gridded array, its second array and coordinate lists
+  Image image;                 // the 8-bit image (IMAGE, PGM, ARRAYTOPGM)
+  RasterSettings raster;       // RASTERDX, RASTERDY: cell sizes of XRASTER and YRASTER
 
   OutBuffer term;    // the terminal-output unit
   OutBuffer errbuf;  // standard error

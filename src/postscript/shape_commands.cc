@@ -102,6 +102,32 @@ void cmd_fpoly(Session& s, Params& p) {
   filled_region(s.ps, px.data(), py.data(), count);
 }
 
+// ---- rasters and the image -------------------------------------------------------
+
+// XRASTER / YRASTER: a strip of one cell per point held, coloured by the
+// points' pen values, from the pen's position.
+template <bool Across>
+void cmd_raster(Session& s, Params&) {
+  const int n = s.store.npts();
+  if (n < 1) return;
+  std::vector<int> colours(static_cast<size_t>(n));
+  for (int i = 0; i < n; ++i) colours[static_cast<size_t>(i)] = s.store.pen[static_cast<size_t>(i)];
+  if (Across)
+    xraster(s.ps, s.raster.dx, s.raster.dy, n, colours.data());
+  else
+    yraster(s.ps, s.raster.dx, s.raster.dy, n, colours.data());
+}
+
+// SHOWIMAGE: the image over the X and Y axis lengths from the origin.
+void cmd_showimage(Session& s, Params&) {
+  const Image& img = s.image;
+  if (img.width < 1 || img.height < 1) {
+    s.err().line("SHOWIMAGE: there is no image loaded (IMAGE, PGM or ARRAYTOPGM makes one).");
+    return;
+  }
+  show_image(s.ps, img.width, img.height, img.pixels.data(), s.axes.xd, s.axes.yd);
+}
+
 // ---- patterns ----------------------------------------------------------------------
 
 void cmd_definepat(Session& s, Params& p) {
@@ -128,6 +154,9 @@ constexpr Command kShapeCommands[] = {
     {"FILLEDPOLY", cmd_fpoly},
     {"DEFINEPAT", cmd_definepat},
     {"SETPAT", cmd_setpat},
+    {"SHOWIMAGE", cmd_showimage},
+    {"XRASTER", cmd_raster<true>},
+    {"YRASTER", cmd_raster<false>},
 };
 
 }  // namespace

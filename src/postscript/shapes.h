@@ -16,6 +16,11 @@ struct ArrowSettings {
   double shaft = 0;  // ASW: shaft width, inches; <= 0 = 0.03 of the arrow's length
 };
 
+// Cell sizes of the raster strips (RASTERDX, RASTERDY), inches.
+struct RasterSettings {
+  double dx = 0.1, dy = 0.1;
+};
+
 // Strokes what is drawn, moves to the arc's start, strokes the arc of radius
 // r about (x, y) (inches from the origin) as one arc line from angle a1 to a2
 // (degrees), and moves to the centre; both moves are always written. The

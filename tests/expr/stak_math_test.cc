@@ -193,7 +193,7 @@ TEST_F(StakMathTest, ErrorsRejectThePointAndReturnZero) {
       {"{C51}", "Error: Column specified is out of range.\n"},
       {"{1 vectorx}", "Error: point index out of range: 1.0000000000000000\n"},
       {"{1 2 tm}", "Error: TMDATA frame index out of range: 2.0000000000000000\n"},
-      {"{1 1 array}", "Error: array index out of range: 0.0000000000000000\n"},
+      {"{1 1 array}", "Error: array column index out of range: 1.0000000000000000\n"},
   };
   for (const Case& c : kCases) {
     EXPECT_EQ(eval(c.text), 0.0) << c.text;
