@@ -73,7 +73,12 @@ bool shape_ok(Session& s, const char* command, int nx, int ny, size_t limit,
 bool array_held(Session& s, const char* command) {
   const ArrayGrid& a = s.array;
   if (a.nx >= 1 && a.ny >= 1 && a.values.size() >= a.size()) return true;
-  s.err().line(std::string(command) + ": there is no array loaded.");
+  if (a.values.empty())
+    s.err().line(std::string(command) + ": there is no array loaded.");
+  else
+    s.err().line(std::string(command) + ": the array holds only " +
+                 std::to_string(a.values.size()) + " of its " + std::to_string(a.size()) +
+                 " values (its load was incomplete).");
   return false;
 }
 
@@ -98,7 +103,7 @@ void reshape(ArrayGrid& a, int nx, int ny) {
 bool read_values(Session& s, std::vector<double>& into, size_t nx, size_t count) {
   std::string bad;
   if (s.reader.read_fast) {
-    LoadEnd end = load_free_format(input_lines(s, kFreeFormatWidth), count, nx, into.data(), bad);
+    LoadEnd end = load_free_format(input_lines(s, kFreeFormatWidth), count, nx, into, bad);
     if (end == LoadEnd::kComplete) return true;
     if (end == LoadEnd::kUnreadable)
       s.err().line("Cannot read array data in line: " + bad);
@@ -107,7 +112,7 @@ bool read_values(Session& s, std::vector<double>& into, size_t nx, size_t count)
     return false;
   }
   MathEnv env = s.math_env();
-  LoadEnd end = load_values(input_lines(s), count, into.data(), env, bad);
+  LoadEnd end = load_values(input_lines(s), count, into, env, bad);
   if (end == LoadEnd::kComplete) return true;
   if (end == LoadEnd::kUnreadable)
     s.err().line("Cannot read array data in line: " + bad);
@@ -148,8 +153,8 @@ void load_array(Session& s, Params& p, bool math) {
   ArrayGrid& a = s.array;
   reshape(a, nx, ny);
   set_counts(s);
-  std::vector<double> values(a.size());
-  const bool complete = read_values(s, values, static_cast<size_t>(nx), values.size());
+  std::vector<double> values;
+  const bool complete = read_values(s, values, static_cast<size_t>(nx), a.size());
   a.values = std::move(values);
   if (complete) queue_after_load(s, math);
 }
@@ -165,8 +170,8 @@ void cmd_array2(Session& s, Params& p) {
   }
   if (!shape_ok(s, "ARRAY2", nx, ny, kMaxArray2Values, "ARRAY2 is too large for available memory"))
     return;
-  std::vector<double> values(s.array.size());
-  read_values(s, values, static_cast<size_t>(nx), values.size());
+  std::vector<double> values;
+  read_values(s, values, static_cast<size_t>(nx), s.array.size());
   s.array.second = std::move(values);
 }
 
@@ -180,10 +185,10 @@ void load_plain(Session& s, Params& p, bool second) {
                 second ? "ARRAY2 is too large for available memory"
                        : "ARRAY is too large for available memory"))
     return;
-  std::vector<double> values(static_cast<size_t>(nx) * static_cast<size_t>(ny));
+  std::vector<double> values;
+  const size_t count = static_cast<size_t>(nx) * static_cast<size_t>(ny);
   std::string bad;
-  LoadEnd end =
-      load_free_format(input_lines(s, kFreeFormatWidth), values.size(), 0, values.data(), bad);
+  LoadEnd end = load_free_format(input_lines(s, kFreeFormatWidth), count, 0, values, bad);
   if (end == LoadEnd::kUnreadable) s.err().line("Cannot read array data in line: " + bad);
   if (end == LoadEnd::kEndOfInput) message(s, "Array load was incomplete owing to lack of data");
   ArrayGrid& a = s.array;
@@ -252,10 +257,10 @@ template <char Axis>
 void cmd_coordinates(Session& s, Params& p) {
   const int n = int_parm(p);
   if (!list_length_ok(s, Axis == 'X' ? "ARRAYX" : Axis == 'Y' ? "ARRAYY" : "VOLUMEZ", n)) return;
-  std::vector<double> values(static_cast<size_t>(n));
+  std::vector<double> values;
+  const size_t count = static_cast<size_t>(n);
   std::string bad;
-  LoadEnd end =
-      load_free_format(input_lines(s, kFreeFormatWidth), values.size(), 0, values.data(), bad);
+  LoadEnd end = load_free_format(input_lines(s, kFreeFormatWidth), count, 0, values, bad);
   if (end != LoadEnd::kComplete) {
     if (end == LoadEnd::kUnreadable)
       s.err().line("Cannot read array data in line: " + bad);

@@ -62,10 +62,19 @@ void set_spacing(const std::vector<double>& list, int n, double fixed, std::vect
 
 // ---- values from text lines -------------------------------------------------------
 
-LoadEnd load_values(const LineSource& next, size_t count, double* out, MathEnv& env,
+namespace {
+// Room for the first values of a load; the vector grows from there as they come.
+void start_load(std::vector<double>& out, size_t count) {
+  out.clear();
+  out.reserve(std::min<size_t>(count, 1 << 16));
+}
+}  // namespace
+
+LoadEnd load_values(const LineSource& next, size_t count, std::vector<double>& out, MathEnv& env,
                     std::string& bad_line) {
   std::string line;
   CompiledMath scratch;
+  start_load(out, count);
   size_t got = 0;
   while (got < count) {
     if (!next(line)) return LoadEnd::kEndOfInput;
@@ -79,15 +88,17 @@ LoadEnd load_values(const LineSource& next, size_t count, double* out, MathEnv& 
         bad_line = line;
         return LoadEnd::kUnreadable;
       }
-      out[got++] = static_cast<double>(static_cast<float>(v));
+      out.push_back(static_cast<double>(static_cast<float>(v)));
+      ++got;
     }
   }
   return LoadEnd::kComplete;
 }
 
-LoadEnd load_free_format(const LineSource& next, size_t count, size_t row, double* out,
+LoadEnd load_free_format(const LineSource& next, size_t count, size_t row, std::vector<double>& out,
                          std::string& bad_line) {
   std::string line;
+  start_load(out, count);
   size_t got = 0;
   while (got < count) {
     if (!next(line)) return LoadEnd::kEndOfInput;
@@ -99,10 +110,12 @@ LoadEnd load_free_format(const LineSource& next, size_t count, size_t row, doubl
       if (p >= e) break;
       const char* b = p;
       while (p < e && !is_separator(*p)) ++p;
-      if (!free_number(b, p, out[got])) {
+      double v;
+      if (!free_number(b, p, v)) {
         bad_line = line;
         return LoadEnd::kUnreadable;
       }
+      out.push_back(v);
       ++got;
     }
   }

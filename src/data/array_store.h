@@ -48,18 +48,19 @@ using LineSource = std::function<bool(std::string&)>;
 // Why a value load ended early.
 enum class LoadEnd { kComplete, kUnreadable, kEndOfInput };
 
-// Reads `count` values into out[0 .. count-1] from the lines `next` gives,
-// any number of values per line, each read as the parameter reader reads
-// it and rounded to single precision. A value that cannot be read ends the
-// load with kUnreadable and `bad_line` holding its line; the values read so
-// far are kept.
-LoadEnd load_values(const LineSource& next, size_t count, double* out, MathEnv& env,
+// Appends `count` values to `out` (emptied first; it grows with the values
+// read, not with the count asked for) from the lines `next` gives, any number
+// of values per line, each read as the parameter reader reads it and rounded
+// to single precision. A value that cannot be read ends the load with
+// kUnreadable and `bad_line` holding its line; the values read so far are kept.
+LoadEnd load_values(const LineSource& next, size_t count, std::vector<double>& out, MathEnv& env,
                     std::string& bad_line);
-// Free-format input: `count` plain numbers from as many lines as needed; the
+// Free-format input into `out` as above: `count` plain numbers from as many
+// lines as needed; the
 // rest of the last line is dropped. With `row` > 0, each run of `row` values
 // starts on a new line (a row of the array per read). A field that is not a
 // number ends the load with kUnreadable and `bad_line` holding its line.
-LoadEnd load_free_format(const LineSource& next, size_t count, size_t row, double* out,
+LoadEnd load_free_format(const LineSource& next, size_t count, size_t row, std::vector<double>& out,
                          std::string& bad_line);
 
 // ---- the binary array file --------------------------------------------------------

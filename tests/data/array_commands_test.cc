@@ -73,6 +73,9 @@ TEST_F(ArrayCommandsTest, ArrayLoadsRowsAndQueuesDefaultCoordinatesFirst) {
 TEST_F(ArrayCommandsTest, LoadFailuresKeepWhatWasLoaded) {
   run("ARRAY 2 2\n1 2 3\n");
   EXPECT_EQ(take_err(), "Array load was incomplete owing to lack of data\n");
+  run("XSLICEARRAY 1\n");
+  EXPECT_EQ(take_err(),
+            "XSLICEARRAY: the array holds only 3 of its 4 values (its load was incomplete).\n");
   run("ARRAY 2 1\n1 fish\n");
   EXPECT_EQ(take_err(), "Cannot read array data in line: 1 fish\n");
   run("ARRAY 2 1\n5 6\nARRAY 9000 9000\nARRAY 0 3\n");
@@ -266,6 +269,31 @@ TEST_F(ArrayCommandsTest, ExpressionWordsCheckTheirIndices) {
     run(std::string("$D = ") + bad + "\n");
     EXPECT_NE(take_err().find("index out of range"), std::string::npos) << bad;
   }
+  finish();
+}
+
+TEST_F(ArrayCommandsTest, ImageMapAndVolumeLists) {
+  run("XMIN 0\nXMAX 1\nYMIN 0\nYMAX 1\nNOXBOR\nNOYBOR\nXDIM 6\nYDIM 4\nMOVE 0 0\nDRAW 6 4\n");
+  run("ARRAYXSCALE 2 0 1\nARRAYYSCALE 2 0 1\nARRAY/NOMATH 2 2\n1 2 3 -4.5e-3\n");
+  run("DUMPARRAYMAP map.txt http://x/cgi? 10\n");
+  // Pixels at 72 per inch from the drawn area's top-left corner: the X axis
+  // spans 432 pixels, the Y axis 288, the top row at the offset.
+  std::istringstream map(file_text("map.txt"));
+  std::vector<std::string> lines;
+  for (std::string l; std::getline(map, l);) lines.push_back(l);
+  ASSERT_EQ(lines.size(), 4u);
+  const std::string left = lines[0].substr(lines[0].size() - 9, 4);
+  char right[8];
+  std::snprintf(right, sizeof right, "%04d", std::stoi(left) + 432);
+  EXPECT_EQ(lines[0],
+            "point http://x/cgi?X=0.0000E+00&Y=0.0000E+00&Z=0.1000E+01 " + left + ",0298");
+  EXPECT_EQ(lines[3], "point http://x/cgi?X=0.1000E+01&Y=0.1000E+01&Z=-0.4500E-02 " +
+                          std::string(right) + ",0010");
+  run("VOLUMEZSCALE 3 5 1\n$A = {6.2 NZAI}\nVOLUMEZ 2\n7 9\n$B = {2 ARRAYZ}\n");
+  EXPECT_EQ(num("A"), 2);
+  EXPECT_EQ(num("B"), 9);
+  EXPECT_EQ(num("MZ"), 2);
+  EXPECT_EQ(s->limits.z.max, 9);
   finish();
 }
 
