@@ -483,11 +483,9 @@ void cmd_image(Session& s, Params& p) {
   }
   s.image = std::move(img);
   set_image_counts(s);
-  if (!s.image.pixels.empty()) {
-    auto [lo, hi] = std::minmax_element(s.image.pixels.begin(), s.image.pixels.end());
-    if (limit_unset(s.limits.z.min)) s.limits.z.min = *lo;
-    if (limit_unset(s.limits.z.max)) s.limits.z.max = *hi;
-  }
+  auto [lo, hi] = std::minmax_element(s.image.pixels.begin(), s.image.pixels.end());
+  const double ends[2] = {static_cast<double>(*lo), static_cast<double>(*hi)};
+  z_limits_from(s, ends, 2);
   push_image_limits(s);
 }
 

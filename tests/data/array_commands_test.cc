@@ -177,7 +177,10 @@ TEST_F(ArrayCommandsTest, SlicesAndCrops) {
   }
   EXPECT_EQ(values(), (std::vector<double>{5, 6}));
 
-  run("IMAGE 3 2\n000102\n030405\nIMAGEREGION 2 3 1 2\n");
+  run("IMAGE 3 2\n000102\n030405\n");
+  EXPECT_EQ(s->limits.z.min, 0);  // automatic Z limits from the pixels
+  EXPECT_EQ(s->limits.z.max, 5);
+  run("IMAGEREGION 2 3 1 2\n");
   EXPECT_EQ(s->image.pixels, (std::vector<uint8_t>{1, 2, 4, 5}));
   EXPECT_EQ(num("IMAGEX"), 2);
   run("YSLICEIMAGE 2\n");
