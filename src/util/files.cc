@@ -21,7 +21,8 @@ bool read_line(std::FILE* fp, std::string& out, size_t width) {
   if (!fp) return false;
   int c;
   bool any = false;
-  while ((c = std::getc(fp)) != EOF) {
+  // The program reads each stream from one thread: no stream lock per character.
+  while ((c = getc_unlocked(fp)) != EOF) {
     any = true;
     if (c == '\n') break;
     if (out.size() < width + 1) out.push_back(static_cast<char>(c));
