@@ -66,7 +66,7 @@ namespace {
 // Room for the first values of a load; the vector grows from there as they come.
 void start_load(std::vector<double>& out, size_t count) {
   out.clear();
-  out.reserve(std::min<size_t>(count, 1 << 16));
+  out.reserve(std::min<size_t>(count, 1 << 20));
 }
 }  // namespace
 
