@@ -140,16 +140,12 @@ void cmd_com(Session& s, Params& p) {
   }
   setcvariable(s.vars, "COMMANDFILE", name, s.err());
   if (command_word(s) != "COMMANDFILE/NOSTAMP") stamp_file_name(s, name);
-  // A packed file begins with "$P" or "$R". Only a file that begins with "$"
-  // is read back from its start (loops run short command files many times).
-  bool packed = false;
-  if (int c = std::getc(fp); c == '$') {
-    int c2 = std::getc(fp);
-    packed = c2 == 'P' || c2 == 'R';
-    std::rewind(fp);
-  } else if (c != EOF) {
-    std::ungetc(c, fp);
-  }
+  // A packed file begins with "$P" or "$R". Its first bytes are looked at
+  // without reading the stream, so nothing has to be read twice (loops run
+  // short command files many times) and a pipe loses nothing.
+  char head[2] = {0, 0};
+  const bool packed =
+      ::pread(fileno(fp), head, 2, 0) == 2 && head[0] == '$' && (head[1] == 'P' || head[1] == 'R');
   if (packed && load_packed(s, name)) {
     std::fclose(fp);
     return;

@@ -2,6 +2,8 @@
 // files and their nesting, packed files, DEFINECOM and the shell commands.
 #include "interp/command_stream.h"
 
+#include <unistd.h>
+
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -255,6 +257,19 @@ TEST_F(StreamTest, ComOnADirectorySaysSo) {
   fs::create_directories("sub");
   run("COM sub\n");
   EXPECT_EQ(take_err(), "Error--cannot open command file sub (it is a directory)\n");
+}
+
+// A command file on a pipe that begins with "$" (not packed) keeps every byte.
+TEST_F(StreamTest, ComFromAPipeLosesNothing) {
+  int fds[2];
+  ASSERT_EQ(::pipe(fds), 0);
+  const char text[] = "$x = 7\n$y = {$x 2 *}\n";
+  ASSERT_EQ(::write(fds[1], text, sizeof text - 1), static_cast<ssize_t>(sizeof text - 1));
+  ::close(fds[1]);
+  run("COM /dev/fd/" + std::to_string(fds[0]) + "\n");
+  ::close(fds[0]);
+  EXPECT_EQ(num("X"), 7);
+  EXPECT_EQ(num("Y"), 14);
 }
 
 }  // namespace
