@@ -129,8 +129,13 @@ void cmd_com(Session& s, Params& p) {
     return;
   }
   std::FILE* fp = std::fopen(name.c_str(), "r");
-  struct stat st;
-  const bool directory = fp && ::fstat(fileno(fp), &st) == 0 && S_ISDIR(st.st_mode);
+  // A packed file begins with "$P" or "$R". Its first bytes are looked at
+  // without reading the stream, so nothing has to be read twice (loops run
+  // short command files many times) and a pipe loses nothing; the same
+  // look tells a directory.
+  char head[2] = {0, 0};
+  const ssize_t got = fp ? ::pread(fileno(fp), head, 2, 0) : -1;
+  const bool directory = fp && got < 0 && errno == EISDIR;
   if (!fp || directory) {
     if (fp) std::fclose(fp);
     s.err().put("Error--cannot open command file ");
@@ -140,12 +145,7 @@ void cmd_com(Session& s, Params& p) {
   }
   setcvariable(s.vars, "COMMANDFILE", name, s.err());
   if (command_word(s) != "COMMANDFILE/NOSTAMP") stamp_file_name(s, name);
-  // A packed file begins with "$P" or "$R". Its first bytes are looked at
-  // without reading the stream, so nothing has to be read twice (loops run
-  // short command files many times) and a pipe loses nothing.
-  char head[2] = {0, 0};
-  const bool packed =
-      ::pread(fileno(fp), head, 2, 0) == 2 && head[0] == '$' && (head[1] == 'P' || head[1] == 'R');
+  const bool packed = got == 2 && head[0] == '$' && (head[1] == 'P' || head[1] == 'R');
   if (packed && load_packed(s, name)) {
     std::fclose(fp);
     return;
