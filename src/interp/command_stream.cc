@@ -1,6 +1,10 @@
 // The pending-command stack and line reading.
 #include "interp/command_stream.h"
 
+#include <unistd.h>
+
+#include <algorithm>
+
 #include "util/text.h"
 
 namespace vexal {
@@ -10,6 +14,71 @@ std::string cut_line(std::string_view line) {
   return std::string(trimmed(line.substr(0, std::min(line.size(), kLineWidth))));
 }
 }  // namespace
+
+void close_command_file(CommandFile& f) {
+  if (f.fp && f.fp != f.kept.holder) std::fclose(f.fp);
+  if (f.kept.holder) std::fclose(f.kept.holder);
+  f.fp = nullptr;
+  f.kept.holder = nullptr;
+}
+
+CommandStream::~CommandStream() {
+  close_command_file(spare);
+  for (CommandFile& f : files) close_command_file(f);
+}
+
+KeptFile keep_file(std::FILE* fp, std::string_view head) {
+  KeptFile k;
+  struct stat st;
+  if (head.size() > kKeptFileSize || ::fstat(fileno(fp), &st) != 0 || !S_ISREG(st.st_mode) ||
+      static_cast<size_t>(st.st_size) != head.size())
+    return k;
+  k.holder = fp;
+  k.dev = st.st_dev;
+  k.ino = st.st_ino;
+  k.text.assign(head.begin(), head.end());
+  return k;
+}
+
+void keep_spare(CommandStream& cs, CommandFile&& f) {
+  close_command_file(cs.spare);
+  if (!f.kept.holder) {
+    close_command_file(f);
+    return;
+  }
+  if (f.fp != f.kept.holder) std::fclose(f.fp);
+  f.fp = nullptr;
+  cs.spare = std::move(f);
+  f.kept.holder = nullptr;
+}
+
+bool take_spare(CommandStream& cs, const std::string& name, CommandFile& out) {
+  CommandFile& sp = cs.spare;
+  if (!sp.kept.holder || sp.name != name) return false;
+  // The name still leads to the file held open, and the file still holds its
+  // text (a file rewritten in place within one tick of the clock keeps its
+  // time stamps, so the text itself is compared).
+  const KeptFile& k = sp.kept;
+  struct stat st;
+  char text[kKeptFileSize + 1];
+  const size_t n = k.text.size();
+  const bool same = ::stat(name.c_str(), &st) == 0 && st.st_dev == k.dev && st.st_ino == k.ino &&
+                    ::pread(fileno(k.holder), text, sizeof text, 0) == static_cast<ssize_t>(n) &&
+                    std::equal(k.text.begin(), k.text.end(), text);
+  // An empty file needs no stream over its text: it ends at once.
+  std::FILE* fp =
+      same ? (n > 0 ? fmemopen(sp.kept.text.data(), n, "r") : std::fopen("/dev/null", "r"))
+           : nullptr;
+  if (!fp) {
+    close_command_file(sp);
+    sp = CommandFile{};
+    return false;
+  }
+  out = std::move(sp);
+  out.fp = fp;
+  sp = CommandFile{};
+  return true;
+}
 
 void push_command(CommandStream& cs, std::string_view line) {
   if (static_cast<int>(cs.pending.size()) >= kMaxPending) cs.pending.pop_back();

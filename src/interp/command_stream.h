@@ -2,7 +2,10 @@
 // behind it the current command-input unit (the terminal or a command file).
 #pragma once
 
+#include <sys/stat.h>
+
 #include <cstdio>
+#include <ctime>
 #include <deque>
 #include <string>
 #include <string_view>
@@ -27,11 +30,26 @@ struct Units {
   int debug = 0;       // echo of every command line before it runs
 };
 
+inline constexpr size_t kKeptFileSize = 4096;  // largest command file kept for running again
+
+// A small regular command file kept for running again: the open file (to look
+// at its text again) and its whole text when it was opened.
+struct KeptFile {
+  std::FILE* holder = nullptr;  // null: the file is not kept
+  dev_t dev = 0;
+  ino_t ino = 0;
+  std::vector<char> text;  // on the heap, so that a stream over it survives moves
+};
+
 // A command file open on unit kFirstFileUnit + its position in the list.
 struct CommandFile {
-  std::FILE* fp = nullptr;
+  std::FILE* fp = nullptr;  // the stream read: the file, or a stream over its kept text
   std::string name;
+  KeptFile kept;
 };
+
+// Closes the stream read and the kept file.
+void close_command_file(CommandFile& f);
 
 struct CommandStream {
   std::deque<std::string> pending;  // line 1 (front) runs next; at most kMaxPending
@@ -45,7 +63,29 @@ struct CommandStream {
   // stream's own and is never renamed by a synonym.
   bool generated_end = false;
   std::string read_buffer;  // reused to avoid an allocation per line
+  // The last small command file a plain RETURN left, kept open: a loop runs
+  // its body file once per pass, and a file that still holds the same text
+  // is run again from that text instead of being opened and read anew.
+  CommandFile spare;
+
+  CommandStream() = default;
+  CommandStream(const CommandStream&) = delete;
+  CommandStream& operator=(const CommandStream&) = delete;
+  ~CommandStream();
 };
+
+// The file open on `fp` kept for running again when it is a regular file
+// whose whole text is `head` (its first bytes, up to kKeptFileSize + 1, read
+// from its start) and fits kKeptFileSize; otherwise nothing is kept.
+KeptFile keep_file(std::FILE* fp, std::string_view head);
+// Ends the reading of `f` (RETURN): a kept file becomes the spare (the spare
+// before it is closed); any other is closed.
+void keep_spare(CommandStream& cs, CommandFile&& f);
+// The spare as a command file to read from its start, when it is the file
+// `name` and that file still holds the text it had when it was opened; it is
+// then read from the kept text without touching the file again. False
+// otherwise (and the spare is closed when it is `name`).
+bool take_spare(CommandStream& cs, const std::string& name, CommandFile& out);
 
 // Puts a line in front of the stack; a full stack loses its last line.
 void push_command(CommandStream& cs, std::string_view line);

@@ -115,6 +115,21 @@ bool load_packed(Session& s, const std::string& name) {
   return true;
 }
 
+// COMMANDFILE names the file, and the page stamp too unless /NOSTAMP.
+void announce_command_file(Session& s, const std::string& name) {
+  setcvariable(s.vars, "COMMANDFILE", name, s.err());
+  if (command_word(s) != "COMMANDFILE/NOSTAMP") stamp_file_name(s, name);
+}
+
+// Reading goes on in `f`, one unit deeper.
+void enter_command_file(Session& s, CommandFile&& f, bool announce = true) {
+  if (announce) announce_command_file(s, f.name);
+  int unit = s.units.input_unit < kFirstFileUnit ? kFirstFileUnit : s.units.input_unit + 1;
+  s.stream.files.resize(unit - kFirstFileUnit);
+  s.stream.files.push_back(std::move(f));
+  s.units.input_unit = unit;
+}
+
 void cmd_com(Session& s, Params& p) {
   std::string name = getcparm(p);
   cut(name);
@@ -128,13 +143,18 @@ void cmd_com(Session& s, Params& p) {
     s.err().line(name);
     return;
   }
+  // The file a RETURN just left, unchanged, runs again from its open stream.
+  CommandFile file;
+  if (take_spare(s.stream, name, file)) {
+    enter_command_file(s, std::move(file));
+    return;
+  }
   std::FILE* fp = std::fopen(name.c_str(), "r");
   // A packed file begins with "$P" or "$R". Its first bytes are looked at
-  // without reading the stream, so nothing has to be read twice (loops run
-  // short command files many times) and a pipe loses nothing; the same
-  // look tells a directory.
-  char head[2] = {0, 0};
-  const ssize_t got = fp ? ::pread(fileno(fp), head, 2, 0) : -1;
+  // without reading the stream, so that a pipe loses nothing; the same look
+  // tells a directory.
+  char head[kKeptFileSize + 1];
+  const ssize_t got = fp ? ::pread(fileno(fp), head, sizeof head, 0) : -1;
   const bool directory = fp && got < 0 && errno == EISDIR;
   if (!fp || directory) {
     if (fp) std::fclose(fp);
@@ -143,17 +163,15 @@ void cmd_com(Session& s, Params& p) {
     s.err().line(directory ? " (it is a directory)" : "");
     return;
   }
-  setcvariable(s.vars, "COMMANDFILE", name, s.err());
-  if (command_word(s) != "COMMANDFILE/NOSTAMP") stamp_file_name(s, name);
-  const bool packed = got == 2 && head[0] == '$' && (head[1] == 'P' || head[1] == 'R');
+  const bool packed = got >= 2 && head[0] == '$' && (head[1] == 'P' || head[1] == 'R');
+  if (packed) announce_command_file(s, name);
   if (packed && load_packed(s, name)) {
     std::fclose(fp);
     return;
   }
-  int unit = s.units.input_unit < kFirstFileUnit ? kFirstFileUnit : s.units.input_unit + 1;
-  s.stream.files.resize(unit - kFirstFileUnit);
-  s.stream.files.push_back({fp, name});
-  s.units.input_unit = unit;
+  const std::string_view text(head, static_cast<size_t>(std::max<ssize_t>(got, 0)));
+  CommandFile fresh{fp, name, keep_file(fp, text)};
+  enter_command_file(s, std::move(fresh), !packed);
 }
 
 void cmd_return(Session& s, Params&) {
@@ -161,8 +179,12 @@ void cmd_return(Session& s, Params&) {
   int unit = s.units.input_unit;
   if (unit >= kFirstFileUnit && unit - kFirstFileUnit < static_cast<int>(s.stream.files.size())) {
     CommandFile& f = s.stream.files[unit - kFirstFileUnit];
-    if (f.fp) std::fclose(f.fp);
-    if (remove) std::remove(f.name.c_str());
+    if (remove) {
+      close_command_file(f);
+      std::remove(f.name.c_str());
+    } else {
+      keep_spare(s.stream, std::move(f));
+    }
     s.stream.files.resize(unit - kFirstFileUnit);
   }
   s.units.input_unit = unit - 1 <= 30 ? s.units.stdin_unit : unit - 1;

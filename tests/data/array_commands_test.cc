@@ -285,7 +285,7 @@ TEST_F(ArrayCommandsTest, ImageMapAndVolumeLists) {
   for (std::string l; std::getline(map, l);) lines.push_back(l);
   ASSERT_EQ(lines.size(), 4u);
   const std::string left = lines[0].substr(lines[0].size() - 9, 4);
-  char right[8];
+  char right[16];
   std::snprintf(right, sizeof right, "%04d", std::stoi(left) + 432);
   EXPECT_EQ(lines[0],
             "point http://x/cgi?X=0.0000E+00&Y=0.0000E+00&Z=0.1000E+01 " + left + ",0298");

@@ -259,6 +259,39 @@ TEST_F(StreamTest, ComOnADirectorySaysSo) {
   EXPECT_EQ(take_err(), "Error--cannot open command file sub (it is a directory)\n");
 }
 
+// A small command file a RETURN left is run again from its kept text only
+// while the file still holds that text.
+TEST_F(StreamTest, ACommandFileRunAgainIsReadAsItIsNow) {
+  write("a.vx", "$x = 1\n");
+  run("COM a.vx\n");
+  EXPECT_EQ(num("X"), 1);
+  // Rewritten in place, the same size, within the same clock tick.
+  write("a.vx", "$x = 2\n");
+  run("COM a.vx\n");
+  EXPECT_EQ(num("X"), 2);
+  // Replaced by another file under the name.
+  write("b.vx", "$x = 3\n");
+  fs::rename("b.vx", "a.vx");
+  run("COM a.vx\n");
+  EXPECT_EQ(num("X"), 3);
+  // Run again unchanged, with a GOTO back to its start on the first pass.
+  write("g.vx", "$n = {$n 1 +}\n#TOP\n$k = {$k 1 +}\nIF {$k 2 <}\nGOTO TOP\nENDIF\n");
+  run("$n = 0\n$k = 0\nCOM g.vx\n$k = 0\nCOM g.vx\n");
+  EXPECT_EQ(num("N"), 2);
+  EXPECT_EQ(num("K"), 2);
+  // A large file, and one that is gone.
+  std::string big = "$x = 0\n";
+  int adds = 0;
+  for (; big.size() <= 5000; ++adds) big += "$x = {$x 1 +}\n";
+  write("big.vx", big);
+  run("COM big.vx\nCOM big.vx\n");
+  EXPECT_EQ(num("X"), adds);
+  fs::remove("a.vx");
+  take_err();
+  run("COM a.vx\n");
+  EXPECT_EQ(take_err(), "Error--cannot open command file a.vx\n");
+}
+
 // A command file on a pipe that begins with "$" (not packed) keeps every byte.
 TEST_F(StreamTest, ComFromAPipeLosesNothing) {
   int fds[2];
