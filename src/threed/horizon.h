@@ -1,0 +1,37 @@
+// The hidden-line horizon: for each of 12,000 page-pixel columns the upper
+// and lower horizon drawn so far, and the segment drawer that draws only what
+// lies outside it.
+#pragma once
+
+#include <vector>
+
+#include "postscript/ps_writer.h"
+
+namespace vexal {
+
+inline constexpr int kHorizonColumns = 12000;
+inline constexpr int kHorizonOffset = 2000;         // column of page x = 0
+inline constexpr int kHorizonEmptyUpper = -999999;  // an empty column hides nothing
+inline constexpr int kHorizonEmptyLower = 999999;
+
+struct Horizon {
+  std::vector<int> upper = std::vector<int>(kHorizonColumns, kHorizonEmptyUpper);  // pixel rows
+  std::vector<int> lower = std::vector<int>(kHorizonColumns, kHorizonEmptyLower);
+  // The horizon is emptied before the first hidden-line draw of the run.
+  bool cleared_once = false;
+};
+
+// Empties every column (CLEARW).
+void clear_work(Horizon& h);
+
+// Draws the segment between two page points (inches from the origin)
+// against the horizon: with `draw` only its visible parts are drawn, with
+// `update` the horizon takes in the segment. `resolution` is the pixels per
+// inch of the horizon's grid (300 when 0 or below). A segment within one
+// pixel is dropped. The segment is clipped to the record's columns (page x
+// from -6.67 to +33.3 inches at 300 per inch): what lies beyond them is not
+// drawn, and nothing outside the record is read or written.
+void hddrw(Horizon& h, PsWriter& w, double resolution, double x0, double y0, double x1, double y1,
+           bool draw, bool update);
+
+}  // namespace vexal
