@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "axes/axis_placement.h"
 #include "axes/axis_state.h"
 #include "axes/varax.h"
 #include "data/append.h"
@@ -543,16 +544,24 @@ std::vector<std::string> tick_texts(const Session& s, int n) {
 // `second` along the top (right), annotated or with ticks only. Numbers and
 // label go outside the frame. A first side switched off by XNUMBERPR gets
 // ticks only. Ticks-only axes draw no grid: the annotated axis draws it.
-void show_axis(Session& s, char axis, bool second, bool annotated) {
+// With `at` the axis runs along that line instead (the Z axis takes the Y
+// settings and the Z label).
+void show_axis(Session& s, char axis, bool second, bool annotated,
+               const AxisPlacement* at = nullptr) {
   const bool is_x = axis == 'X';
   setrgbcolor(s.ps, s.pen.axis_color.r, s.pen.axis_color.g, s.pen.axis_color.b);
   const AxisLimits& lim = limits_of(s, axis);
   if (limit_unset(lim.min) || limit_unset(lim.max)) {
-    s.err().line(is_x ? "Error--please set xmin and xmax and try again"
-                      : "Error--please set ymin and ymax and try again");
+    s.err().line(is_x          ? "Error--please set xmin and xmax and try again"
+                 : axis == 'Y' ? "Error--please set ymin and ymax and try again"
+                               : "Error--please set zmin and zmax and try again");
     return;
   }
-  const AxisLayout& l = layout_of(s, axis);
+  AxisLayout l = layout_of(s, is_x ? 'X' : 'Y');
+  if (axis == 'Z') {
+    l.label = s.axes.zaxis.label;
+    l.nl = s.axes.zaxis.nl;
+  }
   const AxisNumbers& num = is_x ? s.axes.x : s.axes.y;
   const bool first_side = is_x ? s.axes.x_first_side : s.axes.y_first_side;
   const bool ticks_only = !annotated || (!second && !first_side);
@@ -567,6 +576,13 @@ void show_axis(Session& s, char axis, bool second, bool annotated) {
     a.xorig = is_x ? -s.axes.yd * std::sin(rad) : s.axes.xd * std::cos(rad);
     a.yorig = is_x ? s.axes.yd * std::cos(rad) : s.axes.xd * std::sin(rad);
   }
+  if (at) {
+    a.xorig = at->x;
+    a.yorig = at->y;
+    a.length = at->length;
+    a.angle = at->angle;
+    a.gridlength = 0;
+  }
   a.minu = lim.minu;
   a.maxu = lim.maxu;
   const bool positive = is_x == second;  // numbers above an X axis, left of a Y axis
@@ -577,8 +593,8 @@ void show_axis(Session& s, char axis, bool second, bool annotated) {
   a.nt = l.nt;
   a.mt = l.mt;
   a.density = l.density;
-  a.grid = l.grid && !ticks_only;
-  a.mgrid = l.mgrid && !ticks_only;
+  a.grid = l.grid && !ticks_only && !at;
+  a.mgrid = l.mgrid && !ticks_only && !at;
   a.numsize = ticks_only ? 0 : num.size;
   a.numangle = num.angle;
   a.numplace = num.place;
@@ -621,6 +637,14 @@ void show_axis(Session& s, char axis, bool second, bool annotated) {
     linax(s.ps, s.text, c, a, s.err());
   }
 }
+
+}  // namespace
+
+void show_placed_axis(Session& s, char axis, bool second, const AxisPlacement& at) {
+  show_axis(s, axis, second, true, &at);
+}
+
+namespace {
 
 void cmd_showxax(Session& s, Params&) { show_axis(s, 'X', false, true); }
 void cmd_showyax(Session& s, Params&) { show_axis(s, 'Y', false, true); }

@@ -2,6 +2,7 @@
 // command input and from files, coordinate lists, element arithmetic, the
 // element math, crops, slices, listings and conversions.
 #include <algorithm>
+#include <array>
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
@@ -18,6 +19,7 @@
 #include "interp/listing.h"
 #include "interp/params.h"
 #include "interp/session.h"
+#include "threed/view.h"
 #include "util/free_format.h"
 
 namespace vexal {
@@ -327,6 +329,168 @@ std::string file_parm(Params& p, const char* fallback) {
 void cmd_rawarray(Session& s, Params& p) { load_raw(s, file_parm(p, "array.raw"), false); }
 void cmd_rawarrayxscans(Session& s, Params& p) { load_raw(s, file_parm(p, "array.raw"), true); }
 
+// Writes `a` to the scratch array file and queues its reading as the array
+// (RAWARRAY) and then its deletion; false after a message naming the file
+// and the reason (the array is then unchanged).
+bool rewrite_array(Session& s, const RawArray& a) {
+  const std::string name = "vexal" + s.run.pid + ".trns";
+  std::FILE* fp = s.scratch_files.create(name);
+  int error = fp ? 0 : (errno ? errno : EIO);
+  std::vector<std::string>& temps = s.run.temp_files;
+  if (fp && std::find(temps.begin(), temps.end(), name) == temps.end()) temps.push_back(name);
+  errno = 0;
+  if (fp && !write_raw_array(fp, a)) error = errno ? errno : EIO;
+  if (fp && std::fclose(fp) != 0 && error == 0) error = errno ? errno : EIO;
+  if (error != 0) {
+    s.err().line("Cannot write the scratch array file " + name + ": " +
+                 (error == EEXIST ? "it exists and was not made by this run"
+                                  : std::string(std::strerror(error))) +
+                 "; the array is unchanged.");
+    if (fp) std::remove(name.c_str());
+    return false;
+  }
+  push_command(s.stream, "delete " + name);
+  push_command(s.stream, "rawarray " + name);
+  return true;
+}
+
+// The array as it is now, in the form of the array file.
+RawArray current_array(const ArrayGrid& a) {
+  RawArray r;
+  r.nx = a.nx;
+  r.ny = a.ny;
+  for (int i = 1; i <= a.nx; ++i) r.x.push_back(list_entry(a.x, static_cast<size_t>(i)));
+  for (int j = 1; j <= a.ny; ++j) r.y.push_back(list_entry(a.y, static_cast<size_t>(j)));
+  r.values.assign(a.values.begin(), a.values.begin() + static_cast<std::ptrdiff_t>(a.size()));
+  return r;
+}
+
+// ---- rewriting the array for the 3-D view ------------------------------------------
+
+// 3DLAT2NORTHCOLAT: latitude rows become north colatitude, 90 - y, the rows
+// reversed so that it ascends; 3DLAT2SOUTHCOLAT: south colatitude, y + 90.
+template <bool North>
+void cmd_lat2colat(Session& s, Params&) {
+  if (!array_held(s, North ? "3DLAT2NORTHCOLAT" : "3DLAT2SOUTHCOLAT")) return;
+  RawArray r = current_array(s.array);
+  if (North) {
+    const size_t nx = static_cast<size_t>(r.nx), ny = static_cast<size_t>(r.ny);
+    std::reverse(r.y.begin(), r.y.end());
+    for (double& y : r.y) y = 90 - y;
+    for (size_t j = 0; j < ny / 2; ++j)
+      std::swap_ranges(r.values.begin() + static_cast<std::ptrdiff_t>(j * nx),
+                       r.values.begin() + static_cast<std::ptrdiff_t>((j + 1) * nx),
+                       r.values.begin() + static_cast<std::ptrdiff_t>((ny - 1 - j) * nx));
+  } else {
+    for (double& y : r.y) y += 90;
+  }
+  rewrite_array(s, r);
+}
+
+// TRANSPOSE3DXY: x and y of the array exchanged, and the axis labels with them.
+void cmd_transpose3d(Session& s, Params&) {
+  if (!array_held(s, "TRANSPOSE3DXY")) return;
+  const ArrayGrid& a = s.array;
+  RawArray r = current_array(a);
+  std::swap(r.nx, r.ny);
+  std::swap(r.x, r.y);
+  for (int j = 1; j <= r.ny; ++j)
+    for (int i = 1; i <= r.nx; ++i)
+      r.values[static_cast<size_t>(j - 1) * static_cast<size_t>(r.nx) +
+               static_cast<size_t>(i - 1)] = a.at(static_cast<size_t>(j), static_cast<size_t>(i));
+  if (!rewrite_array(s, r)) return;
+  const std::string xlabel = s.axes.xaxis.label, ylabel = s.axes.yaxis.label;
+  push_command(s.stream, "XLAB " + ylabel);
+  push_command(s.stream, "YLAB " + xlabel);
+}
+
+// REFLECT3DX / REFLECT3DY: the values mirrored in x (y); the coordinates stay.
+template <bool AlongX>
+void cmd_reflect3d(Session& s, Params&) {
+  if (!array_held(s, AlongX ? "REFLECT3DX" : "REFLECT3DY")) return;
+  const ArrayGrid& a = s.array;
+  RawArray r = current_array(a);
+  const size_t nx = static_cast<size_t>(a.nx), ny = static_cast<size_t>(a.ny);
+  for (size_t j = 1; j <= ny; ++j)
+    for (size_t i = 1; i <= nx; ++i)
+      r.values[(j - 1) * nx + i - 1] = AlongX ? a.at(nx + 1 - i, j) : a.at(i, ny + 1 - j);
+  rewrite_array(s, r);
+}
+
+// 3DREDUCE ix iy: every ix-th column and iy-th row from the first.
+void cmd_3dreduce(Session& s, Params& p) {
+  const int ix = int_parm(p), iy = int_parm(p);
+  if (!array_held(s, "3DREDUCE")) return;
+  if (ix < 1 || iy < 1) {
+    s.err().line("3DREDUCE needs steps of at least 1; the array is unchanged.");
+    return;
+  }
+  const ArrayGrid& a = s.array;
+  RawArray r;
+  for (int i = 1; i <= a.nx; i += ix) r.x.push_back(list_entry(a.x, static_cast<size_t>(i)));
+  for (int j = 1; j <= a.ny; j += iy) r.y.push_back(list_entry(a.y, static_cast<size_t>(j)));
+  r.nx = static_cast<int>(r.x.size());
+  r.ny = static_cast<int>(r.y.size());
+  for (int j = 1; j <= a.ny; j += iy)
+    for (int i = 1; i <= a.nx; i += ix)
+      r.values.push_back(a.at(static_cast<size_t>(i), static_cast<size_t>(j)));
+  rewrite_array(s, r);
+}
+
+// Whether the array may grow by one column (row); otherwise a message.
+bool may_grow(Session& s, const char* command, size_t nx, size_t ny) {
+  if (nx <= kMaxCoordinates && ny <= kMaxCoordinates && nx * ny <= kMaxArrayValues) return true;
+  s.err().line(std::string(command) +
+               ": the array would outgrow the store; the array is unchanged.");
+  return false;
+}
+
+// FILLPOLARHOLE: a new first column at radius 0 reaching out to the old
+// first column's inner edge, its values those of the old first column.
+void cmd_fillpolarhole(Session& s, Params&) {
+  if (!array_held(s, "FILLPOLARHOLE")) return;
+  ArrayGrid& a = s.array;
+  const size_t nx = static_cast<size_t>(a.nx), ny = static_cast<size_t>(a.ny);
+  if (!may_grow(s, "FILLPOLARHOLE", nx + 1, ny)) return;
+  std::vector<double> values;
+  values.reserve((nx + 1) * ny);
+  for (size_t j = 1; j <= ny; ++j) {
+    values.push_back(a.at(1, j));
+    for (size_t i = 1; i <= nx; ++i) values.push_back(a.at(i, j));
+  }
+  std::vector<double> x = {0}, dx;
+  for (size_t i = 1; i <= nx; ++i) x.push_back(list_entry(a.x, i));
+  dx.push_back(2 * (list_entry(a.x, 1) - list_entry(a.dx, 1) / 2));
+  for (size_t i = 1; i <= nx; ++i) dx.push_back(list_entry(a.dx, i));
+  reshape(a, a.nx + 1, a.ny);
+  a.values = std::move(values);
+  a.x = std::move(x);
+  a.dx = std::move(dx);
+  set_counts(s);
+}
+
+// CLOSEPOLAR: a new last row repeating row 1 at y(1) + 360.
+void cmd_closepolar(Session& s, Params&) {
+  if (!array_held(s, "CLOSEPOLAR")) return;
+  ArrayGrid& a = s.array;
+  const size_t nx = static_cast<size_t>(a.nx), ny = static_cast<size_t>(a.ny);
+  if (!may_grow(s, "CLOSEPOLAR", nx, ny + 1)) return;
+  a.values.resize(nx * ny);
+  a.values.insert(a.values.end(), a.values.begin(),
+                  a.values.begin() + static_cast<std::ptrdiff_t>(nx));
+  std::vector<double> y(ny), dy(ny);
+  for (size_t j = 1; j <= ny; ++j) {
+    y[j - 1] = list_entry(a.y, j);
+    dy[j - 1] = list_entry(a.dy, j);
+  }
+  y.push_back(list_entry(a.y, 1) + 360);
+  dy.push_back(list_entry(a.dy, 1));
+  reshape(a, a.nx, a.ny + 1);
+  a.y = std::move(y);
+  a.dy = std::move(dy);
+  set_counts(s);
+}
+
 // ARRAYREGION ix1 ix2 iy1 iy2: the crop goes through the scratch array file,
 // read back as the array and then deleted.
 void cmd_arrayregion(Session& s, Params& p) {
@@ -347,24 +511,7 @@ void cmd_arrayregion(Session& s, Params& p) {
   for (int j = iy1; j <= iy2; ++j)
     for (int i = ix1; i <= ix2; ++i)
       crop.values.push_back(a.at(static_cast<size_t>(i), static_cast<size_t>(j)));
-  const std::string name = "vexal" + s.run.pid + ".trns";
-  std::FILE* fp = s.scratch_files.create(name);
-  int error = fp ? 0 : (errno ? errno : EIO);
-  std::vector<std::string>& temps = s.run.temp_files;
-  if (fp && std::find(temps.begin(), temps.end(), name) == temps.end()) temps.push_back(name);
-  errno = 0;
-  if (fp && !write_raw_array(fp, crop)) error = errno ? errno : EIO;
-  if (fp && std::fclose(fp) != 0 && error == 0) error = errno ? errno : EIO;
-  if (error != 0) {
-    s.err().line("Cannot write the scratch array file " + name + ": " +
-                 (error == EEXIST ? "it exists and was not made by this run"
-                                  : std::string(std::strerror(error))) +
-                 "; the array is unchanged.");
-    if (fp) std::remove(name.c_str());
-    return;
-  }
-  push_command(s.stream, "delete " + name);
-  push_command(s.stream, "rawarray " + name);
+  rewrite_array(s, crop);
 }
 
 // ---- element arithmetic and math --------------------------------------------------
@@ -657,6 +804,16 @@ void cmd_dumparraymap(Session& s, Params& p) {
   double x0, y0, x1, y1;
   boundbox(s.ps, x0, y0, x1, y1);
   const ArrayGrid& a = s.array;
+  // Through the 3-D view once one is set up (its frame the array's extent),
+  // else along the plane's axes.
+  View& v = s.view;
+  const bool in_view = v.geometry != Geometry::kUndefined;
+  if (in_view) {
+    v.x0 = list_entry(a.x, 1);
+    v.x1 = list_entry(a.x, static_cast<size_t>(a.nx));
+    v.y0 = list_entry(a.y, 1);
+    v.y1 = list_entry(a.y, static_cast<size_t>(a.ny));
+  }
   auto field = [](double v) {
     char buf[16];
     std::string f(exponent_field(v, 12, 4, buf));
@@ -674,12 +831,21 @@ void cmd_dumparraymap(Session& s, Params& p) {
     for (int i = 1; i <= a.nx; ++i) {
       const double xv = list_entry(a.x, static_cast<size_t>(i));
       const double yv = list_entry(a.y, static_cast<size_t>(j));
-      const double v = a.at(static_cast<size_t>(i), static_cast<size_t>(j));
-      double xp = fixpoint(xv, s.limits.x, true, s.axes.xd, nullptr);
-      double yp = fixpoint(yv, s.limits.y, true, s.axes.yd, nullptr);
-      rotate2d(xp, yp, s.axes.angle);
-      out.line("point " + address + "X=" + field(xv) + "&Y=" + field(yv) + "&Z=" + field(v) + " " +
-               pixel((xp - x0) * 72 + offset) + "," + pixel((y1 - yp) * 72 + offset));
+      const double value = a.at(static_cast<size_t>(i), static_cast<size_t>(j));
+      double xp, yp;
+      if (in_view) {
+        std::array<double, 3> f;
+        double depth;
+        frame_point(v, xv, yv, value, f);
+        project(v, f, xp, yp, depth);
+        if (v.geometry == Geometry::kSpherical && depth < 0) continue;  // the far side
+      } else {
+        xp = fixpoint(xv, s.limits.x, true, s.axes.xd, nullptr);
+        yp = fixpoint(yv, s.limits.y, true, s.axes.yd, nullptr);
+        rotate2d(xp, yp, s.axes.angle);
+      }
+      out.line("point " + address + "X=" + field(xv) + "&Y=" + field(yv) + "&Z=" + field(value) +
+               " " + pixel((xp - x0) * 72 + offset) + "," + pixel((y1 - yp) * 72 + offset));
     }
   }
 }
@@ -705,6 +871,12 @@ void cmd_polar(Session& s, Params&) {
 }
 
 constexpr Command kArrayCommands[] = {
+    {"3DLAT2NORTHCOLAT", cmd_lat2colat<true>},
+    {"3DLAT2SOUTHCOLAT", cmd_lat2colat<false>},
+    {"3DREDUCE", cmd_3dreduce},
+    {"3DREFLECTX", cmd_reflect3d<true>},
+    {"3DREFLECTY", cmd_reflect3d<false>},
+    {"3DTRAN", cmd_transpose3d},
     {"ARRAY", cmd_array},
     {"ARRAY/NOMATH", cmd_array_nomath},
     {"ARRAY2", cmd_array2},
@@ -722,10 +894,12 @@ constexpr Command kArrayCommands[] = {
     {"ARRAYXSCALE", cmd_scale<'X'>},
     {"ARRAYY", cmd_coordinates<'Y'>},
     {"ARRAYYSCALE", cmd_scale<'Y'>},
+    {"CLOSEPOLAR", cmd_closepolar},
     {"DOARRAYMATH", cmd_doarraymath},
     {"DUMPARRAY", cmd_dumparray},
     {"DUMPARRAYMAP", cmd_dumparraymap},
     {"DUMPPGM", cmd_dumppgm},
+    {"FILLPOLARHOLE", cmd_fillpolarhole},
     {"IMAGE", cmd_image},
     {"IMAGEREGION", cmd_imageregion},
     {"IMAGETOARRAY", cmd_imagetoarray},
@@ -735,6 +909,9 @@ constexpr Command kArrayCommands[] = {
     {"RASTERDY", cmd_rasterd<'Y'>},
     {"RAWARRAY", cmd_rawarray},
     {"RAWARRAYXSCANS", cmd_rawarrayxscans},
+    {"REFLECT3DX", cmd_reflect3d<true>},
+    {"REFLECT3DY", cmd_reflect3d<false>},
+    {"TRANSPOSE3DXY", cmd_transpose3d},
     {"TRANSPOSEXY", cmd_transposexy},
     {"VOLUMEX", cmd_coordinates<'X'>},
     {"VOLUMEXSCALE", cmd_scale<'X'>},

@@ -12,7 +12,6 @@
 #include "axes/axis_state.h"
 #include "axes/numb.h"
 #include "data/array_store.h"
-#include "data/horizon.h"
 #include "data/point_store.h"
 #include "expr/math_list.h"
 #include "expr/math_state.h"
@@ -22,6 +21,9 @@
 #include "postscript/pen_state.h"
 #include "postscript/ps_writer.h"
 #include "postscript/shapes.h"
+#include "threed/horizon.h"
+#include "threed/surface.h"
+#include "threed/view.h"
 #include "util/axis_limits.h"
 #include "util/files.h"
 #include "util/out_buffer.h"
@@ -145,6 +147,9 @@ struct Session {
   ArrayGrid array;             // the gridded array, its second array and coordinate lists
   Image image;                 // the 8-bit image (IMAGE, PGM, ARRAYTOPGM)
   RasterSettings raster;       // RASTERDX, RASTERDY: cell sizes of XRASTER and YRASTER
+  View view;                   // the 3-D view the drawing commands set up
+  ViewSettings view_settings;  // geometry, angles, hiding and mesh lines as given
+  SolidLines solid_lines;      // XLINES a b, YLINES a b: the solid surface's line window
 
   OutBuffer term;    // the terminal-output unit
   OutBuffer errbuf;  // standard error

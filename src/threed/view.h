@@ -37,6 +37,18 @@ struct View {
   double wx = 0, wy = 0;          // the projected position of the last rdplot point (whereis)
 };
 
+// The main program's 3-D settings, from which each drawing command sets up
+// the view: the geometry selected, the view angles as given, hiding and the
+// mesh-line flags.
+struct ViewSettings {
+  Geometry selected = Geometry::kCartesian;  // CARTESIAN, POLAR, SPHERICAL, COS3D
+  double xrot = 0, yrot = 0, zrot = 0;       // as 3DROT left them
+  bool rot_given = false;  // without 3DROT, old compatibility levels start at xrot = -90
+  bool nohide = false;     // NOHIDE (drhddn)
+  bool xlines = true, ylines = true;
+  bool use_default_fill3d = true;  // FILL3D weighs by the default function (FILL3DF turns it off)
+};
+
 // The geometry's name as the view records it, 9 characters blank-padded.
 const char* geometry_name(Geometry g);
 

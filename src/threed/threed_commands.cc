@@ -1,0 +1,402 @@
+// Commands of the 3-D view: geometries and angles, 3-D moves and draws,
+// 3-D curves and axes, hidden-line surfaces, the solid surface and the
+// gridding of scattered data.
+#include <algorithm>
+#include <cerrno>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "axes/axis_placement.h"
+#include "expr/cmath.h"
+#include "expr/stak_math.h"
+#include "interp/command_table.h"
+#include "interp/params.h"
+#include "interp/session.h"
+#include "threed/fill3d.h"
+#include "threed/line3d.h"
+#include "threed/surface.h"
+#include "threed/view.h"
+#include "util/free_format.h"
+
+namespace vexal {
+
+namespace {
+
+constexpr char kDefaultFill3d[] = "{1 x x mul y y mul add sqrt 1.e-10 max div}";
+
+// The Z corners of the view: the Z data limits, or when they are unset the
+// extremes of `values` (missing ones left out), else 0 and 1.
+std::pair<double, double> z_corners(const Session& s, const std::vector<double>* values) {
+  const AxisLimits& z = s.limits.z;
+  if (!limit_unset(z.min) && !limit_unset(z.max)) return {z.min, z.max};
+  double lo = 0, hi = 1;
+  bool any = false;
+  if (values)
+    for (double v : *values) {
+      if (missing_value(v) || !std::isfinite(v)) continue;
+      lo = any ? std::min(lo, v) : v;
+      hi = any ? std::max(hi, v) : v;
+      any = true;
+    }
+  if (any && lo == hi) hi = lo + 1;
+  return {limit_unset(z.min) ? lo : z.min, limit_unset(z.max) ? hi : z.max};
+}
+
+// Sets up the selected geometry with the current settings.
+void setup_view(Session& s, const std::vector<double>* values = nullptr) {
+  const ViewSettings& vs = s.view_settings;
+  View& v = s.view;
+  const bool old_level = s.compat.level <= kUprightPlaneLevel;
+  const double xrot = vs.rot_given ? vs.xrot : (old_level ? -90 : 0);
+  const auto [zmin, zmax] = z_corners(s, values);
+  set_geometry(v, vs.selected, s.axes.xd, s.axes.yd, s.axes.zd, zmin, zmax, vs.xlines, vs.ylines,
+               vs.nohide, xrot, vs.yrot, vs.zrot, s.ps.res);
+  v.upright = old_level;
+  v.scale_x = s.axes.xscale;
+  v.scale_y = s.axes.yscale;
+  v.scale_z = s.axes.zscale;
+}
+
+// Whether a geometry is set up; otherwise the message, once for the command.
+bool geometry_ready(Session& s) {
+  if (s.view.geometry != Geometry::kUndefined) return true;
+  report_undefined_geometry(s.err());
+  return false;
+}
+
+void set_pen_position(Session& s) {
+  double x, y, scale;
+  where(s.ps, x, y, scale);
+  setvariable(s.vars, "X", x);
+  setvariable(s.vars, "Y", y);
+}
+
+// The array as a grid, when it holds its values and coordinates.
+bool array_grid(Session& s, const char* command, Grid& g) {
+  const ArrayGrid& a = s.array;
+  if (a.nx < 2 || a.ny < 2 || a.values.size() < a.size() ||
+      a.x.size() < static_cast<size_t>(a.nx) || a.y.size() < static_cast<size_t>(a.ny)) {
+    s.err().line(std::string(command) +
+                 ": the array needs at least 2 x 2 values with their coordinates.");
+    return false;
+  }
+  g = Grid{a.values.data(), a.x.data(), a.y.data(), a.nx, a.ny};
+  return true;
+}
+
+// ---- geometry and view --------------------------------------------------------------
+
+template <Geometry G>
+void cmd_geometry(Session& s, Params&) {
+  s.view_settings.selected = G;
+  setup_view(s);
+}
+
+void cmd_3drot(Session& s, Params& p) {
+  const double a = getparm(p), b = getparm(p), c = getparm(p);
+  const double sign = s.compat.level > kUprightPlaneLevel ? -1 : 1;
+  ViewSettings& vs = s.view_settings;
+  vs.xrot = std::isfinite(a) ? sign * a : 0;
+  vs.yrot = std::isfinite(b) ? sign * b : 0;
+  vs.zrot = std::isfinite(c) ? sign * c : 0;
+  vs.rot_given = true;
+  setup_view(s);
+}
+
+void cmd_rot(Session& s, Params& p) {
+  const double a = getparm(p);
+  s.axes.angle = std::isfinite(a) ? a : 0;
+}
+
+void cmd_offset3d(Session& s, Params& p) {
+  const double dx = getparm(p), dy = getparm(p);
+  if (std::isfinite(dx)) s.view.ox += dx;
+  if (std::isfinite(dy)) s.view.oy += dy;
+}
+
+template <bool Nohide>
+void cmd_hide(Session& s, Params&) {
+  s.view_settings.nohide = Nohide;
+  s.view.nohide = Nohide;
+}
+
+// XLINES [a b] and YLINES [a b]: mesh lines on, with the solid surface's
+// line window (-1.32 .. 1.32 when not given).
+template <char Axis>
+void cmd_lines(Session& s, Params& p) {
+  bool missing = false;
+  double lo = getparm(p, &missing, false);
+  double hi = missing ? 0 : getparm(p, &missing, false);
+  if (missing) {
+    lo = -1.32;
+    hi = 1.32;
+  }
+  (Axis == 'X' ? s.view_settings.xlines : s.view_settings.ylines) = true;
+  (Axis == 'X' ? s.view.xlines : s.view.ylines) = true;
+  (Axis == 'X' ? s.solid_lines.x_lo : s.solid_lines.y_lo) = lo;
+  (Axis == 'X' ? s.solid_lines.x_hi : s.solid_lines.y_hi) = hi;
+}
+
+template <char Axis>
+void cmd_nolines(Session& s, Params&) {
+  (Axis == 'X' ? s.view_settings.xlines : s.view_settings.ylines) = false;
+  (Axis == 'X' ? s.view.xlines : s.view.ylines) = false;
+}
+
+// ---- 3-D moves, draws and curves ------------------------------------------------------
+
+void cmd_3dmove(Session& s, Params& p) {
+  const double x = getparm(p), y = getparm(p), z = getparm(p);
+  if (!geometry_ready(s)) return;
+  move3d(s.view, s.ps, x, y, z);
+  set_pen_position(s);
+}
+
+void cmd_3ddraw(Session& s, Params& p) {
+  const double x = getparm(p), y = getparm(p), z = getparm(p);
+  bool missing = false;
+  const int n = static_cast<int>(std::clamp(getparm(p, &missing, false), 1.0, 1.0e9));
+  if (!geometry_ready(s)) return;
+  set_dash(s.ps, {});
+  newpen(s.ps, s.pen.line_thickness);
+  draw3d(s.view, s.horizon, s.ps, x, y, z, missing ? 1 : n);
+  set_pen_position(s);
+}
+
+void cmd_do3dplot(Session& s, Params&) {
+  if (!geometry_ready(s)) return;
+  const PointStore& st = s.store;
+  View& v = s.view;
+  v.x0 = s.limits.x.min;
+  v.x1 = s.limits.x.max;
+  v.y0 = s.limits.y.min;
+  v.y1 = s.limits.y.max;
+  CurvePoints pts;
+  pts.npts = st.npts();
+  pts.x = st.x.data();
+  pts.y = st.y.data();
+  pts.z = st.z.view();
+  pts.v = st.v.view();
+  pts.pen = st.pen.view();
+  pts.symbol = st.symbol.view();
+  pts.colour = st.colour.view();
+  CurveStyle style;
+  style.ssk = s.text.ssk;
+  style.marker_size = s.text.marker_size;
+  style.con = s.text.con != 0;
+  style.verbose = s.units.verbose != 0;
+  const std::array<bool, 3> chop = {s.limits.x.chop, s.limits.y.chop, s.limits.z.chop};
+  const Rgb& c = s.pen.data_color;
+  setrgbcolor(s.ps, c.r, c.g, c.b);
+  line3d(v, s.horizon, s.ps, s.text, s.text_context(), pts, style, chop, s.term);
+}
+
+// PLOT3D: the curve, the axes and the frame edges, queued behind what waits.
+void cmd_plot3d(Session& s, Params&) {
+  const bool scaled[3] = {s.axes.xscale, s.axes.yscale, s.axes.zscale};
+  const std::string lx = free_real(s.axes.xd), ly = free_real(s.axes.yd), lz = free_real(s.axes.zd);
+  for (const std::string& line :
+       {std::string("DO3DPLOT"), std::string("SHOW3DXAXIS"), std::string("SHOW3DZAXIS"),
+        std::string("SHOWSECOND3DYAXIS"), std::string("NOSCALE"), "3DMOVE 0 0 " + lz,
+        "3DDRAW 0 " + ly + " " + lz, "3DDRAW 0 " + ly + " 0", "3DMOVE 0 " + ly + " " + lz,
+        "3DDRAW " + lx + " " + ly + " " + lz, "3DDRAW " + lx + " " + ly + " 0"})
+    append_command(s.stream, line);
+  const char* const words[3] = {"XSCALE", "YSCALE", "ZSCALE"};
+  for (int k = 0; k < 3; ++k)
+    if (scaled[k]) append_command(s.stream, words[k]);
+}
+
+// SHOW3DXAX (and Y, Z, and the SHOWSECOND3D forms): the axis along the
+// projected box edge.
+template <char Axis, bool Second>
+void cmd_show3dax(Session& s, Params&) {
+  if (!geometry_ready(s)) return;
+  const View& v = s.view;
+  std::array<double, 3> from{0, 0, 0}, to{0, 0, 0};
+  const int k = Axis == 'X' ? 0 : Axis == 'Y' ? 1 : 2;
+  const double lengths[3] = {v.lx, v.ly, v.lz};
+  if (Second) {
+    // The opposite edge: across the box from the first.
+    if (Axis == 'X') from[1] = to[1] = v.ly;
+    if (Axis == 'Y') from[0] = to[0] = v.lx;
+    if (Axis == 'Z') from[0] = to[0] = v.lx, from[1] = to[1] = v.ly;
+  }
+  to[k] = lengths[k];
+  double x0, y0, x1, y1, depth;
+  project(v, from, x0, y0, depth);
+  project(v, to, x1, y1, depth);
+  const double length = std::hypot(x1 - x0, y1 - y0);
+  if (!(length > 1e-9) || !std::isfinite(length)) return;
+  AxisPlacement at;
+  at.x = x0;
+  at.y = y0;
+  at.length = length;
+  at.angle = std::atan2(y1 - y0, x1 - x0) * 180 / 3.14159265358979323846;
+  show_placed_axis(s, Axis, Second, at);
+}
+
+// ---- surfaces -------------------------------------------------------------------------
+
+void cmd_surf(Session& s, Params&) {
+  Grid g;
+  if (!array_grid(s, "SURF", g)) return;
+  setup_view(s, &s.array.values);
+  const Rgb& c = s.pen.data_color;
+  setrgbcolor(s.ps, c.r, c.g, c.b);
+  newpen(s.ps, s.pen.line_thickness);
+  set_dash(s.ps, {});
+  surfas(s.view, s.horizon, s.ps, g);
+}
+
+void cmd_solid(Session& s, Params&) {
+  Grid g;
+  if (!array_grid(s, "SOLID", g)) return;
+  setup_view(s, &s.array.values);
+  solid(s.view, s.ps, g, s.view.z0, s.view.z1, s.pen.ncolors, s.solid_lines);
+}
+
+// ---- gridding scattered data ----------------------------------------------------------
+
+void cmd_fill3df(Session& s, Params& p) {
+  const std::string text = rest_of_line(p);
+  setcvariable(s.vars, "FILL3DFUNCTION", text, s.err());
+  s.view_settings.use_default_fill3d = false;
+}
+
+// Writes the grid's values as a command file that loads them with ARRAY;
+// false after a message naming the file and the reason.
+bool write_fill3d_file(Session& s, const std::string& name, int nx, int ny,
+                       const std::vector<double>& values) {
+  std::FILE* fp = s.scratch_files.create(name);
+  int error = fp ? 0 : (errno ? errno : EIO);
+  std::vector<std::string>& temps = s.run.temp_files;
+  if (fp && std::find(temps.begin(), temps.end(), name) == temps.end()) temps.push_back(name);
+  if (fp) {
+    errno = 0;
+    std::string out = "array " + std::to_string(nx) + " " + std::to_string(ny) + "\n";
+    for (double v : values) out += " " + free_real(v) + "\n";
+    out += "RETURN/DELETE\n";
+    if (std::fwrite(out.data(), 1, out.size(), fp) != out.size()) error = errno ? errno : EIO;
+    if (std::fclose(fp) != 0 && error == 0) error = errno ? errno : EIO;
+  }
+  if (error == 0) return true;
+  s.err().line("Cannot write the scratch command file " + name + ": " +
+               (error == EEXIST ? "it exists and was not made by this run"
+                                : std::string(std::strerror(error))) +
+               "; the array is unchanged.");
+  if (fp) std::remove(name.c_str());
+  return false;
+}
+
+void cmd_fill3d(Session& s, Params&) {
+  const ArrayGrid& a = s.array;
+  const PointStore& st = s.store;
+  if (a.nx < 1 || a.ny < 1 || a.x.size() < static_cast<size_t>(a.nx) ||
+      a.y.size() < static_cast<size_t>(a.ny)) {
+    s.err().line(
+        "FILL3D: the array has no grid (ARRAYX and ARRAYY, or ARRAYXSCALE and "
+        "ARRAYYSCALE, make one).");
+    return;
+  }
+  const size_t n = static_cast<size_t>(std::max(st.npts(), 0));
+  if (n == 0) {
+    s.err().line("FILL3D: there are no data points to grid.");
+    return;
+  }
+  std::vector<double> z(n);
+  for (size_t k = 0; k < n; ++k) z[k] = st.z[k];
+  const Scatter pts{st.x.data(), st.y.data(), z.data(), n};
+  const bool polar = s.view_settings.selected == Geometry::kPolar;
+  std::vector<double> out;
+  bool ok;
+  if (s.view_settings.use_default_fill3d) {
+    ok = fill3d(
+        pts, a.x.data(), a.nx, a.y.data(), a.ny, polar,
+        [](double dx, double dy, double, double& w) {
+          w = default_weight(dx, dy);
+          return true;
+        },
+        out);
+  } else {
+    // The user's weight, compiled once; X and Y are the distances, Z the
+    // point's height.
+    auto it = s.vars.char_index.find("FILL3DFUNCTION");
+    const std::string text =
+        it != s.vars.char_index.end() ? s.vars.chars[it->second - 1].value : kDefaultFill3d;
+    MathEnv env = s.math_env();
+    CurrentPoint& pt = s.point;
+    CompiledMath compiled;
+    pt.error = 0;
+    stak_math(text, env, compiled, true);
+    ok = fill3d(
+        pts, a.x.data(), a.nx, a.y.data(), a.ny, polar,
+        [&](double dx, double dy, double zk, double& w) {
+          pt.x = dx;
+          pt.y = dy;
+          pt.z = zk;
+          pt.error = 0;
+          if (compiled.compiled) {
+            s.math.count = 0;
+            cmath(compiled, env);
+            w = s.math.count > 0 ? s.math.values[static_cast<size_t>(s.math.count - 1)] : 0.0;
+          } else {
+            w = stak_math(text, env, s.scratch_math);
+          }
+          return pt.error == 0 && std::isfinite(w);
+        },
+        out);
+    if (!ok) {
+      s.err().line("FILL3D: the weight function " + text +
+                   " could not be computed; the array is unchanged.");
+      return;
+    }
+  }
+  // A node where every weight was 0 has no value.
+  for (double& v : out)
+    if (!std::isfinite(v)) v = kMissingValue;
+  const std::string name = "vexal_tmp.tmp";
+  if (!write_fill3d_file(s, name, a.nx, a.ny, out)) return;
+  push_command(s.stream, "COMMANDFILE/NOSTAMP " + name + " ");
+}
+
+constexpr Command kThreedCommands[] = {
+    {"3DDRAW", cmd_3ddraw},
+    {"3DMOVE", cmd_3dmove},
+    {"3DPLOT", cmd_plot3d},
+    {"3DROT", cmd_3drot},
+    {"CARTESIAN", cmd_geometry<Geometry::kCartesian>},
+    {"COS3D", cmd_geometry<Geometry::kCosine>},
+    {"DEFINE3D", cmd_3drot},
+    {"DO3DPLOT", cmd_do3dplot},
+    {"FILL3D", cmd_fill3d},
+    {"FILL3DF", cmd_fill3df},
+    {"HIDE", cmd_hide<false>},
+    {"NOHIDE", cmd_hide<true>},
+    {"NOXLINES", cmd_nolines<'X'>},
+    {"NOYLINES", cmd_nolines<'Y'>},
+    {"OFFSET3D", cmd_offset3d},
+    {"PLOT3D", cmd_plot3d},
+    {"POLAR", cmd_geometry<Geometry::kPolar>},
+    {"ROT", cmd_rot},
+    {"SHOW3DXAX", cmd_show3dax<'X', false>},
+    {"SHOW3DYAX", cmd_show3dax<'Y', false>},
+    {"SHOW3DZAX", cmd_show3dax<'Z', false>},
+    {"SHOWSECOND3DXAX", cmd_show3dax<'X', true>},
+    {"SHOWSECOND3DYAX", cmd_show3dax<'Y', true>},
+    {"SHOWSECOND3DZAX", cmd_show3dax<'Z', true>},
+    {"SHOWSURF", cmd_surf},
+    {"SOLID", cmd_solid},
+    {"SPHERICAL", cmd_geometry<Geometry::kSpherical>},
+    {"SURF", cmd_surf},
+    {"XLINES", cmd_lines<'X'>},
+    {"YLINES", cmd_lines<'Y'>},
+};
+
+}  // namespace
+
+std::span<const Command> threed_commands() { return kThreedCommands; }
+
+}  // namespace vexal
