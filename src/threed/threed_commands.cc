@@ -61,7 +61,12 @@ void setup_view(Session& s, const std::vector<double>* values = nullptr) {
 }
 
 // Whether a geometry is set up; otherwise the message, once for the command.
+// The axes' data-unit flags are taken as they are now (NOSCALE before the
+// box edges of PLOT3D).
 bool geometry_ready(Session& s) {
+  s.view.scale_x = s.axes.xscale;
+  s.view.scale_y = s.axes.yscale;
+  s.view.scale_z = s.axes.zscale;
   if (s.view.geometry != Geometry::kUndefined) return true;
   report_undefined_geometry(s.err());
   return false;
@@ -170,10 +175,20 @@ void cmd_do3dplot(Session& s, Params&) {
   if (!geometry_ready(s)) return;
   const PointStore& st = s.store;
   View& v = s.view;
-  v.x0 = s.limits.x.min;
-  v.x1 = s.limits.x.max;
-  v.y0 = s.limits.y.min;
-  v.y1 = s.limits.y.max;
+  const Limits& l = s.limits;
+  if (limit_unset(l.x.min) || limit_unset(l.x.max) || limit_unset(l.y.min) ||
+      limit_unset(l.y.max)) {
+    s.err().line("Error--please set xmin, xmax, ymin and ymax and try again");
+    return;
+  }
+  v.x0 = l.x.min;
+  v.x1 = l.x.max;
+  v.y0 = l.y.min;
+  v.y1 = l.y.max;
+  if (!limit_unset(l.z.min) && !limit_unset(l.z.max)) {
+    v.z0 = l.z.min;
+    v.z1 = l.z.max;
+  }
   CurvePoints pts;
   pts.npts = st.npts();
   pts.x = st.x.data();
