@@ -92,7 +92,7 @@ TEST_F(LoopTest, EveryExecutedLineIsACommentInTheDocument) {
   EXPECT_NE(std::find(lines.begin(), lines.end(), "%! ECHO Hello World"), lines.end());
   EXPECT_NE(std::find(lines.begin(), lines.end(), "%! surface Time"), lines.end());
   EXPECT_EQ(take_out(), "Hello World\n");
-  EXPECT_EQ(take_err(), "Not yet available: SURFACE\n");
+  EXPECT_EQ(take_err(), "SURF: the array needs at least 2 x 2 values with their coordinates.\n");
   finish();
 }
 
