@@ -316,6 +316,10 @@ void cmd_fill3d(Session& s, Params&) {
         "ARRAYYSCALE, make one).");
     return;
   }
+  if (a.size() > kMaxArrayValues) {
+    s.err().line("ARRAY is too large for available memory");
+    return;
+  }
   const size_t n = static_cast<size_t>(std::max(st.npts(), 0));
   if (n == 0) {
     s.err().line("FILL3D: there are no data points to grid.");

@@ -118,6 +118,8 @@ TEST_F(ThreedCommandsTest, ArrayRewrites) {
 TEST_F(ThreedCommandsTest, Fill3dGridsScatteredPoints) {
   run("FILL3D\n");
   EXPECT_NE(take_err().find("FILL3D: the array has no grid"), std::string::npos);
+  run("ARRAYXSCALE 5000000 0 1\nARRAYYSCALE 5000000 0 1\nFILL3D\n");
+  EXPECT_EQ(take_err(), "ARRAY is too large for available memory\n");
   run("ARRAYXSCALE 3 0 1\nARRAYYSCALE 2 0 1\nFILL3D\n");
   EXPECT_EQ(take_err(), "FILL3D: there are no data points to grid.\n");
   // Points on two nodes: those nodes take their heights, the others lie between.
