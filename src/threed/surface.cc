@@ -132,6 +132,10 @@ void surfas(View& v, Horizon& h, PsWriter& w, const Grid& g) {
 void solid(View& v, PsWriter& w, const Grid& g, double zmin, double zmax, int ncolors,
            const SolidLines& lines) {
   if (g.nx < 2 || g.ny < 2) return;
+  v.x0 = g.x[0];
+  v.x1 = g.x[g.nx - 1];
+  v.y0 = g.y[0];
+  v.y1 = g.y[g.ny - 1];
   std::array<double, 3> f;
   if (!frame_point(v, g.x[0], g.y[0], v.z0, f)) return;
 

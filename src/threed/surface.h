@@ -45,7 +45,8 @@ struct SolidLines {
   double y_lo = -1.32, y_hi = 1.32;
 };
 
-// The shaded solid surface (`solid`): table colour 0 first; every cell's key
+// The shaded solid surface (`solid`): the frame's X and Y corners set as for
+// surfas; table colour 0 first; every cell's key
 // is its smallest projected base depth; the cells in solid_order, each
 // filled in the colour of its mean height between zmin and zmax (of
 // `ncolors` colours, 0 .. ncolors - 1; colour 0 when ncolors <= 1), with its
