@@ -132,6 +132,11 @@ TEST_F(ThreedCommandsTest, Fill3dGridsScatteredPoints) {
   const double w = 1 / std::sqrt(2.0);  // node (1, 0): distances 1 and sqrt(2)
   EXPECT_NEAR(values()[1], (10 + 20 * w) / (1 + w), 1e-5);
   EXPECT_FALSE(std::ifstream("vexal_tmp.tmp").good());
+  // Every point on one node: each node takes their mean.
+  write("q.txt", "1 1 4\n1 1 8\n");
+  run("DATA q.txt\nLOAD\nFILL3D\n");
+  for (double v : values()) EXPECT_NEAR(v, 6, 1e-5);
+  run("DATA p.txt\nLOAD\nFILL3D\n");
   // A weight that fails leaves the array as it was.
   run("FILL3DF {1 0 /}\nFILL3D\n");
   EXPECT_NE(take_err().find("could not be computed; the array is unchanged."), std::string::npos);
