@@ -21,6 +21,7 @@
 #include "postscript/pen_state.h"
 #include "postscript/ps_writer.h"
 #include "postscript/shapes.h"
+#include "threed/contour.h"
 #include "threed/horizon.h"
 #include "threed/surface.h"
 #include "threed/view.h"
@@ -150,6 +151,7 @@ struct Session {
   View view;                   // the 3-D view the drawing commands set up
   ViewSettings view_settings;  // geometry, angles, hiding and mesh lines as given
   SolidLines solid_lines;      // XLINES a b, YLINES a b: the solid surface's line window
+  ContourSettings contours;    // contour step, labels, colour-cell trimming, vector length
 
   OutBuffer term;    // the terminal-output unit
   OutBuffer errbuf;  // standard error

@@ -32,6 +32,14 @@ struct ContourLevels {
 // data from zmin to zmax. Flat data (zmax = zmin) gives step 1 and no levels.
 ContourLevels contour_levels(double zmin, double zmax, double step);
 
+// The main program's contour settings.
+struct ContourSettings {
+  double step = 0;       // CONTOURSTEP: 0 = automatic
+  bool annotate = true;  // ANNOTATEC / NOANNOTATEC
+  bool trim = true;      // TRIMCON / NOTRIMCON: half cells at the ends
+  double vlen = 0;       // VLEN: length of the longest vector, inches
+};
+
 // How contour lines are drawn and labelled.
 struct ContourStyle {
   bool annotate = true;      // level labels along the lines
