@@ -10,11 +10,14 @@
 #include <vector>
 
 #include "axes/axis_placement.h"
+#include "axes/fixpoint.h"
+#include "data/array_store.h"
 #include "expr/cmath.h"
 #include "expr/stak_math.h"
 #include "interp/command_table.h"
 #include "interp/params.h"
 #include "interp/session.h"
+#include "threed/contour.h"
 #include "threed/fill3d.h"
 #include "threed/line3d.h"
 #include "threed/surface.h"
@@ -165,7 +168,7 @@ void cmd_3ddraw(Session& s, Params& p) {
   bool missing = false;
   const int n = static_cast<int>(std::clamp(getparm(p, &missing, false), 1.0, 1.0e9));
   if (!geometry_ready(s)) return;
-  set_dash(s.ps, {});
+  set_dash(s.ps, kSolidDash);
   newpen(s.ps, s.pen.line_thickness);
   draw3d(s.view, s.horizon, s.ps, x, y, z, missing ? 1 : n);
   set_pen_position(s);
@@ -262,7 +265,7 @@ void cmd_surf(Session& s, Params&) {
   const Rgb& c = s.pen.data_color;
   setrgbcolor(s.ps, c.r, c.g, c.b);
   newpen(s.ps, s.pen.line_thickness);
-  set_dash(s.ps, {});
+  set_dash(s.ps, kSolidDash);
   surfas(s.view, s.horizon, s.ps, g);
 }
 
@@ -381,22 +384,229 @@ void cmd_fill3d(Session& s, Params&) {
   push_command(s.stream, "COMMANDFILE/NOSTAMP " + name + " ");
 }
 
+// ---- contours -------------------------------------------------------------------------
+
+// The Z range of the contours: the Z data limits, or the array's extremes.
+std::pair<double, double> contour_range(const Session& s) { return z_corners(s, &s.array.values); }
+
+// The flat frame of a plot in the plane: the origin moved to the array's
+// first node on the axes, clipped to the axis box when clipping is on, and
+// the frame as large as the array's extent on the axes. Undone by its
+// destructor.
+class FlatFrame {
+ public:
+  FlatFrame(Session& s, double first_x, double first_y, double last_x, double last_y) : s_(s) {
+    const double fx = fixpoint(first_x, s.limits.x, true, s.axes.xd, nullptr);
+    const double fy = fixpoint(first_y, s.limits.y, true, s.axes.yd, nullptr);
+    extent_x_ = fixpoint(last_x, s.limits.x, true, s.axes.xd, nullptr) - fx;
+    extent_y_ = fixpoint(last_y, s.limits.y, true, s.axes.yd, nullptr) - fy;
+    setup_view(s);  // the view matrix of the angles given
+    double depth;
+    project(s.view, {fx, fy, 0}, ox_, oy_, depth);
+    ox_ -= s.view.ox;
+    oy_ -= s.view.oy;
+    plot(s.ps, ox_, oy_, -3);
+    clipped_ = s.pen.xclip || s.pen.yclip;
+    if (clipped_) {
+      double bx[4], by[4];
+      const double cx[4] = {0, s.axes.xd, s.axes.xd, 0}, cy[4] = {0, 0, s.axes.yd, s.axes.yd};
+      for (int k = 0; k < 4; ++k) {
+        project(s.view, {cx[k] - fx, cy[k] - fy, 0}, bx[k], by[k], depth);
+        bx[k] -= s.view.ox;
+        by[k] -= s.view.oy;
+      }
+      clipregion(s.ps, bx, by, 4);
+    }
+    const double xd = s.axes.xd, yd = s.axes.yd;
+    s.axes.xd = std::fabs(extent_x_) > 0 ? std::fabs(extent_x_) : xd;
+    s.axes.yd = std::fabs(extent_y_) > 0 ? std::fabs(extent_y_) : yd;
+    const Geometry selected = s.view_settings.selected;
+    s.view_settings.selected = Geometry::kCartesian;
+    setup_view(s, &s.array.values);
+    s.view_settings.selected = selected;
+    s.axes.xd = xd;
+    s.axes.yd = yd;
+  }
+  ~FlatFrame() {
+    if (clipped_) noclip(s_.ps);
+    plot(s_.ps, -ox_, -oy_, -3);
+  }
+  FlatFrame(const FlatFrame&) = delete;
+  FlatFrame& operator=(const FlatFrame&) = delete;
+
+ private:
+  Session& s_;
+  double ox_ = 0, oy_ = 0, extent_x_ = 0, extent_y_ = 0;
+  bool clipped_ = false;
+};
+
+ContourStyle contour_style(const Session& s) {
+  ContourStyle st;
+  st.annotate = s.contours.annotate;
+  st.label_size = s.axes.contour_label_size;
+  st.label_angle = s.axes.z.angle;
+  st.line_color = s.pen.data_color;
+  st.label_color = s.pen.text_color;
+  return st;
+}
+
+// After the lines: STEP, and the Z minor ticks from a positive step.
+void after_contours(Session& s, double step) {
+  setvariable(s.vars, "STEP", step);
+  if (!(step > 0) || !std::isfinite(step)) return;
+  double m = 1 / step;
+  while (m > 10) m /= 10;
+  while (m < 1) m *= 10;
+  s.axes.zaxis.mt = static_cast<int>(std::lround(m));
+}
+
+// CONT, SHOWCONT (all levels) and ONECONT, SHOWONECONT level.
+template <bool One>
+void cmd_cont(Session& s, Params& p) {
+  const double level = One ? getparm(p) : 0;
+  Grid g;
+  if (!array_grid(s, One ? "ONECONT" : "CONT", g)) return;
+  const auto [zmin, zmax] = contour_range(s);
+  const ContourStyle st = contour_style(s);
+  newpen(s.ps, s.pen.line_thickness);
+  set_dash(s.ps, kSolidDash);
+  auto draw = [&]() -> double {
+    if (One) {
+      one_contr(s.view, s.horizon, s.ps, s.text, s.text_context(), g, level, st);
+      return 0;
+    }
+    const ContourLevels l = contr(s.view, s.horizon, s.ps, s.text, s.text_context(), g,
+                                  s.contours.step, zmin, zmax, st);
+    if (l.capped)
+      s.err().line("CONT: the step gives more than " + std::to_string(kMaxContourLevels) +
+                   " levels; only the first " + std::to_string(kMaxContourLevels) + " are drawn.");
+    return l.step;
+  };
+  double step;
+  if (s.view_settings.selected != Geometry::kCartesian) {
+    setup_view(s, &s.array.values);
+    step = draw();
+  } else {
+    FlatFrame frame(s, g.x[0], g.y[0], g.x[g.nx - 1], g.y[g.ny - 1]);
+    step = draw();
+  }
+  if (!One) after_contours(s, step);
+}
+
+void cmd_contourstep(Session& s, Params& p) {
+  const double step = getparm(p);
+  s.contours.step = std::isfinite(step) ? step : 0;
+  setvariable(s.vars, "CONTOUR_STEP", s.contours.step);
+}
+
+template <bool On>
+void cmd_annotatec(Session& s, Params&) {
+  s.contours.annotate = On;
+}
+
+template <bool On>
+void cmd_trimcon(Session& s, Params&) {
+  s.contours.trim = On;
+}
+
+// CCONT, COLORCONT, GCONT, GRAYCONT, GREYCONT: the array as colour cells,
+// each node's cell as wide as its spacing (halved at the ends, or with
+// NOTRIMCON the frame widened by half a cell on each side and every node a
+// whole cell).
+void cmd_ccont(Session& s, Params&) {
+  Grid g;
+  if (!array_grid(s, "CCONT", g)) return;
+  const ArrayGrid& a = s.array;
+  std::vector<double> dx, dy;
+  set_spacing(a.x, a.nx, a.fixed_dx, dx);
+  set_spacing(a.y, a.ny, a.fixed_dy, dy);
+  const bool trim = s.contours.trim;
+  const size_t nx = static_cast<size_t>(a.nx), ny = static_cast<size_t>(a.ny);
+  double first_x = g.x[0], first_y = g.y[0], last_x = g.x[nx - 1], last_y = g.y[ny - 1];
+  if (!trim) {
+    first_x -= dx[0] / 2;
+    last_x += dx[nx - 1] / 2;
+    first_y -= dy[0] / 2;
+    last_y += dy[ny - 1] / 2;
+  }
+  const auto [zmin, zmax] = contour_range(s);
+  auto draw = [&](double lx, double ly) {
+    // Spacings in frame inches over the frame's data extent.
+    const double sx = lx / (last_x - first_x), sy = ly / (last_y - first_y);
+    std::vector<double> widths(nx), heights(ny);
+    for (size_t i = 0; i < nx; ++i) widths[i] = dx[i] * sx;
+    for (size_t j = 0; j < ny; ++j) heights[j] = dy[j] * sy;
+    if (!trim) {
+      widths[0] *= 2;
+      widths[nx - 1] *= 2;
+      heights[0] *= 2;
+      heights[ny - 1] *= 2;
+    }
+    concol(s.view, s.ps, g, widths, heights, s.pen.ncolors, zmin, zmax);
+  };
+  if (s.view_settings.selected != Geometry::kCartesian) {
+    setup_view(s, &s.array.values);
+    draw(s.view.lx, s.view.ly);
+  } else {
+    FlatFrame frame(s, first_x, first_y, last_x, last_y);
+    draw(s.view.lx, s.view.ly);
+  }
+}
+
+void cmd_colorscale(Session& s, Params&) {
+  color_scale(s.ps, s.axes.xd, s.axes.zd, s.ps.scale / s.ps.res, s.pen.ncolors,
+              s.pen.line_thickness);
+}
+
+void cmd_vlen(Session& s, Params& p) {
+  const double v = getparm(p);
+  s.contours.vlen = std::isfinite(v) ? v : 0;
+}
+
+// VECTOR: arrows of the array (u) and the second array (v) at the nodes.
+void cmd_vector(Session& s, Params&) {
+  Grid g;
+  if (!array_grid(s, "VECTOR", g)) return;
+  if (s.array.second.size() < s.array.size()) {
+    s.err().line(
+        "VECTOR: the second array (ARRAY2) must hold v in the array's shape; nothing "
+        "drawn.");
+    return;
+  }
+  const Rgb& c = s.pen.data_color;
+  setrgbcolor(s.ps, c.r, c.g, c.b);
+  newpen(s.ps, s.pen.line_thickness);
+  if (!vectr(s.ps, g, s.array.second.data(), s.axes.xd, s.axes.yd, s.contours.vlen))
+    s.err().line("VECTOR: every vector is zero; nothing drawn.");
+}
+
 constexpr Command kThreedCommands[] = {
     {"3DDRAW", cmd_3ddraw},
     {"3DMOVE", cmd_3dmove},
     {"3DPLOT", cmd_plot3d},
     {"3DROT", cmd_3drot},
+    {"ANNOTATEC", cmd_annotatec<true>},
     {"CARTESIAN", cmd_geometry<Geometry::kCartesian>},
+    {"CCONT", cmd_ccont},
+    {"COLORCONT", cmd_ccont},
+    {"CONT", cmd_cont<false>},
+    {"CONTOURSTEP", cmd_contourstep},
     {"COS3D", cmd_geometry<Geometry::kCosine>},
     {"DEFINE3D", cmd_3drot},
     {"DO3DPLOT", cmd_do3dplot},
     {"FILL3D", cmd_fill3d},
     {"FILL3DF", cmd_fill3df},
+    {"GCONT", cmd_ccont},
+    {"GRAYCONT", cmd_ccont},
+    {"GREYCONT", cmd_ccont},
     {"HIDE", cmd_hide<false>},
+    {"NOANNOTATEC", cmd_annotatec<false>},
     {"NOHIDE", cmd_hide<true>},
+    {"NOTRIMCON", cmd_trimcon<false>},
     {"NOXLINES", cmd_nolines<'X'>},
     {"NOYLINES", cmd_nolines<'Y'>},
     {"OFFSET3D", cmd_offset3d},
+    {"ONECONT", cmd_cont<true>},
     {"PLOT3D", cmd_plot3d},
     {"POLAR", cmd_geometry<Geometry::kPolar>},
     {"ROT", cmd_rot},
@@ -406,10 +616,19 @@ constexpr Command kThreedCommands[] = {
     {"SHOWSECOND3DXAX", cmd_show3dax<'X', true>},
     {"SHOWSECOND3DYAX", cmd_show3dax<'Y', true>},
     {"SHOWSECOND3DZAX", cmd_show3dax<'Z', true>},
+    {"SHOWCOLORSCALE", cmd_colorscale},
+    {"SHOWCONT", cmd_cont<false>},
+    {"SHOWGRAYSCALE", cmd_colorscale},
+    {"SHOWGREYSCALE", cmd_colorscale},
+    {"SHOWONECONT", cmd_cont<true>},
     {"SHOWSURF", cmd_surf},
     {"SOLID", cmd_solid},
     {"SPHERICAL", cmd_geometry<Geometry::kSpherical>},
+    {"STEP", cmd_contourstep},
     {"SURF", cmd_surf},
+    {"TRIMCON", cmd_trimcon<true>},
+    {"VECTOR", cmd_vector},
+    {"VLEN", cmd_vlen},
     {"XLINES", cmd_lines<'X'>},
     {"YLINES", cmd_lines<'Y'>},
 };
