@@ -12,6 +12,11 @@
 //                                       DIR/img.pgm (plain "P2"), and for
 //                                       gnuplot DIR/img.txt (matrix text) and
 //                                       DIR/img.bin (bytes, bottom row first)
+//   array_floor surface N DIR           an N x N smooth surface, the same
+//                                       field whatever N: DIR/surface.raw (a
+//                                       RAWARRAY file), DIR/surface.txt
+//                                       (matrix text, row 1 first) and
+//                                       DIR/surface.xyz (x y z lines)
 //
 // Files are read in 1 MiB blocks with read(), as load_floor reads them.
 #include <fcntl.h>
@@ -34,8 +39,9 @@ constexpr size_t kBlock = size_t{1} << 20;
 constexpr int kPerLine = 10;
 
 int usage() {
-  std::fprintf(
-      stderr, "usage: array_floor generate N TEXT RAW | floor FILE | image W H smooth|noise DIR\n");
+  std::fprintf(stderr,
+               "usage: array_floor generate N TEXT RAW | floor FILE | image W H smooth|noise DIR | "
+               "surface N DIR\n");
   return 2;
 }
 
@@ -200,6 +206,53 @@ int image(int w, int h, const std::string& kind, const std::string& dir) {
   return 0;
 }
 
+// A smooth surface without noise, 100 sin(5.5 u) cos(3.5 v) with u and v
+// running from 0 to 1 across the grid: two hills and two hollows, the
+// same field at every N, so that sizes compare like for like. The
+// coordinates are 1 .. N; all three files hold the same values (nine
+// significant digits).
+int surface(long n, const std::string& dir) {
+  if (n < 2) return usage();
+  std::FILE* raw = std::fopen((dir + "/surface.raw").c_str(), "wb");
+  std::FILE* txt = std::fopen((dir + "/surface.txt").c_str(), "w");
+  std::FILE* xyz = std::fopen((dir + "/surface.xyz").c_str(), "w");
+  if (!raw || !txt || !xyz) {
+    std::perror("surface");
+    return 1;
+  }
+  const size_t count = static_cast<size_t>(n);
+  std::vector<double> values;
+  values.reserve(count * count);
+  char field[32];
+  for (size_t j = 0; j < count; ++j) {
+    const double v = static_cast<double>(j) / static_cast<double>(count - 1);
+    for (size_t i = 0; i < count; ++i) {
+      const double u = static_cast<double>(i) / static_cast<double>(count - 1);
+      const int len =
+          std::snprintf(field, sizeof field, "%.9g", 100 * std::sin(5.5 * u) * std::cos(3.5 * v));
+      double back = 0;
+      std::from_chars(field, field + len, back);
+      values.push_back(back);
+      std::fputs(field, txt);
+      std::fputc(i + 1 == count ? '\n' : ' ', txt);
+      std::fprintf(xyz, "%zu %zu %s\n", i + 1, j + 1, field);
+    }
+  }
+  std::vector<double> coordinates(count);
+  for (size_t i = 0; i < count; ++i) coordinates[i] = static_cast<double>(i + 1);
+  const int32_t side = static_cast<int32_t>(n);
+  const bool ok = write_record(raw, &side, 4) &&
+                  write_record(raw, coordinates.data(), count * sizeof(double)) &&
+                  write_record(raw, &side, 4) &&
+                  write_record(raw, coordinates.data(), count * sizeof(double)) &&
+                  write_record(raw, values.data(), values.size() * sizeof(double));
+  if (std::fclose(raw) != 0 || std::fclose(txt) != 0 || std::fclose(xyz) != 0 || !ok) {
+    std::perror("surface");
+    return 1;
+  }
+  return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -209,5 +262,6 @@ int main(int argc, char** argv) {
   if (what == "floor" && argc == 3) return floor_parse(argv[2]);
   if (what == "image" && argc == 6)
     return image(std::atoi(argv[2]), std::atoi(argv[3]), argv[4], argv[5]);
+  if (what == "surface" && argc == 4) return surface(std::atol(argv[2]), argv[3]);
   return usage();
 }
