@@ -266,6 +266,7 @@ TEST(CurveGalleryTest, EndToEndCopiesAreTheExamples) {
     EXPECT_EQ(text(entry.path()), text(root / "examples" / example));
     const std::filesystem::path files =
         root / "tests" / "scripts" / (name.substr(0, name.size() - 3) + ".files");
+    if (!std::filesystem::is_directory(files)) continue;
     for (const auto& data : std::filesystem::directory_iterator(files))
       EXPECT_EQ(text(data.path()), text(root / "examples" / data.path().filename()));
   }
