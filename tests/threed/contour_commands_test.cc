@@ -79,6 +79,19 @@ TEST_F(ContourCommandsTest, ColourCellsTrimmedAndWhole) {
   finish();
 }
 
+// Arrays no contour can be drawn from: a valid document and no message
+// beyond the usual ones.
+TEST_F(ContourCommandsTest, UnusableValuesDrawNothingWrong) {
+  run("ARRAYX 3\n1 1 1\nARRAYY 2\n5 5\nARRAY/NOMATH 3 2\nnan inf -inf\n-2e37 1 2\n");
+  run("CONT\nCCONT\nONECONT 1\nNCOLORS 1\nCCONT\nZMIN 1\nZMAX "
+      "1\nCCONT\nCONT\nPOLAR\nCONT\nCCONT\n");
+  run("CARTESIAN\nARRAYX 3\n1 2 3\nARRAYY 2\n1 2\n");
+  run("ARRAY/NOMATH 3 2\n-2e37 -2e37 -2e37 -2e37 -2e37 -2e37\nZMIN 0\nZMAX 2\nCONT\nCCONT\n");
+  run("CONTOURSTEP -1\nCONT\n");
+  EXPECT_EQ(take_err(), "");
+  finish();
+}
+
 TEST_F(ContourCommandsTest, VectorsNeedTwoArraysAndALength) {
   run("ARRAYXSCALE 2 5 1\nARRAYYSCALE 2 5 1\nARRAY/NOMATH 2 2\n1 0 0 1\nVECTOR\n");
   EXPECT_NE(take_err().find("second array"), std::string::npos);
