@@ -15,9 +15,10 @@ void cmd_not_yet(Session& s, Params&) {
 }
 
 std::vector<std::span<const Command>> subsystem_commands() {
-  return {interp_commands(), loop_commands(),  pen_commands(),   text_commands(),
-          number_commands(), math_commands(),  data_commands(),  curve_commands(),
-          axes_commands(),   shape_commands(), array_commands(), threed_commands()};
+  return {interp_commands(), loop_commands(),     pen_commands(),   text_commands(),
+          number_commands(), math_commands(),     data_commands(),  curve_commands(),
+          axes_commands(),   shape_commands(),    array_commands(), threed_commands(),
+          netcdf_commands(), transform_commands()};
 }
 
 CommandTable::CommandTable() {

@@ -35,6 +35,8 @@ std::span<const Command> axes_commands();
 std::span<const Command> shape_commands();
 std::span<const Command> array_commands();
 std::span<const Command> threed_commands();
+std::span<const Command> netcdf_commands();
+std::span<const Command> transform_commands();
 // Every subsystem's table above, in the order they are merged.
 std::vector<std::span<const Command>> subsystem_commands();
 
