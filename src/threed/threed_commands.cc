@@ -166,7 +166,8 @@ void cmd_3dmove(Session& s, Params& p) {
 void cmd_3ddraw(Session& s, Params& p) {
   const double x = getparm(p), y = getparm(p), z = getparm(p);
   bool missing = false;
-  const int n = static_cast<int>(std::clamp(getparm(p, &missing, false), 1.0, 1.0e9));
+  const double steps = getparm(p, &missing, false);
+  const int n = std::isfinite(steps) ? static_cast<int>(std::clamp(steps, 1.0, 1.0e9)) : 1;
   if (!geometry_ready(s)) return;
   set_dash(s.ps, kSolidDash);
   newpen(s.ps, s.pen.line_thickness);
@@ -466,7 +467,8 @@ void cmd_cont(Session& s, Params& p) {
   const double level = One ? getparm(p) : 0;
   Grid g;
   if (!array_grid(s, One ? "ONECONT" : "CONT", g)) return;
-  const auto [zmin, zmax] = contour_range(s);
+  const std::pair<double, double> range = contour_range(s);
+  const double zmin = range.first, zmax = range.second;
   const ContourStyle st = contour_style(s);
   newpen(s.ps, s.pen.line_thickness);
   set_dash(s.ps, kSolidDash);
@@ -529,7 +531,8 @@ void cmd_ccont(Session& s, Params&) {
     first_y -= dy[0] / 2;
     last_y += dy[ny - 1] / 2;
   }
-  const auto [zmin, zmax] = contour_range(s);
+  const std::pair<double, double> range = contour_range(s);
+  const double zmin = range.first, zmax = range.second;
   auto draw = [&](double lx, double ly) {
     // Spacings in frame inches over the frame's data extent.
     const double sx = lx / (last_x - first_x), sy = ly / (last_y - first_y);
