@@ -13,6 +13,7 @@
 #include "axes/numb.h"
 #include "data/array_store.h"
 #include "data/point_store.h"
+#include "data/transform.h"
 #include "expr/math_list.h"
 #include "expr/math_state.h"
 #include "interp/command_stream.h"
@@ -152,6 +153,8 @@ struct Session {
   ViewSettings view_settings;  // geometry, angles, hiding and mesh lines as given
   SolidLines solid_lines;      // XLINES a b, YLINES a b: the solid surface's line window
   ContourSettings contours;    // contour step, labels, colour-cell trimming, vector length
+
+  TransformSettings transform;  // sorting, smoothing, FFT length, fits and box width
 
   OutBuffer term;    // the terminal-output unit
   OutBuffer errbuf;  // standard error

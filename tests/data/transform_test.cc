@@ -1,0 +1,333 @@
+// The data transformations: the sort, smoothing and derivative, the binning
+// search against the full test, the Fourier transform, the fits and the
+// spline, on plain columns and as a user runs them.
+#include "data/transform.h"
+
+#include <algorithm>
+#include <cmath>
+#include <complex>
+#include <fstream>
+#include <random>
+#include <sstream>
+
+#include "support/scratch_dir.h"
+
+namespace vexal {
+namespace {
+
+class TransformTest : public ScratchDirTest {
+ protected:
+  std::vector<double> xs() const { return {s->store.x.begin(), s->store.x.end()}; }
+  std::vector<double> ys() const { return {s->store.y.begin(), s->store.y.end()}; }
+  std::vector<double> zs() const { return s->store.z.values(); }
+  // The command lines run since the last call, as the document records them.
+  std::vector<std::string> commands_run() {
+    std::vector<std::string> lines;
+    for (const std::string& l : new_ps_lines(true))
+      if (l.rfind("%! ", 0) == 0) lines.push_back(l.substr(3));
+    return lines;
+  }
+  void load(const std::string& text) {
+    write("d.txt", text);
+    run("QUIET\nDATA d.txt\nLOAD\n");
+  }
+};
+
+Point at(double x, double y, int32_t pen, int32_t symbol, int32_t colour) {
+  Point p;
+  p.x = x;
+  p.y = y;
+  p.z = x * 10;
+  p.pen = pen;
+  p.symbol = symbol;
+  p.colour = colour;
+  return p;
+}
+
+TEST(Sort, StableCarriesPenAndSymbolLeavesZAndColour) {
+  PointStore st;
+  const double keys[] = {3, 1, NAN, 2, 1, 0};
+  for (int i = 0; i < 6; ++i) st.append(at(keys[i], 100 + i, i % 2, 10 + i, 20 + i));
+  bsort(st, SortKey::kX);
+  // Equal keys keep their order (the 1 of point 2 before that of point 5); NaN last.
+  const int from[] = {5, 1, 4, 3, 0, 2};
+  for (int i = 0; i < 5; ++i) EXPECT_EQ(st.x[i], keys[from[i]]) << i;
+  EXPECT_TRUE(std::isnan(st.x[5]));
+  for (int i = 0; i < 6; ++i) {
+    EXPECT_EQ(st.y[i], 100 + from[i]) << i;
+    EXPECT_EQ(st.pen[i], from[i] % 2) << i;
+    EXPECT_EQ(st.symbol[i], 10 + from[i]) << i;
+    if (i != 2) {
+      EXPECT_EQ(st.z[i], keys[i] * 10) << i;
+    }
+    EXPECT_EQ(st.colour[i], 20 + i) << i;
+  }
+}
+
+TEST(Sort, ByYMatchesASelectionSortOnDistinctKeys) {
+  std::mt19937 gen(7);
+  std::uniform_real_distribution<double> u(-1, 1);
+  PointStore st;
+  for (int i = 0; i < 500; ++i) st.append(at(u(gen), u(gen), 1, -1, -1));
+  std::vector<std::pair<double, double>> ref;
+  for (int i = 0; i < 500; ++i) ref.push_back({st.y[i], st.x[i]});
+  for (size_t i = 0; i < ref.size(); ++i)  // the selection sort the settings describe
+    std::swap(ref[i], *std::min_element(ref.begin() + i, ref.end()));
+  bsort(st, SortKey::kY);
+  for (int i = 0; i < 500; ++i) {
+    EXPECT_EQ(st.y[i], ref[i].first);
+    EXPECT_EQ(st.x[i], ref[i].second);
+  }
+}
+
+TEST_F(TransformTest, SmoothSortAndDerivative) {
+  load("0 0\n0 1\n4 2\n0 3\n0 4\n");
+  run("XSMOOTH 1\nYSORT\n");
+  dosmooth(s->transform, s->store, false, s->term);
+  EXPECT_EQ(xs(), (std::vector<double>{0, 1, 2, 1, 0}));
+  // Y has no passes: the end rule alone would have moved it.
+  EXPECT_EQ(ys(), (std::vector<double>{0, 1, 2, 3, 4}));
+  run("VERBOSE\nSORT\n");
+  dosort(s->transform, s->store, true, s->term);
+  EXPECT_EQ(xs(), (std::vector<double>{0, 0, 1, 1, 2}));
+  EXPECT_EQ(ys(), (std::vector<double>{0, 4, 1, 3, 2}));
+  EXPECT_NE(take_out().find("      5 points sorted."), std::string::npos);
+
+  load("0 0\n1 1\n2 4\n3 9\n");
+  run("DODERIV\n");
+  EXPECT_EQ(ys(), (std::vector<double>{1, 2, 4, 5}));
+  EXPECT_EQ(zs(), ys());
+  // Too few points change nothing.
+  load("0 0\n1 1\n");
+  run("DODERIV\nXSMOOTH 3\n");
+  dosmooth(s->transform, s->store, false, s->term);
+  EXPECT_EQ(ys(), (std::vector<double>{0, 1}));
+  EXPECT_EQ(xs(), (std::vector<double>{0, 1}));
+  finish();
+}
+
+// The bins a value falls in by the full test.
+std::vector<size_t> full_test(const std::vector<double>& c, const std::vector<double>& w,
+                              double x) {
+  std::vector<size_t> in;
+  for (size_t k = 0; k < c.size(); ++k)
+    if (c[k] - w[k] / 2 < x && x <= c[k] + w[k] / 2) in.push_back(k);
+  return in;
+}
+
+TEST(Binning, SearchAgreesWithTheFullTest) {
+  std::mt19937 gen(3);
+  std::uniform_real_distribution<double> u(-1, 12);
+  // Equal bins, uneven touching bins with a gap and a zero width, and overlapping ones.
+  const std::vector<std::vector<double>> centres = {
+      {0, 0.5, 1, 1.5, 2, 2.5}, {0.125, 0.5, 1.25, 4, 5, 9.75}, {1, 2, 3, 3.5}};
+  const std::vector<std::vector<double>> widths = {
+      {0.5, 0.5, 0.5, 0.5, 0.5, 0.5}, {0.25, 0.5, 1, 2, 0, 0.5}, {1, 1.5, 1, 1}};
+  const bool disjoint[] = {true, true, false};
+  for (size_t b = 0; b < centres.size(); ++b) {
+    BinEdges edges(centres[b], widths[b]);
+    EXPECT_EQ(edges.disjoint(), disjoint[b]) << b;
+    std::vector<double> probe;
+    for (size_t k = 0; k < centres[b].size(); ++k)  // every edge exactly, and beside it
+      for (double e : {centres[b][k] - widths[b][k] / 2, centres[b][k] + widths[b][k] / 2})
+        for (double d : {e, std::nextafter(e, -1e9), std::nextafter(e, 1e9)}) probe.push_back(d);
+    for (int i = 0; i < 20000; ++i) probe.push_back(u(gen));
+    probe.push_back(NAN);
+    for (double x : probe) {
+      std::vector<size_t> got;
+      edges.each(x, [&](size_t k) { got.push_back(k); });
+      EXPECT_EQ(got, full_test(centres[b], widths[b], x)) << b << " at " << x;
+    }
+  }
+}
+
+TEST(Binning, CellsAgreeWithTheFullTest) {
+  std::mt19937 gen(5);
+  std::uniform_real_distribution<double> u(-0.5, 4.5);
+  const std::vector<double> xc = {0, 1, 2, 3, 4}, dx(5, 1), yc = {0.5, 1.5, 3}, dy = {1, 1, 2};
+  std::vector<double> x(5000), y(5000), v(5000);
+  for (size_t j = 0; j < x.size(); ++j) {
+    x[j] = std::round(u(gen) * 4) / 4;  // many values on the edges
+    y[j] = std::round(u(gen) * 4) / 4;
+    v[j] = u(gen);
+  }
+  const BinTotals t =
+      bin_cells(BinEdges(xc, dx), BinEdges(yc, dy), x.data(), y.data(), v.data(), x.size(), true);
+  for (size_t k = 0; k < yc.size(); ++k)
+    for (size_t i = 0; i < xc.size(); ++i) {
+      std::vector<double> in;
+      for (size_t j = 0; j < x.size(); ++j)
+        if (!full_test({xc[i]}, {dx[i]}, x[j]).empty() &&
+            !full_test({yc[k]}, {dy[k]}, y[j]).empty())
+          in.push_back(v[j]);
+      double sum = 0, sq = 0;
+      for (double w : in) sum += w;
+      const double mean = in.empty() ? 0 : sum / static_cast<double>(in.size());
+      for (double w : in) sq += (w - mean) * (w - mean);
+      const size_t c = k * xc.size() + i;
+      EXPECT_EQ(t.count[c], static_cast<double>(in.size()));
+      EXPECT_EQ(t.sum[c], sum);
+      EXPECT_NEAR(t.squares[c], sq, 1e-9);
+    }
+}
+
+TEST_F(TransformTest, DefineBinAndTheBinCommands) {
+  load("0.25 1\n0.1 3\n0.75 2\n0.75 4\n1.6 100\n");
+  run("DEFINEBIN 0 1 0.5\n");
+  EXPECT_EQ(num("MX"), 4);
+  EXPECT_EQ(s->array.x, (std::vector<double>{0, 0.5, 1, 1.5}));
+  EXPECT_EQ(num("XMIN"), 0);
+  EXPECT_EQ(num("XMAX"), 1);
+  commands_run();
+  run("DOBINDEV\n");
+  // 0.25 is the upper edge of bin 0, 0.75 that of bin 0.5.
+  EXPECT_EQ(xs(), (std::vector<double>{0, 0.5, 1, 1.5}));
+  EXPECT_EQ(s->store.v.values(), (std::vector<double>{2, 2, 0, 1}));
+  EXPECT_EQ(zs(), (std::vector<double>{2, 3, 0, 100}));
+  EXPECT_EQ(ys(), (std::vector<double>{std::sqrt(2.0), std::sqrt(2.0), 0, 0}));
+  const std::vector<std::string> ran = commands_run();
+  for (const char* queued :
+       {"XMAX   0.17500E+01", "XMIN  -0.25000E+00", "YMAX   0.14142E+01", "YMIN   0.00000E+00"})
+    EXPECT_NE(std::find(ran.begin(), ran.end(), queued), ran.end()) << queued;
+  EXPECT_EQ(num("NPTS"), 4);
+  load("0.25 1\n0.75 2\n0.75 4\n");
+  run("DOBINSUM\n");
+  EXPECT_EQ(ys(), (std::vector<double>{1, 6, 0, 0}));
+  EXPECT_EQ(zs(), (std::vector<double>{1, 2, 0, 0}));
+  load("0.25 1\n0.75 2\n0.75 4\n");
+  run("DOBIN\n");
+  EXPECT_EQ(ys(), (std::vector<double>{1, 2, 0, 0}));
+  finish();
+}
+
+TEST_F(TransformTest, ThreeDBinFillsTheArray) {
+  load("0.2 0.2 5\n0.4 0.3 7\n1.2 0.1 1\n1.4 1.9 3\n");
+  run("ZCOL 3\nLOAD\nARRAYXSCALE 2 0.5 1\nARRAYYSCALE 2 0.5 1\nDO3DBINAVE\n");
+  EXPECT_EQ(s->array.values, (std::vector<double>{6, 1, 0, 3}));
+  EXPECT_EQ(num("ZMIN"), 0);
+  EXPECT_EQ(num("ZMAX_DATA"), 6);
+  run("DO3DBINDEV\n");
+  EXPECT_DOUBLE_EQ(s->array.values[0], std::sqrt(2.0));
+  run("DO3DBINSUM\n");
+  EXPECT_EQ(s->array.values, (std::vector<double>{12, 1, 0, 3}));
+  finish();
+}
+
+TEST_F(TransformTest, PolynomialAndLineFits) {
+  load("1 5\n2 7\n3 9\n4 11\n");
+  run("FITPOLY 1\n");
+  EXPECT_EQ(num("RESIDUAL"), 0);
+  EXPECT_NEAR(num("A1"), 2, 1e-12);
+  EXPECT_NEAR(num("A0"), 3, 1e-12);
+  run("FITPOLY 0\n");
+  EXPECT_DOUBLE_EQ(num("A0"), 8);
+  EXPECT_DOUBLE_EQ(num("RESIDUAL"), std::sqrt(20.0) / 4);
+  // Too few points, then a singular system: a message, nothing changed.
+  run("FITPOLY 1\nFITPOLY 4\n");
+  EXPECT_EQ(take_err(), "Too few points for a fit of order 4; nothing fitted.\n");
+  load("2 1\n2 3\n2 5\n");
+  run("FITPOLY 2\n");
+  EXPECT_EQ(take_err(), "The fit's equations are singular; nothing fitted.\n");
+  EXPECT_NEAR(num("A1"), 2, 1e-12);
+  EXPECT_FALSE(std::isnan(num("RESIDUAL")));
+
+  load("0 1\n1 3\n2 5\n");
+  commands_run();
+  run("XMIN 0\nXMAX 2\nYMIN 0\nYMAX 5\nFITLINE\nSHOWEQUATION\n");
+  EXPECT_NEAR(num("FIT_SLOPE"), 2, 1e-12);
+  EXPECT_NEAR(num("FIT_INTERCEPT"), 1, 1e-12);
+  const std::vector<std::string> ran = commands_run();
+  for (const char* queued :
+       {"XSCALE", "MOVE   0.20000E+01   0.50000E+01", "DRAW   0.00000E+00   0.10000E+01",
+        "NOXSCALE", "TEXT Y =   0.20000E+01 X +   0.10000E+01"})
+    EXPECT_NE(std::find(ran.begin(), ran.end(), queued), ran.end()) << queued;
+  finish();
+}
+
+TEST(Fft, MatchesADirectTransform) {
+  std::mt19937 gen(11);
+  std::uniform_real_distribution<double> u(-1, 1);
+  const int log2n = 6, n = 64;
+  std::vector<double> re(n), im(n);
+  for (int i = 0; i < n; ++i) re[i] = u(gen), im[i] = u(gen);
+  std::vector<std::complex<double>> want(n);
+  for (int k = 0; k < n; ++k)
+    for (int j = 0; j < n; ++j)
+      want[k] += std::complex<double>(re[j], im[j]) * std::polar(1.0, -2 * M_PI * j * k / n);
+  fft(re.data(), im.data(), log2n);
+  for (int k = 0; k < n; ++k) {
+    // The single-precision angles hold the transform to about 1e-6.
+    EXPECT_NEAR(re[k], want[k].real(), 1e-5) << k;
+    EXPECT_NEAR(im[k], want[k].imag(), 1e-5) << k;
+  }
+}
+
+TEST_F(TransformTest, FftChainFindsTheSineAndMakesTheSpectrumTheData) {
+  // 100 samples 0.01 apart of a 12.5 Hz sine, padded to 128 and windowed.
+  std::ostringstream text;
+  for (int i = 0; i < 100; ++i)
+    text << i * 0.01 << ' ' << std::sin(2 * M_PI * 12.5 * i * 0.01) << '\n';
+  write("d.txt", text.str());
+  run("QUIET\nDATA d.txt\nNFFT 100\nHANNING\nFFT\n");
+  EXPECT_EQ(num("NFFT"), 128);
+  ASSERT_EQ(s->store.npts(), 64);
+  size_t peak = 0;
+  double best = 0;
+  for (size_t i = 0; i < 64; ++i) {
+    const double a = std::hypot(s->store.y[i], s->store.z[i]);
+    if (a > best) best = a, peak = i;
+  }
+  // Bins are 1 / (128 x 0.01) = 0.78125 Hz apart: 12.5 Hz is bin 16.
+  EXPECT_EQ(peak, 16u);
+  EXPECT_DOUBLE_EQ(s->store.x[16], 12.5);
+  EXPECT_EQ(chr("DATAFILE"), "data" + s->run.pid + ".fft");
+  std::ifstream f("data" + s->run.pid + ".fft");
+  std::string first;
+  std::getline(f, first);
+  EXPECT_EQ(first.substr(0, 20), " 0.0000000000000000 ");
+  run("UNLOADFFT\n");
+  EXPECT_EQ(s->store.npts(), 64);
+
+  s->reader.np = 5000;
+  run("NFFT 10000\n");
+  EXPECT_EQ(take_err(), "Requested NFFT too large.  Using 4096 Points.\n");
+  EXPECT_EQ(num("NFFT"), 4096);
+  run("NFFT 1000\n");
+  EXPECT_EQ(num("NFFT"), 1024);
+  finish();
+}
+
+TEST_F(TransformTest, CubicSplineThroughThePoints) {
+  load("3 9\n0 0\n1 1\n2 4\n4 16\n");
+  run("FITCUBIC 5 0 4\n");
+  std::ifstream f("data" + s->run.pid + ".tmp");
+  double x, y;
+  std::vector<double> got;
+  while (f >> x >> y) {
+    EXPECT_EQ(x, got.size());
+    got.push_back(y);
+  }
+  ASSERT_EQ(got.size(), 5u);
+  for (int i = 0; i < 5; ++i) EXPECT_NEAR(got[i], i * i, 1e-12) << i;
+  EXPECT_EQ(chr("DATAFILE"), "data" + s->run.pid + ".tmp");
+  // The sorted points and the second derivatives in Z (ends copy their neighbours).
+  EXPECT_EQ(xs(), (std::vector<double>{0, 1, 2, 3, 4}));
+  EXPECT_EQ(zs()[0], zs()[1]);
+  EXPECT_EQ(zs()[4], zs()[3]);
+  load("0 0\n1 1\n2 4\n");
+  run("FITCUBIC 5 0 4\n");
+  EXPECT_EQ(take_err(), "At least four data points required to perform cubic spline.  Error.\n");
+  finish();
+}
+
+TEST_F(TransformTest, MinMaxAfterATransform) {
+  load("0 0\n1 1\n2 4\n3 9\n");
+  run("DODERIV\nRES\nDOMINMAX\n");
+  EXPECT_EQ(num("YMIN_DATA"), 1);
+  EXPECT_EQ(num("YMAX_DATA"), 5);
+  EXPECT_EQ(num("ZMAX_DATA"), 5);
+  finish();
+}
+
+}  // namespace
+}  // namespace vexal
