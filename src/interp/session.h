@@ -12,6 +12,7 @@
 #include "axes/axis_state.h"
 #include "axes/numb.h"
 #include "data/array_store.h"
+#include "data/netcdf.h"
 #include "data/point_store.h"
 #include "data/transform.h"
 #include "expr/math_list.h"
@@ -153,6 +154,7 @@ struct Session {
   ViewSettings view_settings;  // geometry, angles, hiding and mesh lines as given
   SolidLines solid_lines;      // XLINES a b, YLINES a b: the solid surface's line window
   ContourSettings contours;    // contour step, labels, colour-cell trimming, vector length
+  NetcdfFile netcdf;           // the open netCDF file (NETCDFFILE), closed with the session
 
   TransformSettings transform;  // sorting, smoothing, FFT length, fits and box width
 

@@ -1,0 +1,189 @@
+// The NETCDF commands on files the tests make with ncgen from CDL text, in
+// the classic and the netCDF-4 format: the order of dimensions and the
+// array layout, the listing, values into variables, columns and coordinate
+// lists, the commands queued after a load, and bad input.
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "support/scratch_dir.h"
+
+namespace vexal {
+namespace {
+
+// The volume vol(z, y, x) of the C order holds 100 x + 10 y + z at the
+// command language's (x, y, z), 4 x 3 x 2; field(y, x) holds 10 x + y.
+std::string cdl(const char* name) {
+  std::string vol, field;
+  for (int z = 1; z <= 2; ++z)
+    for (int y = 1; y <= 3; ++y)
+      for (int x = 1; x <= 4; ++x) {
+        vol += (vol.empty() ? "" : ", ") + std::to_string(100 * x + 10 * y + z);
+        if (z == 1) field += (field.empty() ? "" : ", ") + std::to_string(10 * x + y);
+      }
+  return std::string("netcdf ") + name +
+         " {\ndimensions:\n  x = 4 ; y = 3 ; z = 2 ; one = 1 ; len = 5 ; empty = 0 ;\n"
+         "variables:\n  double vol(z, y, x) ;\n  int field(y, x) ;\n  float x(x) ;\n"
+         "  float y(y) ;\n  short scale(one) ;\n  char title(len) ;\n  char code(x) ;\n"
+         "  double none(empty) ;\n  :institution = \"Lab\" ;\n  :version = 3.5, 4. ;\n"
+         "data:\n  vol = " +
+         vol + " ;\n  field = " + field +
+         " ;\n  x = 10, 20, 30, 40 ;\n  y = 5, 6, 7 ;\n  scale = 7 ;\n  title = \"hello\" ;\n"
+         "  code = \"abcd\" ;\n}\n";
+}
+
+class NetcdfTest : public ScratchDirTest {
+ protected:
+  // Writes NAME.cdl and makes NAME.nc of the format (classic, nc4).
+  void make(const std::string& name, const std::string& kind, const std::string& text) {
+    write(name + ".cdl", text);
+    const std::string command = "ncgen -k " + kind + " -o " + name + ".nc " + name + ".cdl";
+    ASSERT_EQ(std::system(command.c_str()), 0) << command;
+  }
+  std::vector<double> column(const Column<double>& c) { return {c.begin(), c.end()}; }
+  // The array's values as nx, ny and the values.
+  std::vector<double> array() {
+    std::vector<double> v{static_cast<double>(s->array.nx), static_cast<double>(s->array.ny)};
+    v.insert(v.end(), s->array.values.begin(), s->array.values.end());
+    return v;
+  }
+};
+
+TEST_F(NetcdfTest, DimensionOrderAndLayoutInBothFormats) {
+  for (const char* kind : {"classic", "nc4"}) {
+    SCOPED_TRACE(kind);
+    make(std::string("v") + kind, kind, cdl("v"));
+    run(std::string("QUIET\nNETCDFFILE v") + kind + ".nc\n");
+    run("NETCDFTOARRAY field\n");
+    EXPECT_EQ(array(), (std::vector<double>{4, 3, 11, 21, 31, 41, 12, 22, 32, 42, 13, 23, 33, 43}));
+    EXPECT_EQ(num("MX"), 4);
+    EXPECT_EQ(num("MY"), 3);
+    run("NETCDFVOLUMETOXCOL vol 2 1\n");
+    EXPECT_EQ(column(s->store.x), (std::vector<double>{121, 221, 321, 421}));
+    // npts follows the last read; the other columns keep their first values.
+    run("NETCDFVOLUMETOYVEC vol 3 2\n");
+    EXPECT_EQ(column(s->store.x), (std::vector<double>{121, 221, 321}));
+    EXPECT_EQ(column(s->store.y), (std::vector<double>{312, 322, 332}));
+    EXPECT_EQ(num("NPTS"), 3);
+    run("NETCDFVOLUMETOZCOL vol 4 3\n");
+    EXPECT_EQ(s->store.z.values(), (std::vector<double>{431, 432}));
+    run("NETCDFVOLUMEXYTOARRAY vol 2\n");
+    EXPECT_EQ(array(), (std::vector<double>{4, 3, 112, 212, 312, 412, 122, 222, 322, 422, 132, 232,
+                                            332, 432}));
+    run("NETCDFVOLUMEXZTOARRAY vol 3\n");
+    EXPECT_EQ(array(), (std::vector<double>{4, 2, 131, 231, 331, 431, 132, 232, 332, 432}));
+    run("NETCDFVOLUMEYZTOARRAY vol 2\n");
+    EXPECT_EQ(array(), (std::vector<double>{3, 2, 211, 221, 231, 212, 222, 232}));
+    run("NETCDFVOLUMEXYSUMTOARRAY vol\n");
+    EXPECT_EQ(array(), (std::vector<double>{4, 3, 223, 423, 623, 823, 243, 443, 643, 843, 263, 463,
+                                            663, 863}));
+    run("NETCDFVOLUMEYZSUMTOARRAY vol\n");
+    EXPECT_EQ(array(), (std::vector<double>{3, 2, 1044, 1084, 1124, 1048, 1088, 1128}));
+    run("NETCDFVOLUMEYZMAXTOARRAY vol\n");
+    EXPECT_EQ(array(), (std::vector<double>{3, 2, 411, 421, 431, 412, 422, 432}));
+    EXPECT_EQ(take_err(), "");
+  }
+  finish();
+}
+
+TEST_F(NetcdfTest, ListingValuesAndCoordinates) {
+  make("v", "classic", cdl("v"));
+  run("NETCDFFILE v.nc\n");
+  const std::string listing = take_out();
+  for (const char* line :
+       {"x is a dimension.           4\n",
+        "\nvol is a volume.           4           3           2\n"
+        "   x might work as the x-vector.\n   code might work as the x-vector.\n"
+        "   y might work as the y-vector.\nfield is an array.           4           3\n",
+        "\nscale is a numeric variable.\ntitle is a character variable.           5\n"})
+    EXPECT_NE(listing.find(line), std::string::npos) << line << " not in\n" << listing;
+  EXPECT_EQ(chr("DATAFILE"), "v.nc");
+  run("QUIET\nNETCDFFILE v.nc\n");
+  EXPECT_EQ(take_out(), "");
+
+  run("NETCDFVAR scale\nNETCDFVAR title\nNETCDFATT institution\nNETCDFATT version\n"
+      "NETCDFDIM y\n");
+  EXPECT_EQ(num("SCALE"), 7);
+  EXPECT_EQ(chr("TITLE"), "hello");
+  EXPECT_EQ(chr("INSTITUTION"), "Lab");
+  EXPECT_EQ(num("VERSION"), 3.5);
+  EXPECT_EQ(num("Y"), 3);
+
+  // Without coordinates the array gets 1 .. n; with them, their limits.
+  run("NETCDFTOARRAY field\n");
+  EXPECT_EQ(s->limits.x.max, 4);
+  EXPECT_EQ(s->limits.y.max, 3);
+  run("NETCDFARRAYX x\nNETCDFARRAYY y\nNETCDFTOARRAY field\n");
+  EXPECT_EQ(s->array.x, (std::vector<double>{10, 20, 30, 40}));
+  EXPECT_EQ(s->array.dy, (std::vector<double>{1, 1, 1}));
+  EXPECT_EQ(s->limits.x.min, 10);
+  EXPECT_EQ(s->limits.x.max, 40);
+  EXPECT_EQ(s->limits.y.max, 7);
+
+  // NETCDFTODATA writes the store to the run's data file and names it.
+  run("NETCDFTOXCOL x\nNETCDFTOYCOL x\nNETCDFTODATA\n");
+  EXPECT_EQ(chr("DATAFILE"), "data" + s->run.pid + ".tmp");
+  run("LOAD\n");
+  EXPECT_EQ(column(s->store.y), (std::vector<double>{10, 20, 30, 40}));
+  EXPECT_EQ(take_err(), "");
+  finish();
+}
+
+TEST_F(NetcdfTest, MendsAndRefusals) {
+  make("v", "nc4", cdl("v"));
+  // The sizes are beyond the store and the array; the file holds no data.
+  make("big", "nc4",
+       "netcdf big {\ndimensions:\n  x = 9000 ; y = 9000 ; n = 5000001 ;\nvariables:\n"
+       "  double big(y, x) ;\n  byte longer(n) ;\n}\n");
+  write("junk.nc", "not a netCDF file\n");
+  run("QUIET\nNETCDFVAR scale\nNETCDFFILE v.nc\n");
+  EXPECT_EQ(take_err(), "There is no netCDF file open (NETCDFFILE).\n");
+
+  // Char elements read as 0 in numeric reads.
+  run("NETCDFTOXCOL code\n");
+  EXPECT_EQ(column(s->store.x), (std::vector<double>{0, 0, 0, 0}));
+  s->reader.np = 3;
+  run("NETCDFTOXCOL x\nNETCDFVOLUMETOXCOL vol 1 1\nNETCDFFILE big.nc\nNETCDFTOARRAY big\n"
+      "NETCDFARRAYX longer\nNETCDFFILE junk.nc\nNETCDFFILE missing.nc\n");
+  EXPECT_EQ(take_err(),
+            "There are too many points in this data file.\n"
+            "There are too many points in this data file.\n"
+            "ARRAY is too large for available memory\n"
+            "ARRAY is too large for available memory\n"
+            "Cannot open netCDF file: junk.nc\n"
+            "Cannot open netCDF file: missing.nc\n");
+  EXPECT_EQ(column(s->store.x), (std::vector<double>{0, 0, 0, 0}));
+  EXPECT_EQ(chr("DATAFILE"), "big.nc");
+  // The failed opens left big.nc open.
+  run("NETCDFDIM n\n");
+  EXPECT_EQ(num("N"), 5000001);
+
+  run("NETCDFFILE v.nc\nNETCDFTOARRAY field\nNETCDFTOARRAY x\nNETCDFTOARRAY nope\n"
+      "NETCDFTOYCOL vol\nNETCDFTOYCOL nope\nNETCDFVAR nope\nNETCDFATT nope\nNETCDFDIM nope\n"
+      "NETCDFVOLUMEXYSUMTOARRAY field\nNETCDFVOLUMEXZTOARRAY nope 1\n"
+      "NETCDFVOLUMEXZTOARRAY vol 4\nNETCDFVOLUMETOZCOL vol 5 1\nNETCDFVOLUMETOXCOL vol 1 0\n"
+      "NETCDFARRAYX none\n");
+  EXPECT_EQ(take_err(),
+            "x is not an array.\n"
+            "Cannot find the array called nope\n"
+            "vol is not a vector.\n"
+            "Cannot find the vector called nope\n"
+            "Cannot find the variable called nope\n"
+            "Cannot find the attribute called nope\n"
+            "Cannot find the dimension called nope\n"
+            "field is not a volume.\n"
+            "Cannot find the volume called nope\n"
+            "NETCDFVOLUMEXZTOARRAY: y = 4 is outside 1 .. 3 in vol; nothing was read.\n"
+            "NETCDFVOLUMETOZCOL: x = 5 is outside 1 .. 4 in vol; nothing was read.\n"
+            "NETCDFVOLUMETOXCOL: z = 0 is outside 1 .. 2 in vol; nothing was read.\n"
+            "The variable called none holds no values; nothing was read.\n");
+  // A name is cut with its command line.
+  run("NETCDFFILE " + std::string(600, 'a') + "\n");
+  EXPECT_EQ(take_err().substr(0, 30), "Cannot open netCDF file: aaaaa");
+  // Nothing above changed the array that NETCDFTOARRAY field loaded.
+  EXPECT_EQ(array(), (std::vector<double>{4, 3, 11, 21, 31, 41, 12, 22, 32, 42, 13, 23, 33, 43}));
+  finish();
+}
+
+}  // namespace
+}  // namespace vexal
