@@ -2,6 +2,7 @@
 // the classic and the netCDF-4 format: the order of dimensions and the
 // array layout, the listing, values into variables, columns and coordinate
 // lists, the commands queued after a load, and bad input.
+#include <algorithm>
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -126,6 +127,32 @@ TEST_F(NetcdfTest, ListingValuesAndCoordinates) {
   run("LOAD\n");
   EXPECT_EQ(column(s->store.y), (std::vector<double>{10, 20, 30, 40}));
   EXPECT_EQ(take_err(), "");
+  finish();
+}
+
+// Volumes too large for one read are summed slab by slab: whole z-levels
+// (wide) or rows of one level (deep), with a last slab that is short. The
+// file holds no data, so every element reads as the fill value 1.
+TEST_F(NetcdfTest, LargeVolumesSumEveryElementOnce) {
+  make("fill", "nc4",
+       "netcdf fill {\ndimensions:\n  x = 2000 ; y = 1000 ; z = 5 ; wx = 4200 ; wz = 2 ;\n"
+       "variables:\n  byte wide(z, y, x) ;\n    wide:_FillValue = 1b ;\n"
+       "  byte deep(wz, y, wx) ;\n    deep:_FillValue = 1b ;\n}\n");
+  run("QUIET\nNETCDFFILE fill.nc\n");
+  auto all = [&](double want) {
+    const auto [lo, hi] = std::minmax_element(s->array.values.begin(), s->array.values.end());
+    return *lo == want && *hi == want;
+  };
+  run("NETCDFVOLUMEXYSUMTOARRAY wide\n");
+  EXPECT_EQ(s->array.values.size(), 2000u * 1000u);
+  EXPECT_TRUE(all(5));
+  run("NETCDFVOLUMEYZSUMTOARRAY deep\n");
+  EXPECT_EQ(s->array.values.size(), 1000u * 2u);
+  EXPECT_TRUE(all(4200));
+  run("NETCDFVOLUMEXYSUMTOARRAY deep\n");
+  EXPECT_TRUE(all(2));
+  run("NETCDFVOLUMEYZMAXTOARRAY wide\n");
+  EXPECT_TRUE(all(1));
   finish();
 }
 
