@@ -2,9 +2,12 @@
 // the derivative, the Fourier transform chain, binning into intervals and
 // into the array, polynomial fits, the cubic spline and the limits.
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "data/append.h"
@@ -14,7 +17,6 @@
 #include "interp/command_table.h"
 #include "interp/params.h"
 #include "interp/session.h"
-#include "util/free_format.h"
 
 namespace vexal {
 
@@ -22,6 +24,7 @@ namespace {
 
 constexpr double kCellLowStart = 9.9999996e35;  // 1.0E36 in single precision
 constexpr size_t kMaxBins = kMaxCoordinates;
+constexpr size_t kFreeRealWidth = 32;  // characters of a free-format value, with room to spare
 
 // A value 13 wide with 5 digits in exponent form, as queued commands carry them.
 std::string field13(double v) {
@@ -33,6 +36,36 @@ void push_value(Session& s, const char* word, double v) {
   push_command(s.stream, std::string(word) + " " + field13(v));
 }
 
+// A value in free format, the text free_real gives, written with to_chars
+// (which rounds as printf does) rather than through printf and a string:
+// the spectrum files hold millions of values. Returns the length written.
+size_t free_real_chars(double x, char* buf) {
+  auto text = [&](std::string_view t) {
+    std::memcpy(buf, t.data(), t.size());
+    return t.size();
+  };
+  if (std::isnan(x)) return text("NaN");
+  if (std::isinf(x)) return text(x > 0 ? "Infinity" : "-Infinity");
+  if (x == 0) return text("0.0000000000000000");
+  char* end = buf + kFreeRealWidth;
+  const double mag = std::fabs(x);
+  if (mag >= 0.1 && mag < 1e16) {
+    const int int_digits = static_cast<int>(std::floor(std::log10(mag))) + 1;
+    const int decimals = std::max(1, 17 - int_digits);
+    return static_cast<size_t>(std::to_chars(buf, end, x, std::chars_format::fixed, decimals).ptr -
+                               buf);
+  }
+  char* stop = std::to_chars(buf, end, x, std::chars_format::scientific, 16).ptr;
+  char* e = std::find(buf, stop, 'e');
+  *e = 'E';
+  if (stop - e == 4) {  // three exponent digits: E-05 becomes E-005
+    std::memmove(e + 3, e + 2, 2);
+    e[2] = '0';
+    ++stop;
+  }
+  return static_cast<size_t>(stop - buf);
+}
+
 // The points' first n values as a scratch file of free-format lines, one
 // point a line; false after the message when it cannot be made.
 bool write_points(Session& s, const std::string& name, std::initializer_list<const double*> columns,
@@ -41,10 +74,11 @@ bool write_points(Session& s, const std::string& name, std::initializer_list<con
   if (!fp) return false;
   {
     OutBuffer out(fp);
+    char buf[kFreeRealWidth + 1];
     for (size_t i = 0; i < n; ++i) {
       for (const double* c : columns) {
-        out.put(' ');
-        out.put(free_real(c[i]));
+        buf[0] = ' ';
+        out.put(std::string_view(buf, 1 + free_real_chars(c[i], buf + 1)));
       }
       out.put('\n');
     }
