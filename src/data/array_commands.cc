@@ -427,12 +427,13 @@ void cmd_3dreduce(Session& s, Params& p) {
   }
   const ArrayGrid& a = s.array;
   RawArray r;
-  for (int i = 1; i <= a.nx; i += ix) r.x.push_back(list_entry(a.x, static_cast<size_t>(i)));
-  for (int j = 1; j <= a.ny; j += iy) r.y.push_back(list_entry(a.y, static_cast<size_t>(j)));
+  // Wide counters: a step near the int range would overflow them.
+  for (long long i = 1; i <= a.nx; i += ix) r.x.push_back(list_entry(a.x, static_cast<size_t>(i)));
+  for (long long j = 1; j <= a.ny; j += iy) r.y.push_back(list_entry(a.y, static_cast<size_t>(j)));
   r.nx = static_cast<int>(r.x.size());
   r.ny = static_cast<int>(r.y.size());
-  for (int j = 1; j <= a.ny; j += iy)
-    for (int i = 1; i <= a.nx; i += ix)
+  for (long long j = 1; j <= a.ny; j += iy)
+    for (long long i = 1; i <= a.nx; i += ix)
       r.values.push_back(a.at(static_cast<size_t>(i), static_cast<size_t>(j)));
   rewrite_array(s, r);
 }

@@ -101,6 +101,8 @@ TEST_F(ThreedCommandsTest, ArrayRewrites) {
   run("3DREDUCE 1 2\n");
   EXPECT_EQ(values(), (std::vector<double>{3, 6, 1, 4}));
   EXPECT_EQ(num("MY"), 2);
+  run("3DREDUCE 2147483647 2147483647\n");
+  EXPECT_EQ(values(), (std::vector<double>{3}));
   run("3DREDUCE 0 1\n");
   EXPECT_EQ(take_err(), "3DREDUCE needs steps of at least 1; the array is unchanged.\n");
   EXPECT_FALSE(std::ifstream("vexal" + s->run.pid + ".trns").good());
