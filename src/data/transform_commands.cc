@@ -10,6 +10,7 @@
 #include <string_view>
 #include <vector>
 
+#include "axes/fixpoint.h"
 #include "data/append.h"
 #include "data/minmax.h"
 #include "data/record.h"
@@ -17,6 +18,9 @@
 #include "interp/command_table.h"
 #include "interp/params.h"
 #include "interp/session.h"
+#include "postscript/ps_writer.h"
+#include "postscript/shapes.h"
+#include "util/text.h"
 
 namespace vexal {
 
@@ -391,6 +395,112 @@ void cmd_fitcubic(Session& s, Params& p) {
     push_command(s.stream, line);
 }
 
+// ---- histograms and box plots -------------------------------------------------------
+
+// Turns data corners into rotated page points.
+struct PageMap {
+  Session& s;
+  void operator()(double x, double y, double& px, double& py) const {
+    px = fixpoint(x, s.limits.x, true, s.axes.xd, nullptr);
+    py = fixpoint(y, s.limits.y, true, s.axes.yd, nullptr);
+    rotate2d(px, py, s.axes.angle);
+  }
+};
+
+// The progress line of the bar commands: every 250 bars and at the end.
+void bars_progress(Session& s, int done, int n) {
+  if (!s.units.verbose || (done % 250 != 0 && done != n)) return;
+  char buf[40];
+  std::snprintf(buf, sizeof buf, "+%7d points plotted.", done);
+  s.term.line(buf);
+}
+
+// DOHIST [base]: a bar per point from the base to Y, reaching half-way to
+// its neighbours and clipped to the X limits; filled when the base is a
+// number, otherwise the bar tops as one step line. The reader keeps no
+// heading line of the data file, so LABELFROMHEADER is left empty.
+void cmd_dohist(Session& s, Params& p) {
+  setcvariable(s.vars, "LABELFROMHEADER", "", s.err());
+  const std::string base_text = rest_of_line(p);
+  setcvariable(s.vars, "PLOT_BASE", base_text, s.err());
+  bool not_number = true;
+  double base = 0;
+  if (!base_text.empty()) base = read_number_text(s, base_text, &not_number, false);
+  const bool filled = !not_number;
+  const PointStore& st = s.store;
+  const int n = st.npts();
+  if (n < 1) return;
+  const double lo = std::min(s.limits.x.minu, s.limits.x.maxu);
+  const double hi = std::max(s.limits.x.minu, s.limits.x.maxu);
+  const PageMap page{s};
+  const Rgb data = s.pen.data_color;
+  setrgbcolor(s.ps, data.r, data.g, data.b);
+  for (int i = 0; i < n; ++i) {
+    const double x = st.x[i];
+    const double before = i > 0 ? st.x[i - 1] : (n > 1 ? 2 * x - st.x[1] : x);
+    const double after = i + 1 < n ? st.x[i + 1] : (n > 1 ? 2 * x - st.x[i - 1] : x);
+    const double left = std::clamp(x - (x - before) / 2, lo, hi);
+    const double right = std::clamp(x + (after - x) / 2, lo, hi);
+    if (const int k = st.colour[i]; k >= 0) set_forecolor(s.ps, k);
+    double px[4], py[4];
+    page(left, base, px[0], py[0]);
+    page(left, st.y[i], px[1], py[1]);
+    page(right, st.y[i], px[2], py[2]);
+    page(right, base, px[3], py[3]);
+    if (filled) {
+      filled_region(s.ps, px, py, 4);
+    } else {
+      if (i == 0)
+        moveto(s.ps, px[1], py[1]);
+      else
+        drawto(s.ps, px[1], py[1]);
+      drawto(s.ps, px[2], py[2]);
+    }
+    bars_progress(s, i + 1, n);
+  }
+}
+
+// DOBOX: a hollow box per point, BOXW device units wide about X, from Y to Z.
+void cmd_dobox(Session& s, Params&) {
+  const PointStore& st = s.store;
+  const int n = st.npts();
+  const PageMap page{s};
+  const Rgb data = s.pen.data_color;
+  setrgbcolor(s.ps, data.r, data.g, data.b);
+  const double half = s.transform.boxw / s.run.precision / 2;  // inches
+  for (int i = 0; i < n; ++i) {
+    if (const int k = st.colour[i]; k >= 0) set_forecolor(s.ps, k);
+    double cx, bottom, cx2, top;
+    page(st.x[i], st.y[i], cx, bottom);
+    page(st.x[i], st.z[i], cx2, top);
+    // The box's sides run along the rotated Y axis.
+    double ox = half, oy = 0;
+    rotate2d(ox, oy, s.axes.angle);
+    const double px[4] = {cx - ox, cx2 - ox, cx2 + ox, cx + ox};
+    const double py[4] = {bottom - oy, top - oy, top + oy, bottom + oy};
+    hollow_region(s.ps, px, py, 4);
+    bars_progress(s, i + 1, n);
+  }
+}
+
+void cmd_boxw(Session& s, Params& p) { s.transform.boxw = getparm(p); }
+
+// HIST and BOXP: LOAD, DOSMOOTH, DOSORT, DOAXES, CLIPATAXES (when clipping)
+// and "DO" with the line as typed, pushed in reverse.
+void cmd_hist(Session& s, Params&) {
+  push_command(s.stream, "DO" + std::string(trimmed(nolead(s.cs.line))));
+  if (s.pen.xclip || s.pen.yclip) push_command(s.stream, "CLIPATAXES");
+  for (const char* line : {"DOAXES", "DOSORT", "DOSMOOTH", "LOAD"}) push_command(s.stream, line);
+}
+
+// BIN and BINCOUNT: LOAD, DOSMOOTH, DOBIN, DOAXES, CLIPATAXES (when
+// clipping) and DOHIST with their parameters, pushed in reverse.
+void cmd_bin(Session& s, Params& p) {
+  push_command(s.stream, "DOHIST " + rest_of_line(p));
+  if (s.pen.xclip || s.pen.yclip) push_command(s.stream, "CLIPATAXES");
+  for (const char* line : {"DOAXES", "DOBIN", "DOSMOOTH", "LOAD"}) push_command(s.stream, line);
+}
+
 // ---- limits -----------------------------------------------------------------------
 
 void limit_variables(Session& s, const AxisLimits& a, char letter) {
@@ -451,6 +561,13 @@ constexpr Command kTransformCommands[] = {
     {"SHOWYEQUATION", cmd_showyequation},
     {"FITCUBIC", cmd_fitcubic},
     {"DOMINMAX", cmd_dominmax},
+    {"DOHIST", cmd_dohist},
+    {"DOBOX", cmd_dobox},
+    {"BOXW", cmd_boxw},
+    {"HIST", cmd_hist},
+    {"BOXP", cmd_hist},
+    {"BIN", cmd_bin},
+    {"BINCOUNT", cmd_bin},
 };
 
 }  // namespace

@@ -12,6 +12,7 @@
 
 #include "support/scratch_dir.h"
 #include "util/free_format.h"
+#include "util/text.h"
 
 namespace vexal {
 namespace {
@@ -327,6 +328,39 @@ TEST_F(TransformTest, CubicSplineThroughThePoints) {
   load("0 0\n1 1\n2 4\n");
   run("FITCUBIC 5 0 4\n");
   EXPECT_EQ(take_err(), "At least four data points required to perform cubic spline.  Error.\n");
+  finish();
+}
+
+TEST_F(TransformTest, HistogramBarsAndBoxes) {
+  load("1 2 3\n2 4 5\n4 1 0\n");
+  run("XMIN 0\nXMAX 5\nYMIN 0\nYMAX 5\nXDIM 5\nYDIM 5\n");
+  new_ps_lines();
+  // Bars reach half-way to the neighbours (the last as far again), clipped at XMAX.
+  run("DOHIST\n");
+  EXPECT_EQ(new_ps_lines(), (std::vector<std::string>{"450 900 M", "750 900 L", "750 1500 L",
+                                                      "1200 1500 L", "1200 600 L", "1800 600 L"}));
+  EXPECT_EQ(chr("LABELFROMHEADER"), "");
+  run("DOHIST 0\n");
+  const std::vector<std::string> filled = new_ps_lines();
+  EXPECT_EQ(std::count(filled.begin(), filled.end(), "CF S"), 3);
+  EXPECT_EQ(std::vector<std::string>(filled.begin() + 1, filled.begin() + 5),
+            (std::vector<std::string>{"450 300 M", "450 900 L", "750 900 L", "750 300 L"}));
+  EXPECT_EQ(chr("PLOT_BASE"), "0");
+  run("ZCOL 3\nLOAD\nBOXW 60\nDOBOX\n");
+  const std::vector<std::string> box = new_ps_lines();
+  EXPECT_EQ(std::vector<std::string>(box.begin(), box.begin() + 5),
+            (std::vector<std::string>{"570 900 M", "570 1200 L", "630 1200 L", "630 900 L",
+                                      "570 900 L"}));
+  commands_run();
+  run("HIST 0\nBINCOUNT\n");
+  const std::vector<std::string> ran = commands_run();
+  const std::vector<std::string> want = {"HIST 0",   "LOAD",     "APPEND",   "DOSMOOTH", "DOSORT",
+                                         "DOAXES",   "DOHIST 0", "BINCOUNT", "LOAD",     "APPEND",
+                                         "DOSMOOTH", "DOBIN",    "DOAXES",   "DOHIST"};
+  std::vector<std::string> words;
+  for (const std::string& l : ran)  // DOAXES's own SHOW lines left out
+    if (!l.starts_with("SHOW")) words.push_back(std::string(trimmed(l)));
+  EXPECT_EQ(words, want);
   finish();
 }
 
