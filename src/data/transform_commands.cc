@@ -358,6 +358,8 @@ void cmd_fit3ddim(Session& s, Params&) {
   const double xr = s.limits.x.maxu - s.limits.x.minu, yr = s.limits.y.maxu - s.limits.y.minu;
   double& xd = s.axes.xd;
   double& yd = s.axes.yd;
+  // An empty range or axis has no proportion to keep.
+  if (!(xr > 0 && yr > 0 && xd > 0 && yd > 0)) return;
   if (xr / xd >= yr / yd)
     yd = xd * yr / xr;
   else

@@ -364,12 +364,21 @@ TEST_F(TransformTest, HistogramBarsAndBoxes) {
   finish();
 }
 
-TEST_F(TransformTest, MinMaxAfterATransform) {
+TEST_F(TransformTest, LimitsAndAxisProportions) {
   load("0 0\n1 1\n2 4\n3 9\n");
   run("DODERIV\nRES\nDOMINMAX\n");
   EXPECT_EQ(num("YMIN_DATA"), 1);
   EXPECT_EQ(num("YMAX_DATA"), 5);
   EXPECT_EQ(num("ZMAX_DATA"), 5);
+  // FIT3DDIM keeps the longer axis and shortens the other to the data's proportion.
+  run("XMIN 0\nXMAX 10\nYMIN 0\nYMAX 5\nXDIM 6\nYDIM 6\nFIT3DDIM\n");
+  EXPECT_EQ(num("XDIM"), 6);
+  EXPECT_EQ(num("YDIM"), 3);
+  run("YDIM 6\nYMAX 20\nFIT3DDIM\n");
+  EXPECT_EQ(num("XDIM"), 3);
+  run("YMAX 0\nFIT3DDIM\n");  // an empty range changes nothing
+  EXPECT_EQ(num("XDIM"), 3);
+  EXPECT_EQ(num("YDIM"), 6);
   finish();
 }
 
