@@ -174,13 +174,11 @@ void cmd_value(Session& s, Params& p) {
   NcValue v;
   const NcRead status =
       Attribute ? netcdf_attribute(id, name, v, why) : netcdf_variable(id, name, v, why);
+  const std::string what = Attribute ? "attribute" : "variable";
   if (status == NcRead::kMissing) {
-    s.err().line(
-        (Attribute ? "Cannot find the attribute called " : "Cannot find the variable called ") +
-        name);
+    s.err().line("Cannot find the " + what + " called " + name);
   } else if (status != NcRead::kOk) {
-    s.err().line("Cannot read " + std::string(Attribute ? "the attribute " : "the variable ") +
-                 name + ": " + why);
+    s.err().line("Cannot read the " + what + " called " + name + ": " + why);
   } else if (v.is_text) {
     setcvariable(s.vars, name, v.text, s.err());
   } else {
