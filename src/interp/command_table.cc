@@ -8,12 +8,6 @@
 
 namespace vexal {
 
-void cmd_not_yet(Session& s, Params&) {
-  OutBuffer& err = s.err();
-  err.put("Not yet available: ");
-  err.line(std::string_view(s.cs.line).substr(0, s.cs.sep));
-}
-
 std::vector<std::span<const Command>> subsystem_commands() {
   return {interp_commands(), loop_commands(),     pen_commands(),   text_commands(),
           number_commands(), math_commands(),     data_commands(),  curve_commands(),
@@ -22,18 +16,10 @@ std::vector<std::span<const Command>> subsystem_commands() {
 }
 
 CommandTable::CommandTable() {
-  for (std::string_view name : all_command_names()) table_.push_back({name, cmd_not_yet});
-  auto by_name = [](const Command& a, const Command& b) { return a.name < b.name; };
-  std::sort(table_.begin(), table_.end(), by_name);
-  for (std::span<const Command> part : subsystem_commands()) {
-    for (const Command& built : part) {
-      auto it = std::lower_bound(table_.begin(), table_.end(), built, by_name);
-      if (it != table_.end() && it->name == built.name)
-        it->handler = built.handler;
-      else
-        table_.insert(it, built);
-    }
-  }
+  for (std::span<const Command> part : subsystem_commands())
+    table_.insert(table_.end(), part.begin(), part.end());
+  std::stable_sort(table_.begin(), table_.end(),
+                   [](const Command& a, const Command& b) { return a.name < b.name; });
   for (const Command& c : table_) longest_ = std::max(longest_, c.name.size());
 }
 

@@ -18,11 +18,7 @@ struct Command {
   Handler handler;
 };
 
-// Every command name of the language, in one list (with the special words
-// "$", "%", "=", "{", "+", "-", "." and the digits).
-std::span<const std::string_view> all_command_names();
-
-// The commands each subsystem has built so far, with their handlers.
+// The commands of each subsystem, with their handlers; each name is in one table.
 std::span<const Command> interp_commands();
 std::span<const Command> loop_commands();
 std::span<const Command> pen_commands();
@@ -39,9 +35,6 @@ std::span<const Command> netcdf_commands();
 std::span<const Command> transform_commands();
 // Every subsystem's table above, in the order they are merged.
 std::vector<std::span<const Command>> subsystem_commands();
-
-// Handler of the names whose subsystem is not built yet.
-void cmd_not_yet(Session& s, Params& p);
 
 // The merged, sorted table.
 class CommandTable {

@@ -4,6 +4,8 @@
 #pragma once
 
 #include <span>
+#include <string>
+#include <vector>
 
 #include "interp/command_table.h"
 
@@ -11,5 +13,8 @@ namespace vexal {
 
 // Runs the checks as test expectations; returns the number of names.
 size_t expect_dispatched_here(std::span<const Command> table);
+
+// Every command name of the language, as tests/support/command_names.txt lists them.
+const std::vector<std::string>& language_command_names();
 
 }  // namespace vexal
