@@ -130,6 +130,31 @@ TEST_F(NetcdfTest, ListingValuesAndCoordinates) {
   finish();
 }
 
+// netCDF-4 strings, the Z and V columns, the Z list and a wrapped X list.
+TEST_F(NetcdfTest, StringsWrapsAndOtherColumns) {
+  make("s", "nc4",
+       "netcdf s {\ndimensions:\n  n = 3 ;\nvariables:\n  string label ;\n"
+       "  double lon(n) ;\n  int depth(n) ;\n  string :source = \"model\", \"run\" ;\n"
+       "data:\n  label = \"north\" ;\n  lon = 350, 10, 20 ;\n  depth = 5, 10, 20 ;\n}\n");
+  run("QUIET\nNETCDFFILE s.nc\nNETCDFVAR label\nNETCDFATT source\n");
+  EXPECT_EQ(chr("LABEL"), "north");
+  EXPECT_EQ(chr("SOURCE"), "model");
+  run("NETCDFTOVCOL depth\nNETCDFTOZVEC lon\n");
+  EXPECT_EQ(s->store.v.values(), (std::vector<double>{5, 10, 20}));
+  EXPECT_EQ(s->store.z.values(), (std::vector<double>{350, 10, 20}));
+  run("NETCDFVOLUMEZ depth\n");
+  EXPECT_EQ(s->array.z, (std::vector<double>{5, 10, 20}));
+  EXPECT_EQ(num("MZ"), 3);
+  // With XMOD the longitudes wrap to increase, and XMIN/XMAX follow them.
+  run("XMOD 360\nNETCDFARRAYX lon\n");
+  EXPECT_EQ(s->array.x, (std::vector<double>{350, 370, 380}));
+  EXPECT_EQ(s->array.dx, (std::vector<double>{20, 15, 10}));
+  EXPECT_EQ(s->limits.x.min, 350);
+  EXPECT_EQ(s->limits.x.max, 380);
+  EXPECT_EQ(take_err(), "");
+  finish();
+}
+
 // Volumes too large for one read are summed slab by slab: whole z-levels
 // (wide) or rows of one level (deep), with a last slab that is short. The
 // file holds no data, so every element reads as the fill value 1.
