@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <limits>
 #include <string>
 #include <utility>
 #include <vector>
@@ -549,13 +550,22 @@ void cmd_array_to_array2(Session& s, Params&) {
 void z_limits_from(Session& s, const double* v, size_t n) {
   AxisLimits& z = s.limits.z;
   if (!limit_unset(z.min) && !limit_unset(z.max)) return;
-  ColumnSummary sum;
-  for (size_t k = 0; k < n; ++k)
-    if (!missing_value(v[k]) && std::isfinite(v[k])) sum.add(v[k]);
-  if (sum.count == 0) return;
-  if (limit_unset(z.min)) z.min = sum.smallest();
-  if (limit_unset(z.max)) z.max = sum.largest();
-  minmax(sum, z, 'Z', s.err());
+  // One pass for the extremes (NaN fails every comparison and is left out
+  // with the missing values and the infinities).
+  double lo = std::numeric_limits<double>::infinity(), hi = -lo;
+  for (size_t k = 0; k < n; ++k) {
+    const double x = v[k];
+    const bool usable = x >= -1.0e36 && x < std::numeric_limits<double>::infinity();
+    lo = usable && x < lo ? x : lo;
+    hi = usable && x > hi ? x : hi;
+  }
+  if (lo > hi) return;
+  if (limit_unset(z.min)) z.min = lo;
+  if (limit_unset(z.max)) z.max = hi;
+  ColumnSummary ends;
+  ends.add(lo);
+  ends.add(hi);
+  minmax(ends, z, 'Z', s.err());
 }
 
 void cmd_doarraymath(Session& s, Params&) {
