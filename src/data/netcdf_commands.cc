@@ -8,6 +8,7 @@
 #include <utility>
 #include <vector>
 
+#include "data/append.h"
 #include "data/netcdf.h"
 #include "data/record.h"
 #include "interp/command_table.h"
@@ -325,6 +326,11 @@ void cmd_volume(Session& s, Params& p) {
 // then becomes the current data file.
 void cmd_netcdftodata(Session& s, Params&) {
   const std::string temp = "data" + s.run.pid + ".tmp";
+  // Made afresh as this run's own scratch file (nothing else found under the
+  // name is written through), so that later scratch writers may replace it.
+  std::FILE* fp = create_scratch_file(s.scratch_files, temp, "data file", s.err());
+  if (!fp) return;
+  std::fclose(fp);
   push_command(s.stream, "data " + temp);
   push_command(s.stream, "dumpdata " + temp);
 }
