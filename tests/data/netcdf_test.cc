@@ -152,6 +152,14 @@ TEST_F(NetcdfTest, StringsWrapsAndOtherColumns) {
   EXPECT_EQ(s->limits.x.min, 350);
   EXPECT_EQ(s->limits.x.max, 380);
   EXPECT_EQ(take_err(), "");
+  // The store as the current data file; a later scratch writer of the same
+  // name (FITCUBIC) may replace it.
+  run("NETCDFTOXCOL lon\nNETCDFTOYCOL depth\nNETCDFTODATA\nLOAD\nFITCUBIC 5 1 3\n");
+  EXPECT_EQ(take_err(), "At least four data points required to perform cubic spline.  Error.\n");
+  write("d.txt", "1 1\n2 4\n3 9\n4 16\n5 25\n");
+  run("DATA d.txt\nXCOL 1\nYCOL 2\nLOAD\nNETCDFTODATA\nFITCUBIC 5 1 3\nLOAD\n");
+  EXPECT_EQ(take_err(), "");
+  EXPECT_EQ(num("NPTS"), 5);
   finish();
 }
 
