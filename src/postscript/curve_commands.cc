@@ -10,6 +10,7 @@
 #include <string>
 
 #include "data/append.h"
+#include "data/transform.h"
 #include "expr/cmath.h"
 #include "expr/stak_math.h"
 #include "interp/command_table.h"
@@ -192,8 +193,11 @@ void cmd_plot(Session& s, Params&) {
 // DOSMOOTH and DOSORT belong to the data transformations, which are not
 // built yet; until then they are valid commands that change nothing (their
 // options cannot be switched on), so that PLOT's sequence runs cleanly.
-void cmd_dosmooth(Session&, Params&) {}
-void cmd_dosort(Session&, Params&) {}
+// PLOT queues these: they act when XSORT/YSORT or XSMOOTH/YSMOOTH are set.
+void cmd_dosmooth(Session& s, Params&) {
+  dosmooth(s.transform, s.store, s.units.verbose != 0, s.term);
+}
+void cmd_dosort(Session& s, Params&) { dosort(s.transform, s.store, s.units.verbose != 0, s.term); }
 
 void cmd_errorbar(Session& s, Params& p) {
   // The error-bar dash pattern is never set by any command, so no dash is

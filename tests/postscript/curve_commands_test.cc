@@ -63,6 +63,18 @@ TEST_F(CurveCommandsTest, PlotQueuesItsSequence) {
   finish();
 }
 
+// PLOT's DOSMOOTH and DOSORT act when smoothing or sorting is asked for.
+TEST_F(CurveCommandsTest, PlotSmoothsAndSortsWhenAsked) {
+  write("u.txt", "3 0\n1 0\n2 4\n5 0\n4 0\n");
+  run("DATA u.txt\nXSORT\nYSMOOTH 1\nPLOT\n");
+  EXPECT_EQ(std::vector<double>(s->store.x.begin(), s->store.x.end()),
+            (std::vector<double>{1, 2, 3, 4, 5}));
+  // Smoothed in file order (0, 0, 4, 0, 0 gives 0, 1, 2, 1, 0), then sorted with X.
+  EXPECT_EQ(std::vector<double>(s->store.y.begin(), s->store.y.end()),
+            (std::vector<double>{1, 2, 0, 0, 1}));
+  finish();
+}
+
 TEST_F(CurveCommandsTest, DoplotDrawsTheLoadedPoints) {
   write("d.txt", "1 1\n2 2\n3 1\n");
   begin();
