@@ -578,6 +578,10 @@ void cmd_vector(Session& s, Params&) {
         "drawn.");
     return;
   }
+  if (!(s.contours.vlen != 0)) {
+    s.err().line("VECTOR: VLEN is 0, so every arrow has no length; nothing drawn.");
+    return;
+  }
   const Rgb& c = s.pen.data_color;
   setrgbcolor(s.ps, c.r, c.g, c.b);
   newpen(s.ps, s.pen.line_thickness);

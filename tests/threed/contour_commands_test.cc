@@ -95,6 +95,8 @@ TEST_F(ContourCommandsTest, UnusableValuesDrawNothingWrong) {
 TEST_F(ContourCommandsTest, VectorsNeedTwoArraysAndALength) {
   run("ARRAYXSCALE 2 5 1\nARRAYYSCALE 2 5 1\nARRAY/NOMATH 2 2\n1 0 0 1\nVECTOR\n");
   EXPECT_NE(take_err().find("second array"), std::string::npos);
+  run("ARRAY2 2 2\n0 1 0 1\nVECTOR\n");
+  EXPECT_EQ(take_err(), "VECTOR: VLEN is 0, so every arrow has no length; nothing drawn.\n");
   run("VLEN 0.5\nARRAY/NOMATH 2 2\n0 0 0 0\nARRAY2 2 2\n0 0 0 0\nVECTOR\n");
   EXPECT_EQ(take_err(), "VECTOR: every vector is zero; nothing drawn.\n");
   run("ARRAY/NOMATH 2 2\n1 0 0 1\nARRAY2 2 2\n0 1 0 1\n");
