@@ -1,6 +1,8 @@
 // Commands of the gridded array and the 8-bit image: loading from the
 // command input and from files, coordinate lists, element arithmetic, the
 // element math, crops, slices, listings and conversions.
+#include "data/array_commands.h"
+
 #include <algorithm>
 #include <array>
 #include <cerrno>
@@ -25,6 +27,31 @@
 
 namespace vexal {
 
+void push_limit(Session& s, const char* word, double v) {
+  char buf[16];
+  push_command(s.stream, std::string(word) + " " + std::string(exponent_field(v, 13, 5, buf)));
+}
+
+void queue_after_load(Session& s, bool math) {
+  ArrayGrid& a = s.array;
+  const size_t nx = static_cast<size_t>(a.nx), ny = static_cast<size_t>(a.ny);
+  if (s.axes.xaxis.mod > 0) {
+    wrap_list(a.x, a.nx, s.axes.xaxis.mod);
+    push_limit(s, "XMIN", list_entry(a.x, 1));
+    push_limit(s, "XMAX", list_entry(a.x, nx));
+  }
+  if (s.axes.yaxis.mod > 0) {
+    wrap_list(a.y, a.ny, s.axes.yaxis.mod);
+    push_limit(s, "YMIN", list_entry(a.y, 1));
+    push_limit(s, "YMAX", list_entry(a.y, ny));
+  }
+  if (math) push_command(s.stream, "DOARRAYMATH");
+  if (!(list_entry(a.y, 1) < list_entry(a.y, ny)))
+    push_command(s.stream, "ARRAYYSCALE " + std::to_string(a.ny) + " 1 1");
+  if (!(list_entry(a.x, 1) < list_entry(a.x, nx)))
+    push_command(s.stream, "ARRAYXSCALE " + std::to_string(a.nx) + " 1 1");
+}
+
 namespace {
 
 // Lines of the command input, at most `width` characters each.
@@ -36,12 +63,6 @@ LineSource input_lines(Session& s, size_t width = kLineWidth) {
 constexpr size_t kFreeFormatWidth = 1 << 20;
 
 void message(Session& s, std::string_view text) { s.err().line(text); }
-
-// "XMIN " and the value 13 wide in exponent form, onto the pending stack.
-void push_limit(Session& s, const char* word, double v) {
-  char buf[16];
-  push_command(s.stream, std::string(word) + " " + std::string(exponent_field(v, 13, 5, buf)));
-}
 
 void set_counts(Session& s) {
   setvariable(s.vars, "MX", s.array.nx);
@@ -122,29 +143,6 @@ bool read_values(Session& s, std::vector<double>& into, size_t nx, size_t count)
   else
     message(s, "Array load was incomplete owing to lack of data");
   return false;
-}
-
-// What follows a load of the array: the wraps with their limits, the element
-// math and the default coordinates, onto the pending stack so that they run
-// as ARRAYXSCALE, ARRAYYSCALE, DOARRAYMATH, YMIN/YMAX, XMIN/XMAX.
-void queue_after_load(Session& s, bool math) {
-  ArrayGrid& a = s.array;
-  const size_t nx = static_cast<size_t>(a.nx), ny = static_cast<size_t>(a.ny);
-  if (s.axes.xaxis.mod > 0) {
-    wrap_list(a.x, a.nx, s.axes.xaxis.mod);
-    push_limit(s, "XMIN", list_entry(a.x, 1));
-    push_limit(s, "XMAX", list_entry(a.x, nx));
-  }
-  if (s.axes.yaxis.mod > 0) {
-    wrap_list(a.y, a.ny, s.axes.yaxis.mod);
-    push_limit(s, "YMIN", list_entry(a.y, 1));
-    push_limit(s, "YMAX", list_entry(a.y, ny));
-  }
-  if (math) push_command(s.stream, "DOARRAYMATH");
-  if (!(list_entry(a.y, 1) < list_entry(a.y, ny)))
-    push_command(s.stream, "ARRAYYSCALE " + std::to_string(a.ny) + " 1 1");
-  if (!(list_entry(a.x, 1) < list_entry(a.x, nx)))
-    push_command(s.stream, "ARRAYXSCALE " + std::to_string(a.nx) + " 1 1");
 }
 
 // ---- loading from the command input -----------------------------------------------

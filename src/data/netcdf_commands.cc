@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "data/append.h"
+#include "data/array_commands.h"
 #include "data/netcdf.h"
 #include "data/record.h"
 #include "interp/command_table.h"
@@ -75,35 +76,6 @@ void report(Session& s, NcRead status, const char* command, const std::string& n
       s.err().line("Cannot read the variable called " + name + ": " + why);
       return;
   }
-}
-
-// "XMIN " and the value 13 wide in exponent form, onto the pending stack.
-void push_limit(Session& s, const char* word, double v) {
-  char buf[16];
-  push_command(s.stream, std::string(word) + " " + std::string(exponent_field(v, 13, 5, buf)));
-}
-
-// What follows a load of the array, as after ARRAY: the wraps with their
-// limits, the element math and the default coordinates, pushed so that they
-// run as ARRAYXSCALE, ARRAYYSCALE, DOARRAYMATH, YMIN/YMAX, XMIN/XMAX.
-void queue_after_load(Session& s) {
-  ArrayGrid& a = s.array;
-  const size_t nx = static_cast<size_t>(a.nx), ny = static_cast<size_t>(a.ny);
-  if (s.axes.xaxis.mod > 0) {
-    wrap_list(a.x, a.nx, s.axes.xaxis.mod);
-    push_limit(s, "XMIN", list_entry(a.x, 1));
-    push_limit(s, "XMAX", list_entry(a.x, nx));
-  }
-  if (s.axes.yaxis.mod > 0) {
-    wrap_list(a.y, a.ny, s.axes.yaxis.mod);
-    push_limit(s, "YMIN", list_entry(a.y, 1));
-    push_limit(s, "YMAX", list_entry(a.y, ny));
-  }
-  push_command(s.stream, "DOARRAYMATH");
-  if (!(list_entry(a.y, 1) < list_entry(a.y, ny)))
-    push_command(s.stream, "ARRAYYSCALE " + std::to_string(a.ny) + " 1 1");
-  if (!(list_entry(a.x, 1) < list_entry(a.x, nx)))
-    push_command(s.stream, "ARRAYXSCALE " + std::to_string(a.nx) + " 1 1");
 }
 
 // Whether a read gave values; a variable of length 0 leaves everything as it was.
