@@ -13,6 +13,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "interp/command_reference.h"
 #include "interp/command_table.h"
 #include "interp/listing.h"
 #include "interp/params.h"
@@ -326,10 +327,39 @@ void cmd_netlib(Session& s, Params& p) {
   push_command(s.stream, "COM " + name);
 }
 
-void cmd_help(Session& s, Params&) {
-  s.err().line("Vexal help is available on the internet via WWW");
-  s.err().put("at ");
-  s.err().line(kHelpAddress);
+// HELP name: the reference entries of the commands whose names begin with
+// name, in columns on the terminal; HELP alone: where the full reference is.
+void cmd_help(Session& s, Params& p) {
+  std::string prefix = getcparm(p, false);
+  if (prefix.empty()) {
+    s.err().line("Vexal help is available on the internet via WWW");
+    s.err().put("at ");
+    s.err().line(kHelpAddress);
+    s.err().line("HELP name lists the commands whose names begin with name.");
+    return;
+  }
+  upcase(prefix);
+  const std::vector<CommandEntry> found = commands_beginning(prefix);
+  if (found.empty()) {
+    s.err().put("No command begins with ");
+    s.err().put(prefix);
+    s.err().line(".");
+    return;
+  }
+  size_t name_width = 0, params_width = 0;
+  for (const CommandEntry& e : found) {
+    if (e.name.size() > name_width) name_width = e.name.size();
+    if (e.params.size() > params_width) params_width = e.params.size();
+  }
+  std::string row;  // reused for every entry
+  for (const CommandEntry& e : found) {
+    row.assign(e.name);
+    row.resize(name_width + 2, ' ');
+    row.append(e.params);
+    if (params_width > 0) row.resize(name_width + 2 + params_width + 2, ' ');
+    row.append(e.effect);
+    s.term.line(row);
+  }
 }
 
 // The query: when the line names just one character variable, as in
