@@ -2,6 +2,7 @@
 // the derivative, the Fourier transform chain, binning into intervals and
 // into the array, polynomial fits, the cubic spline and the limits.
 #include <algorithm>
+#include <cerrno>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
@@ -76,6 +77,7 @@ bool write_points(Session& s, const std::string& name, std::initializer_list<con
                   size_t n) {
   std::FILE* fp = create_scratch_file(s.scratch_files, name, "data file", s.err());
   if (!fp) return false;
+  int error = 0;
   {
     OutBuffer out(fp);
     char buf[kFreeRealWidth + 1];
@@ -86,9 +88,16 @@ bool write_points(Session& s, const std::string& name, std::initializer_list<con
       }
       out.put('\n');
     }
+    out.flush();
+    error = out.error();
+    out.set_discard();
   }
-  std::fclose(fp);
-  return true;
+  errno = 0;
+  if (std::fclose(fp) != 0 && error == 0) error = errno ? errno : EIO;
+  if (error == 0) return true;
+  s.err().line("Error writing the data file " + name + ": " + std::strerror(error));
+  s.run.exit_status = 1;
+  return false;
 }
 
 // ---- sorting, smoothing and the derivative ------------------------------------
