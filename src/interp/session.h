@@ -75,6 +75,13 @@ struct RunState {
   // Untrusted input (the fuzzers): no shell commands, no file deletion, no
   // command definitions written, and INVENT kept small.
   bool sandbox = false;
+  // --pdf, --png[=dpi], --crop: Ghostscript converts the finished document.
+  bool convert_pdf = false;
+  int convert_png_dpi = 0;    // dots per inch of the PNG pages, 1..2400; 0 = no PNG
+  bool convert_crop = false;  // the converted page is the document's bounding box
+  // With -s and a conversion: the document, kept here and written to standard
+  // output once it is complete.
+  std::string kept_document;
 };
 
 // The current command line and the texts kept beside it.

@@ -3,10 +3,15 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <optional>
+#include <string_view>
 
+#include "interp/convert.h"
 #include "interp/params.h"
 #include "interp/session.h"
 #include "postscript/page_stamps.h"
@@ -21,6 +26,76 @@ namespace {
 constexpr const char* kLibDirectory = "/usr/local/lib/vexal";
 constexpr const char* kNetLibAddress = "https://vexal.example.org/lib";
 constexpr const char* kFill3dFunction = "{1 x x mul y y mul add sqrt 1.e-10 max div}";
+
+constexpr const char* kUsage =
+    "Usage: vexal [flags] [command files or command lines]\n"
+    "\n"
+    "An argument naming an existing file runs as a command file; any other runs\n"
+    "as a command line. The document goes to vexal.ps unless -o or -s says otherwise.\n"
+    "\n"
+    "  -q              quiet: no banner, prompt or echo of command-file lines\n"
+    "  -s              the document goes to standard output\n"
+    "  -o file         the document goes to file (\"-o -\" is -s)\n"
+    "  -p precision    document units per inch (default 300)\n"
+    "  -l              landscape page\n"
+    "  -d              do not read the start-up files ./.vexal and ~/.vexal\n"
+    "  -D              debug: show every command line before it runs\n"
+    "  -t              no time stamp in the page margin\n"
+    "  -S              no command starts a shell (SYSTEM, LIBEXEC, NETLIB)\n"
+    "  -E              error messages go to standard output\n"
+    "  -V yyyy.mm.dd   behave as the version of that date\n"
+    "Letters combine: -qlt is -q -l -t.\n"
+    "\n"
+    "  --pdf           also convert the document to a PDF with Ghostscript (gs)\n"
+    "  --png[=dpi]     also convert each page to a PNG image (default 150 dpi)\n"
+    "  --crop          the PDF page or PNG image is the drawn area, not the whole page\n"
+    "  --help          show this summary and exit\n"
+    "  --version       show the version and exit\n"
+    "\n"
+    "With SOURCE_DATE_EPOCH set to seconds since 1970 (UTC), the date and time\n"
+    "shown (the page stamp, DATE, TIME) are that moment's, not the clock's.\n";
+
+// Why the start-up ends before any command runs.
+enum class EarlyExit { kNone, kHelp, kVersion, kBadArgument };
+
+// What the command line asks for besides its flags.
+struct CommandLine {
+  std::vector<std::string> command_files;  // the arguments that run as command files
+  EarlyExit early_exit = EarlyExit::kNone;
+};
+
+// Reads a long option when `arg` is exactly one (a "--png=" argument with
+// any resolution counts); false for any other argument, which keeps the rule
+// of one-letter flags.
+bool read_long_option(Session& s, const std::string& arg, EarlyExit& early_exit) {
+  if (arg == "--help") {
+    early_exit = EarlyExit::kHelp;
+  } else if (arg == "--version") {
+    early_exit = EarlyExit::kVersion;
+  } else if (arg == "--pdf") {
+    s.run.convert_pdf = true;
+  } else if (arg == "--crop") {
+    s.run.convert_crop = true;
+  } else if (arg == "--png") {
+    s.run.convert_png_dpi = kDefaultPngDpi;
+  } else if (arg.starts_with("--png=")) {
+    const char* first = arg.data() + 6;
+    const char* last = arg.data() + arg.size();
+    int dpi = 0;
+    auto [end, ec] = std::from_chars(first, last, dpi);
+    if (ec != std::errc() || end != last || first == last || dpi < kMinPngDpi || dpi > kMaxPngDpi) {
+      s.err().put("Bad PNG resolution in ");
+      s.err().put(arg);
+      s.err().line(": give 1 to 2400 dots per inch; nothing is run or written.");
+      early_exit = EarlyExit::kBadArgument;
+    } else {
+      s.run.convert_png_dpi = dpi;
+    }
+  } else {
+    return false;
+  }
+  return true;
+}
 
 std::string env(const char* name) {
   const char* v = std::getenv(name);
@@ -44,8 +119,8 @@ void set_level(Session& s, int level) {
 }
 
 // Reads the flags and arguments, and queues the start-up files. Returns the
-// arguments that run as command files.
-std::vector<std::string> localstart(Session& s, const std::vector<std::string>& args) {
+// arguments that run as command files, or that the run ends at once.
+CommandLine localstart(Session& s, const std::vector<std::string>& args) {
   OutBuffer& err = s.err();
   set_level(s, s.compat.own);
   char pid[16];
@@ -60,7 +135,8 @@ std::vector<std::string> localstart(Session& s, const std::vector<std::string>& 
   s.run.pwd = user + "@" + env("HOST") + ":" + cwd;
   cut(s.run.pwd);
 
-  std::vector<std::string> command_files;
+  CommandLine line;
+  std::vector<std::string>& command_files = line.command_files;
   bool copy_setup = true, from_file = false, quiet = false, stamp_info = true;
   s.run.orientation = "Portrait";
   setvariable(s.vars, "PORTRAIT", 1);
@@ -68,7 +144,9 @@ std::vector<std::string> localstart(Session& s, const std::vector<std::string>& 
 
   for (size_t a = 0; a < args.size(); ++a) {
     const std::string& arg = args[a];
-    if (!arg.empty() && arg[0] == '-') {
+    if (read_long_option(s, arg, line.early_exit)) {
+      if (line.early_exit != EarlyExit::kNone) return line;
+    } else if (!arg.empty() && arg[0] == '-') {
       auto has = [&](char c) { return arg.find(c, 1) != std::string::npos; };
       if (has('q')) quiet = true;
       if (has('l')) {
@@ -157,7 +235,7 @@ std::vector<std::string> localstart(Session& s, const std::vector<std::string>& 
   }
   if (s.run.ps_to_stdout) quiet = true;
   if (quiet) s.units.verbose = 0;
-  return command_files;
+  return line;
 }
 
 // True when `output` is the same file (device and inode) as one of `inputs`.
@@ -172,6 +250,112 @@ bool same_file_as_any(const std::string& output, const std::vector<std::string>&
   return false;
 }
 
+bool converting(const RunState& run) { return run.convert_pdf || run.convert_png_dpi > 0; }
+
+// With -s and a conversion, the complete document goes to standard output.
+void write_kept_document(Session& s) {
+  const std::string& doc = s.run.kept_document;
+  if (!s.run.ps_to_stdout || s.io.ps_text) return;
+  if (std::fwrite(doc.data(), 1, doc.size(), stdout) != doc.size() || std::fflush(stdout) != 0) {
+    s.err().line("Cannot write the document to standard output.");
+    s.run.exit_status = 1;
+  }
+}
+
+// A private copy of a document held in memory, for Ghostscript to read:
+// created exclusively, removed when the copy goes away.
+class PrivateCopy {
+ public:
+  explicit PrivateCopy(const std::string& text) {
+    const char* dir = std::getenv("TMPDIR");
+    std::string name = std::string(dir && *dir ? dir : "/tmp") + "/vexal-XXXXXX.ps";
+    const int fd = ::mkstemps(name.data(), 3);
+    if (fd < 0) return;
+    size_t done = 0;
+    while (done < text.size()) {
+      const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
+      if (n <= 0) break;
+      done += static_cast<size_t>(n);
+    }
+    const bool closed = ::close(fd) == 0;
+    if (done == text.size() && closed)
+      path_ = name;
+    else
+      std::remove(name.c_str());
+  }
+  ~PrivateCopy() {
+    if (!path_.empty()) std::remove(path_.c_str());
+  }
+  PrivateCopy(const PrivateCopy&) = delete;
+  PrivateCopy& operator=(const PrivateCopy&) = delete;
+  const std::string& path() const { return path_; }  // "" when it could not be written
+
+ private:
+  std::string path_;
+};
+
+// The last bytes of the document file, where its trailer lies.
+std::string file_tail(const std::string& path) {
+  constexpr long kTailBytes = 512;
+  std::string tail;
+  std::FILE* fp = std::fopen(path.c_str(), "rb");
+  if (!fp) return tail;
+  if (std::fseek(fp, -kTailBytes, SEEK_END) != 0) std::fseek(fp, 0, SEEK_SET);
+  char buf[kTailBytes];
+  tail.assign(buf, std::fread(buf, 1, sizeof buf, fp));
+  std::fclose(fp);
+  return tail;
+}
+
+void report_conversion(Session& s, ConvertFormat format, const std::string& reason) {
+  s.err().put("Cannot convert the document to ");
+  s.err().put(format_name(format));
+  s.err().put(": ");
+  s.err().put(reason);
+  s.err().line(".");
+  s.run.exit_status = 1;
+}
+
+// --pdf and --png: Ghostscript converts the complete document. A document on
+// standard output (or in memory) is converted from a private copy into
+// vexal.pdf and vexal*.png in the current directory.
+void convert_at_end(Session& s) {
+  const std::string* text = s.io.ps_text         ? s.io.ps_text
+                            : s.run.ps_to_stdout ? &s.run.kept_document
+                                                 : nullptr;
+  std::optional<PrivateCopy> copy;
+  ConvertRequest r;
+  r.pages = s.ps.pages;
+  r.stem = s.run.ps_to_stdout ? "vexal" : output_stem(s.run.ps_output_file);
+  if (text) {
+    copy.emplace(*text);
+    r.source = copy->path();
+  } else {
+    r.source = s.run.ps_output_file;
+  }
+  if (s.run.convert_crop) {
+    const size_t tail = text ? std::min<size_t>(text->size(), 512) : 0;
+    r.box = trailer_bounding_box(text ? std::string_view(*text).substr(text->size() - tail)
+                                      : std::string_view(file_tail(r.source)));
+  }
+  std::vector<ConvertFormat> formats;
+  if (s.run.convert_pdf) formats.push_back(ConvertFormat::kPdf);
+  if (s.run.convert_png_dpi > 0) formats.push_back(ConvertFormat::kPng);
+  for (ConvertFormat format : formats) {
+    r.format = format;
+    r.dpi = s.run.convert_png_dpi;
+    if (r.source.empty()) {
+      report_conversion(s, format, "no private copy of the document could be written");
+    } else if (!text && output_name(r, 1) == s.run.ps_output_file) {
+      report_conversion(s, format, "it would replace the PostScript file " + r.source);
+    } else {
+      s.flush_terminal();  // Ghostscript's messages come after ours
+      if (std::string reason = convert_document(r); !reason.empty())
+        report_conversion(s, format, reason);
+    }
+  }
+}
+
 }  // namespace
 
 void Session::start(const std::vector<std::string>& args) {
@@ -182,7 +366,21 @@ void Session::start(const std::vector<std::string>& args) {
   run.ps_output_file = "vexal.ps";
   setcvariable(vars, "LIB", kLibDirectory, err());
   setcvariable(vars, "NETLIB", kNetLibAddress, err());
-  std::vector<std::string> command_files = localstart(*this, args);
+  const CommandLine line = localstart(*this, args);
+  if (line.early_exit != EarlyExit::kNone) {
+    if (line.early_exit == EarlyExit::kHelp)
+      term.put(kUsage);
+    else if (line.early_exit == EarlyExit::kVersion)
+      term.line(trimmed(run.version_text));
+    else
+      run.exit_status = 1;
+    run.quit = true;
+    flush_terminal();
+    return;
+  }
+  const std::vector<std::string>& command_files = line.command_files;
+  if (std::getenv("SOURCE_DATE_EPOCH") && !source_date_epoch())
+    err().line("SOURCE_DATE_EPOCH is not a non-negative whole number of seconds; it is ignored.");
   if (!run.ps_to_stdout && !io.ps_text && same_file_as_any(run.ps_output_file, command_files)) {
     // Opening the document would empty the command file before it is read.
     err().put("The output file ");
@@ -206,16 +404,21 @@ void Session::start(const std::vector<std::string>& args) {
       term.set_file(io.err);
   }
 
-  if (io.ps_text)
+  if (io.ps_text) {
     ps_open_string(ps, io.ps_text);
-  else if (run.ps_to_stdout)
+  } else if (run.ps_to_stdout && converting(run)) {
+    // Kept whole for the conversion; standard output gets it at the end.
+    ps_open_string(ps, &run.kept_document);
+  } else if (run.ps_to_stdout) {
     ps_open_stdout(ps);
-  else if (!ps_open_file(ps, run.ps_output_file)) {
+  } else if (!ps_open_file(ps, run.ps_output_file)) {
     err().put("Cannot open the PostScript output file ");
     err().put(run.ps_output_file);
     err().line("; no document is written.");
     run.exit_status = 1;
     ps_open_string(ps, &unwritten_document);
+    run.convert_pdf = false;  // nothing to convert
+    run.convert_png_dpi = 0;
   }
   startup(ps, run.precision, run.ps_to_stdout, run.ps_output_file, run.orientation,
           run.version_text, units.verbose != 0, term);
@@ -264,6 +467,9 @@ void Session::shutdown() {
   if (const std::string failure = ps_error_message(ps); !failure.empty()) {
     err().line(failure);
     run.exit_status = 1;
+  } else if (converting(run)) {
+    write_kept_document(*this);
+    convert_at_end(*this);
   }
   if (units.verbose) term.line("");
   run.quit = true;

@@ -2,10 +2,12 @@
 #include "util/calendar.h"
 
 #include <algorithm>
+#include <charconv>
 #include <climits>
 #include <cmath>
 #include <cstdio>
-#include <ctime>
+#include <cstdlib>
+#include <cstring>
 
 namespace vexal {
 
@@ -95,10 +97,39 @@ int mmktime(int year_in, int doy_in, int hour_in, int minute_in, int second_in) 
   return static_cast<int>(seconds);
 }
 
-std::string date_text() {
-  std::time_t now = std::time(nullptr);
+std::optional<std::time_t> source_date_epoch() {
+  const char* text = std::getenv("SOURCE_DATE_EPOCH");
+  if (!text) return std::nullopt;
+  const char* end = text + std::strlen(text);
+  long long seconds = -1;
+  auto [ptr, ec] = std::from_chars(text, end, seconds);
+  if (ec != std::errc() || ptr != end || ptr == text || seconds < 0) return std::nullopt;
+  const std::time_t t = static_cast<std::time_t>(seconds);
   std::tm tm{};
-  localtime_r(&now, &tm);
+  // A year beyond four digits would not fit the date text.
+  if (!gmtime_r(&t, &tm) || tm.tm_year + 1900 > 9999) return std::nullopt;
+  return t;
+}
+
+namespace {
+
+// The time the DATE and TIME texts show: the fixed one of a reproducible run
+// (in UTC), or now (local).
+std::tm shown_time() {
+  std::tm tm{};
+  if (const std::optional<std::time_t> fixed = source_date_epoch()) {
+    gmtime_r(&*fixed, &tm);
+  } else {
+    const std::time_t now = std::time(nullptr);
+    localtime_r(&now, &tm);
+  }
+  return tm;
+}
+
+}  // namespace
+
+std::string date_text() {
+  const std::tm tm = shown_time();
   char text[32];
   std::snprintf(text, sizeof text, "%02d-%s-%04d", tm.tm_mday, kMonthNames[tm.tm_mon],
                 tm.tm_year + 1900);
@@ -106,9 +137,7 @@ std::string date_text() {
 }
 
 std::string clocktime() {
-  std::time_t now = std::time(nullptr);
-  std::tm tm{};
-  localtime_r(&now, &tm);
+  const std::tm tm = shown_time();
   char text[32];
   std::snprintf(text, sizeof text, "%02d:%02d:%02d", tm.tm_hour, tm.tm_min, tm.tm_sec);
   return text;

@@ -4,6 +4,8 @@
 
 #include <array>
 #include <cstdint>
+#include <ctime>
+#include <optional>
 #include <string>
 
 namespace vexal {
@@ -22,9 +24,15 @@ int jdom(int year, int doy);
 // the count does not fit 32 bits.
 int mmktime(int year, int doy, int hour, int minute, int second);
 
-// Today's local date as "DD-Mon-YYYY" (11 characters).
+// The fixed time of a reproducible run: SOURCE_DATE_EPOCH from the
+// environment when it is a non-negative decimal integer that the calendar can
+// show; nothing when it is unset or any other text.
+std::optional<std::time_t> source_date_epoch();
+// Today's local date as "DD-Mon-YYYY" (11 characters); the UTC date of
+// source_date_epoch() when it has one.
 std::string date_text();
-// The local time of day as "HH:MM:SS".
+// The local time of day as "HH:MM:SS"; the UTC time of source_date_epoch()
+// when it has one.
 std::string clocktime();
 
 // Reverse the bytes of the value in place.

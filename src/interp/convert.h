@@ -1,0 +1,53 @@
+// The finished document converted by Ghostscript (--pdf, --png): a PDF, or
+// one PNG image per page, beside the PostScript with the same stem.
+#pragma once
+
+#include <array>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace vexal {
+
+inline constexpr int kDefaultPngDpi = 150;  // --png without a resolution
+inline constexpr int kMinPngDpi = 1;
+inline constexpr int kMaxPngDpi = 2400;
+
+enum class ConvertFormat { kPdf, kPng };
+
+// A box on the page in points: left, bottom, right, top.
+using PageBox = std::array<long long, 4>;
+
+// One conversion of a complete PostScript document.
+struct ConvertRequest {
+  ConvertFormat format = ConvertFormat::kPdf;
+  std::string source;          // the PostScript file Ghostscript reads
+  std::string stem;            // the output names without their ending ("vexal")
+  int pages = 1;               // pages of the document: more than 1 numbers the PNGs
+  int dpi = kDefaultPngDpi;    // PNG resolution, dots per inch
+  std::optional<PageBox> box;  // --crop: the page is this box; else the whole letter page
+};
+
+// "PDF" or "PNG", as messages name the format.
+std::string_view format_name(ConvertFormat format);
+
+// The document's file name without its ending: "out/vexal.ps" gives
+// "out/vexal", "plot" stays "plot" (a leading dot is not an ending).
+std::string output_stem(std::string_view ps_file);
+
+// The files a conversion writes: stem.pdf; stem.png for one page, otherwise
+// stem-1.png, stem-2.png, ... (listed up to `pages`).
+std::string output_name(const ConvertRequest& r, int page);
+
+// The bounding box of the last "%%BoundingBox:" line of `tail` (the end of a
+// document, where the trailer repeats the box); nothing when there is no such
+// line, it is "(atend)", or the box is empty.
+std::optional<PageBox> trailer_bounding_box(std::string_view tail);
+
+// Runs Ghostscript (gs, found on PATH) as a child process with an argument
+// vector, its output sent to standard error, and waits for it. Returns "" when
+// it succeeded, otherwise the reason, as a phrase ("Ghostscript (gs) could
+// not be run: No such file or directory").
+std::string convert_document(const ConvertRequest& r);
+
+}  // namespace vexal

@@ -1,0 +1,191 @@
+// The long options (--help, --version, --pdf, --png, --crop) and
+// SOURCE_DATE_EPOCH, through the real program: what it prints, the files it
+// leaves, and its exit status.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "support/ghostscript.h"
+#include "support/scratch_dir.h"
+
+namespace vexal {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct RunResult {
+  int status = -1;  // exit status, or -1 when the program did not exit normally
+  std::string out, err;
+};
+
+std::string slurp(const std::string& name) {
+  std::ifstream in(name, std::ios::binary);
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+constexpr const char* kTwoPages = "DRAW 1 1\nNEWPAGE\nDRAW 2 2\n";
+constexpr const char* kPngMagic = "\x89PNG\r\n\x1a\n";
+
+class OptionsTest : public ScratchDirTest {
+ protected:
+  // Runs the program with `args` in the scratch directory (also HOME), input
+  // from /dev/null, with PATH and any further environment entries `env`.
+  RunResult vexal(const std::vector<std::string>& args, std::vector<std::string> env = {},
+                  const std::string& path = "/usr/bin:/bin") {
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 1, "stdout.txt", O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    posix_spawn_file_actions_addopen(&actions, 2, "stderr.txt", O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    std::vector<std::string> words = {VEXAL_BINARY};
+    words.insert(words.end(), args.begin(), args.end());
+    std::vector<char*> argv;
+    for (std::string& w : words) argv.push_back(w.data());
+    argv.push_back(nullptr);
+    env.push_back("HOME=" + fs::current_path().string());
+    env.push_back("PATH=" + path);
+    std::vector<char*> envp;
+    for (std::string& e : env) envp.push_back(e.data());
+    envp.push_back(nullptr);
+    pid_t pid = 0;
+    RunResult r;
+    if (posix_spawn(&pid, VEXAL_BINARY, &actions, nullptr, argv.data(), envp.data()) == 0) {
+      int status = 0;
+      waitpid(pid, &status, 0);
+      if (WIFEXITED(status)) r.status = WEXITSTATUS(status);
+    }
+    posix_spawn_file_actions_destroy(&actions);
+    r.out = slurp("stdout.txt");
+    r.err = slurp("stderr.txt");
+    return r;
+  }
+};
+
+TEST_F(OptionsTest, HelpAndVersionPrintAndExitWithoutADocument) {
+  RunResult help = vexal({"--help", "DRAW 1 1"});
+  EXPECT_EQ(help.status, 0);
+  EXPECT_EQ(help.err, "");
+  for (const char* flag : {"-q ", "-s ", "-o file", "-p precision", "-l ", "-d ", "-D ", "-t ",
+                           "-S ", "-E ", "-V yyyy.mm.dd", "--pdf", "--png[=dpi]", "--crop"})
+    EXPECT_NE(help.out.find(flag), std::string::npos) << flag;
+  RunResult version = vexal({"--version"});
+  EXPECT_EQ(version.status, 0);
+  EXPECT_EQ(version.out, "Vexal version 2020.06.28\n");
+  EXPECT_FALSE(fs::exists("vexal.ps"));
+}
+
+TEST_F(OptionsTest, OtherDashArgumentsKeepTheLetterRule) {
+  // "--helpx" is the letters l (landscape) and p, whose precision is the next argument.
+  RunResult r = vexal({"-d", "--helpx", "600", "-q", "-o", "out.ps", "DRAW 1 1"});
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.out, "");  // -q
+  const std::string doc = slurp("out.ps");
+  EXPECT_NE(doc.find("%%Orientation:  Landscape\n"), std::string::npos);
+  EXPECT_NE(doc.find(" 0.12000000000000000 0.12000000000000000 scale\n"),
+            std::string::npos);  // 72 / 600
+  check_document_later(doc);
+}
+
+TEST_F(OptionsTest, PdfAndPngPagesAreWrittenBesideTheDocument) {
+  write("two.vx", kTwoPages);
+  RunResult r = vexal({"-q", "--pdf", "--png=72", "-o", "plot.ps", "two.vx"});
+  EXPECT_EQ(r.status, 0) << r.err;
+  check_document_later(slurp("plot.ps"));
+  const std::string pdf = slurp("plot.pdf");
+  EXPECT_EQ(pdf.substr(0, 5), "%PDF-");
+  EXPECT_EQ(ghostscript_errors(pdf), "");
+  for (const char* png : {"plot-1.png", "plot-2.png"})
+    EXPECT_EQ(slurp(png).substr(0, 8), kPngMagic) << png;
+  EXPECT_FALSE(fs::exists("plot-3.png"));
+  EXPECT_FALSE(fs::exists("plot.png"));
+}
+
+TEST_F(OptionsTest, CropMakesThePageTheDrawnArea) {
+  RunResult r = vexal({"-q", "--crop", "--png=144", "-o", "box.ps", "DRAW 1 1", "DRAW 2 3"});
+  EXPECT_EQ(r.status, 0) << r.err;
+  const std::string doc = slurp("box.ps");
+  check_document_later(doc);
+  long long left = 0, bottom = 0, right = 0, top = 0;
+  ASSERT_EQ(std::sscanf(doc.c_str() + doc.find('\n') + 1, "%%%%BoundingBox: %lld %lld %lld %lld",
+                        &left, &bottom, &right, &top),
+            4);
+  const std::string png = slurp("box.png");
+  ASSERT_GE(png.size(), 24u);
+  auto be32 = [&](size_t at) {
+    return (uint8_t(png[at]) << 24) | (uint8_t(png[at + 1]) << 16) | (uint8_t(png[at + 2]) << 8) |
+           uint8_t(png[at + 3]);
+  };
+  EXPECT_EQ(be32(16), 2 * (right - left));  // width and height at 144 dots per inch
+  EXPECT_EQ(be32(20), 2 * (top - bottom));
+  EXPECT_LT(right - left, 612 / 2);
+}
+
+TEST_F(OptionsTest, StandardOutputKeepsTheDocumentAndThePdfGoesToVexalPdf) {
+  RunResult r = vexal({"-s", "--pdf", "DRAW 1 1"});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_TRUE(r.out.starts_with("%!PS-Adobe-2.0"));
+  EXPECT_TRUE(r.out.ends_with("%%EOF\n"));
+  check_document_later(r.out);
+  EXPECT_EQ(slurp("vexal.pdf").substr(0, 5), "%PDF-");
+  EXPECT_FALSE(fs::exists("vexal.ps"));
+}
+
+TEST_F(OptionsTest, AMissingGhostscriptFailsTheRunAndKeepsTheDocument) {
+  fs::create_directory("empty");
+  RunResult r = vexal({"-q", "--pdf", "-o", "kept.ps", "DRAW 1 1"}, {},
+                      (fs::current_path() / "empty").string());
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.err,
+            "Cannot convert the document to PDF: Ghostscript (gs) could not be run: No such file "
+            "or directory.\n");
+  const std::string doc = slurp("kept.ps");
+  EXPECT_TRUE(doc.ends_with("%%EOF\n"));
+  check_document_later(doc);
+  EXPECT_FALSE(fs::exists("kept.pdf"));
+}
+
+TEST_F(OptionsTest, BadPngResolutionsAreRefused) {
+  for (const char* arg : {"--png=0", "--png=2401", "--png=", "--png=72dpi"}) {
+    RunResult r = vexal({arg, "DRAW 1 1"});
+    EXPECT_EQ(r.status, 1) << arg;
+    EXPECT_EQ(r.err, std::string("Bad PNG resolution in ") + arg +
+                         ": give 1 to 2400 dots per inch; nothing is run or written.\n");
+  }
+  EXPECT_FALSE(fs::exists("vexal.ps"));
+}
+
+TEST_F(OptionsTest, SourceDateEpochMakesRunsByteIdentical) {
+  const std::string examples = std::string(VEXAL_SOURCE_DIR) + "/examples";
+  for (const char* name : {"first.vx"}) fs::copy_file(examples + "/" + name, name);
+  const std::vector<std::string> env = {"SOURCE_DATE_EPOCH=1700000000"};
+  RunResult first = vexal({"-q", "-o", "out.ps", "first.vx"}, env);
+  ASSERT_EQ(first.status, 0) << first.err;
+  const std::string doc = slurp("out.ps");
+  check_document_later(doc);
+  sleep(1);
+  RunResult second = vexal({"-q", "-o", "out.ps", "first.vx"}, env);
+  ASSERT_EQ(second.status, 0) << second.err;
+  EXPECT_TRUE(doc == slurp("out.ps"));
+
+  RunResult dated = vexal({"-d", "-o", "out.ps", "ECHO [\\%date] [\\%time]", "QUIT"}, env);
+  EXPECT_NE(dated.out.find("[14-Nov-2023] [22:13:20]\n"), std::string::npos) << dated.out;
+  RunResult bad = vexal({"-q", "-o", "out.ps", "QUIT"}, {"SOURCE_DATE_EPOCH=soon"});
+  EXPECT_EQ(bad.status, 0);
+  EXPECT_EQ(bad.err,
+            "SOURCE_DATE_EPOCH is not a non-negative whole number of seconds; it is ignored.\n");
+}
+
+}  // namespace
+}  // namespace vexal
