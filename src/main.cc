@@ -9,5 +9,8 @@ int main(int argc, char** argv) {
   vexal::Session session;
   session.start(args);
   session.loop();
+  // --strict: a message on the error stream (besides ECHOERR's lines) fails the run.
+  const vexal::Units& u = session.units;
+  if (u.strict && session.errbuf.bytes_written() > u.echoed_errors) return 1;
   return session.run.exit_status;
 }

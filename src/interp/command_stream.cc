@@ -76,6 +76,7 @@ bool take_spare(CommandStream& cs, const std::string& name, CommandFile& out) {
   }
   out = std::move(sp);
   out.fp = fp;
+  out.line = 0;
   sp = CommandFile{};
   return true;
 }
@@ -97,14 +98,17 @@ void insert_command(CommandStream& cs, int position, std::string_view line) {
   cs.pending.insert(cs.pending.begin() + static_cast<long>(at), cut_line(line));
 }
 
-bool read_unit_line(const CommandStream& cs, int unit, std::string& out, size_t width) {
+bool read_unit_line(CommandStream& cs, int unit, std::string& out, size_t width) {
   if (unit <= 30) return read_line(cs.terminal, out, width);
   size_t level = static_cast<size_t>(unit - kFirstFileUnit);
   if (level >= cs.files.size()) {
     out.clear();
     return false;
   }
-  return read_line(cs.files[level].fp, out, width);
+  CommandFile& f = cs.files[level];
+  const bool got = read_line(f.fp, out, width);
+  if (got) ++f.line;
+  return got;
 }
 
 }  // namespace vexal

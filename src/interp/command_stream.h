@@ -28,6 +28,11 @@ struct Units {
   int err_unit = 0;    // error and warning messages (6 with -E)
   int verbose = 1;     // prompt, echo of command-file lines, banner, value print-outs
   int debug = 0;       // echo of every command line before it runs
+  // --where: each line on the error unit from a command file begins with
+  // "file:line: "; --strict: anything written there fails the run.
+  bool where = false;
+  bool strict = false;
+  size_t echoed_errors = 0;  // bytes ECHOERR wrote there: the user's own, not errors
 };
 
 inline constexpr size_t kKeptFileSize = 4096;  // largest command file kept for running again
@@ -46,6 +51,7 @@ struct CommandFile {
   std::FILE* fp = nullptr;  // the stream read: the file, or a stream over its kept text
   std::string name;
   KeptFile kept;
+  long line = 0;  // lines read from it so far: the number of the last one
 };
 
 // Closes the stream read and the kept file.
@@ -97,6 +103,6 @@ void insert_command(CommandStream& cs, int position, std::string_view line);
 // Reads one line straight from the command-input unit `unit` (the terminal
 // at 30 or below, else the nested command file), not from the pending stack
 // and without substitution; false at the end of input.
-bool read_unit_line(const CommandStream& cs, int unit, std::string& out, size_t width = 256);
+bool read_unit_line(CommandStream& cs, int unit, std::string& out, size_t width = 256);
 
 }  // namespace vexal

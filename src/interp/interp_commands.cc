@@ -228,7 +228,12 @@ void cmd_echo(Session& s, Params& p) {
   if (s.units.verbose) s.term.line(trimmed(p.text));
 }
 
-void cmd_echoerr(Session& s, Params& p) { s.err().line(trimmed(p.text)); }
+// The user's own line on the error unit: --strict does not count it.
+void cmd_echoerr(Session& s, Params& p) {
+  const size_t before = s.errbuf.bytes_written();
+  s.err().line(trimmed(p.text));
+  s.units.echoed_errors += s.errbuf.bytes_written() - before;
+}
 
 void cmd_prompt(Session& s, Params& p) {
   std::string word = getcparm(p);

@@ -133,9 +133,13 @@ void cmd_goto(Session& s, Params& p) {
   upcase(wanted, wanted.size());
   if (fp) {
     std::rewind(fp);
+    long& count = s.stream.files[level].line;  // the file's line number follows the search
+    count = 0;
     std::string line;
-    while (read_line(fp, line))
+    while (read_line(fp, line)) {
+      ++count;
       if (label_matches(line, wanted)) return;
+    }
   }
   // Not in this file: leave it, then look again in the file that called it.
   push_command(s.stream, "GOTO " + label);

@@ -99,8 +99,10 @@ static bool get_next_command(Session& s, bool quit_at_end) {
           line = "RETURN";
         }
         st.generated_end = true;
-      } else if (unit != s.units.stdin_unit && s.units.verbose && !begins(line, "NODEBUG")) {
-        s.term.line(trimmed(line));
+      } else {
+        if (!from_terminal) ++st.files[unit - kFirstFileUnit].line;
+        if (unit != s.units.stdin_unit && s.units.verbose && !begins(line, "NODEBUG"))
+          s.term.line(trimmed(line));
       }
     }
     // Only the first ";" counts; an escaped one keeps the line whole.
@@ -214,8 +216,22 @@ static void quit_at_end_of_input(Session& s) {
   s.shutdown();
 }
 
+// --where: messages of a line from a command file begin with its name and
+// the number of the line read last (the command, or a line it queued).
+static void mark_error_lines(Session& s) {
+  const int unit = s.units.input_unit;
+  const size_t level = static_cast<size_t>(unit - kFirstFileUnit);
+  if (unit < kFirstFileUnit || level >= s.stream.files.size()) {
+    s.errbuf.set_line_prefix("");
+    return;
+  }
+  const CommandFile& f = s.stream.files[level];
+  s.errbuf.set_line_prefix(f.name + ":" + std::to_string(f.line) + ": ");
+}
+
 bool Session::turn(bool quit_at_end) {
   if (!get_next_command(*this, quit_at_end)) return false;
+  if (units.where) mark_error_lines(*this);
   std::string& line = cs.line;
   if (stream.generated_end && line == "QUIT") {
     quit_at_end_of_input(*this);

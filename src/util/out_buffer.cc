@@ -33,9 +33,23 @@ void OutBuffer::put_int(long long v) {
   put(std::string_view(tmp, r.ptr - tmp));
 }
 
+void OutBuffer::put_prefixed(std::string_view s) {
+  const std::string prefix = std::move(prefix_);  // the plain put() below
+  while (!s.empty()) {
+    if (line_start_) put(prefix);
+    const size_t end = s.find('\n');
+    const size_t n = end == std::string_view::npos ? s.size() : end + 1;
+    put(s.substr(0, n));
+    line_start_ = end != std::string_view::npos;
+    s.remove_prefix(n);
+  }
+  prefix_ = prefix;
+}
+
 void OutBuffer::spill(std::string_view s) {
   drain();
   if (s.size() >= kCapacity) {
+    handed_ += s.size();
     if (file_)
       write_file(s.data(), s.size());
     else if (text_)
@@ -48,6 +62,7 @@ void OutBuffer::spill(std::string_view s) {
 
 void OutBuffer::drain() {
   if (used_ == 0) return;
+  handed_ += used_;
   if (file_)
     write_file(buf_, used_);
   else if (text_)

@@ -31,6 +31,7 @@ class OutBuffer {
   std::string* text() const { return text_; }
 
   void put(std::string_view s) {
+    if (!prefix_.empty()) return put_prefixed(s);
     if (s.size() > kCapacity - used_)
       spill(s);
     else {
@@ -39,9 +40,14 @@ class OutBuffer {
     }
   }
   void put(char c) {
+    if (!prefix_.empty()) return put_prefixed(std::string_view(&c, 1));
     if (used_ == kCapacity) drain();
     buf_[used_++] = c;
   }
+  // Every line begun from now on starts with `prefix` (empty: none).
+  void set_line_prefix(std::string_view prefix) { prefix_.assign(prefix); }
+  // Bytes written since the writer was made, whether handed on yet or not.
+  size_t bytes_written() const { return handed_ + used_; }
   // A whole line: the text and a newline.
   void line(std::string_view s) {
     put(s);
@@ -58,6 +64,8 @@ class OutBuffer {
 
  private:
   void spill(std::string_view s);
+  // put() with the line prefix before each line's first character.
+  void put_prefixed(std::string_view s);
   // Hands the buffer to the stream without flushing the stream.
   void drain();
   // Hands n bytes to the stream unless it failed before; records a failure.
@@ -66,7 +74,10 @@ class OutBuffer {
   std::FILE* file_ = nullptr;
   std::string* text_ = nullptr;
   size_t used_ = 0;
+  size_t handed_ = 0;  // bytes handed to the stream or the text so far
   int error_ = 0;
+  std::string prefix_;      // begins every line when not empty
+  bool line_start_ = true;  // the next character begins a line
   char buf_[kCapacity];
 };
 

@@ -292,6 +292,26 @@ TEST_F(StreamTest, ACommandFileRunAgainIsReadAsItIsNow) {
   EXPECT_EQ(take_err(), "Error--cannot open command file a.vx\n");
 }
 
+// Messages of lines from command files name the file and line; the array's
+// data lines count, a GOTO moves the count, and lines typed at the terminal
+// have no mark. ECHOERR's own lines are kept apart from the errors.
+TEST_F(StreamTest, WhereMarksMessagesWithTheirFileAndLine) {
+  write("inner.vx", "BOGUS two\n");
+  write("w.vx",
+        "ECHO fine\nBOGUS one\nARRAY 2 1\n1 2\nCOM inner.vx\nGOTO END\nBOGUS never\n#END\n"
+        "ECHOERR mine\nBOGUS three\n");
+  start();
+  s->units.where = true;
+  run("COM w.vx\nBOGUS four\n");
+  EXPECT_EQ(take_err(),
+            "w.vx:2: Invalid Command> BOGUS one\n"
+            "inner.vx:1: Invalid Command> BOGUS two\n"
+            "w.vx:9: mine\n"
+            "w.vx:10: Invalid Command> BOGUS three\n"
+            "Invalid Command> BOGUS four\n");
+  EXPECT_EQ(s->units.echoed_errors, std::string("w.vx:9: mine\n").size());
+}
+
 // A command file on a pipe that begins with "$" (not packed) keeps every byte.
 TEST_F(StreamTest, ComFromAPipeLosesNothing) {
   int fds[2];
