@@ -49,6 +49,8 @@ constexpr const char* kUsage =
     "  --pdf           also convert the document to a PDF with Ghostscript (gs)\n"
     "  --png[=dpi]     also convert each page to a PNG image (default 150 dpi)\n"
     "  --crop          the PDF page or PNG image is the drawn area, not the whole page\n"
+    "  --where         error lines from a command file begin with \"file:line: \"\n"
+    "  --strict        exit status 1 when any error message was written\n"
     "  --help          show this summary and exit\n"
     "  --version       show the version and exit\n"
     "\n"
@@ -76,6 +78,10 @@ bool read_long_option(Session& s, const std::string& arg, EarlyExit& early_exit)
     s.run.convert_pdf = true;
   } else if (arg == "--crop") {
     s.run.convert_crop = true;
+  } else if (arg == "--where") {
+    s.units.where = true;
+  } else if (arg == "--strict") {
+    s.units.strict = true;
   } else if (arg == "--png") {
     s.run.convert_png_dpi = kDefaultPngDpi;
   } else if (arg.starts_with("--png=")) {

@@ -65,6 +65,28 @@ class ProcessTest : public ScratchDirTest {
   }
 };
 
+// One bad line among good ones: --where names its file and line, --strict
+// fails the run (the document still finished); ECHOERR's own lines are
+// neither errors nor unmarked.
+TEST_F(ProcessTest, WhereAndStrictForBatchRuns) {
+  write("job.vx", "ECHO start\nXMIN 0\nBOGUS line\nXMAX 1\nECHOERR note\nQUIT\n");
+  RunResult plain = vexal({"-d", "-q", "job.vx"});
+  EXPECT_EQ(plain.status, 0);
+  EXPECT_EQ(plain.err, "Invalid Command> BOGUS line\nnote\n");
+  RunResult where = vexal({"-d", "-q", "--where", "job.vx"});
+  EXPECT_EQ(where.status, 0);
+  EXPECT_EQ(where.err, "job.vx:3: Invalid Command> BOGUS line\njob.vx:5: note\n");
+  fs::remove("vexal.ps");
+  RunResult strict = vexal({"-d", "-q", "--strict", "--where", "job.vx"});
+  EXPECT_EQ(strict.status, 1);
+  EXPECT_NE(slurp("vexal.ps").find("%%EOF"), std::string::npos);
+  write("good.vx", "ECHO fine\nECHOERR only mine\nQUIT\n");
+  EXPECT_EQ(vexal({"-d", "-q", "--strict", "good.vx"}).status, 0);
+  const std::string help = vexal({"--help"}).out;
+  EXPECT_NE(help.find("  --where"), std::string::npos);
+  EXPECT_NE(help.find("  --strict"), std::string::npos);
+}
+
 TEST_F(ProcessTest, ShellOutputStaysOutOfADocumentOnStandardOutput) {
   RunResult r = vexal({"-s"}, "SYSTEM echo from-the-shell\nQUIT\n");
   EXPECT_EQ(r.status, 0);
