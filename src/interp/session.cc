@@ -2,6 +2,7 @@
 // matched against the command names and run.
 #include "interp/session.h"
 
+#include <cstdlib>
 #include <new>
 
 #include "interp/command_table.h"
@@ -74,6 +75,19 @@ void Session::flush_terminal() {
   errbuf.flush();
 }
 
+// The line editor of a terminal that is one (not with the document on
+// standard output, where its prompt would land): made at the first read.
+static LineEditor* terminal_editor(Session& s) {
+  if (!s.editor_checked) {
+    s.editor_checked = true;
+    const char* home = std::getenv("HOME");
+    if (!s.run.ps_to_stdout && !s.stream.terminal_is_null && !s.io.out_text)
+      s.editor = LineEditor::for_terminal(
+          s.stream.terminal, home && *home ? std::string(home) + "/.vexal_history" : "");
+  }
+  return s.editor.get();
+}
+
 // Delivers the next command line and its raw copy into cs.line / cs.raw.
 // Returns false only when the terminal is used up and `quit_at_end` is off.
 static bool get_next_command(Session& s, bool quit_at_end) {
@@ -87,11 +101,13 @@ static bool get_next_command(Session& s, bool quit_at_end) {
     } else {
       int unit = s.units.input_unit;
       bool from_terminal = unit <= 30;
-      if (unit <= 10 && s.units.verbose && st.prompt && !st.terminal_is_null)
-        s.term.put("$VEXAL: ");
+      const bool prompt = unit <= 10 && s.units.verbose && st.prompt && !st.terminal_is_null;
+      LineEditor* editor = from_terminal ? terminal_editor(s) : nullptr;
+      if (prompt && !editor) s.term.put("$VEXAL: ");
       std::FILE* fp = from_terminal ? st.terminal : st.files[unit - kFirstFileUnit].fp;
       if (from_terminal) s.flush_terminal();
-      if (!read_line(fp, line)) {
+      const bool got = editor ? editor->read(prompt ? "$VEXAL: " : "", line) : read_line(fp, line);
+      if (!got) {
         if (unit <= 10) {
           if (!quit_at_end) return false;
           line = "QUIT";

@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstdio>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -18,6 +19,7 @@
 #include "expr/math_list.h"
 #include "expr/math_state.h"
 #include "interp/command_stream.h"
+#include "interp/line_editor.h"
 #include "postscript/chars.h"
 #include "postscript/curves.h"
 #include "postscript/pen_state.h"
@@ -164,6 +166,9 @@ struct Session {
   NetcdfFile netcdf;           // the open netCDF file (NETCDFFILE), closed with the session
 
   TransformSettings transform;  // sorting, smoothing, FFT length, fits and box width
+
+  std::unique_ptr<LineEditor> editor;  // terminal line editing, when the terminal is one
+  bool editor_checked = false;         // the terminal was looked at for the editor
 
   OutBuffer term;    // the terminal-output unit
   OutBuffer errbuf;  // standard error

@@ -38,14 +38,20 @@ class ProcessTest : public ScratchDirTest {
   // Runs the program with `args` in the scratch directory (also HOME), with
   // standard input from `input`, and waits for it.
   RunResult vexal(const std::vector<std::string>& args, const std::string& input = "") {
+    std::vector<std::string> words = {VEXAL_BINARY};
+    words.insert(words.end(), args.begin(), args.end());
+    return program(words, input);
+  }
+  // Runs `words` (a program and its arguments, under a 20 s limit) the same way.
+  RunResult program(const std::vector<std::string>& command, const std::string& input) {
     write("stdin.txt", input);
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, 0, "stdin.txt", O_RDONLY, 0);
     posix_spawn_file_actions_addopen(&actions, 1, "stdout.txt", O_WRONLY | O_CREAT | O_TRUNC, 0644);
     posix_spawn_file_actions_addopen(&actions, 2, "stderr.txt", O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    std::vector<std::string> words = {"timeout", "20", VEXAL_BINARY};
-    words.insert(words.end(), args.begin(), args.end());
+    std::vector<std::string> words = {"timeout", "20"};
+    words.insert(words.end(), command.begin(), command.end());
     std::vector<char*> argv;
     for (std::string& w : words) argv.push_back(w.data());
     argv.push_back(nullptr);
@@ -85,6 +91,27 @@ TEST_F(ProcessTest, WhereAndStrictForBatchRuns) {
   const std::string help = vexal({"--help"}).out;
   EXPECT_NE(help.find("  --where"), std::string::npos);
   EXPECT_NE(help.find("  --strict"), std::string::npos);
+}
+
+// At a terminal (made here by script(1)) lines are read with editing after
+// the same prompt and kept in ~/.vexal_history across sessions; input from a
+// file or a pipe is read as before and keeps no history.
+TEST_F(ProcessTest, TerminalLinesAreKeptInTheHistory) {
+  if (!fs::exists("/usr/bin/script")) GTEST_SKIP() << "no script(1) to make a terminal";
+  const std::vector<std::string> at_terminal = {
+      "script", "-qec", std::string(VEXAL_BINARY) + " -d -o t.ps", "/dev/null"};
+  RunResult r = program(at_terminal, "ECHO hello there\nQUIT\n");
+  EXPECT_EQ(r.status, 0);
+  EXPECT_NE(r.out.find("$VEXAL: "), std::string::npos);
+  EXPECT_NE(r.out.find("hello there"), std::string::npos);
+  program(at_terminal, "ECHO second\nQUIT\n");
+  const std::string history = slurp(".vexal_history");
+  EXPECT_NE(history.find("ECHO\\040hello\\040there"), std::string::npos) << history;
+  EXPECT_NE(history.find("ECHO\\040second"), std::string::npos) << history;
+  fs::remove(".vexal_history");
+  EXPECT_EQ(vexal({"-d"}, "ECHO from a file\nQUIT\n").status, 0);
+  EXPECT_FALSE(fs::exists(".vexal_history"));
+  check_document_later(slurp("t.ps"));
 }
 
 TEST_F(ProcessTest, ShellOutputStaysOutOfADocumentOnStandardOutput) {
