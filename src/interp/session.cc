@@ -61,6 +61,31 @@ MathEnv Session::math_env() {
   return env;
 }
 
+CurvePoints Session::curve_points() const {
+  CurvePoints pts;
+  pts.npts = store.npts();
+  if (pts.npts > 0) {
+    pts.x = store.x.data();
+    pts.y = store.y.data();
+    pts.z = store.z.view();
+    pts.v = store.v.view();
+    pts.pen = store.pen.view();
+    pts.symbol = store.symbol.view();
+    pts.colour = store.colour.view();
+  }
+  return pts;
+}
+
+CurveStyle Session::curve_style() const {
+  CurveStyle style;
+  style.ssk = text.ssk;
+  style.marker_size = text.marker_size;
+  style.con = text.con != 0;
+  style.angle = axes.angle;
+  style.verbose = units.verbose != 0;
+  return style;
+}
+
 TextContext Session::text_context() {
   return TextContext{pen, sup, compat.level, this, substitute_text};
 }

@@ -192,6 +192,11 @@ struct Session {
   MathEnv math_env();
   // What the text routines need from the session (colours, substitution, ...).
   TextContext text_context();
+  // The point store's columns as the curve drawers read them, and the curve
+  // settings (markers, their size, connection; the frame angle, not filled,
+  // progress lines when verbose).
+  CurvePoints curve_points() const;
+  CurveStyle curve_style() const;
   // Reads the next line straight from the command-input unit (the terminal or
   // the command file being read; not the pending stack, no substitution),
   // cut at `width`; false at the end of input.

@@ -150,28 +150,12 @@ void cmd_doplot(Session& s, Params& p) {
   setrgbcolor(s.ps, data.r, data.g, data.b);
   set_dash(s.ps, s.pen.dash);
 
-  const PointStore& st = s.store;
-  CurvePoints pts;
-  pts.npts = st.npts();
-  if (st.npts() > 0) {
-    pts.x = st.x.data();
-    pts.y = st.y.data();
-    pts.z = st.z.view();
-    pts.v = st.v.view();
-    pts.pen = st.pen.view();
-    pts.symbol = st.symbol.view();
-    pts.colour = st.colour.view();
-  }
-  CurveStyle style;
-  style.ssk = s.text.ssk;
-  style.marker_size = s.text.marker_size;
-  style.con = s.text.con != 0;
-  style.angle = s.axes.angle;
+  const CurvePoints pts = s.curve_points();
+  CurveStyle style = s.curve_style();
   style.filled = base.filled();
-  style.verbose = s.units.verbose != 0;
   // An empty store maps nothing and so says nothing about the limits.
   CurveAxis xa = identity_axis(s.axes.xd), ya = identity_axis(s.axes.yd);
-  if (st.npts() > 0) curve_axes(s, true, xa, ya);
+  if (pts.npts > 0) curve_axes(s, true, xa, ya);
   const TextContext c = s.text_context();
   line(s.ps, s.text, c, s.pen, pts, style, xa, ya, base.hooks(), s.term);
 

@@ -178,7 +178,6 @@ void cmd_3ddraw(Session& s, Params& p) {
 
 void cmd_do3dplot(Session& s, Params&) {
   if (!geometry_ready(s)) return;
-  const PointStore& st = s.store;
   View& v = s.view;
   const Limits& l = s.limits;
   if (limit_unset(l.x.min) || limit_unset(l.x.max) || limit_unset(l.y.min) ||
@@ -194,20 +193,9 @@ void cmd_do3dplot(Session& s, Params&) {
     v.z0 = l.z.min;
     v.z1 = l.z.max;
   }
-  CurvePoints pts;
-  pts.npts = st.npts();
-  pts.x = st.x.data();
-  pts.y = st.y.data();
-  pts.z = st.z.view();
-  pts.v = st.v.view();
-  pts.pen = st.pen.view();
-  pts.symbol = st.symbol.view();
-  pts.colour = st.colour.view();
-  CurveStyle style;
-  style.ssk = s.text.ssk;
-  style.marker_size = s.text.marker_size;
-  style.con = s.text.con != 0;
-  style.verbose = s.units.verbose != 0;
+  const CurvePoints pts = s.curve_points();
+  CurveStyle style = s.curve_style();
+  style.angle = 0;  // the view turns the curve
   const std::array<bool, 3> chop = {s.limits.x.chop, s.limits.y.chop, s.limits.z.chop};
   const Rgb& c = s.pen.data_color;
   setrgbcolor(s.ps, c.r, c.g, c.b);
