@@ -333,10 +333,8 @@ void cmd_rawarrayxscans(Session& s, Params& p) { load_raw(s, file_parm(p, "array
 // and the reason (the array is then unchanged).
 bool rewrite_array(Session& s, const RawArray& a) {
   const std::string name = "vexal" + s.run.pid + ".trns";
-  std::FILE* fp = s.scratch_files.create(name);
-  int error = fp ? 0 : (errno ? errno : EIO);
-  std::vector<std::string>& temps = s.run.temp_files;
-  if (fp && std::find(temps.begin(), temps.end(), name) == temps.end()) temps.push_back(name);
+  int error = 0;
+  std::FILE* fp = s.create_temp_file(name, error);
   errno = 0;
   if (fp && !write_raw_array(fp, a)) error = errno ? errno : EIO;
   if (fp && std::fclose(fp) != 0 && error == 0) error = errno ? errno : EIO;

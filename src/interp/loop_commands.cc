@@ -61,10 +61,8 @@ std::vector<std::string> read_loop_body(Session& s) {
 // created or written whole.
 template <typename LineAt>
 bool write_loop_file(Session& s, const std::string& name, size_t count, LineAt line) {
-  std::FILE* fp = s.scratch_files.create(name);
-  int error = fp ? 0 : (errno ? errno : EIO);
-  std::vector<std::string>& temps = s.run.temp_files;
-  if (fp && std::find(temps.begin(), temps.end(), name) == temps.end()) temps.push_back(name);
+  int error = 0;
+  std::FILE* fp = s.create_temp_file(name, error);
   for (size_t i = 0; fp && error == 0 && i < count; ++i) {
     errno = 0;
     if (std::fputs(line(i).c_str(), fp) == EOF || std::fputc('\n', fp) == EOF)

@@ -2,6 +2,8 @@
 // matched against the command names and run.
 #include "interp/session.h"
 
+#include <algorithm>
+#include <cerrno>
 #include <cstdlib>
 #include <new>
 
@@ -59,6 +61,15 @@ MathEnv Session::math_env() {
                                 static_cast<size_t>(store.npts())});
   env.store = PointColumns{&store.x, &store.y, &store.z, &store.v, held};
   return env;
+}
+
+std::FILE* Session::create_temp_file(const std::string& name, int& error) {
+  errno = 0;
+  std::FILE* fp = scratch_files.create(name);
+  error = fp ? 0 : (errno ? errno : EIO);
+  std::vector<std::string>& temps = run.temp_files;
+  if (fp && std::find(temps.begin(), temps.end(), name) == temps.end()) temps.push_back(name);
+  return fp;
 }
 
 CurvePoints Session::curve_points() const {

@@ -192,6 +192,10 @@ struct Session {
   MathEnv math_env();
   // What the text routines need from the session (colours, substitution, ...).
   TextContext text_context();
+  // Creates `name` afresh as a temporary file of this run (removed at the
+  // end unless SAVET) open for writing; null with `error` set (EEXIST when
+  // something not made by this run has the name).
+  std::FILE* create_temp_file(const std::string& name, int& error);
   // The point store's columns as the curve drawers read them, and the curve
   // settings (markers, their size, connection; the frame angle, not filled,
   // progress lines when verbose).

@@ -278,10 +278,8 @@ void cmd_fill3df(Session& s, Params& p) {
 // false after a message naming the file and the reason.
 bool write_fill3d_file(Session& s, const std::string& name, int nx, int ny,
                        const std::vector<double>& values) {
-  std::FILE* fp = s.scratch_files.create(name);
-  int error = fp ? 0 : (errno ? errno : EIO);
-  std::vector<std::string>& temps = s.run.temp_files;
-  if (fp && std::find(temps.begin(), temps.end(), name) == temps.end()) temps.push_back(name);
+  int error = 0;
+  std::FILE* fp = s.create_temp_file(name, error);
   if (fp) {
     errno = 0;
     std::string out = "array " + std::to_string(nx) + " " + std::to_string(ny) + "\n";

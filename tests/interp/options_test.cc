@@ -1,39 +1,24 @@
 // The long options (--help, --version, --pdf, --png, --crop) and
 // SOURCE_DATE_EPOCH, through the real program: what it prints, the files it
 // leaves, and its exit status.
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <spawn.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "support/ghostscript.h"
+#include "support/process.h"
 #include "support/scratch_dir.h"
 
 namespace vexal {
 namespace {
 
 namespace fs = std::filesystem;
-
-struct RunResult {
-  int status = -1;  // exit status, or -1 when the program did not exit normally
-  std::string out, err;
-};
-
-std::string slurp(const std::string& name) {
-  std::ifstream in(name, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
 
 constexpr const char* kTwoPages = "DRAW 1 1\nNEWPAGE\nDRAW 2 2\n";
 constexpr const char* kPngMagic = "\x89PNG\r\n\x1a\n";
@@ -44,32 +29,11 @@ class OptionsTest : public ScratchDirTest {
   // from /dev/null, with PATH and any further environment entries `env`.
   RunResult vexal(const std::vector<std::string>& args, std::vector<std::string> env = {},
                   const std::string& path = "/usr/bin:/bin") {
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, 1, "stdout.txt", O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    posix_spawn_file_actions_addopen(&actions, 2, "stderr.txt", O_WRONLY | O_CREAT | O_TRUNC, 0644);
     std::vector<std::string> words = {VEXAL_BINARY};
     words.insert(words.end(), args.begin(), args.end());
-    std::vector<char*> argv;
-    for (std::string& w : words) argv.push_back(w.data());
-    argv.push_back(nullptr);
     env.push_back("HOME=" + fs::current_path().string());
     env.push_back("PATH=" + path);
-    std::vector<char*> envp;
-    for (std::string& e : env) envp.push_back(e.data());
-    envp.push_back(nullptr);
-    pid_t pid = 0;
-    RunResult r;
-    if (posix_spawn(&pid, VEXAL_BINARY, &actions, nullptr, argv.data(), envp.data()) == 0) {
-      int status = 0;
-      waitpid(pid, &status, 0);
-      if (WIFEXITED(status)) r.status = WEXITSTATUS(status);
-    }
-    posix_spawn_file_actions_destroy(&actions);
-    r.out = slurp("stdout.txt");
-    r.err = slurp("stderr.txt");
-    return r;
+    return run_process(words, "/dev/null", std::move(env));
   }
 };
 

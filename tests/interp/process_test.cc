@@ -1,15 +1,13 @@
 // The real program as a process: what reaches standard output and standard
 // error, the exit status, and the files it leaves, where only a whole run
 // shows them.
-#include <fcntl.h>
+#include "support/process.h"
+
 #include <gtest/gtest.h>
-#include <spawn.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -21,18 +19,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-struct RunResult {
-  int status = -1;  // exit status, or -1 when the program did not exit normally
-  std::string out, err;
-};
-
-std::string slurp(const std::string& name) {
-  std::ifstream in(name, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
 class ProcessTest : public ScratchDirTest {
  protected:
   // Runs the program with `args` in the scratch directory (also HOME), with
@@ -42,32 +28,11 @@ class ProcessTest : public ScratchDirTest {
     words.insert(words.end(), args.begin(), args.end());
     return program(words, input);
   }
-  // Runs `words` (a program and its arguments, under a 20 s limit) the same way.
+  // Runs `command` (a program and its arguments, under a 20 s limit) the same way.
   RunResult program(const std::vector<std::string>& command, const std::string& input) {
     write("stdin.txt", input);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 0, "stdin.txt", O_RDONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, 1, "stdout.txt", O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    posix_spawn_file_actions_addopen(&actions, 2, "stderr.txt", O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    std::vector<std::string> words = {"timeout", "20"};
-    words.insert(words.end(), command.begin(), command.end());
-    std::vector<char*> argv;
-    for (std::string& w : words) argv.push_back(w.data());
-    argv.push_back(nullptr);
-    std::string home = "HOME=" + fs::current_path().string();
-    char* envp[] = {home.data(), const_cast<char*>("PATH=/usr/bin:/bin"), nullptr};
-    pid_t pid = 0;
-    RunResult r;
-    if (posix_spawnp(&pid, "timeout", &actions, nullptr, argv.data(), envp) == 0) {
-      int status = 0;
-      waitpid(pid, &status, 0);
-      if (WIFEXITED(status)) r.status = WEXITSTATUS(status);
-    }
-    posix_spawn_file_actions_destroy(&actions);
-    r.out = slurp("stdout.txt");
-    r.err = slurp("stderr.txt");
-    return r;
+    return run_process(command, "stdin.txt",
+                       {"HOME=" + fs::current_path().string(), "PATH=/usr/bin:/bin"});
   }
 };
 
