@@ -352,7 +352,7 @@ void cmd_readlab(Session& s, Params&) {
     if (word.empty()) break;
     last = std::move(word);
   }
-  push_command(s.stream, name(A, "LAB ") + last);
+  push_command(s.stream, name(A, "LAB ") + last, kVerbatim);
 }
 
 // A label size: below one device unit it is 0 and the label is dropped.

@@ -346,8 +346,8 @@ bool rewrite_array(Session& s, const RawArray& a) {
     if (fp) std::remove(name.c_str());
     return false;
   }
-  push_command(s.stream, "delete " + name);
-  push_command(s.stream, "rawarray " + name);
+  push_command(s.stream, "delete " + name, kVerbatim);
+  push_command(s.stream, "rawarray " + name, kVerbatim);
   return true;
 }
 
@@ -397,8 +397,8 @@ void cmd_transpose3d(Session& s, Params&) {
                static_cast<size_t>(i - 1)] = a.at(static_cast<size_t>(j), static_cast<size_t>(i));
   if (!rewrite_array(s, r)) return;
   const std::string xlabel = s.axes.xaxis.label, ylabel = s.axes.yaxis.label;
-  push_command(s.stream, "XLAB " + ylabel);
-  push_command(s.stream, "YLAB " + xlabel);
+  push_command(s.stream, "XLAB " + ylabel, kVerbatim);
+  push_command(s.stream, "YLAB " + xlabel, kVerbatim);
 }
 
 // REFLECT3DX / REFLECT3DY: the values mirrored in x (y); the coordinates stay.

@@ -145,7 +145,7 @@ void cmd_append(Session& s, Params&) {
   AppendResult r = append(reader_input(s), s.reader, s.math_list, env, s.frame, s.store);
   if (!r.opened) return;
   for (const std::string& line : r.commands) append_command(s.stream, line);
-  if (!r.errorbar_file.empty()) push_command(s.stream, "COMMANDFILE " + r.errorbar_file);
+  if (!r.errorbar_file.empty()) push_command(s.stream, "COMMANDFILE " + r.errorbar_file, kVerbatim);
   s.record_fields = r.fields_read;
   set_summary(s, &r);
 }
@@ -323,7 +323,7 @@ void cmd_merge(Session& s, Params& p) {
   std::fclose(fp);
   std::fclose(in);
   std::rename(partial.c_str(), name.c_str());
-  push_command(s.stream, "DATA " + name);
+  push_command(s.stream, "DATA " + name, kVerbatim);
   if (s.units.verbose) {
     char buf[80];
     std::snprintf(buf, sizeof buf, "\r%7d points merged.%7d points skipped.", merged, skipped);
@@ -352,12 +352,10 @@ void cmd_invent(Session& s, Params& p) {
   for (const std::string& line :
        {"DATA " + name, std::string("xcol 1"), std::string("ycol 1"), std::string("colorcol 0"),
         std::string("pencol 0"), std::string("penwidthcol 0"), std::string("symbolcol 0")})
-    push_command(s.stream, line);
+    push_command(s.stream, line, kVerbatim);
 }
 
-void cmd_clear(Session& s, Params&) {
-  push_command(s.stream, "MATH " + std::string(nolead(s.cs.raw)));
-}
+void cmd_clear(Session& s, Params&) { s.requeue_raw("MATH "); }
 
 void cmd_clearw(Session& s, Params&) { s.horizon = Horizon{}; }
 
@@ -376,7 +374,7 @@ void cmd_build(Session& s, Params& p) {
     line += ' ';
     line += free_real(s.point.fields[k]);
   }
-  push_command(s.stream, line);
+  push_command(s.stream, line, kVerbatim);
 }
 
 void cmd_getbounds(Session& s, Params&) {

@@ -303,8 +303,8 @@ void cmd_netcdftodata(Session& s, Params&) {
   std::FILE* fp = create_scratch_file(s.scratch_files, temp, "data file", s.err());
   if (!fp) return;
   std::fclose(fp);
-  push_command(s.stream, "data " + temp);
-  push_command(s.stream, "dumpdata " + temp);
+  push_command(s.stream, "data " + temp, kVerbatim);
+  push_command(s.stream, "dumpdata " + temp, kVerbatim);
 }
 
 constexpr Command kNetcdfCommands[] = {

@@ -169,7 +169,7 @@ void cmd_dofft(Session& s, Params&) {
   setvariable(s.vars, "NPTS", st.npts());
   const std::string name = "data" + s.run.pid + ".fft";
   if (write_points(s, name, {st.x.data(), re, im.data()}, half))
-    push_command(s.stream, "data " + name);
+    push_command(s.stream, "data " + name, kVerbatim);
 }
 
 void cmd_unloadfft(Session& s, Params&) {
@@ -400,7 +400,7 @@ void cmd_fitcubic(Session& s, Params& p) {
   const std::string name = "data" + s.run.pid + ".tmp";
   if (!write_points(s, name, {xs.data(), ys.data()}, xs.size())) return;
   // The stack runs the last pushed first: symbolcol 0 ... xcol 1, then DATA.
-  push_command(s.stream, "data " + name);
+  push_command(s.stream, "data " + name, kVerbatim);
   for (const char* line :
        {"xcol 1", "ycol 2", "colorcol 0", "pencol 0", "penwidthcol 0", "symbolcol 0"})
     push_command(s.stream, line);
@@ -499,7 +499,7 @@ void cmd_boxw(Session& s, Params& p) { s.transform.boxw = getparm(p); }
 // HIST and BOXP: LOAD, DOSMOOTH, DOSORT, DOAXES, CLIPATAXES (when clipping)
 // and "DO" with the line as typed, pushed in reverse.
 void cmd_hist(Session& s, Params&) {
-  push_command(s.stream, "DO" + std::string(trimmed(nolead(s.cs.line))));
+  push_command(s.stream, "DO" + std::string(trimmed(nolead(s.cs.line))), kVerbatim);
   if (s.pen.xclip || s.pen.yclip) push_command(s.stream, "CLIPATAXES");
   for (const char* line : {"DOAXES", "DOSORT", "DOSMOOTH", "LOAD"}) push_command(s.stream, line);
 }
@@ -507,7 +507,7 @@ void cmd_hist(Session& s, Params&) {
 // BIN and BINCOUNT: LOAD, DOSMOOTH, DOBIN, DOAXES, CLIPATAXES (when
 // clipping) and DOHIST with their parameters, pushed in reverse.
 void cmd_bin(Session& s, Params& p) {
-  push_command(s.stream, "DOHIST " + rest_of_line(p));
+  push_command(s.stream, "DOHIST " + rest_of_line(p), kVerbatim);
   if (s.pen.xclip || s.pen.yclip) push_command(s.stream, "CLIPATAXES");
   for (const char* line : {"DOAXES", "DOBIN", "DOSMOOTH", "LOAD"}) push_command(s.stream, line);
 }

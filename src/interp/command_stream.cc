@@ -10,8 +10,11 @@
 namespace vexal {
 
 namespace {
-std::string cut_line(std::string_view line) {
-  return std::string(trimmed(line.substr(0, std::min(line.size(), kLineWidth))));
+PendingLine cut_line(std::string_view line, Queued how) {
+  PendingLine p{std::string(trimmed(line.substr(0, std::min(line.size(), kLineWidth)))), how};
+  p.how.split_end = std::min(p.how.split_end, p.text.size());
+  p.how.substitute_end = std::min(p.how.substitute_end, p.text.size());
+  return p;
 }
 }  // namespace
 
@@ -81,21 +84,21 @@ bool take_spare(CommandStream& cs, const std::string& name, CommandFile& out) {
   return true;
 }
 
-void push_command(CommandStream& cs, std::string_view line) {
+void push_command(CommandStream& cs, std::string_view line, Queued how) {
   if (static_cast<int>(cs.pending.size()) >= kMaxPending) cs.pending.pop_back();
-  cs.pending.push_front(cut_line(line));
+  cs.pending.push_front(cut_line(line, how));
 }
 
-void append_command(CommandStream& cs, std::string_view line) {
+void append_command(CommandStream& cs, std::string_view line, Queued how) {
   if (static_cast<int>(cs.pending.size()) >= kMaxPending) cs.pending.pop_back();
-  cs.pending.push_back(cut_line(line));
+  cs.pending.push_back(cut_line(line, how));
 }
 
-void insert_command(CommandStream& cs, int position, std::string_view line) {
+void insert_command(CommandStream& cs, int position, std::string_view line, Queued how) {
   if (static_cast<int>(cs.pending.size()) >= kMaxPending) cs.pending.pop_back();
   size_t at = position < 1 ? 0 : static_cast<size_t>(position - 1);
   if (at > cs.pending.size()) at = cs.pending.size();
-  cs.pending.insert(cs.pending.begin() + static_cast<long>(at), cut_line(line));
+  cs.pending.insert(cs.pending.begin() + static_cast<long>(at), cut_line(line, how));
 }
 
 bool read_unit_line(CommandStream& cs, int unit, std::string& out, size_t width) {

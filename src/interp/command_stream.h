@@ -57,8 +57,26 @@ struct CommandFile {
 // Closes the stream read and the kept file.
 void close_command_file(CommandFile& f);
 
+// How much of a queued line is still to be read as typed. The stream splits
+// a line at ";" and removes the escapes of ";" only before `split_end`, and
+// substitution works only before `substitute_end`; the text after them was
+// split or substituted already, or is data (a label, a variable's value, a
+// file's text), and reads back exactly as it was queued.
+struct Queued {
+  size_t split_end = std::string::npos;
+  size_t substitute_end = std::string::npos;
+};
+inline constexpr Queued kTyped{};         // processed in full, as a line the user typed
+inline constexpr Queued kVerbatim{0, 0};  // read back exactly as queued
+
+// A line waiting on the stack.
+struct PendingLine {
+  std::string text;  // cut at 256 characters, trailing blanks removed
+  Queued how;        // offsets within `text`, at most its length
+};
+
 struct CommandStream {
-  std::deque<std::string> pending;  // line 1 (front) runs next; at most kMaxPending
+  std::deque<PendingLine> pending;  // line 1 (front) runs next; at most kMaxPending
   std::vector<CommandFile> files;   // nested command files, unit 31 first
   std::FILE* terminal = nullptr;    // the standard-input unit's stream
   bool terminal_is_null = false;    // replaced by /dev/null after command-file arguments
@@ -93,12 +111,14 @@ void keep_spare(CommandStream& cs, CommandFile&& f);
 // otherwise (and the spare is closed when it is `name`).
 bool take_spare(CommandStream& cs, const std::string& name, CommandFile& out);
 
-// Puts a line in front of the stack; a full stack loses its last line.
-void push_command(CommandStream& cs, std::string_view line);
+// Puts a line in front of the stack; a full stack loses its last line. A
+// line built from text that was substituted already or taken from data is
+// queued kVerbatim, so that a ";" or a reference in that text stays text.
+void push_command(CommandStream& cs, std::string_view line, Queued how = kTyped);
 // Puts a line behind the others; a full stack has its last line overwritten.
-void append_command(CommandStream& cs, std::string_view line);
+void append_command(CommandStream& cs, std::string_view line, Queued how = kTyped);
 // Inserts a line at 1-based `position`; a full stack loses its last line.
-void insert_command(CommandStream& cs, int position, std::string_view line);
+void insert_command(CommandStream& cs, int position, std::string_view line, Queued how = kTyped);
 
 // Reads one line straight from the command-input unit `unit` (the terminal
 // at 30 or below, else the nested command file), not from the pending stack

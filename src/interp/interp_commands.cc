@@ -289,12 +289,12 @@ std::string lib_path(Session& s) {
 }
 
 void cmd_lib(Session& s, Params& p) {
-  push_command(s.stream, "COM " + lib_path(s) + "/" + getcparm(p));
+  push_command(s.stream, "COM " + lib_path(s) + "/" + getcparm(p), kVerbatim);
 }
 
 void cmd_libexec(Session& s, Params& p) {
   if (!shell_allowed(s)) return;
-  push_command(s.stream, "SYSTEM " + lib_path(s) + "/" + rest_of_line(p) + " +");
+  push_command(s.stream, "SYSTEM " + lib_path(s) + "/" + rest_of_line(p) + " +", kVerbatim);
 }
 
 // A name NETLIB may fetch: letters, digits, ".", "_", "-" and "/", and no "..".
@@ -329,7 +329,7 @@ void cmd_netlib(Session& s, Params& p) {
   std::string base(trimmed(getcvariable(s.vars, "NETLIB", s.err())));
   run_shell(s, "if [ ! -f " + shell_quote(name) + " ]; then curl -O " +
                    shell_quote(base + "/" + name) + " ; fi");
-  push_command(s.stream, "COM " + name);
+  push_command(s.stream, "COM " + name, kVerbatim);
 }
 
 // HELP name: the reference entries of the commands whose names begin with
@@ -530,16 +530,14 @@ void cmd_equals(Session& s, Params&) {
 }
 
 // C0..C9 lines are arithmetic, run by MATH.
-void cmd_arithmetic(Session& s, Params&) {
-  push_command(s.stream, "MATH " + std::string(nolead(s.cs.raw)));
-}
+void cmd_arithmetic(Session& s, Params&) { s.requeue_raw("MATH "); }
 
 // ---- variables ----------------------------------------------------------------
 
 void cmd_dollar(Session& s, Params&) {
   const std::string& line = s.cs.line;
   if (line.find('=') != std::string::npos) {
-    push_command(s.stream, "MATH " + std::string(nolead(s.cs.raw)));
+    s.requeue_raw("MATH ");
     return;
   }
   bool error = false;

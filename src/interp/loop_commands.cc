@@ -104,7 +104,7 @@ void cmd_loop(Session& s, Params& p) {
     std::remove(body_name.c_str());
     return;
   }
-  push_command(s.stream, "commandfile/nostamp " + driver_name);
+  push_command(s.stream, "commandfile/nostamp " + driver_name, kVerbatim);
 }
 
 // True when the label line (without its "#") begins with `label`, upper case.
@@ -140,7 +140,7 @@ void cmd_goto(Session& s, Params& p) {
     }
   }
   // Not in this file: leave it, then look again in the file that called it.
-  push_command(s.stream, "GOTO " + label);
+  push_command(s.stream, "GOTO " + label, kVerbatim);
   push_command(s.stream, "RETURN");
 }
 

@@ -131,8 +131,10 @@ static bool get_next_command(Session& s, bool quit_at_end) {
   std::string& line = s.cs.line;
   st.generated_end = false;
   for (;;) {
+    Queued how = kTyped;
     if (!st.pending.empty()) {
-      line = std::move(st.pending.front());
+      line = std::move(st.pending.front().text);
+      how = st.pending.front().how;
       st.pending.pop_front();
     } else {
       int unit = s.units.input_unit;
@@ -157,29 +159,39 @@ static bool get_next_command(Session& s, bool quit_at_end) {
           s.term.line(trimmed(line));
       }
     }
-    // Only the first ";" counts; an escaped one keeps the line whole.
-    size_t semi = line.find(';');
+    // Only the first ";" counts; an escaped one keeps the line whole. Text
+    // queued as already split (a label, a substituted parameter) is not looked at.
+    size_t split_end = std::min(how.split_end, line.size());
+    size_t substitute_end = std::min(how.substitute_end, line.size());
+    size_t semi = std::string_view(line).substr(0, split_end).find(';');
     if (semi == 0) {
-      push_command(st, std::string_view(line).substr(1));
+      push_command(st, std::string_view(line).substr(1), {split_end - 1, substitute_end - 1});
       continue;
     }
     if (semi != std::string::npos && line[semi - 1] != '\\' && line[semi - 1] != '|') {
       std::string before = line.substr(0, semi);
-      push_command(st, std::string_view(line).substr(semi + 1));
+      push_command(st, std::string_view(line).substr(semi + 1),
+                   {split_end - semi - 1, substitute_end - semi - 1});
       push_command(st, before);
       continue;
     }
     if (is_blank(line)) continue;
-    for (size_t at = 0; (at = line.find(';', at)) != std::string::npos;) {
-      if (at > 0 && (line[at - 1] == '\\' || line[at - 1] == '|'))
+    for (size_t at = 0; (at = line.find(';', at)) < split_end;) {
+      if (at > 0 && (line[at - 1] == '\\' || line[at - 1] == '|')) {
         line.erase(at - 1, 1);
-      else
+        --split_end;
+        --substitute_end;
+      } else {
         ++at;
+      }
     }
     size_t lead = line.find_first_not_of(" \t");
     line.erase(0, lead);
+    split_end -= std::min(lead, split_end);
+    substitute_end -= std::min(lead, substitute_end);
     s.cs.raw = line;
-    notabs(line);
+    s.cs.substitute_end = substitute_end < line.size() ? substitute_end : std::string::npos;
+    std::replace(line.begin(), line.begin() + static_cast<long>(substitute_end), '\t', ' ');
     if (is_blank(line) || line[0] == '!' || line[0] == '#') {
       st.pending.clear();
       continue;
@@ -187,6 +199,21 @@ static bool get_next_command(Session& s, bool quit_at_end) {
     if (s.units.debug && s.units.verbose) s.term.line(trimmed(line));
     return true;
   }
+}
+
+// Substitutes the part of the line before `end` (npos: all of it); the rest
+// was substituted already, or is data, and stays as it is.
+static void substitute(Session& s, std::string& line, size_t end) {
+  if (end >= line.size()) {
+    expand(s, line);
+    return;
+  }
+  if (end == 0) return;
+  std::string rest = line.substr(end);
+  line.resize(end);
+  expand(s, line);
+  line += rest;
+  cut(line);
 }
 
 // The IF/ELSE/ENDIF state: true when the line is consumed by a block being skipped.
@@ -244,12 +271,12 @@ static void unknown_command(Session& s) {
   if (arithmetic) {
     if (first == 'X') s.column_math_x = true;
     if (first == 'Y') s.column_math_y = true;
-    push_command(s.stream, "MATH " + std::string(nolead(s.cs.raw)));
+    s.requeue_raw("MATH ");
     return;
   }
   std::string word = s.cs.raw.substr(0, separator_position(s.cs.raw));
   if (file_exists(word)) {
-    push_command(s.stream, "COM " + s.cs.raw);
+    s.requeue_raw("COM ");
     return;
   }
   OutBuffer& err = s.err();
@@ -281,6 +308,12 @@ static void mark_error_lines(Session& s) {
   s.errbuf.set_line_prefix(f.name + ":" + std::to_string(f.line) + ": ");
 }
 
+void Session::requeue_raw(std::string_view word) {
+  const std::string_view raw = cs.raw;
+  const size_t end = std::min(cs.substitute_end, raw.size());
+  push_command(stream, std::string(word).append(raw), {word.size(), word.size() + end});
+}
+
 bool Session::turn(bool quit_at_end) {
   if (!get_next_command(*this, quit_at_end)) return false;
   if (units.where) mark_error_lines(*this);
@@ -289,7 +322,7 @@ bool Session::turn(bool quit_at_end) {
     quit_at_end_of_input(*this);
     return true;
   }
-  expand(*this, line);
+  substitute(*this, line, cs.substitute_end);
   cs.sep = separator_position(line);
   upcase(line, cs.sep + 1);
 
@@ -304,8 +337,11 @@ bool Session::turn(bool quit_at_end) {
       synonym_chain = 0;
       return true;
     }
-    std::string next = std::string(trimmed(it->replacement)) + line.substr(cs.sep);
-    push_command(stream, next);
+    // The replacement is read as typed; the rest of the line was substituted
+    // already and reads back as it is.
+    const std::string_view replacement = trimmed(it->replacement);
+    push_command(stream, std::string(replacement) + line.substr(cs.sep),
+                 {replacement.size(), replacement.size()});
     return true;
   }
   synonym_chain = 0;

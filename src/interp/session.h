@@ -90,6 +90,9 @@ struct RunState {
 struct CommandStrings {
   std::string line;  // after substitution, command word upper-cased
   std::string raw;   // as read, before substitution
+  // Where the text that substitution leaves alone begins, in `raw` (npos:
+  // the whole line is substituted); see Queued.
+  size_t substitute_end = std::string::npos;
   std::string datafile = "data";
   std::string comfile;  // the command-file (or GOTO label) field
   std::string xlabel, ylabel, zlabel;
@@ -186,6 +189,10 @@ struct Session {
   // One turn of the loop; false when the terminal input ran out and
   // `quit_at_end` is false.
   bool turn(bool quit_at_end);
+  // Queues `word` followed by the raw copy of the current line, to run next:
+  // the line is substituted when it comes back, as the user wrote it, but
+  // not split at ";" a second time (its escaped ";" stay text).
+  void requeue_raw(std::string_view word);
   // The shutdown sequence (stamps, temporary files, end of document).
   void shutdown();
   // What an expression evaluation reads and writes.

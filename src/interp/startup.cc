@@ -216,7 +216,7 @@ CommandLine localstart(Session& s, const std::vector<std::string>& args) {
     } else if (arg.empty()) {
       append_command(s.stream, "");
     } else if (file_exists(arg)) {
-      append_command(s.stream, "com " + arg);
+      append_command(s.stream, "com " + arg, kVerbatim);
       command_files.push_back(arg);
       from_file = true;
     } else {

@@ -166,7 +166,7 @@ void cmd_doplot(Session& s, Params& p) {
 // PLOT [base]: LOAD, DOSMOOTH, DOSORT, DOAXES, CLIPATAXES (when clipping),
 // DOPLOT [base], pushed in reverse so that they run in this order.
 void cmd_plot(Session& s, Params&) {
-  push_command(s.stream, "DO" + std::string(trimmed(nolead(s.cs.line))));
+  push_command(s.stream, "DO" + std::string(trimmed(nolead(s.cs.line))), kVerbatim);
   if (s.pen.xclip || s.pen.yclip) push_command(s.stream, "CLIPATAXES");
   push_command(s.stream, "DOAXES");
   push_command(s.stream, "DOSORT");
@@ -248,7 +248,7 @@ void cmd_multiplot(Session& s, Params&) {
   const double h = (kPanelGap + s.axes.yd) / (n - 1) - kPanelGap;
   Params labels{s, s.curve.label_text};
   int at = 1;
-  auto insert = [&](const std::string& line) { insert_command(s.stream, at++, line); };
+  auto insert = [&](const std::string& line) { insert_command(s.stream, at++, line, kVerbatim); };
   insert("XLAB " + getcparm(labels, false));
   insert("YDIM " + number_text(h / units));
   insert("XCOL 1");

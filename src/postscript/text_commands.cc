@@ -130,12 +130,12 @@ void cmd_textblock(Session& s, Params&) {
   setrgbcolor(s.ps, rgb.r, rgb.g, rgb.b);
   const TextContext c = s.text_context();
   for (const std::string& line : textblock(s.text, c, s.text.ts, text, s.text.block_width))
-    append_command(s.stream, line);
+    append_command(s.stream, line, kVerbatim);
 }
 
 template <int N>
 void cmd_textstring(Session& s, Params& p) {
-  push_command(s.stream, "%TEXTSTRING" + std::to_string(N) + "=" + rest_of_line(p));
+  push_command(s.stream, "%TEXTSTRING" + std::to_string(N) + "=" + rest_of_line(p), kVerbatim);
 }
 
 template <int N>

@@ -370,7 +370,7 @@ void cmd_fill3d(Session& s, Params&) {
     if (!std::isfinite(v)) v = kMissingValue;
   const std::string name = "vexal_tmp.tmp";
   if (!write_fill3d_file(s, name, a.nx, a.ny, out)) return;
-  push_command(s.stream, "COMMANDFILE/NOSTAMP " + name + " ");
+  push_command(s.stream, "COMMANDFILE/NOSTAMP " + name + " ", kVerbatim);
 }
 
 // ---- contours -------------------------------------------------------------------------

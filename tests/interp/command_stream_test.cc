@@ -25,27 +25,27 @@ TEST(PendingStack, PushAppendInsertKeepTheirOrderAndLimit) {
   append_command(cs, "C");
   insert_command(cs, 2, "AB");
   ASSERT_EQ(cs.pending.size(), 4u);
-  EXPECT_EQ(cs.pending[0], "A");
-  EXPECT_EQ(cs.pending[1], "AB");
-  EXPECT_EQ(cs.pending[3], "C");
+  EXPECT_EQ(cs.pending[0].text, "A");
+  EXPECT_EQ(cs.pending[1].text, "AB");
+  EXPECT_EQ(cs.pending[3].text, "C");
 
   CommandStream full;
   for (int i = 0; i < kMaxPending; ++i) append_command(full, "L" + std::to_string(i));
   push_command(full, "front");  // the last line is lost
   EXPECT_EQ(full.pending.size(), static_cast<size_t>(kMaxPending));
-  EXPECT_EQ(full.pending.front(), "front");
-  EXPECT_EQ(full.pending.back(), "L498");
+  EXPECT_EQ(full.pending.front().text, "front");
+  EXPECT_EQ(full.pending.back().text, "L498");
   append_command(full, "back");  // the last line is overwritten
-  EXPECT_EQ(full.pending.back(), "back");
+  EXPECT_EQ(full.pending.back().text, "back");
   insert_command(full, 2, "second");
-  EXPECT_EQ(full.pending[1], "second");
+  EXPECT_EQ(full.pending[1].text, "second");
   EXPECT_EQ(full.pending.size(), static_cast<size_t>(kMaxPending));
 }
 
 TEST(PendingStack, LongLinesAreCut) {
   CommandStream cs;
   push_command(cs, std::string(300, 'x'));
-  EXPECT_EQ(cs.pending.front().size(), 256u);
+  EXPECT_EQ(cs.pending.front().text.size(), 256u);
 }
 
 TEST_F(StreamTest, SemicolonsSplitAndEscapesKeepThem) {

@@ -42,10 +42,12 @@ class CurveCommandsTest : public ScratchDirTest {
   }
   // Runs one command line and returns the pending stack it leaves.
   Lines queued_by(const std::string& line, Lines waiting = {}) {
-    s->stream.pending.assign(waiting.begin(), waiting.end());
+    s->stream.pending.clear();
+    for (const std::string& w : waiting) append_command(s->stream, w);
     push_command(s->stream, line);
     s->turn(false);
-    Lines out(s->stream.pending.begin(), s->stream.pending.end());
+    Lines out;
+    for (const PendingLine& l : s->stream.pending) out.push_back(l.text);
     s->stream.pending.clear();
     return out;
   }
