@@ -1,5 +1,5 @@
-// The finished document converted by Ghostscript (--pdf, --png): a PDF, or
-// one PNG image per page, beside the PostScript with the same stem.
+// The finished document converted by Ghostscript (--pdf, --png, --crop): a
+// PDF, or one PNG image per page, beside the PostScript with the same stem.
 #pragma once
 
 #include <array>
@@ -18,6 +18,11 @@ enum class ConvertFormat { kPdf, kPng };
 // A box on the page in points: left, bottom, right, top.
 using PageBox = std::array<long long, 4>;
 
+// The letter page every document is drawn on. A landscape document turns its
+// drawing on this page (612 0 translate, 90 rotate), so the page and the box
+// the trailer states stay upright.
+inline constexpr PageBox kLetterPage = {0, 0, 612, 792};
+
 // One conversion of a complete PostScript document.
 struct ConvertRequest {
   ConvertFormat format = ConvertFormat::kPdf;
@@ -25,7 +30,7 @@ struct ConvertRequest {
   std::string stem;            // the output names without their ending ("vexal")
   int pages = 1;               // pages of the document: more than 1 numbers the PNGs
   int dpi = kDefaultPngDpi;    // PNG resolution, dots per inch
-  std::optional<PageBox> box;  // --crop: the page is this box; else the whole letter page
+  std::optional<PageBox> box;  // --crop: the drawing's box (see converted_page)
 };
 
 // "PDF" or "PNG", as messages name the format.
@@ -44,10 +49,19 @@ std::string output_name(const ConvertRequest& r, int page);
 // line, it is "(atend)", or the box is empty.
 std::optional<PageBox> trailer_bounding_box(std::string_view tail);
 
+// The page Ghostscript is given: the box clipped to the letter page (paint
+// off the page is never seen), or the whole letter page when there is no box
+// or none of it lies on the page. Never larger than the letter page.
+PageBox converted_page(const std::optional<PageBox>& box);
+
 // Runs Ghostscript (gs, found on PATH) as a child process with an argument
-// vector, its output sent to standard error, and waits for it. Returns "" when
+// vector, its output sent to standard error, and waits for it. Ghostscript
+// writes into a new folder beside the stem; only when it succeeds are its
+// files moved to their names, replacing files of those names. Returns "" when
 // it succeeded, otherwise the reason, as a phrase ("Ghostscript (gs) could
-// not be run: No such file or directory").
+// not be run: No such file or directory"); a failed conversion leaves none of
+// its files behind and every file that was there before untouched (a file
+// replaced before a later page failed to move excepted).
 std::string convert_document(const ConvertRequest& r);
 
 }  // namespace vexal

@@ -38,6 +38,11 @@ constexpr std::string_view kHostileValues[] = {
     "{1e308 10 *}",
     "{1e308 10 * neg}",
     "{1e308 10 * dup -}",
+    // Texts that a careless command would hand back to the stream as command
+    // lines: an escaped ";" before a command, references and expressions,
+    // and a character variable holding a plain ";".
+    "a\\;ECHO SWEPT\\;DELETE victim \\\\ || |%t \\$t {1 2 +} %t $t",
+    "|%sweep",
 };
 
 // Commands the sweep leaves out.
@@ -84,6 +89,7 @@ class HostileSweep : public ScratchDirTest {
     start();
     s->run.sandbox = true;  // no shell, no file deletion, INVENT kept small
     s->reader.np = 20000;   // room for INVENT's points without reserving the full store
+    setcvariable(s->vars, "SWEEP", "b;ECHO SWEPT;DELETE victim \\ | |%t \\$t {1 2 +}", s->err());
     for (std::string_view value : kHostileValues) {
       std::string one = std::string(name) + " " + std::string(value);
       std::string every = std::string(name);
@@ -111,6 +117,8 @@ TEST_F(HostileSweep, EveryCommandEndsWithADocumentGhostscriptAccepts) {
     if (!swept(c)) continue;
     docs.push_back({std::string(c.name), sweep(c.name)});
     EXPECT_TRUE(s->run.quit) << c.name;
+    // No text of a parameter ran as a command of its own.
+    EXPECT_EQ(("\n" + out).find("\nSWEPT\n"), std::string::npos) << c.name;
   }
   EXPECT_GT(docs.size(), 300u);  // the commands built when the sweep was written
   std::vector<std::string> errors = ghostscript_errors(docs);

@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <array>
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
@@ -76,6 +78,16 @@ TEST_F(OptionsTest, PdfAndPngPagesAreWrittenBesideTheDocument) {
   EXPECT_FALSE(fs::exists("plot.png"));
 }
 
+// The width and height a PNG file's header gives ({0, 0} when it is no PNG).
+std::array<long long, 2> png_size(const std::string& png) {
+  if (png.size() < 24 || png.substr(0, 8) != kPngMagic) return {0, 0};
+  auto be32 = [&](size_t at) {
+    return (uint8_t(png[at]) << 24) | (uint8_t(png[at + 1]) << 16) | (uint8_t(png[at + 2]) << 8) |
+           uint8_t(png[at + 3]);
+  };
+  return {be32(16), be32(20)};
+}
+
 TEST_F(OptionsTest, CropMakesThePageTheDrawnArea) {
   RunResult r = vexal({"-q", "--crop", "--png=144", "-o", "box.ps", "DRAW 1 1", "DRAW 2 3"});
   EXPECT_EQ(r.status, 0) << r.err;
@@ -85,15 +97,75 @@ TEST_F(OptionsTest, CropMakesThePageTheDrawnArea) {
   ASSERT_EQ(std::sscanf(doc.c_str() + doc.find('\n') + 1, "%%%%BoundingBox: %lld %lld %lld %lld",
                         &left, &bottom, &right, &top),
             4);
-  const std::string png = slurp("box.png");
-  ASSERT_GE(png.size(), 24u);
-  auto be32 = [&](size_t at) {
-    return (uint8_t(png[at]) << 24) | (uint8_t(png[at + 1]) << 16) | (uint8_t(png[at + 2]) << 8) |
-           uint8_t(png[at + 3]);
-  };
-  EXPECT_EQ(be32(16), 2 * (right - left));  // width and height at 144 dots per inch
-  EXPECT_EQ(be32(20), 2 * (top - bottom));
+  // Width and height at 144 dots per inch.
+  EXPECT_EQ(png_size(slurp("box.png")), (std::array{2 * (right - left), 2 * (top - bottom)}));
   EXPECT_LT(right - left, 612 / 2);
+}
+
+TEST_F(OptionsTest, CropNeverGoesBeyondTheLetterPage) {
+  struct Case {
+    std::vector<std::string> args;
+    std::array<long long, 4> page;  // in points
+  };
+  const Case kCases[] = {
+      {{"DRAW 20 20"}, {67, 67, 612, 792}},              // off the top right
+      {{"DRAW -100000 -100000"}, {0, 0, 77, 77}},        // far off the bottom left
+      {{"MOVE 20 20", "DRAW 30 30"}, {0, 0, 612, 792}},  // nothing on the page: all of it
+      {{"-l", "DRAW 20 20"}, {0, 72, 539, 792}},         // a landscape page stays upright
+  };
+  for (const Case& c : kCases) {
+    const std::string what = c.args.back();
+    // -t: no page stamp, whose text would widen the box.
+    std::vector<std::string> args = {"-q", "-t", "--crop", "--pdf", "--png=72", "-o", "crop.ps"};
+    args.insert(args.end(), c.args.begin(), c.args.end());
+    RunResult r = vexal(args);
+    EXPECT_EQ(r.status, 0) << what << ": " << r.err;
+    check_document_later(slurp("crop.ps"));
+    const long long width = c.page[2] - c.page[0], height = c.page[3] - c.page[1];
+    EXPECT_EQ(png_size(slurp("crop.png")), (std::array{width, height})) << what;
+    const std::string media =
+        "/MediaBox [0 0 " + std::to_string(width) + " " + std::to_string(height) + "]";
+    EXPECT_NE(slurp("crop.pdf").find(media), std::string::npos) << what;
+  }
+}
+
+TEST_F(OptionsTest, AFailedConversionLeavesNoneOfItsFiles) {
+  write("two.vx", kTwoPages);
+  struct Case {
+    const char* folder;
+    std::vector<std::string> args;
+    std::vector<std::string> left;  // the folder's files afterwards, sorted
+    const char* message;            // the end of standard error
+  };
+  const Case kCases[] = {
+      // Ghostscript stops at once, with a PDF begun.
+      {"pdf",
+       {"--pdf", "-o", "pdf/|touch x", "DRAW 1 1"},
+       {"|touch x"},
+       "Cannot convert the document to PDF: Ghostscript failed with exit status 1.\n"},
+      // The second page has a folder in its place; the first page's file of
+      // before is kept as it was.
+      {"png",
+       {"--png=10", "-o", "png/plot.ps", "two.vx"},
+       {"plot-1.png", "plot-2.png", "plot.ps"},
+       "Cannot convert the document to PNG: the converted file could not be named "
+       "png/plot-2.png: Is a directory.\n"},
+  };
+  fs::create_directory("pdf");
+  fs::create_directories("png/plot-2.png");
+  write("png/plot-1.png", "old");
+  for (const Case& c : kCases) {
+    RunResult r = vexal(c.args);
+    EXPECT_EQ(r.status, 1) << c.folder;
+    EXPECT_TRUE(r.err.ends_with(c.message)) << r.err;
+    check_document_later(slurp(c.args[2]));
+    std::vector<std::string> left;
+    for (const fs::directory_entry& e : fs::directory_iterator(c.folder))
+      left.push_back(e.path().filename().string());
+    std::sort(left.begin(), left.end());
+    EXPECT_EQ(left, c.left) << c.folder;
+  }
+  EXPECT_TRUE(slurp("png/plot-1.png") == "old");
 }
 
 TEST_F(OptionsTest, StandardOutputKeepsTheDocumentAndThePdfGoesToVexalPdf) {
