@@ -26,6 +26,7 @@ void close_command_file(CommandFile& f) {
 }
 
 CommandStream::~CommandStream() {
+  for (LoopDriver& d : loop_drivers) std::fclose(d.out);
   close_command_file(spare);
   for (CommandFile& f : files) close_command_file(f);
 }

@@ -75,6 +75,19 @@ struct PendingLine {
   Queued how;        // offsets within `text`, at most its length
 };
 
+// A loop driver written a block of passes at a time, so that a long loop's
+// driver is never written whole: when reading reaches the end of the passes
+// written, the next block replaces them.
+struct LoopDriver {
+  std::string name;          // the driver file
+  std::string body_name;     // the body file each pass runs
+  std::FILE* out = nullptr;  // the driver, open for writing since this run created it
+  dev_t dev = 0;             // the driver's identity: only the file read under
+  ino_t ino = 0;             // it is extended, never a file swapped in for it
+  long long next_pass = 1;   // the first pass not yet written
+  long long passes = 0;      // passes asked for
+};
+
 struct CommandStream {
   std::deque<PendingLine> pending;  // line 1 (front) runs next; at most kMaxPending
   std::vector<CommandFile> files;   // nested command files, unit 31 first
@@ -91,6 +104,7 @@ struct CommandStream {
   // its body file once per pass, and a file that still holds the same text
   // is run again from that text instead of being opened and read anew.
   CommandFile spare;
+  std::vector<LoopDriver> loop_drivers;  // drivers with passes still to write
 
   CommandStream() = default;
   CommandStream(const CommandStream&) = delete;

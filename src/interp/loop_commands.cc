@@ -2,12 +2,16 @@
 // command files and runs the driver; GOTO moves the read position of the
 // current command file to a label line, searching outward through the
 // files that called it.
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 
 #include "interp/command_table.h"
+#include "interp/loop.h"
 #include "interp/params.h"
 #include "interp/session.h"
 #include "util/free_format.h"
@@ -55,52 +59,113 @@ std::vector<std::string> read_loop_body(Session& s) {
   return body;
 }
 
-// Writes lines 0 .. count-1, as `line(i)` gives them, into a new temporary
-// file `name`, one at a time (a driver of a long loop is never held whole);
-// false, with a message naming the file and the reason, when it cannot be
-// created or written whole.
-template <typename LineAt>
-bool write_loop_file(Session& s, const std::string& name, size_t count, LineAt line) {
-  int error = 0;
-  std::FILE* fp = s.create_temp_file(name, error);
-  for (size_t i = 0; fp && error == 0 && i < count; ++i) {
-    errno = 0;
-    if (std::fputs(line(i).c_str(), fp) == EOF || std::fputc('\n', fp) == EOF)
-      error = errno ? errno : EIO;
-  }
-  errno = 0;
-  if (fp && std::fclose(fp) != 0 && error == 0) error = errno ? errno : EIO;
-  if (error == 0) return true;
+// Reports a loop file that could not be made or written, and removes it
+// when this run made it.
+void loop_file_failed(Session& s, const std::string& name, int error, std::string_view outcome,
+                      bool made) {
   OutBuffer& err = s.err();
   err.put("Cannot write the loop file ");
   err.put(name);
   err.put(": ");
   err.put(error == EEXIST ? "it exists and was not made by this run" : std::strerror(error));
-  err.line("; the loop does not run.");
-  if (fp) std::remove(name.c_str());
+  err.line(outcome);
+  if (made) std::remove(name.c_str());
+}
+
+// Writes `lines` into a new temporary file `name`; false, with a message
+// naming the file and the reason, when it cannot be created or written whole.
+bool write_body_file(Session& s, const std::string& name, const std::vector<std::string>& lines) {
+  int error = 0;
+  std::FILE* fp = s.create_temp_file(name, error);
+  for (size_t i = 0; fp && error == 0 && i < lines.size(); ++i) {
+    errno = 0;
+    if (std::fputs(lines[i].c_str(), fp) == EOF || std::fputc('\n', fp) == EOF)
+      error = errno ? errno : EIO;
+  }
+  errno = 0;
+  if (fp && std::fclose(fp) != 0 && error == 0) error = errno ? errno : EIO;
+  if (error == 0) return true;
+  loop_file_failed(s, name, error, "; the loop does not run.", fp != nullptr);
   return false;
 }
 
+// Passes a driver holds at a time: a loop of a billion passes writes about
+// 50 kB ahead of the pass it runs, not 50 GB before the first.
+constexpr long long kPassesPerBlock = 1000;
+
+// Writes the driver's next block at the start of `d.out`: per pass the
+// counter, then the body; after the last pass, the body goes and the driver
+// leaves and goes. Returns 0 or the errno of the write that failed.
+int write_driver_block(LoopDriver& d) {
+  std::FILE* fp = d.out;
+  const long long last = std::min(d.passes, d.next_pass + kPassesPerBlock - 1);
+  std::string block;
+  for (long long i = d.next_pass; i <= last; ++i) {
+    block += "$loop=" + free_int(i) + "\n";
+    block += "commandfile/nostamp " + d.body_name + "\n";
+  }
+  if (last == d.passes) block += "delete " + d.body_name + "\nreturn/delete\n";
+  d.next_pass = last + 1;
+  errno = 0;
+  if (std::fseek(fp, 0, SEEK_SET) != 0 || ::ftruncate(fileno(fp), 0) != 0 ||
+      std::fwrite(block.data(), 1, block.size(), fp) != block.size() || std::fflush(fp) != 0)
+    return errno ? errno : EIO;
+  return 0;
+}
+
+// Forgets the driver at `at`, closing its file.
+void drop_driver(CommandStream& cs, std::vector<LoopDriver>::iterator at) {
+  std::fclose(at->out);
+  cs.loop_drivers.erase(at);
+}
+
+// LOOP n: the largest count a loop takes; a larger one is refused.
+constexpr double kMaxLoopCount = 2147483647;
+
 void cmd_loop(Session& s, Params& p) {
-  int count = to_int(getparm(p));
+  const double asked = getparm(p);
+  int count = to_int(asked);
   if (s.run.sandbox) count = std::min(count, kSandboxLoopCount);
   const int unit = s.units.input_unit;
   std::vector<std::string> body = read_loop_body(s);
+  if (asked > kMaxLoopCount) {
+    char text[400];
+    std::snprintf(text, sizeof text,
+                  "LOOP: a count of %.0f is more than 2147483647 passes; the loop does not run.",
+                  asked);
+    s.err().line(text);
+    return;
+  }
   // A count below 1 runs nothing: the body was read, and is dropped.
   if (count < 1) return;
   const std::string body_name = loop_file_name(s, 'a', unit);
   const std::string driver_name = loop_file_name(s, 'b', unit);
-  if (!write_loop_file(s, body_name, body.size(), [&](size_t i) { return body[i]; })) return;
-  // Per pass the counter, then the body; then the body goes and the driver
-  // leaves and goes.
-  const size_t passes = static_cast<size_t>(count);
-  auto driver_line = [&](size_t i) -> std::string {
-    if (i < 2 * passes)
-      return i % 2 == 0 ? "$loop=" + free_int(static_cast<long long>(i / 2 + 1))
-                        : "commandfile/nostamp " + body_name;
-    return i == 2 * passes ? "delete " + body_name : "return/delete";
-  };
-  if (!write_loop_file(s, driver_name, 2 * passes + 2, driver_line)) {
+  // A loop left by a GOTO may have left its driver at this level unfinished.
+  auto& drivers = s.stream.loop_drivers;
+  for (auto it = drivers.begin(); it != drivers.end(); ++it)
+    if (it->name == driver_name) {
+      drop_driver(s.stream, it);
+      break;
+    }
+  if (!write_body_file(s, body_name, body)) return;
+  int error = 0;
+  LoopDriver d{driver_name, body_name, s.create_temp_file(driver_name, error), 0, 0, 1, count};
+  if (d.out) error = write_driver_block(d);
+  struct stat st;
+  if (d.out && error == 0 && d.next_pass <= d.passes) {
+    if (::fstat(fileno(d.out), &st) == 0) {
+      d.dev = st.st_dev;
+      d.ino = st.st_ino;
+      drivers.push_back(d);
+      d.out = nullptr;
+    } else {
+      error = errno;
+    }
+  }
+  errno = 0;
+  if (d.out && std::fclose(d.out) != 0 && error == 0) error = errno ? errno : EIO;
+  if (error != 0) {
+    loop_file_failed(s, driver_name, error, "; the loop does not run.", error != EEXIST);
     std::remove(body_name.c_str());
     return;
   }
@@ -118,6 +183,7 @@ bool label_matches(std::string_view line, std::string_view label) {
 void cmd_goto(Session& s, Params& p) {
   std::string label = getcparm(p);
   s.cs.comfile = label;
+  if (label.empty()) return;  // the parameter warning said so
   const int unit = s.units.input_unit;
   if (unit <= 30) {
     s.err().put("Could not find label: ");
@@ -152,5 +218,26 @@ constexpr Command kLoopCommands[] = {
 }  // namespace
 
 std::span<const Command> loop_commands() { return kLoopCommands; }
+
+bool extend_loop_driver(Session& s, CommandFile& f) {
+  auto& drivers = s.stream.loop_drivers;
+  struct stat st;
+  if (drivers.empty() || !f.fp || ::fstat(fileno(f.fp), &st) != 0) return false;
+  auto d = std::find_if(drivers.begin(), drivers.end(), [&](const LoopDriver& l) {
+    return l.dev == st.st_dev && l.ino == st.st_ino;
+  });
+  if (d == drivers.end()) return false;
+  const long long done = d->next_pass - 1;
+  if (const int error = write_driver_block(*d); error != 0) {
+    loop_file_failed(s, d->name, error, "; the loop stops after pass " + std::to_string(done) + ".",
+                     true);
+    std::remove(d->body_name.c_str());
+    drop_driver(s.stream, d);
+    return false;
+  }
+  if (d->next_pass > d->passes) drop_driver(s.stream, d);
+  std::rewind(f.fp);
+  return true;
+}
 
 }  // namespace vexal

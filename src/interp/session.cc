@@ -9,6 +9,7 @@
 
 #include "interp/command_table.h"
 #include "interp/expand.h"
+#include "interp/loop.h"
 #include "interp/params.h"
 #include "util/files.h"
 #include "util/text.h"
@@ -149,6 +150,8 @@ static bool get_next_command(Session& s, bool quit_at_end) {
         if (unit <= 10) {
           if (!quit_at_end) return false;
           line = "QUIT";
+        } else if (extend_loop_driver(s, st.files[unit - kFirstFileUnit])) {
+          continue;  // the loop's next passes were written
         } else {
           line = "RETURN";
         }

@@ -1,6 +1,8 @@
 // Loops and jumps as users write them: LOOP in command files and at the
 // terminal, nested, with a count below 1; GOTO forward, outward through the
 // calling files, and at the terminal; the loop files never left behind.
+#include <algorithm>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 
@@ -95,6 +97,57 @@ TEST_F(LoopGotoTest, ALoopWhoseFileCannotBeMadeDoesNotRun) {
   std::string kept;
   std::getline(in, kept);
   EXPECT_EQ(kept, "keep me");
+  finish();
+}
+
+// A long loop's driver holds a block of passes at a time, written as the
+// loop reaches them: the disk holds what the next passes need, never the
+// whole count. Stepping the loop turn by turn watches the driver's size.
+TEST_F(LoopGotoTest, LongLoopsWriteTheirDriverAsTheyRun) {
+  write("long.vx", "LOOP 5000\nECHOERR \\$loop\nENDLOOP\nECHOERR done\n");
+  start({"-d", "-q"});
+  const std::string driver = ".vexal_b" + s->run.pid + "031";
+  std::string input = "COM long.vx\n";
+  std::FILE* in = fmemopen(input.data(), input.size(), "r");
+  s->stream.terminal = in;
+  uintmax_t largest = 0;
+  while (s->turn(false)) {
+    std::error_code ec;
+    const uintmax_t size = fs::file_size(driver, ec);
+    if (!ec) largest = std::max(largest, size);
+  }
+  s->stream.terminal = nullptr;
+  std::fclose(in);
+  EXPECT_GT(largest, 0u);
+  EXPECT_LT(largest, 80000u);  // the whole driver would be about 250 kB
+  std::string want;
+  for (int pass = 1; pass <= 5000; ++pass) want += std::to_string(pass) + "\n";
+  EXPECT_EQ(take_err(), want + "done\n");
+  EXPECT_EQ(loop_files(), std::vector<std::string>{});
+
+  // A GOTO out of a long loop leaves its driver; the next loop at that level
+  // starts afresh, and a count beyond the int range is refused.
+  write("leave.vx",
+        "LOOP 3000\nGOTO out\nENDLOOP\n#OUT\nLOOP 1200\nECHOERR \\$loop\nENDLOOP\n"
+        "LOOP 3e9\nECHOERR never\nENDLOOP\n");
+  run("COM leave.vx\n");
+  std::string err = take_err();
+  EXPECT_TRUE(
+      err.ends_with("1199\n1200\nLOOP: a count of 3000000000 is more than 2147483647 "
+                    "passes; the loop does not run.\n"))
+      << err;
+  EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1201);
+  finish();
+  EXPECT_EQ(loop_files(), std::vector<std::string>{});
+}
+
+TEST_F(LoopGotoTest, GotoWithoutALabelWarnsOnce) {
+  write("bare.vx", "GOTO\n");
+  start({"-d", "-q"});
+  run("COM bare.vx\nGOTO\n");
+  EXPECT_EQ(
+      take_err(),
+      " A parameter was missing or invalid: GOTO\n A parameter was missing or invalid: GOTO\n");
   finish();
 }
 
