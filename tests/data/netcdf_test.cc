@@ -163,6 +163,19 @@ TEST_F(NetcdfTest, StringsWrapsAndOtherColumns) {
   finish();
 }
 
+// An attribute holding ";" is text: put into a label and queued back by
+// 3DTRAN, it arrives whole and nothing of it runs.
+TEST_F(NetcdfTest, AttributeTextQueuedBackStaysText) {
+  make("t", "classic",
+       "netcdf t {\ndimensions:\n  x = 2 ; y = 2 ;\nvariables:\n  double arr(y, x) ;\n"
+       "  :title = \"t;ECHOERR ran;DELETE t.cdl\" ;\ndata:\n  arr = 1, 2, 3, 4 ;\n}\n");
+  run("NETCDFFILE t.nc\nNETCDFATT title\nYLAB |%title\nNETCDFTOARRAY arr\n3DTRAN\n");
+  EXPECT_EQ(s->axes.xaxis.label, "t;ECHOERR ran;DELETE t.cdl");
+  EXPECT_EQ(take_err().find("ran\n"), std::string::npos);
+  EXPECT_TRUE(std::filesystem::exists("t.cdl"));
+  finish();
+}
+
 // Volumes too large for one read are summed slab by slab: whole z-levels
 // (wide) or rows of one level (deep), with a last slab that is short. The
 // file holds no data, so every element reads as the fill value 1.
