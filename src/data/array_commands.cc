@@ -722,17 +722,20 @@ void cmd_imageregion(Session& s, Params& p) {
 }
 
 // IMAGETOARRAY: the image as the command file "array.d", run with COM so
-// that it loads as the array.
+// that it loads as the array. The file is this run's scratch file (created
+// new, removed at the end unless SAVET): a file or link found under the name
+// that this run did not make is neither written through nor run.
 void cmd_imagetoarray(Session& s, Params&) {
   const Image& img = s.image;
   if (img.width < 1 || img.height < 1) {
     message(s, "IMAGETOARRAY: there is no image loaded.");
     return;
   }
-  {
-    Listing list(s, "array.d");
-    if (list.failed()) return;
-    OutBuffer& out = list.out();
+  const std::string name = "array.d";
+  int error = 0;
+  std::FILE* fp = s.create_temp_file(name, error);
+  if (fp) {
+    OutBuffer out(fp);
     out.line("ARRAY " + std::to_string(img.width) + " " + std::to_string(img.height));
     char buf[8];
     for (size_t k = 0; k < img.pixels.size(); ++k) {
@@ -740,8 +743,21 @@ void cmd_imagetoarray(Session& s, Params&) {
       out.put(buf);
       if (k % 16 == 15 || k + 1 == img.pixels.size()) out.put('\n');
     }
+    out.flush();
+    error = out.error();
+    out.set_discard();  // nothing reaches the stream once it is closed
+    errno = 0;
+    if (std::fclose(fp) != 0 && error == 0) error = errno ? errno : EIO;
   }
-  push_command(s.stream, "COM array.d");
+  if (error != 0) {
+    s.err().line("Cannot write the scratch command file " + name + ": " +
+                 (error == EEXIST ? "it exists and was not made by this run"
+                                  : std::string(std::strerror(error))) +
+                 "; the array is unchanged.");
+    if (fp && s.scratch_files.replaceable(name)) std::remove(name.c_str());
+    return;
+  }
+  push_command(s.stream, "COM " + name, kVerbatim);
 }
 
 // XSLICEIMAGE i / YSLICEIMAGE j: one column or row of the image into "slice.d".

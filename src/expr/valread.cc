@@ -60,6 +60,36 @@ bool read_real(std::string_view text, double& value) {
   return ec == std::errc() && ptr == end;
 }
 
+// A mantissa followed directly by a signed three-digit exponent, the form a
+// fixed-width exponent field takes beyond E+99 ("0.10000-149" is 1e-150),
+// all of the text. The mantissa is an optional sign, then digits with an
+// optional point; no other sign, letter or exponent may come before the
+// last four characters, so "1-2", "3+45" and "1e5-100" stay unreadable.
+bool read_bare_exponent(std::string_view text, double& value) {
+  constexpr size_t kDigits = 3;
+  if (text.size() < kDigits + 2 || text.size() >= kLineWidth) return false;
+  const size_t sign = text.size() - kDigits - 1;
+  if (text[sign] != '+' && text[sign] != '-') return false;
+  for (size_t i = sign + 1; i < text.size(); ++i)
+    if (text[i] < '0' || text[i] > '9') return false;
+  bool digit = false, point = false;
+  for (size_t i = text[0] == '+' || text[0] == '-' ? 1 : 0; i < sign; ++i) {
+    const char c = text[i];
+    if (c >= '0' && c <= '9')
+      digit = true;
+    else if (c == '.' && !point)
+      point = true;
+    else
+      return false;
+  }
+  if (!digit) return false;
+  char buf[kLineWidth + 1];
+  text.substr(0, sign).copy(buf, sign);
+  buf[sign] = 'e';
+  text.substr(sign).copy(buf + sign + 1, kDigits + 1);
+  return read_real(std::string_view(buf, text.size() + 1), value);
+}
+
 // A whole integer field with an optional sign.
 bool read_int(std::string_view text, double& value) {
   if (!strip_plus(text) || text.empty()) return false;
@@ -138,7 +168,7 @@ double valread(std::string_view token, bool* error, const Variables& vars, OutBu
         bad = !read_real(token.substr(0, token.size() - 1), value);
         value /= 100;
       } else {
-        bad = !read_real(token, value);
+        bad = !read_real(token, value) && !read_bare_exponent(token, value);
       }
     }
   }

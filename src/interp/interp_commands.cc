@@ -19,6 +19,7 @@
 #include "interp/params.h"
 #include "interp/session.h"
 #include "postscript/page_stamps.h"
+#include "util/files.h"
 #include "util/free_format.h"
 #include "util/text.h"
 
@@ -62,7 +63,12 @@ void cmd_nodebug(Session& s, Params&) {
 }
 
 void cmd_version(Session& s, Params& p) {
-  s.compat.level = version_code(s, p.text);
+  const std::optional<int> level = version_code(s, p.text);
+  if (!level) {
+    s.err().line(kBadVersion);
+    return;
+  }
+  s.compat.level = *level;
   setvariable(s.vars, "VERSION", s.compat.level);
 }
 
@@ -125,6 +131,7 @@ void announce_command_file(Session& s, const std::string& name) {
 // Reading goes on in `f`, one unit deeper.
 void enter_command_file(Session& s, CommandFile&& f, bool announce = true) {
   if (announce) announce_command_file(s, f.name);
+  f.block_depth = s.blocks.depth();
   int unit = s.units.input_unit < kFirstFileUnit ? kFirstFileUnit : s.units.input_unit + 1;
   s.stream.files.resize(unit - kFirstFileUnit);
   s.stream.files.push_back(std::move(f));
@@ -157,11 +164,19 @@ void cmd_com(Session& s, Params& p) {
   char head[kKeptFileSize + 1];
   const ssize_t got = fp ? ::pread(fileno(fp), head, sizeof head, 0) : -1;
   const bool directory = fp && got < 0 && errno == EISDIR;
-  if (!fp || directory) {
+  // A command file this run wrote (a loop, IMAGETOARRAY's array.d) runs only
+  // while the name still leads to the file written, never to one swapped in.
+  const bool replaced =
+      fp && !directory &&
+      std::find(s.run.temp_files.begin(), s.run.temp_files.end(), name) != s.run.temp_files.end() &&
+      !s.scratch_files.made(fileno(fp));
+  if (!fp || directory || replaced) {
     if (fp) std::fclose(fp);
     s.err().put("Error--cannot open command file ");
     s.err().put(name);
-    s.err().line(directory ? " (it is a directory)" : "");
+    s.err().line(directory  ? " (it is a directory)"
+                 : replaced ? " (it is not the file this run wrote)"
+                            : "");
     return;
   }
   const bool packed = got >= 2 && head[0] == '$' && (head[1] == 'P' || head[1] == 'R');
@@ -180,6 +195,8 @@ void cmd_return(Session& s, Params&) {
   int unit = s.units.input_unit;
   if (unit >= kFirstFileUnit && unit - kFirstFileUnit < static_cast<int>(s.stream.files.size())) {
     CommandFile& f = s.stream.files[unit - kFirstFileUnit];
+    // Blocks the file opened and left open end with it.
+    if (s.blocks.depth() > f.block_depth) s.blocks.open.resize(f.block_depth);
     if (remove) {
       close_command_file(f);
       std::remove(f.name.c_str());
@@ -194,10 +211,14 @@ void cmd_return(Session& s, Params&) {
 void cmd_definecom(Session& s, Params& p) {
   std::string name = getcparm(p);
   if (name.empty()) return;
-  std::FILE* fp = s.run.sandbox ? nullptr : std::fopen(name.c_str(), "w");
+  // Written as a listing is: a regular file is overwritten, a symbolic link
+  // under the name is never followed.
+  bool symbolic_link = false;
+  std::FILE* fp = s.run.sandbox ? nullptr : fopen_output(name, &symbolic_link);
   if (!fp && !s.run.sandbox) {
     s.err().put("Cannot create ");
-    s.err().line(name);
+    s.err().put(name);
+    s.err().line(symbolic_link ? ": it is a symbolic link" : "");
   }
   std::string line;
   int error = 0;  // the first failed write's errno
@@ -426,37 +447,21 @@ void cmd_noallowcom(Session& s, Params&) { s.stream.allow_commands_in_data = fal
 // ---- the command loop ---------------------------------------------------------
 
 void cmd_if(Session& s, Params& p) {
-  BlockState& b = s.blocks;
-  if (b.depth >= kMaxBlockDepth) {
-    s.err().put("IF blocks nest deeper than 10; this IF is ignored: ");
-    s.err().line(trimmed(s.cs.raw));
-    ++b.ignored_ifs;
-    return;
-  }
-  ++b.depth;
-  b.skip_endif[b.depth] = false;
-  b.skip_else[b.depth] = false;
   bool error = false;
-  double v = getparm(p, &error, false);
-  b.skip_else[b.depth] = !(v > 0) && !std::isnan(v);
+  const double v = getparm(p, &error, false);
+  s.blocks.open.push_back(Block{!(v > 0) && !std::isnan(v), false});
 }
 
 void cmd_else(Session& s, Params&) {
-  BlockState& b = s.blocks;
-  if (b.ignored_ifs > 0) return;
-  if (b.depth == 0) {
+  if (s.blocks.open.empty()) {
     s.err().line("ELSE outside an IF block is ignored.");
     return;
   }
-  b.skip_endif[b.depth] = true;
+  s.blocks.open.back().skip_endif = true;
 }
 
 void cmd_endif(Session& s, Params&) {
-  BlockState& b = s.blocks;
-  if (b.ignored_ifs > 0)
-    --b.ignored_ifs;
-  else if (b.depth > 0)
-    --b.depth;
+  if (!s.blocks.open.empty()) s.blocks.open.pop_back();
 }
 
 void cmd_syn(Session& s, Params& p) {

@@ -1,5 +1,6 @@
 // Listings (DUMPVAR, DUMPDATA, DUMPMATH, ...) go to a named file, created or
-// overwritten and closed afterwards, or to the terminal.
+// overwritten (never through a symbolic link) and closed afterwards, or to
+// the terminal.
 #pragma once
 
 #include <cerrno>
@@ -8,19 +9,24 @@
 #include <string>
 
 #include "interp/session.h"
+#include "util/files.h"
 
 namespace vexal {
 
 class Listing {
  public:
-  // An empty name lists to the terminal; a file that cannot be created is
-  // reported ("Cannot open " and the name) and failed() is then true.
+  // An empty name lists to the terminal. The file is opened by
+  // fopen_output: a regular file is overwritten, a symbolic link never
+  // followed. One that cannot be opened is reported ("Cannot open " and the
+  // name, then ": it is a symbolic link" for a link) and failed() is then true.
   Listing(Session& s, const std::string& file) : s_(s), file_(file) {
     if (file.empty()) return;
-    fp_ = std::fopen(file.c_str(), "w");
+    bool symbolic_link = false;
+    fp_ = fopen_output(file, &symbolic_link);
     if (!fp_) {
       s.err().put("Cannot open ");
-      s.err().line(file);
+      s.err().put(file);
+      s.err().line(symbolic_link ? ": it is a symbolic link" : "");
       failed_ = true;
       return;
     }

@@ -1,5 +1,5 @@
-// File-system questions, reading only regular files, and scratch files
-// created exclusively.
+// File-system questions, reading only regular files, writing output
+// without following links, and scratch files created exclusively.
 #include "util/files.h"
 
 #include <fcntl.h>
@@ -61,6 +61,28 @@ std::FILE* fopen_regular(const std::string& name, bool* not_regular) {
   return fp;
 }
 
+std::FILE* fopen_output(const std::string& name, bool* symbolic_link) {
+  if (symbolic_link) *symbolic_link = false;
+  if (name.empty()) return nullptr;
+  // O_NONBLOCK makes the open of a FIFO without a reader fail at once
+  // instead of waiting; writes then block again as on any file.
+  const int fd =
+      ::open(name.c_str(),
+             O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_NOCTTY | O_CLOEXEC | O_NONBLOCK, 0666);
+  if (fd < 0) {
+    // ELOOP also comes from a loop of links in the folders of the name:
+    // only a link in the last place is reported as such.
+    struct stat st;
+    if (symbolic_link && errno == ELOOP && ::lstat(name.c_str(), &st) == 0)
+      *symbolic_link = S_ISLNK(st.st_mode);
+    return nullptr;
+  }
+  ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+  std::FILE* fp = ::fdopen(fd, "w");
+  if (!fp) ::close(fd);
+  return fp;
+}
+
 std::vector<std::pair<dev_t, ino_t>>::const_iterator CreatedFiles::find(
     const std::string& name) const {
   struct stat st;
@@ -71,6 +93,12 @@ std::vector<std::pair<dev_t, ino_t>>::const_iterator CreatedFiles::find(
 bool CreatedFiles::replaceable(const std::string& name) const {
   struct stat st;
   return (::lstat(name.c_str(), &st) != 0 && errno == ENOENT) || find(name) != created_.end();
+}
+
+bool CreatedFiles::made(int fd) const {
+  struct stat st;
+  return ::fstat(fd, &st) == 0 && std::find(created_.begin(), created_.end(),
+                                            std::pair{st.st_dev, st.st_ino}) != created_.end();
 }
 
 std::FILE* CreatedFiles::create(const std::string& name) {

@@ -1,5 +1,5 @@
 // File-system questions the interpreter asks, and the safe ways of opening
-// the files it reads and the scratch files it writes.
+// the files it reads, the output files it writes and its scratch files.
 #pragma once
 
 #include <sys/types.h>
@@ -26,6 +26,15 @@ int open_regular(const std::string& name, bool* not_regular = nullptr);
 // The same as a stdio stream for reading; null when refused.
 std::FILE* fopen_regular(const std::string& name, bool* not_regular = nullptr);
 
+// Opens `name` to write the user's output (a listing, a command file): a
+// regular file is created or emptied, a device such as /dev/null is written
+// as it is, a FIFO only when something reads it (the open never waits).
+// A symbolic link in the last place of the name is never followed, so that
+// a link planted under a name the run writes cannot send the output to its
+// target. Null when it cannot be opened; `*symbolic_link` (when given) then
+// tells whether a symbolic link was in the way.
+std::FILE* fopen_output(const std::string& name, bool* symbolic_link = nullptr);
+
 // The scratch files a run has created, by identity. A scratch file is
 // always created new; the run may replace a file it created itself, but
 // never writes through anything else found under the name (a planted file,
@@ -39,6 +48,8 @@ class CreatedFiles {
   // True when nothing has the name, or only a file this run created: a
   // rename onto the name replaces nobody else's file.
   bool replaceable(const std::string& name) const;
+  // True when the open file `fd` is one this run created.
+  bool made(int fd) const;
 
  private:
   // The entry of the file under `name` when this run created it.

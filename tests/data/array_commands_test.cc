@@ -3,6 +3,7 @@
 // arithmetic, crops, slices, listings, and refusals of bad input that leave
 // the array and the image as they were.
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -191,6 +192,56 @@ TEST_F(ArrayCommandsTest, SlicesAndCrops) {
             "unchanged.\n"
             "Cannot read image data in line: 0G; the image is unchanged.\n");
   EXPECT_EQ(s->image.pixels, (std::vector<uint8_t>{1, 2, 4, 5}));
+  finish();
+}
+
+TEST_F(ArrayCommandsTest, FixedNameFilesAreNeverWrittenThroughLinks) {
+  write("victim", "keep\n");
+  for (const char* name : {"array.d", "slice.d", "list.d"})
+    std::filesystem::create_symlink("victim", name);
+  run("IMAGE 2 2\n00FF\n0A0B\nIMAGETOARRAY\nARRAY/NOMATH 2 1\n1 2\n");
+  run("XSLICEARRAY 1\nXSLICEIMAGE 1\nDUMPARRAY list.d\n");
+  EXPECT_EQ(file_text("victim"), "keep\n");
+  EXPECT_EQ(take_err(),
+            "Cannot write the scratch command file array.d: it exists and was not made by this "
+            "run; the array is unchanged.\n"
+            "Cannot open slice.d: it is a symbolic link\n"
+            "Cannot open slice.d: it is a symbolic link\n"
+            "Cannot open list.d: it is a symbolic link\n");
+  EXPECT_EQ(values(), (std::vector<double>{1, 2}));
+  EXPECT_EQ(s->store.npts(), 0);
+  // A plain file under the name is refused too: COM would run it.
+  std::filesystem::remove("array.d");
+  write("array.d", "ECHO planted\n");
+  run("IMAGETOARRAY\n");
+  EXPECT_NE(take_err().find("array.d: it exists and was not made by this run"), std::string::npos);
+  EXPECT_EQ(take_out().find("planted"), std::string::npos);
+  EXPECT_EQ(file_text("array.d"), "ECHO planted\n");
+  // The run's own array.d is replaced, and removed at the end.
+  std::filesystem::remove("array.d");
+  run("IMAGETOARRAY\nIMAGETOARRAY\n");
+  EXPECT_EQ(take_err(), "");
+  EXPECT_EQ(values(), (std::vector<double>{0, 255, 10, 11}));
+  // Swapped between the write and the queued COM, the file does not run.
+  push_command(s->stream, "IMAGETOARRAY");
+  s->turn(false);
+  write("swap.d", "ECHO swapped\n");
+  std::filesystem::rename("swap.d", "array.d");
+  run("");
+  EXPECT_EQ(take_err(),
+            "Error--cannot open command file array.d (it is not the file this run wrote)\n");
+  EXPECT_EQ(take_out().find("swapped"), std::string::npos);
+  std::filesystem::remove("array.d");
+  finish();
+  EXPECT_FALSE(std::filesystem::exists("array.d"));
+}
+
+TEST_F(ArrayCommandsTest, LimitsBeyondTwoExponentDigitsReadBack) {
+  // Queued as "XMIN   0.10000-149": the exponent field has no room for its E.
+  run("ARRAYXSCALE 3 1e-150 1e-150\n");
+  EXPECT_EQ(take_err(), "");
+  EXPECT_DOUBLE_EQ(num("XMIN"), 1e-150);
+  EXPECT_DOUBLE_EQ(num("XMAX"), 3e-150);
   finish();
 }
 

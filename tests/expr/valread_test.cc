@@ -26,6 +26,13 @@ constexpr ReadCase kNumbers[] = {
     {"1.5D2", 150, false},
     {"2d-1", 0.2, false},
     {" 7 ", 7, false},
+    // A signed three-digit exponent without its E, as fixed-width fields write it.
+    {"0.10000-149", 1e-150, false},
+    {"0.30000+301", 3e300, false},
+    {"-0.1+101", -1e100, false},
+    {"+5.-100", 5e-100, false},
+    {".5+100", 5e99, false},
+    {"7-100", 7e-100, false},
     // Hexadecimal.
     {"X1F", 31, false},
     {"x1f", 31, false},
@@ -68,6 +75,21 @@ constexpr ReadCase kNumbers[] = {
     {"12:3a", 0, true},
     {"1.5:00", 0, true},
     {"{1 2 +}", 0, true},
+    // Only three digits, after a plain mantissa, count as a bare exponent.
+    {"1-2", 0, true},
+    {"3+4", 0, true},
+    {"1-23", 0, true},
+    {"1-2345", 0, true},
+    {"1e5-100", 0, true},
+    {"1d5-100", 0, true},
+    {".-100", 0, true},
+    {"--1-100", 0, true},
+    {"1.2.3-100", 0, true},
+    {"1-10a", 0, true},
+    {"5-999", 0, true},
+    {"0.1-149%", 0, true},
+    {"X1-100", 0, true},
+    {"12:30-100", 0, true},
 };
 
 TEST(ValreadTest, NumberForms) {

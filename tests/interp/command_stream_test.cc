@@ -130,6 +130,17 @@ TEST_F(StreamTest, DefinecomWritesAFileRunByName) {
   EXPECT_NE(o.find("second\n"), std::string::npos);
 }
 
+TEST_F(StreamTest, DefinecomOverwritesAFileButNeverALink) {
+  write("victim", "keep\n");
+  fs::create_symlink("victim", "linked");
+  write("plain", "ECHO an older and longer text\n");
+  run("DEFINECOM linked\nECHO x\nENDDEFINE\nDEFINECOM plain\nECHO y\nENDDEFINE\n");
+  EXPECT_EQ(take_err(), "Cannot create linked: it is a symbolic link\n");
+  std::ifstream victim("victim"), plain("plain");
+  EXPECT_EQ(std::string((std::istreambuf_iterator<char>(victim)), {}), "keep\n");
+  EXPECT_EQ(std::string((std::istreambuf_iterator<char>(plain)), {}), "ECHO y\n");
+}
+
 TEST_F(StreamTest, DefinecomOnAFullDeviceSaysSo) {
   run("DEFINECOM /dev/full\nECHO x\nENDDEFINE\n");
   EXPECT_EQ(take_err(), "Error writing the command file /dev/full: No space left on device\n");
