@@ -51,7 +51,8 @@ struct CommandFile {
   std::FILE* fp = nullptr;  // the stream read: the file, or a stream over its kept text
   std::string name;
   KeptFile kept;
-  long line = 0;  // lines read from it so far: the number of the last one
+  long line = 0;           // lines read from it so far: the number of the last one
+  size_t block_depth = 0;  // IF blocks open when the file was entered
 };
 
 // Closes the stream read and the kept file.

@@ -172,6 +172,26 @@ void cmd_loop(Session& s, Params& p) {
   push_command(s.stream, "commandfile/nostamp " + driver_name, kVerbatim);
 }
 
+// How a command-file line changes the IF nesting: +1 for each IF, -1 for
+// each ENDIF, over the pieces between its ";" separators.
+long block_change(std::string_view line) {
+  long change = 0;
+  size_t start = 0;
+  for (size_t i = 0; i <= line.size(); ++i) {
+    if (i < line.size() &&
+        (line[i] != ';' || (i > 0 && (line[i - 1] == '\\' || line[i - 1] == '|'))))
+      continue;
+    std::string word(nolead(line.substr(start, i - start)));
+    upcase(word, 5);
+    if (word.starts_with("ENDIF"))
+      --change;
+    else if (word.starts_with("IF"))
+      ++change;
+    start = i + 1;
+  }
+  return change;
+}
+
 // True when the label line (without its "#") begins with `label`, upper case.
 bool label_matches(std::string_view line, std::string_view label) {
   if (line.empty() || line[0] != '#') return false;
@@ -197,12 +217,21 @@ void cmd_goto(Session& s, Params& p) {
   upcase(wanted, wanted.size());
   if (fp) {
     std::rewind(fp);
-    long& count = s.stream.files[level].line;  // the file's line number follows the search
+    CommandFile& f = s.stream.files[level];
+    long& count = f.line;  // the file's line number follows the search
     count = 0;
+    long nesting = 0;  // blocks open at the line read, counted from the file's top
     std::string line;
     while (read_line(fp, line)) {
       ++count;
-      if (label_matches(line, wanted)) return;
+      if (label_matches(line, wanted)) {
+        // The jump closes the blocks of this file that do not hold the label.
+        const long keep = std::max(0L, static_cast<long>(f.block_depth) + nesting);
+        if (static_cast<long>(s.blocks.depth()) > keep)
+          s.blocks.open.resize(static_cast<size_t>(keep));
+        return;
+      }
+      nesting += block_change(line);
     }
   }
   // Not in this file: leave it, then look again in the file that called it.

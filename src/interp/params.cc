@@ -112,15 +112,20 @@ int int_parm(Params& p, bool* error, bool warn) { return to_int(getparm(p, error
 
 int column_parm(Params& p) { return std::clamp(int_parm(p), 0, kMaxDataColumns); }
 
-int version_code(Session& s, std::string text) {
+std::optional<int> version_code(Session& s, std::string text) {
   for (int dots = 0, i = 0; i < static_cast<int>(text.size()) && dots < 2; ++i)
     if (text[i] == '.') {
       text[i] = ' ';
       ++dots;
     }
   Params p{s, text};
-  double year = int_parm(p), month = int_parm(p), day = int_parm(p);
-  return to_int(year * 372 + month * 31 + day);
+  bool bad_year = false, bad_month = false, bad_day = false;
+  const double year = getparm(p, &bad_year), month = getparm(p, &bad_month),
+               day = getparm(p, &bad_day);
+  if (bad_year || bad_month || bad_day || !(year >= 1 && year <= 9999) ||
+      !(month >= 1 && month <= 12) || !(day >= 1 && day <= 31))
+    return std::nullopt;
+  return to_int(std::trunc(year)) * 372 + to_int(std::trunc(month)) * 31 + to_int(std::trunc(day));
 }
 
 std::string rest_of_line(const Params& p) { return std::string(trimmed(nolead(p.text))); }

@@ -2,6 +2,7 @@
 // from the front of the parameter text with getparm and getcparm.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -26,9 +27,13 @@ int int_parm(Params& p, bool* error = nullptr, bool warn = true);
 // A data column number parameter (int_parm), held within 0 .. 50.
 int column_parm(Params& p);
 // A date written yyyy.mm.dd as a version code, year x 372 + month x 31 +
-// day (the first two "." read as blanks; missing parts read as 0 after the
-// parameter warning; held within the int range).
-int version_code(Session& s, std::string text);
+// day (the first two "." read as blanks). Nothing, after the parameter
+// warning for a missing or bad part, when it is not such a date (year
+// 1 .. 9999, month 1 .. 12, day 1 .. 31).
+std::optional<int> version_code(Session& s, std::string text);
+// The message of a version that is no such date.
+inline constexpr std::string_view kBadVersion =
+    "The version must be a date written yyyy.mm.dd; the compatibility level is unchanged.";
 // Takes the next text parameter: a word, a "quoted text" (quotes dropped) or
 // a {braced text}. Returns "" (and reports with `warn`) when nothing is left.
 std::string getcparm(Params& p, bool warn = true);

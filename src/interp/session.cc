@@ -157,7 +157,8 @@ static bool get_next_command(Session& s, bool quit_at_end) {
         }
         st.generated_end = true;
       } else {
-        if (!from_terminal) ++st.files[unit - kFirstFileUnit].line;
+        if (!from_terminal && ++st.files[unit - kFirstFileUnit].line == 1)
+          skip_byte_order_mark(line);
         if (unit != s.units.stdin_unit && s.units.verbose && !begins(line, "NODEBUG"))
           s.term.line(trimmed(line));
       }
@@ -221,43 +222,19 @@ static void substitute(Session& s, std::string& line, size_t end) {
 
 // The IF/ELSE/ENDIF state: true when the line is consumed by a block being skipped.
 static bool skipped_by_block(Session& s) {
-  BlockState& b = s.blocks;
-  int d = b.depth;
-  if (d <= 0 || (!b.skip_else[d] && !b.skip_endif[d])) return false;
+  std::vector<Block>& open = s.blocks.open;
+  if (open.empty() || (!open.back().skip_else && !open.back().skip_endif)) return false;
   const std::string& line = s.cs.line;
   auto comment = [&] { ps_comment(s.ps, s.cs.raw); };
-  auto raise = [&] {
-    if (b.depth >= kMaxBlockDepth) {
-      ++b.ignored_ifs;
-      return;
-    }
-    ++b.depth;
-    b.skip_else[b.depth] = false;
-    b.skip_endif[b.depth] = true;
-  };
-  auto lower = [&] {
-    if (b.ignored_ifs > 0)
-      --b.ignored_ifs;
-    else if (b.depth > 0)
-      --b.depth;
-  };
-  if (b.skip_endif[d]) {
-    if (begins(line, "ENDIF") || begins(line, "RETURN")) {
-      lower();
-      comment();
-    } else if (begins(line, "IF")) {
-      raise();
-    }
-    return true;
-  }
-  if (begins(line, "ELSE") && b.ignored_ifs == 0) {
-    b.skip_else[d] = b.skip_endif[d] = false;
-    comment();
-  } else if (begins(line, "ENDIF") || begins(line, "RETURN")) {
-    lower();
+  const bool to_endif = open.back().skip_endif;
+  if (begins(line, "ENDIF") || begins(line, "RETURN")) {
+    open.pop_back();
     comment();
   } else if (begins(line, "IF")) {
-    raise();
+    open.push_back(Block{false, true});
+    if (!to_endif) comment();
+  } else if (!to_endif && begins(line, "ELSE")) {
+    open.back() = Block{};
     comment();
   }
   return true;
@@ -291,7 +268,7 @@ static void unknown_command(Session& s) {
 // and IF blocks: otherwise "QUIT" would be swallowed and the end of input read
 // again forever.
 static void quit_at_end_of_input(Session& s) {
-  if (s.blocks.depth > 0 || s.blocks.ignored_ifs > 0)
+  if (s.blocks.depth() > 0)
     s.err().line("Warning: the input ended inside an IF block; the run ends here.");
   s.blocks = BlockState{};
   ps_comment(s.ps, s.cs.raw);

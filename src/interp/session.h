@@ -39,7 +39,6 @@
 namespace vexal {
 
 inline constexpr int kMaxSynonyms = 100;
-inline constexpr int kMaxBlockDepth = 10;
 
 // The compatibility record: the level in use and the program's own code.
 struct Compat {
@@ -99,12 +98,17 @@ struct CommandStrings {
   size_t sep = 0;  // separator position: first blank or "=", whichever is first
 };
 
-// IF/ELSE/ENDIF block state.
+// One open IF block.
+struct Block {
+  bool skip_else = false;   // skipping to its ELSE (the condition was false)
+  bool skip_endif = false;  // skipping to its ENDIF (its true branch ended)
+};
+
+// IF/ELSE/ENDIF block state. Blocks nest as deep as the command files go:
+// a block beyond any fixed depth still skips its false branch.
 struct BlockState {
-  int depth = 0;                                      // 0 outside any IF
-  std::array<bool, kMaxBlockDepth + 1> skip_else{};   // per depth: skipping to ELSE
-  std::array<bool, kMaxBlockDepth + 1> skip_endif{};  // per depth: skipping to ENDIF
-  int ignored_ifs = 0;  // IFs beyond the deepest level, reported and ignored
+  std::vector<Block> open;  // the innermost last
+  size_t depth() const { return open.size(); }
 };
 
 struct Synonym {

@@ -109,12 +109,21 @@ std::string env(const char* name) {
 }
 
 // Reads a start-up file, pushing each line in front of the stack as it is
-// read, so that the file's lines run last line first.
+// read, so that the file's lines run last line first. Only a regular file is
+// read (a FIFO or a device would hold start-up up), and its blank and
+// comment lines are dropped: taken from the stack, a comment would empty it
+// of every line waiting there. A byte-order mark before the first line is
+// skipped.
 bool push_startup_file(Session& s, const std::string& path) {
-  std::FILE* fp = std::fopen(path.c_str(), "r");
+  std::FILE* fp = fopen_regular(path);
   if (!fp) return false;
   std::string line;
-  while (read_line(fp, line)) push_command(s.stream, line);
+  for (bool first = true; read_line(fp, line); first = false) {
+    if (first) skip_byte_order_mark(line);
+    const std::string_view text = nolead(line);
+    if (trimmed(text).empty() || text[0] == '!' || text[0] == '#') continue;
+    push_command(s.stream, line);
+  }
   std::fclose(fp);
   return true;
 }
@@ -205,7 +214,12 @@ CommandLine localstart(Session& s, const std::vector<std::string>& args) {
           s.err().put("Vexal compatibility set to ");
           s.err().line(trimmed(v));
           s.cs.raw = v;
-          set_level(s, version_code(s, v));
+          // A value that is no date keeps the program's own level: a level
+          // of 0 would run the comment records of binary data files.
+          if (const std::optional<int> level = version_code(s, v))
+            set_level(s, *level);
+          else
+            s.err().line(kBadVersion);
           s.cs.raw.clear();
         }
       }
@@ -235,7 +249,13 @@ CommandLine localstart(Session& s, const std::vector<std::string>& args) {
     setcvariable(s.vars, "HOME", home, err);
     if (push_startup_file(s, home + "/.vexal") && stamp_info)
       push_command(s.stream, "stamp |H~/.vexal");
-    if (std::string(trimmed(home)) != std::string(trimmed(cwd)) &&
+    // The home folder may be the current one however it is written (a
+    // trailing "/", a link): the same folder is told by device and inode.
+    struct stat home_st, cwd_st;
+    const bool same_folder = ::stat(std::string(trimmed(home)).c_str(), &home_st) == 0 &&
+                             ::stat(".", &cwd_st) == 0 && home_st.st_dev == cwd_st.st_dev &&
+                             home_st.st_ino == cwd_st.st_ino;
+    if (std::string(trimmed(home)) != std::string(trimmed(cwd)) && !same_folder &&
         push_startup_file(s, "./.vexal") && stamp_info)
       push_command(s.stream, "stamp |H./.vexal");
   }

@@ -31,6 +31,10 @@ void notabs(std::string& s);
 void nospace(std::string& s);
 // Length of the leading run of letters, digits and underscores.
 size_t nvar(std::string_view s);
+// Removes a UTF-8 byte-order mark from the start of a file's first line.
+inline void skip_byte_order_mark(std::string& line) {
+  if (line.starts_with("\xEF\xBB\xBF")) line.erase(0, 3);
+}
 // Cuts the text to at most `width` characters.
 inline void cut(std::string& s, size_t width = kLineWidth) {
   if (s.size() > width) s.resize(width);

@@ -141,6 +141,29 @@ TEST_F(LoopGotoTest, LongLoopsWriteTheirDriverAsTheyRun) {
   EXPECT_EQ(loop_files(), std::vector<std::string>{});
 }
 
+// Leaving a command file ends the blocks it left open, and a GOTO closes
+// the blocks it jumps out of: a loop made of a label, an IF and a GOTO runs
+// to its end, and blocks a called file leaves open do not pile up.
+TEST_F(LoopGotoTest, JumpsAndReturnsCloseTheirBlocks) {
+  write("count.vx", "$i=0\n#TOP\n$i={$i 1 +}\nIF {$i 15 LT}\n  GOTO top\nENDIF\nECHOERR i \\$i\n");
+  write("ret.vx", "IF 1\nRETURN\nENDIF\n");
+  write("inner.vx", "IF 1; IF 1\n#IN\nIF {$j 3 LT}\n$j={$j 1 +}\nGOTO in\nENDIF\nENDIF\n");
+  start({"-d", "-q"});
+  run("COM count.vx\n");
+  EXPECT_EQ(take_err(), "i 15\n");
+  EXPECT_EQ(s->blocks.depth(), 0u);
+  std::string calls;
+  for (int i = 0; i < 11; ++i) calls += "COM ret.vx\n";
+  run(calls + "IF 0\nECHOERR wrong\nENDIF\nECHOERR right\n");
+  EXPECT_EQ(take_err(), "right\n");
+  EXPECT_EQ(s->blocks.depth(), 0u);
+  // A jump inside a block keeps the blocks that hold its label.
+  run("$j=0\nIF 1\nCOM inner.vx\nECHOERR j \\$j\nELSE\nECHOERR wrong\nENDIF\n");
+  EXPECT_EQ(take_err(), "j 3\n");
+  EXPECT_EQ(s->blocks.depth(), 0u);
+  finish();
+}
+
 TEST_F(LoopGotoTest, GotoWithoutALabelWarnsOnce) {
   write("bare.vx", "GOTO\n");
   start({"-d", "-q"});

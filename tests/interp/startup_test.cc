@@ -116,6 +116,48 @@ TEST_F(StartupTest, StartupFilesRunCurrentDirectoryFirstAndLastLineFirst) {
   EXPECT_EQ(take_out(), "here B\nhere A\nhome B\nhome A\n");
 }
 
+// Comment and blank lines of a start-up file are dropped as it is read (from
+// the stack a comment would empty it); a byte-order mark is skipped; a
+// start-up file that is not a regular file is not read; the home folder
+// written another way is still read once.
+TEST_F(StartupTest, StartupFilesSkipCommentsMarksAndSpecialFiles) {
+  std::ofstream(dir_ / "home" / ".vexal") << "\xEF\xBB\xBF"
+                                             "ECHO home A\n! note\n\n# label\nECHO home B\n";
+  std::ofstream(".vexal") << "ECHO here\n  ! indented note\n";
+  start({"-t"});
+  run("");
+  EXPECT_EQ(take_out(), "here\nhome B\nhome A\n");
+  EXPECT_EQ(take_err(), "");
+
+  finish();
+  s.reset();
+  fs::remove(".vexal");
+  fs::create_symlink("/dev/zero", ".vexal");  // would hold start-up for ever
+  ::setenv("HOME", (dir_.string() + "/").c_str(), 1);
+  start({"-t"});
+  run("");
+  EXPECT_EQ(take_out(), "");
+  finish();
+
+  // HOME is the current folder, written with a trailing "/": read once.
+  s.reset();
+  fs::remove(".vexal");
+  std::ofstream(".vexal") << "ECHO once\n";
+  start({"-t"});
+  run("");
+  EXPECT_EQ(take_out(), "once\n");
+}
+
+// A byte-order mark at the start of a command file is not a command.
+TEST_F(StartupTest, CommandFilesSkipAByteOrderMark) {
+  std::ofstream("bom.vx") << "\xEF\xBB\xBF"
+                             "ECHO marked\n";
+  start({"-d"});
+  run("COM bom.vx\n");
+  EXPECT_EQ(take_err(), "");
+  EXPECT_NE(take_out().find("marked\n"), std::string::npos);
+}
+
 TEST_F(StartupTest, FlagCommands) {
   run("DEBUG\nECHO x\nNODEBUG\n");
   EXPECT_EQ(take_out(), "ECHO x\nx\nNODEBUG\n");
@@ -126,12 +168,28 @@ TEST_F(StartupTest, FlagCommands) {
   EXPECT_EQ(num("ECHO_LEVEL"), 1);
   EXPECT_EQ(num("VERSION"), 742321);
   EXPECT_TRUE(s->run.save_temps);
-  run("VERSION 1e60.1.1\n");  // held within range, no overflow
-  EXPECT_EQ(num("VERSION"), 2147483647);
+  // What is no date keeps the level: a level of 0 would run the comment
+  // records of binary data files as commands.
+  const std::string bad =
+      "The version must be a date written yyyy.mm.dd; the compatibility level is unchanged.\n";
+  run("VERSION 1e60.1.1\nVERSION 2000.13.1\n");
+  EXPECT_EQ(num("VERSION"), 742321);
+  EXPECT_EQ(take_err(), bad + bad);
   run("VERSION 2000\n");
   EXPECT_EQ(take_err(),
             " A parameter was missing or invalid: VERSION 2000\n"
-            " A parameter was missing or invalid: VERSION 2000\n");
+            " A parameter was missing or invalid: VERSION 2000\n" +
+                bad);
+  EXPECT_EQ(num("VERSION"), 742321);
+  for (const char* v : {"2019-05-01", "abc"}) {
+    finish();
+    s.reset();
+    doc.clear();
+    doc_seen = 0;
+    start({"-d", "-V", v});
+    EXPECT_EQ(num("VERSION"), 751654) << v;
+    EXPECT_NE(take_err().find(bad), std::string::npos) << v;
+  }
 }
 
 TEST_F(StartupTest, QuitEndsTheDocumentAndRemovesTemporaryFiles) {
