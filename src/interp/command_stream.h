@@ -72,8 +72,9 @@ inline constexpr Queued kVerbatim{0, 0};  // read back exactly as queued
 
 // A line waiting on the stack.
 struct PendingLine {
-  std::string text;  // cut at 256 characters, trailing blanks removed
-  Queued how;        // offsets within `text`, at most its length
+  std::string text;       // cut at 256 characters, trailing blanks removed
+  Queued how;             // offsets within `text`, at most its length
+  int synonym_chain = 0;  // synonym expansions that made it, pieces after ";" included
 };
 
 // A loop driver written a block of passes at a time, so that a long loop's

@@ -138,6 +138,21 @@ void enter_command_file(Session& s, CommandFile&& f, bool announce = true) {
   s.units.input_unit = unit;
 }
 
+// A file that calls itself more than once would otherwise run 2^250 times,
+// meeting the nesting limit at every turn: the whole chain from the file's
+// outermost level is left, as if each of its files had returned.
+void unwind_chain(Session& s, const std::string& name) {
+  std::vector<CommandFile>& files = s.stream.files;
+  size_t first = 0;
+  while (first < files.size() && files[first].name != name) ++first;
+  if (first == files.size()) return;
+  if (s.blocks.depth() > files[first].block_depth) s.blocks.open.resize(files[first].block_depth);
+  for (size_t k = first; k < files.size(); ++k) close_command_file(files[k]);
+  files.resize(first);
+  const int unit = kFirstFileUnit + static_cast<int>(first) - 1;
+  s.units.input_unit = unit <= 30 ? s.units.stdin_unit : unit;
+}
+
 void cmd_com(Session& s, Params& p) {
   std::string name = getcparm(p);
   cut(name);
@@ -149,6 +164,7 @@ void cmd_com(Session& s, Params& p) {
   if (static_cast<int>(s.stream.files.size()) >= limit) {
     s.err().put("Command files nest deeper than 250 levels; not opened: ");
     s.err().line(name);
+    unwind_chain(s, name);
     return;
   }
   // The file a RETURN just left, unchanged, runs again from its open stream.

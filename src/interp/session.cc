@@ -133,9 +133,11 @@ static bool get_next_command(Session& s, bool quit_at_end) {
   st.generated_end = false;
   for (;;) {
     Queued how = kTyped;
+    int chain = 0;  // synonym expansions that made the line
     if (!st.pending.empty()) {
       line = std::move(st.pending.front().text);
       how = st.pending.front().how;
+      chain = st.pending.front().synonym_chain;
       st.pending.pop_front();
     } else {
       int unit = s.units.input_unit;
@@ -170,13 +172,16 @@ static bool get_next_command(Session& s, bool quit_at_end) {
     size_t semi = std::string_view(line).substr(0, split_end).find(';');
     if (semi == 0) {
       push_command(st, std::string_view(line).substr(1), {split_end - 1, substitute_end - 1});
+      st.pending.front().synonym_chain = chain;
       continue;
     }
     if (semi != std::string::npos && line[semi - 1] != '\\' && line[semi - 1] != '|') {
       std::string before = line.substr(0, semi);
       push_command(st, std::string_view(line).substr(semi + 1),
                    {split_end - semi - 1, substitute_end - semi - 1});
+      st.pending.front().synonym_chain = chain;
       push_command(st, before);
+      st.pending.front().synonym_chain = chain;
       continue;
     }
     if (is_blank(line)) continue;
@@ -194,6 +199,7 @@ static bool get_next_command(Session& s, bool quit_at_end) {
     split_end -= std::min(lead, split_end);
     substitute_end -= std::min(lead, substitute_end);
     s.cs.raw = line;
+    s.cs.synonym_chain = chain;
     s.cs.substitute_end = substitute_end < line.size() ? substitute_end : std::string::npos;
     std::replace(line.begin(), line.begin() + static_cast<long>(substitute_end), '\t', ' ');
     if (is_blank(line) || line[0] == '!' || line[0] == '#') {
@@ -309,12 +315,12 @@ bool Session::turn(bool quit_at_end) {
   std::string_view word = trimmed(std::string_view(line).substr(0, cs.sep));
   for (auto it = synonyms.rbegin(); it != synonyms.rend() && !stream.generated_end; ++it) {
     if (it->name != word) continue;
-    if (++synonym_chain > kMaxSynonymChain) {
+    // Counted along the whole expansion, its pieces between ";" included.
+    if (cs.synonym_chain + 1 > kMaxSynonymChain) {
       OutBuffer& e = err();
       e.put("Synonym ");
       e.put(it->name);
       e.line(" expands into itself: the line is dropped.");
-      synonym_chain = 0;
       return true;
     }
     // The replacement is read as typed; the rest of the line was substituted
@@ -322,9 +328,9 @@ bool Session::turn(bool quit_at_end) {
     const std::string_view replacement = trimmed(it->replacement);
     push_command(stream, std::string(replacement) + line.substr(cs.sep),
                  {replacement.size(), replacement.size()});
+    stream.pending.front().synonym_chain = cs.synonym_chain + 1;
     return true;
   }
-  synonym_chain = 0;
 
   if (skipped_by_block(*this)) return true;
   ps_comment(ps, cs.raw);

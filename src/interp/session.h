@@ -92,6 +92,7 @@ struct CommandStrings {
   // Where the text that substitution leaves alone begins, in `raw` (npos:
   // the whole line is substituted); see Queued.
   size_t substitute_end = std::string::npos;
+  int synonym_chain = 0;  // synonym expansions that made the line (0 for a line read)
   std::string datafile = "data";
   std::string comfile;  // the command-file (or GOTO label) field
   std::string xlabel, ylabel, zlabel;
@@ -159,7 +160,6 @@ struct Session {
   CreatedFiles scratch_files;  // scratch files this run created (it may replace only these)
   double sup = 0.7499;         // size factor of raised and lowered text
   double remembered_x = 0;     // pen X position remembered by SETVAR for PUTSYM
-  int synonym_chain = 0;       // synonym expansions since the last dispatched line
   bool column_math_x = false;  // an X arithmetic line was seen
   bool column_math_y = false;  // a Y arithmetic line was seen
   ArrowSettings arrows;        // AHS and ASW: arrow head and shaft sizes

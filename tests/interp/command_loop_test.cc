@@ -162,6 +162,12 @@ TEST_F(LoopTest, SynonymThatExpandsIntoItselfIsStopped) {
   EXPECT_EQ(take_err(), "Synonym LOOPY expands into itself: the line is dropped.\n");
   EXPECT_EQ(take_out(), "alive\n");
   EXPECT_TRUE(s->stream.pending.empty());
+  // A ";" in the replacement starts a new piece, not a new count.
+  run("SYN AA ECHO x\\;AA\nAA\nECHO alive\n");
+  EXPECT_EQ(take_err(), "Synonym AA expands into itself: the line is dropped.\n");
+  std::string want;
+  for (int i = 0; i < 100; ++i) want += "x\n";
+  EXPECT_EQ(take_out(), want + "alive\n");
 }
 
 TEST_F(LoopTest, AtMostOneHundredSynonyms) {

@@ -115,6 +115,19 @@ TEST_F(StreamTest, AFileThatCallsItselfStopsAtTheNestingLimit) {
   EXPECT_TRUE(s->stream.files.empty());
 }
 
+// A file that calls itself twice meets the nesting limit once: the whole
+// chain is left there, with one message, instead of running 2^250 times.
+TEST_F(StreamTest, AFileThatCallsItselfTwiceUnwindsAtTheLimit) {
+  write("twice.vx", "ECHOERR in\ntwice.vx\ntwice.vx\n");
+  run("COM twice.vx\nECHOERR after\n");
+  std::string want;
+  for (int i = 0; i < kMaxFileNesting; ++i) want += "in\n";
+  EXPECT_EQ(take_err(), want +
+                            "Command files nest deeper than 250 levels; not opened: twice.vx\n"
+                            "after\n");
+  EXPECT_TRUE(s->stream.files.empty());
+}
+
 TEST_F(StreamTest, ReturnDeleteRemovesTheFile) {
   write("tmpcmd", "ECHO x\nRETURN/DELETE\n");
   run("COM tmpcmd\n");
