@@ -111,6 +111,9 @@ std::string etoc(double x, int ndec) {
   const char* e = std::strchr(lead, 'e');
   int exponent = std::atoi(e + 1) + 1;
 
+  // The mantissa holds 15 digits; more decimals would scale it past the
+  // largest double.
+  ndec = std::min(ndec, 15);
   std::string out;
   if (ndec < -1) {
     out = "10|+" + std::to_string(exponent);

@@ -270,7 +270,9 @@ bool Evaluator::token(std::string_view tok) {
     return true;
   }
   if (starts(tok, "TIME")) {
-    push(static_cast<double>(std::time(nullptr)));
+    // A reproducible run's fixed time, as DATE and TIME show it.
+    const std::optional<std::time_t> fixed = source_date_epoch();
+    push(static_cast<double>(fixed ? *fixed : std::time(nullptr)));
     no_compile();
     return true;
   }

@@ -34,6 +34,14 @@ struct Layout {
   int sci, hms, ndec;
 };
 
+// The decimals asked for, held to the 17 significant digits a double shows:
+// beyond them the text spells out the binary fraction's noise.
+int shown_decimals(double v, int ndec) {
+  if (!std::isfinite(v) || v == 0) return std::min(ndec, 17);
+  const int leading = static_cast<int>(std::floor(std::log10(std::fabs(v))));
+  return std::min(ndec, std::max(0, 16 - leading));
+}
+
 std::string number_text(Session& s, const Layout& lay, double v) {
   std::string t;
   if (!lay.format.empty())
@@ -43,7 +51,7 @@ std::string number_text(Session& s, const Layout& lay, double v) {
   else if (lay.hms)
     t = dhms(v, s.numfmt.time_form, s.numfmt.time_unit, s.err());
   else
-    t = dtoc(v, lay.ndec);
+    t = dtoc(v, shown_decimals(v, lay.ndec));
   if (lay.sign && v >= 0) t.insert(0, "+");
   return t;
 }

@@ -405,7 +405,7 @@ void Session::start(const std::vector<std::string>& args) {
     return;
   }
   const std::vector<std::string>& command_files = line.command_files;
-  if (std::getenv("SOURCE_DATE_EPOCH") && !source_date_epoch())
+  if (const char* epoch = std::getenv("SOURCE_DATE_EPOCH"); epoch && *epoch && !source_date_epoch())
     err().line("SOURCE_DATE_EPOCH is not a non-negative whole number of seconds; it is ignored.");
   if (!run.ps_to_stdout && !io.ps_text && same_file_as_any(run.ps_output_file, command_files)) {
     // Opening the document would empty the command file before it is read.

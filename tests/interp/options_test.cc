@@ -215,12 +215,17 @@ TEST_F(OptionsTest, SourceDateEpochMakesRunsByteIdentical) {
   ASSERT_EQ(second.status, 0) << second.err;
   EXPECT_TRUE(doc == slurp("out.ps"));
 
-  RunResult dated = vexal({"-d", "-o", "out.ps", "ECHO [\\%date] [\\%time]", "QUIT"}, env);
-  EXPECT_NE(dated.out.find("[14-Nov-2023] [22:13:20]\n"), std::string::npos) << dated.out;
+  // The expressions' TIME word reads the same fixed clock.
+  RunResult dated =
+      vexal({"-d", "-o", "out.ps", "ECHO [\\%date] [\\%time] [\\#(i10)\\{TIME}]", "QUIT"}, env);
+  EXPECT_NE(dated.out.find("[14-Nov-2023] [22:13:20] [1700000000]\n"), std::string::npos)
+      << dated.out;
   RunResult bad = vexal({"-q", "-o", "out.ps", "QUIT"}, {"SOURCE_DATE_EPOCH=soon"});
   EXPECT_EQ(bad.status, 0);
   EXPECT_EQ(bad.err,
             "SOURCE_DATE_EPOCH is not a non-negative whole number of seconds; it is ignored.\n");
+  RunResult empty = vexal({"-q", "-o", "out.ps", "QUIT"}, {"SOURCE_DATE_EPOCH="});
+  EXPECT_EQ(empty.err, "");  // empty is unset
 }
 
 }  // namespace

@@ -76,7 +76,7 @@ class SubstitutionTest : public SessionTest {
 };
 
 TEST_F(SubstitutionTest, NumbersAndTheirLayouts) {
-  run("SETVAR      A    2.5\nSETVAR      NEG  -3.26\n");
+  run("SETVAR      A    2.5\nSETVAR      NEG  -3.26\n$small=0.000012345\n");
   struct Case {
     const char* line;
     const char* want;
@@ -95,6 +95,10 @@ TEST_F(SubstitutionTest, NumbersAndTheirLayouts) {
       {"x\\&y", "xy"},
       {"a\\\\$b", "a\\\\$b"},
       {"||", "||"},
+      // Decimals are held to what a double shows.
+      {"\\^\\#400\\$a", "2.5x10|+0|>|-|>"},
+      {"\\#400\\$small", "0.000012345"},
+      {"\\#999\\$a", "2.5"},
   };
   for (const Case& c : kCases) EXPECT_EQ(echo(c.line), c.want) << c.line;
   EXPECT_EQ(take_err(), "");
