@@ -10,7 +10,6 @@
 #include <cstring>
 
 #include "data/record.h"
-#include "util/files.h"
 #include "util/free_format.h"
 
 namespace vexal {
@@ -258,56 +257,94 @@ bool write_raw_array(std::FILE* fp, const RawArray& a) {
 
 namespace {
 
-// The words of a PGM file after its "P2", line by line; comment lines are
+// The words of a PGM file, read from the stream one by one, so that a row
+// of pixels may be a line of any length; comment lines of the header are
 // handed out as they come.
 class PgmWords {
  public:
   PgmWords(std::FILE* fp, std::vector<std::string>& comments) : fp_(fp), comments_(comments) {}
-  void start(std::string_view rest) {
-    line_.assign(rest);
-    pos_ = 0;
-  }
+  // True when the file begins with "P2"; its words follow on the same line.
+  bool start() { return get() == 'P' && get() == '2'; }
   // The next word as a non-negative integer; false at the end of the file
-  // or for a word that is not one (`bad` set).
+  // or for a word that is not one (`bad` set). With `header`, a line whose
+  // first character after blanks and tabs is "#" is a comment.
   bool next(long long& v, bool& bad, bool header) {
+    int c;
     for (;;) {
-      while (pos_ < line_.size() && is_separator(line_[pos_])) ++pos_;
-      if (pos_ < line_.size()) break;
-      if (!read_line(fp_, line_, 4096)) return false;
-      pos_ = 0;
-      size_t first = line_.find_first_not_of(" \t");
-      if (header && first != std::string::npos && line_[first] == '#') {
-        comments_.push_back(line_);
-        line_.clear();
+      c = get();
+      if (c == EOF) return false;
+      if (c == '\n') {
+        line_start_ = true;
+        lead_.clear();
+      } else if (line_start_ && (c == ' ' || c == '\t')) {
+        if (lead_.size() < kCommentWidth) lead_.push_back(static_cast<char>(c));
+      } else if (line_start_ && header && c == '#') {
+        comment();
+      } else {
+        line_start_ = false;
+        if (!is_separator(static_cast<char>(c))) break;
       }
     }
-    const char* b = line_.data() + pos_;
-    const char* e = line_.data() + line_.size();
-    const char* p = b;
-    while (p < e && !is_separator(*p)) ++p;
-    pos_ = static_cast<size_t>(p - line_.data());
-    auto [ptr, ec] = std::from_chars(b, p, v);
-    bad = ec != std::errc() || ptr != p;
+    // A word is kept up to kLongestWord characters, so that memory stays
+    // bounded; a longer one is taken as not a whole number.
+    size_t length = 0;
+    bool too_long = false;
+    for (; c != EOF && c != '\n' && !is_separator(static_cast<char>(c)); c = get()) {
+      if (length < kLongestWord)
+        word_[length++] = static_cast<char>(c);
+      else
+        too_long = true;
+    }
+    if (c == '\n') {
+      line_start_ = true;
+      lead_.clear();
+    }
+    const char* e = word_ + length;
+    auto [ptr, ec] = std::from_chars(word_, e, v);
+    bad = too_long || ec != std::errc() || ptr != e;
     return !bad;
   }
 
  private:
+  // The next character, a line end for a CR before a line end or the end
+  // of the file.
+  int get() {
+    const int c = getc_unlocked(fp_);
+    if (c != '\r') return c;
+    const int after = getc_unlocked(fp_);
+    if (after == '\n' || after == EOF) return '\n';
+    std::ungetc(after, fp_);
+    return c;
+  }
+  // The rest of a comment line after its "#", kept with its leading blanks
+  // up to kCommentWidth characters.
+  void comment() {
+    std::string& text = comments_.emplace_back(lead_);
+    text.push_back('#');
+    for (int c = get(); c != EOF && c != '\n'; c = get())
+      if (text.size() < kCommentWidth) text.push_back(static_cast<char>(c));
+    line_start_ = true;
+    lead_.clear();
+  }
+
+  static constexpr size_t kLongestWord = 64;     // characters kept of a word
+  static constexpr size_t kCommentWidth = 4096;  // characters kept of a comment line
+
   std::FILE* fp_;
   std::vector<std::string>& comments_;
-  std::string line_;
-  size_t pos_ = 0;
+  char word_[kLongestWord];  // the word being read
+  std::string lead_;         // blanks and tabs the current line began with
+  bool line_start_ = false;  // nothing but blanks and tabs read of the current line
 };
 
 }  // namespace
 
 bool read_pgm(std::FILE* fp, Image& out, std::vector<std::string>& comments, std::string& why) {
-  std::string first;
-  if (!read_line(fp, first, 4096) || first.compare(0, 2, "P2") != 0) {
+  PgmWords words(fp, comments);
+  if (!words.start()) {
     why = "the file does not begin with P2";
     return false;
   }
-  PgmWords words(fp, comments);
-  words.start(std::string_view(first).substr(2));
   long long size[3];
   static const char* const kNames[] = {"width", "height", "maximum value"};
   for (int k = 0; k < 3; ++k) {

@@ -80,9 +80,10 @@ bool write_raw_array(std::FILE* fp, const RawArray& a);
 
 // ---- the image --------------------------------------------------------------------
 
-// Reads a plain PGM ("P2") image; comment lines go to `comments`. False with
-// `why` set on any format failure (including sizes of 0 or beyond the image
-// store, a maximum above 255 and pixels above the maximum).
+// Reads a plain PGM ("P2") image, its lines of any length; comment lines of
+// the header go to `comments`. False with `why` set on any format failure
+// (including sizes of 0 or beyond the image store, a maximum above 255 and
+// pixels above the maximum).
 bool read_pgm(std::FILE* fp, Image& out, std::vector<std::string>& comments, std::string& why);
 // Reads `width` x `height` pixels written as two hexadecimal digits each
 // from the lines `next` gives, row 1 first; false at the end of input or on

@@ -1,3 +1,4 @@
+// Reading a data file in large blocks: whole text lines and binary records.
 #include "data/data_file.h"
 
 #include <fcntl.h>
@@ -7,7 +8,6 @@
 #include <cerrno>
 #include <cstring>
 
-#include "data/append.h"
 #include "util/files.h"
 
 namespace vexal {
@@ -16,10 +16,10 @@ namespace {
 
 constexpr size_t kFirstRead = size_t{1} << 16;  // the first read() of a file
 
-// A line without its line end, cut to the width kept.
+// A line without its line end and a CR before it.
 std::string_view finish(const char* s, size_t len) {
   if (len > 0 && s[len - 1] == '\r') --len;
-  return std::string_view(s, std::min(len, kDataLineWidth));
+  return std::string_view(s, len);
 }
 
 }  // namespace
@@ -51,22 +51,31 @@ bool DataFile::line(std::string_view& out) {
       pos_ = end_;
       return true;
     }
-    // A line longer than the whole buffer: keep its first 512 characters
-    // and drop the rest up to the line end.
-    long_line_.assign(buf_.get() + pos_, kDataLineWidth);
-    pos_ = end_;
-    for (;;) {
-      if (!fill() && eof_) break;
-      const void* at = std::memchr(buf_.get() + pos_, '\n', end_ - pos_);
-      if (at) {
-        pos_ = static_cast<const char*>(at) - buf_.get() + 1;
-        break;
-      }
-      pos_ = end_;
-    }
-    out = long_line_;
+    out = long_line();  // the buffer is full and holds no line end
     return true;
   }
+}
+
+// The line filling the buffer and going on beyond it, gathered in
+// long_line_ up to kMaxLineBytes; the rest up to its line end is dropped.
+std::string_view DataFile::long_line() {
+  long_line_.assign(buf_.get() + pos_, end_ - pos_);
+  pos_ = end_;
+  bool cut = false;
+  while (fill()) {
+    const char* start = buf_.get() + pos_;
+    const size_t avail = end_ - pos_;
+    const void* at = std::memchr(start, '\n', avail);
+    const size_t len = at ? static_cast<size_t>(static_cast<const char*>(at) - start) : avail;
+    const size_t room = kMaxLineBytes - std::min(long_line_.size(), kMaxLineBytes);
+    cut = cut || len > room;
+    long_line_.append(start, std::min(len, room));
+    pos_ += at ? len + 1 : len;
+    if (at) break;
+  }
+  if (!cut) return finish(long_line_.data(), long_line_.size());
+  ++lines_cut_;
+  return long_line_;
 }
 
 const char* DataFile::record(size_t n) {
@@ -85,6 +94,8 @@ const char* DataFile::records(size_t n, size_t& count) {
 }
 
 void DataFile::seek(uint64_t offset) {
+  // A line read again is counted again.
+  lines_cut_ = 0;
   if (offset <= offset_ && offset_ - offset <= end_) {  // in the buffer already
     pos_ = end_ - static_cast<size_t>(offset_ - offset);
     return;

@@ -15,6 +15,9 @@ namespace vexal {
 class DataFile {
  public:
   static constexpr size_t kBlockBytes = size_t{1} << 20;  // one read() of the file
+  // Characters kept of a line: far beyond what 50 fields take, it bounds
+  // the memory a file that is not text (no line ends) can claim.
+  static constexpr size_t kMaxLineBytes = 4 * kBlockBytes;
 
   DataFile() = default;
   DataFile(const DataFile&) = delete;
@@ -25,9 +28,12 @@ class DataFile {
   // read, and a FIFO never blocks the open).
   bool open(const std::string& name, bool* not_regular = nullptr);
 
-  // The next text line: cut at 512 characters, line end and a CR before it
-  // removed. False at the end of the file.
+  // The next text line, whole, its line end and a CR before it removed; a
+  // line longer than kMaxLineBytes is cut there (counted in lines_cut).
+  // False at the end of the file.
   bool line(std::string_view& out);
+  // Lines cut at kMaxLineBytes since the file was opened or last sought.
+  int lines_cut() const { return lines_cut_; }
 
   // The next n bytes (n <= the block size), or nullptr when fewer are left.
   const char* record(size_t n);
@@ -43,13 +49,17 @@ class DataFile {
 
  private:
   bool fill();
+  std::string_view long_line();
 
   int fd_ = -1;
   std::unique_ptr<char[]> buf_;  // kBlockBytes from the first read on, reused for every read()
   size_t pos_ = 0, end_ = 0;     // what of the buffer is read, and what is filled
   uint64_t offset_ = 0;          // of the file where the next read() starts
   bool eof_ = false;
-  std::string long_line_;  // the kept part of a line longer than the buffer
+  int lines_cut_ = 0;  // lines cut at kMaxLineBytes since the open or the last seek
+  // A line longer than the buffer, gathered here; grows to the longest such
+  // line met and is reused, so no line allocates once it is that long.
+  std::string long_line_;
 };
 
 }  // namespace vexal

@@ -7,14 +7,16 @@
 #include <cstddef>
 #include <string_view>
 
+#include "data/data_file.h"
 #include "data/point_store.h"
 #include "expr/math_list.h"
 #include "expr/math_state.h"
 
 namespace vexal {
 
-inline constexpr int kMaxDataColumns = 50;     // columns of a binary file, fields of a text line
-inline constexpr size_t kDataLineWidth = 512;  // characters kept of a text line
+inline constexpr int kMaxDataColumns = 50;  // columns of a binary file, fields of a text line
+// Characters kept of a text data line, wherever it is read.
+inline constexpr size_t kDataLineWidth = DataFile::kMaxLineBytes;
 
 // The number of fields read from each text line without MAXCOL: the largest
 // column any setting reads (the pen-width column left out when `with_width`

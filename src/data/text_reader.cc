@@ -1,6 +1,7 @@
 // The reader's text lines: positioning (a "*" header, SEEK, SKIP) and each
 // line's fields, parsed in full or, with READFAST, as plain numbers.
 #include <algorithm>
+#include <cstdio>
 #include <string_view>
 
 #include "data/reader.h"
@@ -58,6 +59,15 @@ void Reader::read_text(DataFile& f, std::string_view first) {
     if (!store_and_thin([&] { return f.line(line); })) break;
   }
   if (show_progress_) progress('\n');
+  if (f.lines_cut() > 0) {
+    char buf[160];
+    const int cut = f.lines_cut();
+    const int n = std::snprintf(buf, sizeof buf,
+                                "Warning--%d data line%s longer than %zu characters: read only "
+                                "that far.",
+                                cut, cut == 1 ? "" : "s", DataFile::kMaxLineBytes);
+    env_.err.line(std::string_view(buf, static_cast<size_t>(n)));
+  }
   warn_unread([&] { return f.line(line); });
 }
 

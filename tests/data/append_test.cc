@@ -150,16 +150,6 @@ TEST_F(AppendTest, ColumnZeroIsTheRecordNumber) {
   EXPECT_EQ(ys(), (std::vector<double>{30}));
 }
 
-TEST_F(AppendTest, LongLinesAreCutAt512) {
-  const std::string first512 = "1 2" + std::string(509, ' ');
-  rs.zc = 3;
-  // The third field lies beyond column 512: in a long line, and in a line
-  // longer than the reader's whole block.
-  read(first512 + "99\n" + first512 + "98 " + std::string(3 << 20, '7') + "\n3 4 5\n");
-  EXPECT_EQ(xs(), (std::vector<double>{1, 1, 3}));
-  EXPECT_EQ(store.z.values(), (std::vector<double>{0, 0, 5}));
-}
-
 TEST_F(AppendTest, SeekSkipMaxpAndPlotevery) {
   std::string lines;
   for (int i = 1; i <= 30; ++i) lines += std::to_string(i) + " 0\n";
