@@ -228,13 +228,14 @@ void cmd_definecom(Session& s, Params& p) {
   std::string name = getcparm(p);
   if (name.empty()) return;
   // Written as a listing is: a regular file is overwritten, a symbolic link
-  // under the name is never followed.
-  bool symbolic_link = false;
-  std::FILE* fp = s.run.sandbox ? nullptr : fopen_output(name, &symbolic_link);
+  // under the name is never followed, a file in use never written.
+  OutputRefusal refusal = OutputRefusal::kNone;
+  std::FILE* fp = s.run.sandbox ? nullptr : fopen_output(name, &refusal, s.files_in_use());
   if (!fp && !s.run.sandbox) {
     s.err().put("Cannot create ");
-    s.err().put(name);
-    s.err().line(symbolic_link ? ": it is a symbolic link" : "");
+    s.err().put(std::string_view(name.c_str()));
+    s.err().line(refusal_text(refusal));
+    s.run.exit_status = 1;
   }
   std::string line;
   int error = 0;  // the first failed write's errno

@@ -17,16 +17,19 @@ class Listing {
  public:
   // An empty name lists to the terminal. The file is opened by
   // fopen_output: a regular file is overwritten, a symbolic link never
-  // followed. One that cannot be opened is reported ("Cannot open " and the
-  // name, then ": it is a symbolic link" for a link) and failed() is then true.
+  // followed, the document and the command files being run never written.
+  // One that cannot be opened is reported ("Cannot open " and the name, then
+  // the reason of a refusal), fails the run's exit status, and failed() is
+  // then true.
   Listing(Session& s, const std::string& file) : s_(s), file_(file) {
     if (file.empty()) return;
-    bool symbolic_link = false;
-    fp_ = fopen_output(file, &symbolic_link);
+    OutputRefusal refusal = OutputRefusal::kNone;
+    fp_ = fopen_output(file, &refusal, s.files_in_use());
     if (!fp_) {
       s.err().put("Cannot open ");
-      s.err().put(file);
-      s.err().line(symbolic_link ? ": it is a symbolic link" : "");
+      s.err().put(std::string_view(file.c_str()));
+      s.err().line(refusal_text(refusal));
+      s.run.exit_status = 1;
       failed_ = true;
       return;
     }

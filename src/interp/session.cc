@@ -2,6 +2,8 @@
 // matched against the command names and run.
 #include "interp/session.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <cerrno>
 #include <cstdlib>
@@ -292,6 +294,19 @@ static void mark_error_lines(Session& s) {
   }
   const CommandFile& f = s.stream.files[level];
   s.errbuf.set_line_prefix(f.name + ":" + std::to_string(f.line) + ": ");
+}
+
+std::vector<FileId> Session::files_in_use() const {
+  std::vector<FileId> ids;
+  auto add = [&](std::FILE* fp) {
+    struct stat st;
+    if (fp && ::fstat(fileno(fp), &st) == 0) ids.push_back(FileId{st.st_dev, st.st_ino});
+  };
+  add(ps.file.get());
+  if (run.ps_to_stdout) add(stdout);
+  add(stream.terminal);
+  for (const CommandFile& f : stream.files) add(f.kept.holder ? f.kept.holder : f.fp);
+  return ids;
 }
 
 void Session::requeue_raw(std::string_view word) {

@@ -193,6 +193,9 @@ struct Session {
   // One turn of the loop; false when the terminal input ran out and
   // `quit_at_end` is false.
   bool turn(bool quit_at_end);
+  // The files no listing may write: the document and the command files
+  // being run (standard input among them).
+  std::vector<FileId> files_in_use() const;
   // Queues `word` followed by the raw copy of the current line, to run next:
   // the line is substituted when it comes back, as the user wrote it, but
   // not split at ";" a second time (its escaped ";" stay text).

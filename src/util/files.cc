@@ -61,26 +61,52 @@ std::FILE* fopen_regular(const std::string& name, bool* not_regular) {
   return fp;
 }
 
-std::FILE* fopen_output(const std::string& name, bool* symbolic_link) {
-  if (symbolic_link) *symbolic_link = false;
-  if (name.empty()) return nullptr;
-  // O_NONBLOCK makes the open of a FIFO without a reader fail at once
-  // instead of waiting; writes then block again as on any file.
-  const int fd =
-      ::open(name.c_str(),
-             O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_NOCTTY | O_CLOEXEC | O_NONBLOCK, 0666);
-  if (fd < 0) {
-    // ELOOP also comes from a loop of links in the folders of the name:
-    // only a link in the last place is reported as such.
+std::FILE* fopen_output(const std::string& name, OutputRefusal* refusal,
+                        std::span<const FileId> in_use) {
+  OutputRefusal why = OutputRefusal::kNone;
+  std::FILE* fp = nullptr;
+  if (name.find('\0') != std::string::npos) {
+    why = OutputRefusal::kNulByte;
+  } else if (!name.empty()) {
+    // O_NONBLOCK makes the open of a FIFO without a reader fail at once
+    // instead of waiting; writes then block again as on any file. The file
+    // is emptied only once it is known not to be one in use.
+    const int fd = ::open(
+        name.c_str(), O_WRONLY | O_CREAT | O_NOFOLLOW | O_NOCTTY | O_CLOEXEC | O_NONBLOCK, 0666);
     struct stat st;
-    if (symbolic_link && errno == ELOOP && ::lstat(name.c_str(), &st) == 0)
-      *symbolic_link = S_ISLNK(st.st_mode);
-    return nullptr;
+    if (fd < 0) {
+      // ELOOP also comes from a loop of links in the folders of the name:
+      // only a link in the last place is reported as such.
+      if (errno == ELOOP && ::lstat(name.c_str(), &st) == 0 && S_ISLNK(st.st_mode))
+        why = OutputRefusal::kSymbolicLink;
+    } else if (::fstat(fd, &st) == 0 && std::find(in_use.begin(), in_use.end(),
+                                                  FileId{st.st_dev, st.st_ino}) != in_use.end()) {
+      why = OutputRefusal::kInUse;
+      ::close(fd);
+    } else if (S_ISREG(st.st_mode) && ::ftruncate(fd, 0) != 0) {
+      ::close(fd);
+    } else {
+      ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+      fp = ::fdopen(fd, "w");
+      if (!fp) ::close(fd);
+    }
   }
-  ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
-  std::FILE* fp = ::fdopen(fd, "w");
-  if (!fp) ::close(fd);
+  if (refusal) *refusal = why;
   return fp;
+}
+
+std::string_view refusal_text(OutputRefusal refusal) {
+  switch (refusal) {
+    case OutputRefusal::kSymbolicLink:
+      return ": it is a symbolic link";
+    case OutputRefusal::kInUse:
+      return ": it is the document or a command file in use";
+    case OutputRefusal::kNulByte:
+      return ": the name holds a NUL byte";
+    case OutputRefusal::kNone:
+      break;
+  }
+  return "";
 }
 
 std::vector<std::pair<dev_t, ino_t>>::const_iterator CreatedFiles::find(

@@ -5,7 +5,9 @@
 #include <sys/types.h>
 
 #include <cstdio>
+#include <span>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -31,9 +33,21 @@ std::FILE* fopen_regular(const std::string& name, bool* not_regular = nullptr);
 // as it is, a FIFO only when something reads it (the open never waits).
 // A symbolic link in the last place of the name is never followed, so that
 // a link planted under a name the run writes cannot send the output to its
-// target. Null when it cannot be opened; `*symbolic_link` (when given) then
-// tells whether a symbolic link was in the way.
-std::FILE* fopen_output(const std::string& name, bool* symbolic_link = nullptr);
+// target, and a file in `in_use` (the document, a command file being run)
+// is left untouched. Null when it cannot be opened; `*refusal` (when given)
+// then tells why, when it was one of those (or a name holding a NUL byte,
+// which is refused rather than cut).
+enum class OutputRefusal { kNone, kSymbolicLink, kInUse, kNulByte };
+struct FileId {
+  dev_t dev = 0;
+  ino_t ino = 0;
+  bool operator==(const FileId&) const = default;
+};
+std::FILE* fopen_output(const std::string& name, OutputRefusal* refusal = nullptr,
+                        std::span<const FileId> in_use = {});
+// The words a message adds after the name for a refusal (": it is a
+// symbolic link", ...); empty for kNone.
+std::string_view refusal_text(OutputRefusal refusal);
 
 // The scratch files a run has created, by identity. A scratch file is
 // always created new; the run may replace a file it created itself, but

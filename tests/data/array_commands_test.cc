@@ -28,12 +28,6 @@ std::string doubles_record(const std::vector<double>& v) {
 class ArrayCommandsTest : public ScratchDirTest {
  protected:
   std::vector<double> values() const { return s->array.values; }
-  static std::string file_text(const std::string& name) {
-    std::ifstream f(name);
-    std::stringstream text;
-    text << f.rdbuf();
-    return text.str();
-  }
   std::vector<std::string> commands_run() {
     std::vector<std::string> lines;
     for (const std::string& l : new_ps_lines(true))

@@ -29,12 +29,6 @@ class DataCommandsTest : public ScratchDirTest {
  protected:
   std::vector<double> xs() const { return {s->store.x.begin(), s->store.x.end()}; }
   std::vector<double> ys() const { return {s->store.y.begin(), s->store.y.end()}; }
-  static std::string file_text(const std::string& name) {
-    std::ifstream f(name);
-    std::stringstream text;
-    text << f.rdbuf();
-    return text.str();
-  }
   // The command lines run since the last call, as the document records them.
   std::vector<std::string> commands_run() {
     std::vector<std::string> lines;

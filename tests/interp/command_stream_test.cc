@@ -128,6 +128,24 @@ TEST_F(StreamTest, AFileThatCallsItselfTwiceUnwindsAtTheLimit) {
   EXPECT_TRUE(s->stream.files.empty());
 }
 
+// A listing or DEFINECOM never writes onto a command file being run, nor
+// onto a name holding a NUL byte; either fails the run's exit status.
+TEST_F(StreamTest, ListingsNeverWriteFilesInUse) {
+  write("self.vx", "DUMPVAR self.vx\nDEFINECOM self.vx\nENDDEFINE\nECHOERR still here\n");
+  run("COM self.vx\n");
+  EXPECT_EQ(take_err(),
+            "Cannot open self.vx: it is the document or a command file in use\n"
+            "Cannot create self.vx: it is the document or a command file in use\n"
+            "still here\n");
+  EXPECT_EQ(file_text("self.vx").substr(0, 15), "DUMPVAR self.vx");
+  EXPECT_EQ(s->run.exit_status, 1);
+  s->run.exit_status = 0;
+  run(std::string("DUMPVAR a\0b\n", 13));
+  EXPECT_EQ(take_err(), "Cannot open a: the name holds a NUL byte\n");
+  EXPECT_FALSE(fs::exists("a"));
+  EXPECT_EQ(s->run.exit_status, 1);
+}
+
 TEST_F(StreamTest, ReturnDeleteRemovesTheFile) {
   write("tmpcmd", "ECHO x\nRETURN/DELETE\n");
   run("COM tmpcmd\n");

@@ -6,6 +6,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 #include <string>
 
 #include "support/session_fixture.h"
@@ -28,6 +29,13 @@ class ScratchDirTest : public SessionTest {
   }
   static void write(const std::string& name, const std::string& text) {
     std::ofstream(name, std::ios::binary) << text;
+  }
+  // The whole text of a file ("" when it cannot be read).
+  static std::string file_text(const std::string& name) {
+    std::ifstream f(name, std::ios::binary);
+    std::stringstream text;
+    text << f.rdbuf();
+    return text.str();
   }
   std::filesystem::path dir_, old_;
 };

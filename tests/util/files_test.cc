@@ -18,13 +18,6 @@ namespace fs = std::filesystem;
 
 using OutputFileTest = ScratchDirTest;
 
-std::string file_text(const std::string& name) {
-  std::ifstream f(name);
-  std::stringstream text;
-  text << f.rdbuf();
-  return text.str();
-}
-
 TEST_F(OutputFileTest, WritesRegularFilesAndDevicesButNeverThroughALink) {
   write("victim", "keep\n");
   write("old", "a longer text than the new one\n");
@@ -43,10 +36,10 @@ TEST_F(OutputFileTest, WritesRegularFilesAndDevicesButNeverThroughALink) {
       {"fifo", false, false},  // no reader: refused rather than waiting for one
   };
   for (const Case& c : kCases) {
-    bool symbolic_link = !c.symbolic_link;
-    std::FILE* fp = fopen_output(c.name, &symbolic_link);
+    OutputRefusal refusal = OutputRefusal::kNone;
+    std::FILE* fp = fopen_output(c.name, &refusal);
     EXPECT_EQ(fp != nullptr, c.opens) << c.name;
-    EXPECT_EQ(symbolic_link, c.symbolic_link) << c.name;
+    EXPECT_EQ(refusal == OutputRefusal::kSymbolicLink, c.symbolic_link) << c.name;
     if (fp) {
       std::fputs("new\n", fp);
       std::fclose(fp);
