@@ -1,10 +1,18 @@
 // vexal: builds a session from the command line and runs the command loop.
+#include <fcntl.h>
+
+#include <cerrno>
 #include <string>
 #include <vector>
 
 #include "interp/session.h"
 
 int main(int argc, char** argv) {
+  // A closed standard descriptor would be taken by the next file opened (the
+  // document), and the banner, echoes or messages would land in it.
+  for (int fd = 0; fd <= 2; ++fd)
+    if (::fcntl(fd, F_GETFD) == -1 && errno == EBADF)
+      ::open("/dev/null", fd == 0 ? O_RDONLY : O_WRONLY);
   std::vector<std::string> args(argv + 1, argv + argc);
   vexal::Session session;
   session.start(args);

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <new>
 
 #include "interp/command_table.h"
@@ -151,6 +152,15 @@ static bool get_next_command(Session& s, bool quit_at_end) {
       if (from_terminal) s.flush_terminal();
       const bool got = editor ? editor->read(prompt ? "$VEXAL: " : "", line) : read_line(fp, line);
       if (!got) {
+        // Input that cannot be read (a directory, an I/O error) is not an
+        // ordinary end: the run ends, and fails.
+        if (from_terminal && !editor && fp && std::ferror(fp)) {
+          const int error = errno ? errno : EIO;
+          std::clearerr(fp);
+          s.err().put("Error reading standard input: ");
+          s.err().line(std::strerror(error));
+          s.run.exit_status = 1;
+        }
         if (unit <= 10) {
           if (!quit_at_end) return false;
           line = "QUIT";

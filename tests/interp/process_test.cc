@@ -101,6 +101,22 @@ TEST_F(ProcessTest, AnOutputFileThatIsACommandFileIsRefused) {
   }
 }
 
+// Closed standard descriptors are not taken by the document; standard input
+// that cannot be read (a directory) is said and fails the run.
+TEST_F(ProcessTest, ClosedDescriptorsAndUnreadableInput) {
+  RunResult closed = program({"sh", "-c",
+                              std::string("exec '") + VEXAL_BINARY +
+                                  "' -d -o doc.ps 'ECHO hello' 'ECHOERR there' QUIT >&- 2>&-"},
+                             "");
+  EXPECT_EQ(closed.status, 0);
+  const std::string doc = slurp("doc.ps");
+  EXPECT_TRUE(doc.starts_with("%!PS")) << doc.substr(0, 40);
+  check_document_later(doc);
+  RunResult dir = run_process({VEXAL_BINARY, "-q", "-o", "dir.ps"}, ".", {"PATH=/usr/bin:/bin"});
+  EXPECT_EQ(dir.status, 1);
+  EXPECT_EQ(dir.err, "Error reading standard input: Is a directory\n");
+}
+
 TEST_F(ProcessTest, AnOutputFileThatCannotBeOpenedFailsTheRun) {
   RunResult r = vexal({"-q", "-o", "no-such-dir/out.ps"}, "DRAW 1 1\n");
   EXPECT_EQ(r.status, 1);
