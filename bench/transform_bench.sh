@@ -14,6 +14,11 @@
 #   DOBIN of BIN_ROWS points (default 10,000,000) into 1,000 bins and
 #     DO3DBIN of CELL_ROWS points (default 1,000,000) into 100 x 100 cells:
 #     each less LOAD alone, against LOAD alone less start-up. Target 3.
+#   DOBIN of FINE_ROWS points (default 1,000,000) into the 1,000,000 bins of
+#     DEFINEBIN 0 999.999 0.001, whose rounded edges overlap their
+#     neighbours' by a unit in the last place: less LOAD and DEFINEBIN,
+#     against LOAD alone less start-up. Target 3. DEFINEBIN (less LOAD) is
+#     given beside it.
 #
 # The data are "$P" files made by `transform_floor generate` (X uniform, so
 # that the sort has work to do). Each figure is the fastest of RUNS runs
@@ -45,6 +50,7 @@ dd if=/dev/zero of="$work/evict" bs=1M count="${EVICT_MIB:-1024}" status=none
 sort_rows=${SORT_ROWS:-10000000}
 bin_rows=${BIN_ROWS:-10000000}
 cell_rows=${CELL_ROWS:-1000000}
+fine_rows=${FINE_ROWS:-1000000}
 nfft=1048576
 "$tfloor" generate "$sort_rows" 2 1000 "$work/sort.dat"
 "$tfloor" generate "$nfft" 2 0 "$work/fft.dat"
@@ -54,6 +60,7 @@ else
   "$tfloor" generate "$bin_rows" 2 1000 "$work/bin.dat"
 fi
 "$tfloor" generate "$cell_rows" 3 100 "$work/cell.dat"
+"$tfloor" generate "$fine_rows" 2 1000 "$work/fine.dat"
 cat "$work"/*.dat >/dev/null
 
 script() {  # name, lines
@@ -64,6 +71,9 @@ script fftload "DATA $work/fft.dat\nNFFT $nfft\nLOAD\nLOADFFT\n"
 script dofft "DATA $work/fft.dat\nNFFT $nfft\nLOAD\nLOADFFT\nDOFFT\n"
 script binload "DATA $work/bin.dat\nLOAD\n"
 script dobin "DATA $work/bin.dat\nLOAD\nDEFINEBIN 0.5 998.5 1\nDOBIN\n"
+script fineload "DATA $work/fine.dat\nLOAD\n"
+script finedef "DATA $work/fine.dat\nLOAD\nDEFINEBIN 0 999.999 0.001\n"
+script finebin "DATA $work/fine.dat\nLOAD\nDEFINEBIN 0 999.999 0.001\nDOBIN\n"
 script cellload "DATA $work/cell.dat\nZCOL 3\nLOAD\n"
 script do3dbin "DATA $work/cell.dat\nZCOL 3\nLOAD\nARRAYXSCALE 100 0.5 1\nARRAYYSCALE 100 0.5 1\nDO3DBIN\n"
 
@@ -81,6 +91,9 @@ fftload $vexal -d -o $ps $work/fftload.vx
 dofft $vexal -d -o $ps $work/dofft.vx
 binload $vexal -d -o $ps $work/binload.vx
 dobin $vexal -d -o $ps $work/dobin.vx
+fineload $vexal -d -o $ps $work/fineload.vx
+finedef $vexal -d -o $ps $work/finedef.vx
+finebin $vexal -d -o $ps $work/finebin.vx
 cellload $vexal -d -o $ps $work/cellload.vx
 do3dbin $vexal -d -o $ps $work/do3dbin.vx
 EOF
@@ -92,17 +105,15 @@ for i in $(seq "${RUNS:-5}"); do
   done <"$work/programs"
 done
 best() {  # label: "wall cpu" of the fastest run, "nan nan" when none succeeded
-  if [ -s "$work/$1.times" ]; then
-    awk '$4 == 0' "$work/$1.times" | sort -n | head -n 1 | awk '{ print $1, $2 }'
-  else
-    echo "nan nan"
-  fi
+  fastest=$(awk '$4 == 0' "$work/$1.times" 2>/dev/null | sort -n | head -n 1)
+  echo "${fastest:-nan nan}" | awk '{ print $1, $2 }'
 }
 
 echo "$(best read) $(best sort) $(best load) $(best dosort) $(best complex) $(best fftw)" \
   "$(best fft) $(best empty) $(best fftload) $(best dofft) $(best binload) $(best dobin)" \
-  "$(best cellload) $(best do3dbin)" |
-  awk -v sr="$sort_rows" -v br="$bin_rows" -v cr="$cell_rows" '
+  "$(best cellload) $(best do3dbin) $(best fineload) $(best finedef)" \
+  "$(best finebin)" |
+  awk -v sr="$sort_rows" -v br="$bin_rows" -v cr="$cell_rows" -v nr="$fine_rows" '
   function row(name, w, c, fw, fc, target) {
     if (fw > 0 && fc > 0)
       printf "  %-40s %8.4f %8.4f %6.2f %6.2f  (target %s)\n", name, w, c, w / fw, c / fc, target
@@ -124,4 +135,8 @@ echo "$(best read) $(best sort) $(best load) $(best dosort) $(best complex) $(be
     mw = $25 - $15; mc = $26 - $16
     printf "  %-40s %8.4f %8.4f\n", "LOAD of " cr " points", mw, mc
     row("DO3DBIN into 100 x 100 cells", $27 - $25, $28 - $26, mw, mc, 3)
+    nw = $29 - $15; nc = $30 - $16
+    printf "  %-40s %8.4f %8.4f\n", "LOAD of " nr " points", nw, nc
+    row("DEFINEBIN of 1000000 bins of 0.001", $31 - $29, $32 - $30, nw, nc, "-")
+    row("DOBIN into those bins", $33 - $31, $34 - $32, nw, nc, 3)
   }'

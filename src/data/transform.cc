@@ -214,32 +214,122 @@ void fft(double* re, double* im, int log2n) {
 
 BinEdges::BinEdges(std::span<const double> centres, std::span<const double> widths) {
   const size_t m = std::min(centres.size(), widths.size());
-  lo_.resize(m);
-  hi_.resize(m);
-  disjoint_ = true;
-  for (size_t k = 0; k < m; ++k) {
-    const double c = centres[k], w = widths[k];
-    lo_[k] = c - w / 2;
-    hi_[k] = c + w / 2;
-    if (!(w >= 0) || !std::isfinite(lo_[k]) || !std::isfinite(hi_[k])) disjoint_ = false;
-    if (k > 0 && !(hi_[k - 1] <= lo_[k])) disjoint_ = false;
+  centre_ = centres.first(m);
+  width_ = widths.first(m);
+  if (m > 0) {
+    half_ = width_[0] / 2;
+    one_width_ =
+        std::all_of(width_.begin(), width_.end(), [&](double w) { return w == width_[0]; });
   }
+  disjoint_ = true;
+  ascending_ = true;
+  double lower = 0, upper = 0;  // the previous bin's edges
+  for (size_t k = 0; k < m; ++k) {
+    const double l = lo(k), h = hi(k);
+    if (!(width_[k] >= 0) || !std::isfinite(l) || !std::isfinite(h)) disjoint_ = false;
+    if (std::isnan(l) || std::isnan(h)) ascending_ = false;
+    if (k > 0 && !(upper <= l)) disjoint_ = false;
+    if (k > 0 && !(lower <= l && upper <= h)) ascending_ = false;
+    lower = l;
+    upper = h;
+  }
+  if (ascending_) {
+    // The spacing of the finite lower edges, from which `below` starts.
+    size_t first = 0, last = m;
+    while (first < m && !std::isfinite(lo(first))) ++first;
+    while (last > first && !std::isfinite(lo(last - 1))) --last;
+    last_ = m > 0 ? static_cast<double>(m - 1) : 0;
+    if (last - first < 2) return;
+    const double scale = static_cast<double>(last - first - 1) / (lo(last - 1) - lo(first));
+    if (!std::isfinite(scale)) return;
+    first_ = static_cast<double>(first);
+    base_ = lo(first);
+    scale_ = scale;
+    return;
+  }
+  // Bins with no room between their edges (or a NaN edge) hold nothing.
+  std::vector<uint32_t> live;
+  for (size_t k = 0; k < m; ++k)
+    if (lo(k) < hi(k)) live.push_back(static_cast<uint32_t>(k));
+  by_lo_.reserve(live.size());
+  by_hi_.reserve(live.size());
+  build(live);
+}
+
+size_t BinEdges::below(double x) const {
+  const size_t m = size();
+  if (m == 0 || !(lo(0) < x)) return 0;  // also for NaN
+  // Between `under`, whose lower edge is below x, and `over`, whose lower
+  // edge is not (or m): from the guess, steps doubling until they bracket
+  // x, then halving. Evenly spaced bins take one step.
+  size_t under = guess(x), over = m, step = 1;
+  if (lo(under) < x) {
+    for (; under + step < m && lo(under + step) < x; step *= 2) under += step;
+    over = std::min(under + step, m);
+  } else {
+    for (over = under; over >= step && !(lo(over - step) < x); step *= 2) over -= step;
+    under = over >= step ? over - step : 0;
+  }
+  while (over - under > 1) {
+    const size_t mid = under + (over - under) / 2;
+    (lo(mid) < x ? under : over) = mid;
+  }
+  return over;
 }
 
 long BinEdges::find(double x) const {
-  const size_t m = hi_.size();
-  if (m == 0) return -1;
-  // The first upper edge not below x, by a binary search without branches.
-  const double* first = hi_.data();
-  const double* base = first;
-  size_t len = m;
-  while (len > 1) {
-    const size_t half = len / 2;
-    base = base[half] < x ? base + half : base;
-    len -= half;
+  // Any earlier bin ends at or before the lower edge of this one.
+  const size_t end = below(x);
+  return end > 0 && x <= hi(end - 1) ? static_cast<long>(end - 1) : -1;
+}
+
+int32_t BinEdges::build(std::span<uint32_t> bins) {
+  if (bins.empty()) return -1;
+  // The median upper edge as the centre: its own bin holds it, and at most
+  // half the bins lie wholly below it and at most half wholly above, so the
+  // tree is about log2(bins) deep.
+  const auto mid = bins.begin() + static_cast<std::ptrdiff_t>(bins.size() / 2);
+  std::nth_element(bins.begin(), mid, bins.end(),
+                   [&](uint32_t a, uint32_t b) { return hi(a) < hi(b); });
+  const double centre = hi(*mid);
+  const auto lower =
+      std::partition(bins.begin(), bins.end(), [&](uint32_t k) { return hi(k) < centre; });
+  const auto upper = std::partition(lower, bins.end(), [&](uint32_t k) { return lo(k) >= centre; });
+  const auto begin = static_cast<std::ptrdiff_t>(by_lo_.size());
+  by_lo_.insert(by_lo_.end(), upper, bins.end());
+  by_hi_.insert(by_hi_.end(), upper, bins.end());
+  std::sort(by_lo_.begin() + begin, by_lo_.end(),
+            [&](uint32_t a, uint32_t b) { return lo(a) < lo(b); });
+  std::sort(by_hi_.begin() + begin, by_hi_.end(),
+            [&](uint32_t a, uint32_t b) { return hi(a) > hi(b); });
+  const auto id = static_cast<int32_t>(nodes_.size());
+  nodes_.push_back(
+      {centre, static_cast<uint32_t>(begin), static_cast<uint32_t>(by_lo_.size()), -1, -1});
+  const int32_t below = build({bins.begin(), lower});
+  const int32_t above = build({lower, upper});
+  nodes_[static_cast<size_t>(id)].below = below;
+  nodes_[static_cast<size_t>(id)].above = above;
+  return id;
+}
+
+void BinEdges::stab(double x, std::pmr::vector<uint32_t>& hits) const {
+  if (std::isnan(x) || nodes_.empty()) return;
+  for (int32_t id = 0; id >= 0;) {
+    const Node& n = nodes_[static_cast<size_t>(id)];
+    if (x < n.centre) {
+      // Every bin here reaches above x: those starting below x hold it.
+      for (uint32_t i = n.begin; i < n.end && lo(by_lo_[i]) < x; ++i) hits.push_back(by_lo_[i]);
+      id = n.below;
+    } else if (x > n.centre) {
+      // Every bin here starts below x: those reaching x hold it.
+      for (uint32_t i = n.begin; i < n.end && x <= hi(by_hi_[i]); ++i) hits.push_back(by_hi_[i]);
+      id = n.above;
+    } else {
+      // All bins here hold x; those wholly below or above cannot.
+      hits.insert(hits.end(), by_lo_.begin() + n.begin, by_lo_.begin() + n.end);
+      id = -1;
+    }
   }
-  const size_t k = static_cast<size_t>(base - first) + (*base < x ? 1 : 0);
-  return k < m && lo_[k] < x ? static_cast<long>(k) : -1;
 }
 
 double BinTotals::deviation(size_t k) const {
@@ -247,6 +337,11 @@ double BinTotals::deviation(size_t k) const {
 }
 
 namespace {
+
+// How many points ahead the binning loops start reading the edges and
+// totals they will need: about what covers a memory access when each
+// point's bin lies elsewhere.
+constexpr size_t kLookAhead = 16;
 
 BinTotals empty_totals(size_t m, bool squares) {
   BinTotals t;
@@ -266,22 +361,44 @@ std::vector<double> means(const BinTotals& t) {
 
 BinTotals bin_values(const BinEdges& edges, const double* key, const double* v, size_t n,
                      bool squares) {
+  if (!v) {  // counts alone: half the scattered writes
+    BinTotals t;
+    t.count.assign(edges.size(), 0.0);
+    double* count = t.count.data();
+    for (size_t j = 0; j < n; ++j) {
+      if (j + kLookAhead < n) __builtin_prefetch(count + edges.prefetch(key[j + kLookAhead]), 1);
+      edges.each(key[j], [&](size_t k) { count[k] += 1; });
+    }
+    return t;
+  }
   BinTotals t = empty_totals(edges.size(), squares);
   double* count = t.count.data();
   double* sum = t.sum.data();
-  for (size_t j = 0; j < n; ++j)
+  for (size_t j = 0; j < n; ++j) {
+    if (j + kLookAhead < n) {
+      const size_t k = edges.prefetch(key[j + kLookAhead]);
+      __builtin_prefetch(count + k, 1);
+      __builtin_prefetch(sum + k, 1);
+    }
     edges.each(key[j], [&](size_t k) {
       count[k] += 1;
       sum[k] += v[j];
     });
+  }
   if (squares) {
     const std::vector<double> mean = means(t);
     double* sq = t.squares.data();
-    for (size_t j = 0; j < n; ++j)
+    for (size_t j = 0; j < n; ++j) {
+      if (j + kLookAhead < n) {
+        const size_t k = edges.prefetch(key[j + kLookAhead]);
+        __builtin_prefetch(mean.data() + k);
+        __builtin_prefetch(sq + k, 1);
+      }
       edges.each(key[j], [&](size_t k) {
         const double d = v[j] - mean[k];
         sq[k] += d * d;
       });
+    }
   }
   return t;
 }
@@ -293,6 +410,10 @@ BinTotals bin_cells(const BinEdges& xe, const BinEdges& ye, const double* x, con
   std::vector<double> mean;
   auto pass = [&](auto&& add) {
     for (size_t j = 0; j < n; ++j) {
+      if (j + kLookAhead < n) {
+        xe.prefetch(x[j + kLookAhead]);
+        ye.prefetch(y[j + kLookAhead]);
+      }
       if (xe.disjoint() && ye.disjoint()) {
         const long i = xe.find(x[j]);
         if (i < 0) continue;

@@ -4,8 +4,11 @@
 // their settings and write the results.
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <cstddef>
+#include <cstdint>
+#include <memory_resource>
 #include <span>
 #include <string>
 #include <vector>
@@ -72,30 +75,92 @@ void hanning(double* y, size_t size, int nfft);
 void fft(double* re, double* im, int log2n);
 
 // Bin edges of a list of centres and widths, and how to find a value's bins:
-// bin k holds x when c(k) - w(k)/2 < x <= c(k) + w(k)/2.
+// bin k holds x when c(k) - w(k)/2 < x <= c(k) + w(k)/2. Whatever the layout,
+// the bins holding x are found in about log(bins) plus their number steps.
 class BinEdges {
  public:
+  // The centres and widths are read where they are, not copied: they must
+  // outlive the edges.
   BinEdges(std::span<const double> centres, std::span<const double> widths);
-  size_t size() const { return lo_.size(); }
+  size_t size() const { return centre_.size(); }
   // True when no value can fall in two bins (then `find` is exact).
   bool disjoint() const { return disjoint_; }
   // The one bin holding x, or -1; only when disjoint().
   long find(double x) const;
-  // Calls f(k) for every bin holding x (each bin tested when not disjoint).
+  // Hints that x is looked up soon: starts reading the edges `each` will
+  // need, and returns a bin near x's (0 without a guess) so that the caller
+  // can start reading its own data of that bin: a loop over many points
+  // then waits less for memory.
+  size_t prefetch(double x) const {
+    if (ascending_ && size() > 0) {
+      const size_t k = guess(x);
+      __builtin_prefetch(&centre_[k]);
+      if (!one_width_) __builtin_prefetch(&width_[k]);
+      return k;
+    }
+    return 0;
+  }
+  // Calls f(k) for every bin k holding x, in ascending k: exactly the bins
+  // the test above accepts, also where rounding makes neighbours overlap.
   template <class F>
   void each(double x, F&& f) const {
-    if (disjoint_) {
-      const long k = find(x);
-      if (k >= 0) f(static_cast<size_t>(k));
+    if (ascending_) {
+      // Upper edges ascend too, so the holders are the run of bins before
+      // `end` whose upper edges still reach x.
+      const size_t end = below(x);
+      size_t k = end;
+      while (k > 0 && x <= hi(k - 1)) --k;
+      for (; k < end; ++k) f(k);
       return;
     }
-    for (size_t k = 0; k < lo_.size(); ++k)
-      if (lo_[k] < x && x <= hi_[k]) f(k);
+    // The tree finds the holders in its own order; they are handed on in
+    // ascending k from a buffer on the stack (the heap only past 64 holders).
+    std::array<std::byte, 64 * sizeof(uint32_t)> room;
+    std::pmr::monotonic_buffer_resource arena(room.data(), room.size());
+    std::pmr::vector<uint32_t> hits(&arena);
+    hits.reserve(64);
+    stab(x, hits);
+    std::sort(hits.begin(), hits.end());
+    for (uint32_t k : hits) f(static_cast<size_t>(k));
   }
 
  private:
-  std::vector<double> lo_, hi_;
+  // A node of the interval tree: the bins holding `centre`, listed in
+  // by_lo_ and by_hi_ at [begin, end), and the trees of the bins wholly
+  // below and wholly above it (-1 for none).
+  struct Node {
+    double centre;
+    uint32_t begin, end;
+    int32_t below, above;
+  };
+
+  // Bins of one width (as DEFINEBIN makes them) read no width per bin.
+  double half(size_t k) const { return one_width_ ? half_ : width_[k] / 2; }
+  double lo(size_t k) const { return centre_[k] - half(k); }
+  double hi(size_t k) const { return centre_[k] + half(k); }
+  // A bin whose lower edge is near x by the spacing of the finite lower
+  // edges (x's own for evenly spaced bins); only when ascending_ and size() > 0.
+  size_t guess(double x) const {
+    const double k = first_ + (x - base_) * scale_;
+    return k > 0 ? static_cast<size_t>(std::min(k, last_)) : 0;
+  }
+  // The number of leading bins whose lower edge is below x; only when ascending_.
+  size_t below(double x) const;
+  // Builds the tree of `bins` (reordering them) and returns its node, -1 when empty.
+  int32_t build(std::span<uint32_t> bins);
+  // Appends every bin holding x, in no particular order; only when !ascending_.
+  void stab(double x, std::pmr::vector<uint32_t>& hits) const;
+
+  std::span<const double> centre_, width_;  // of bin k, 0 .. size() - 1
+  bool one_width_ = false;                  // every width is width_[0]
+  double half_ = 0;                         // width_[0] / 2
   bool disjoint_ = false;
+  bool ascending_ = false;  // lower and upper edges both ascend in k, none NaN
+  // With ascending_: `guess` is bin first_ + (x - base_) x scale_, at most last_.
+  double first_ = 0, base_ = 0, scale_ = 0, last_ = 0;
+  // Without ascending_: the tree of the bins that can hold anything, root at 0.
+  std::vector<Node> nodes_;
+  std::vector<uint32_t> by_lo_, by_hi_;  // each node's bins by lower edge up, upper edge down
 };
 
 // The totals of each bin: count, sum and sum of squared differences from the mean.
@@ -106,7 +171,8 @@ struct BinTotals {
   double deviation(size_t k) const;
 };
 
-// Bins the values v[j] by key[j] (n points). `squares` is filled only when asked.
+// Bins the values v[j] by key[j] (n points). `squares` is filled only when
+// asked; with `v` null only the counts are (`sum` and `squares` stay empty).
 BinTotals bin_values(const BinEdges& edges, const double* key, const double* v, size_t n,
                      bool squares);
 

@@ -219,11 +219,14 @@ void cmd_dobin(Session& s, Params&) {
   if (m == 0) return;
   const std::span<const double> centres(g.x.data(), m), widths(g.dx.data(), m);
   PointStore& st = s.store;
-  const BinTotals t = bin_values(BinEdges(centres, widths), st.x.data(), st.y.data(),
+  const BinTotals t = bin_values(BinEdges(centres, widths), st.x.data(),
+                                 kWhat == BinResult::kCount ? nullptr : st.y.data(),
                                  static_cast<size_t>(st.npts()), kWhat == BinResult::kDeviation);
   st.clear();
   st.resize(static_cast<int>(m));
-  std::vector<double> z(m, 0.0), v(m, 0.0);
+  // The Z and V columns only for the results that fill them.
+  std::vector<double> z(kWhat == BinResult::kCount ? 0 : m, 0.0);
+  std::vector<double> v(kWhat == BinResult::kDeviation ? m : 0, 0.0);
   double ymin = kBinLowStart, ymax = -kBinLowStart;
   for (size_t k = 0; k < m; ++k) {
     st.x[k] = centres[k];

@@ -4,6 +4,7 @@
 #include "data/transform.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <complex>
 #include <fstream>
@@ -117,60 +118,128 @@ std::vector<size_t> full_test(const std::vector<double>& c, const std::vector<do
   return in;
 }
 
-TEST(Binning, SearchAgreesWithTheFullTest) {
+std::vector<uint64_t> bits(const std::vector<double>& v) {
+  std::vector<uint64_t> out;
+  for (double d : v) out.push_back(std::bit_cast<uint64_t>(d));
+  return out;
+}
+
+// The totals as the full test forms them: point by point, into each of its
+// bins in turn, then the squares from the means in a second pass.
+BinTotals full_totals(size_t bins, const std::vector<std::vector<size_t>>& holders,
+                      const std::vector<double>& v) {
+  BinTotals t{std::vector<double>(bins), std::vector<double>(bins), std::vector<double>(bins)};
+  for (size_t j = 0; j < v.size(); ++j)
+    for (size_t k : holders[j]) t.count[k] += 1, t.sum[k] += v[j];
+  for (size_t j = 0; j < v.size(); ++j)
+    for (size_t k : holders[j]) {
+      const double d = v[j] - t.mean(k);
+      t.squares[k] += d * d;
+    }
+  return t;
+}
+
+void expect_same_totals(const BinTotals& got, const BinTotals& want, const std::string& name) {
+  EXPECT_EQ(got.count, want.count) << name;
+  EXPECT_EQ(bits(got.sum), bits(want.sum)) << name;
+  EXPECT_EQ(bits(got.squares), bits(want.squares)) << name;
+}
+
+struct Layout {
+  std::string name;
+  std::vector<double> c, w;
+  bool disjoint;
+};
+
+std::vector<Layout> layouts() {
   std::mt19937 gen(3);
-  std::uniform_real_distribution<double> u(-1, 12);
-  // Equal bins, uneven touching bins with a gap and a zero width, and overlapping ones.
-  const std::vector<std::vector<double>> centres = {
-      {0, 0.5, 1, 1.5, 2, 2.5}, {0.125, 0.5, 1.25, 4, 5, 9.75}, {1, 2, 3, 3.5}};
-  const std::vector<std::vector<double>> widths = {
-      {0.5, 0.5, 0.5, 0.5, 0.5, 0.5}, {0.25, 0.5, 1, 2, 0, 0.5}, {1, 1.5, 1, 1}};
-  const bool disjoint[] = {true, true, false};
-  for (size_t b = 0; b < centres.size(); ++b) {
-    BinEdges edges(centres[b], widths[b]);
-    EXPECT_EQ(edges.disjoint(), disjoint[b]) << b;
-    std::vector<double> probe;
-    for (size_t k = 0; k < centres[b].size(); ++k)  // every edge exactly, and beside it
-      for (double e : {centres[b][k] - widths[b][k] / 2, centres[b][k] + widths[b][k] / 2})
-        for (double d : {e, std::nextafter(e, -1e9), std::nextafter(e, 1e9)}) probe.push_back(d);
-    for (int i = 0; i < 20000; ++i) probe.push_back(u(gen));
-    probe.push_back(NAN);
-    for (double x : probe) {
+  std::uniform_real_distribution<double> u(-1, 11);
+  std::vector<Layout> l = {
+      {"even", {}, {}, true},
+      {"uneven with a gap and a zero width",
+       {0.125, 0.5, 1.25, 4, 5, 9.75},
+       {0.25, 0.5, 1, 2, 0, 0.5},
+       true},
+      {"thousandths, neighbours overlapping by rounding", {}, {}, false},
+      {"width 2, step 1", {}, {}, false},
+      {"growing by 5 %, overlapping a little", {}, {}, false},
+      {"nested", {5, 5, 5, 5}, {10, 8, 6, 2}, false},
+      {"descending", {}, {}, false},
+      {"shrinking around one centre", {}, {}, false},
+      {"random, with NaN, infinite and negative widths", {NAN, 2, 3}, {1, INFINITY, -1}, false}};
+  for (int k = 0; k < 200; ++k) l[0].c.push_back(k * 0.5), l[0].w.push_back(0.5);
+  for (int k = 0; k <= 1000; ++k) l[2].c.push_back(k * 0.001), l[2].w.push_back(0.001);
+  for (int k = 0; k < 300; ++k) l[3].c.push_back(k), l[3].w.push_back(2);
+  for (int k = 0; k < 300; ++k)
+    l[4].c.push_back(std::pow(1.05, k)), l[4].w.push_back(l[4].c[k] / 20);
+  for (int k = 0; k < 400; ++k)
+    l[5].c.push_back(k * 0.02 + 1), l[5].w.push_back(k % 7 ? 0.02 : 0.5);
+  for (int k = 0; k < 300; ++k) l[6].c.push_back(10 - k * 0.25), l[6].w.push_back(0.3);
+  for (int k = 0; k < 300; ++k) l[7].c.push_back(5), l[7].w.push_back(10 - k * 0.03);
+  for (int k = 0; k < 500; ++k) l[8].c.push_back(u(gen)), l[8].w.push_back(k % 4 ? u(gen) / 3 : 0);
+  return l;
+}
+
+// Every edge, its neighbours one unit in the last place away, values
+// between and beyond the bins, and the values that hold no comparison.
+std::vector<double> probes(const Layout& l, std::mt19937& gen) {
+  std::uniform_real_distribution<double> u(-2, 12);
+  std::vector<double> x = {NAN, INFINITY, -INFINITY};
+  for (size_t k = 0; k < l.c.size(); ++k)
+    for (double e : {l.c[k] - l.w[k] / 2, l.c[k] + l.w[k] / 2})
+      for (double d : {e, std::nextafter(e, -1e9), std::nextafter(e, 1e9)}) x.push_back(d);
+  for (int i = 0; i < 3000; ++i) x.push_back(u(gen));
+  std::shuffle(x.begin(), x.end(), gen);
+  return x;
+}
+
+TEST(Binning, BinsAndTotalsMatchTheFullTest) {
+  std::mt19937 gen(5);
+  std::uniform_real_distribution<double> u(-1, 1);
+  for (const Layout& l : layouts()) {
+    const BinEdges edges(l.c, l.w);
+    EXPECT_EQ(edges.disjoint(), l.disjoint) << l.name;
+    const std::vector<double> key = probes(l, gen);
+    std::vector<double> v;
+    for (size_t j = 0; j < key.size(); ++j) v.push_back(j % 97 ? u(gen) : NAN);
+    std::vector<std::vector<size_t>> holders;
+    size_t shared = 0;  // values in two bins or more
+    for (double x : key) {
+      holders.push_back(full_test(l.c, l.w, x));
+      shared += holders.back().size() > 1;
       std::vector<size_t> got;
       edges.each(x, [&](size_t k) { got.push_back(k); });
-      EXPECT_EQ(got, full_test(centres[b], widths[b], x)) << b << " at " << x;
+      EXPECT_EQ(got, holders.back()) << l.name << " at " << x;
     }
+    EXPECT_EQ(shared > 0, !l.disjoint) << l.name;
+    const BinTotals full = full_totals(l.c.size(), holders, v);
+    expect_same_totals(bin_values(edges, key.data(), v.data(), key.size(), true), full, l.name);
+    // Counts alone (DOBIN) are the same counts.
+    EXPECT_EQ(bin_values(edges, key.data(), nullptr, key.size(), false).count, full.count)
+        << l.name;
   }
 }
 
-TEST(Binning, CellsAgreeWithTheFullTest) {
-  std::mt19937 gen(5);
-  std::uniform_real_distribution<double> u(-0.5, 4.5);
-  const std::vector<double> xc = {0, 1, 2, 3, 4}, dx(5, 1), yc = {0.5, 1.5, 3}, dy = {1, 1, 2};
-  std::vector<double> x(5000), y(5000), v(5000);
-  for (size_t j = 0; j < x.size(); ++j) {
-    x[j] = std::round(u(gen) * 4) / 4;  // many values on the edges
-    y[j] = std::round(u(gen) * 4) / 4;
-    v[j] = u(gen);
-  }
-  const BinTotals t =
-      bin_cells(BinEdges(xc, dx), BinEdges(yc, dy), x.data(), y.data(), v.data(), x.size(), true);
-  for (size_t k = 0; k < yc.size(); ++k)
-    for (size_t i = 0; i < xc.size(); ++i) {
-      std::vector<double> in;
-      for (size_t j = 0; j < x.size(); ++j)
-        if (!full_test({xc[i]}, {dx[i]}, x[j]).empty() &&
-            !full_test({yc[k]}, {dy[k]}, y[j]).empty())
-          in.push_back(v[j]);
-      double sum = 0, sq = 0;
-      for (double w : in) sum += w;
-      const double mean = in.empty() ? 0 : sum / static_cast<double>(in.size());
-      for (double w : in) sq += (w - mean) * (w - mean);
-      const size_t c = k * xc.size() + i;
-      EXPECT_EQ(t.count[c], static_cast<double>(in.size()));
-      EXPECT_EQ(t.sum[c], sum);
-      EXPECT_NEAR(t.squares[c], sq, 1e-9);
+TEST(Binning, CellsMatchTheFullTest) {
+  std::mt19937 gen(7);
+  std::uniform_real_distribution<double> u(-1, 1);
+  const std::vector<Layout> l = layouts();
+  const std::pair<size_t, size_t> pairs[] = {{0, 1}, {1, 2}, {3, 4}, {5, 6}, {8, 7}};
+  for (auto [xl, yl] : pairs) {
+    const std::string name = l[xl].name + " by " + l[yl].name;
+    const std::vector<double> x = probes(l[xl], gen), y = probes(l[yl], gen);
+    const size_t n = std::min(x.size(), y.size()), nx = l[xl].c.size();
+    std::vector<double> v(n);
+    std::vector<std::vector<size_t>> holders(n);
+    for (size_t j = 0; j < n; ++j) {
+      v[j] = u(gen);
+      for (size_t i : full_test(l[xl].c, l[xl].w, x[j]))
+        for (size_t k : full_test(l[yl].c, l[yl].w, y[j])) holders[j].push_back(k * nx + i);
     }
+    const BinTotals got = bin_cells(BinEdges(l[xl].c, l[xl].w), BinEdges(l[yl].c, l[yl].w),
+                                    x.data(), y.data(), v.data(), n, true);
+    expect_same_totals(got, full_totals(nx * l[yl].c.size(), holders, v), name);
+  }
 }
 
 TEST_F(TransformTest, DefineBinAndTheBinCommands) {
