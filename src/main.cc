@@ -2,6 +2,7 @@
 #include <fcntl.h>
 
 #include <cerrno>
+#include <csignal>
 #include <string>
 #include <vector>
 
@@ -13,6 +14,9 @@ int main(int argc, char** argv) {
   for (int fd = 0; fd <= 2; ++fd)
     if (::fcntl(fd, F_GETFD) == -1 && errno == EBADF)
       ::open("/dev/null", fd == 0 ? O_RDONLY : O_WRONLY);
+  // A reader that goes away (vexal -s ... | head) makes writes fail with
+  // EPIPE, which the writers report, instead of killing the run unannounced.
+  std::signal(SIGPIPE, SIG_IGN);
   std::vector<std::string> args(argv + 1, argv + argc);
   vexal::Session session;
   session.start(args);

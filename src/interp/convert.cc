@@ -16,6 +16,8 @@
 #include <cstring>
 #include <vector>
 
+#include "interp/child_signals.h"
+
 extern char** environ;
 
 namespace vexal {
@@ -92,7 +94,8 @@ std::string run_ghostscript(std::vector<std::string> args) {
   posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
   posix_spawn_file_actions_adddup2(&actions, STDERR_FILENO, STDOUT_FILENO);
   pid_t pid = 0;
-  const int rc = posix_spawnp(&pid, "gs", &actions, nullptr, argv.data(), environ);
+  const ChildSignals signals;
+  const int rc = posix_spawnp(&pid, "gs", &actions, signals.get(), argv.data(), environ);
   posix_spawn_file_actions_destroy(&actions);
   if (rc != 0) return std::string("Ghostscript (gs) could not be run: ") + std::strerror(rc);
 

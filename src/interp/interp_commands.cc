@@ -13,6 +13,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "interp/child_signals.h"
 #include "interp/command_reference.h"
 #include "interp/command_table.h"
 #include "interp/listing.h"
@@ -308,7 +309,8 @@ void run_shell(Session& s, const std::string& command) {
   char* argv[] = {const_cast<char*>("sh"), const_cast<char*>("-c"),
                   const_cast<char*>(command.c_str()), nullptr};
   pid_t pid = 0;
-  int rc = posix_spawn(&pid, "/bin/sh", &actions, nullptr, argv, environ);
+  const ChildSignals signals;
+  int rc = posix_spawn(&pid, "/bin/sh", &actions, signals.get(), argv, environ);
   posix_spawn_file_actions_destroy(&actions);
   if (rc != 0) {
     s.err().put("Cannot run the shell: ");

@@ -8,6 +8,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <optional>
 #include <string_view>
 
@@ -500,6 +501,12 @@ void Session::shutdown() {
   if (units.verbose) term.line("");
   run.quit = true;
   flush_terminal();
+  if (const int error = term.error(); error != 0 && &term != &errbuf) {
+    errbuf.put("Error writing to the terminal output: ");
+    errbuf.line(std::strerror(error));
+    errbuf.flush();
+    run.exit_status = 1;
+  }
 }
 
 }  // namespace vexal

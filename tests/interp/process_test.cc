@@ -117,6 +117,22 @@ TEST_F(ProcessTest, ClosedDescriptorsAndUnreadableInput) {
   EXPECT_EQ(dir.err, "Error reading standard input: Is a directory\n");
 }
 
+// A reader that goes away is a write error, reported once, with exit status
+// 1: for the document on standard output and for terminal output alike.
+TEST_F(ProcessTest, AClosedPipeIsAWriteError) {
+  const std::string vexal = std::string("'") + VEXAL_BINARY + "'";
+  const std::string tail = " | head -c 10 > /dev/null; exit ${PIPESTATUS[0]}";
+  RunResult doc =
+      program({"bash", "-c", vexal + " -s 'INVENT 100000 0 1' 'SYMBOLN 1' PLOT QUIT" + tail}, "");
+  EXPECT_EQ(doc.status, 1);
+  EXPECT_EQ(doc.err, "Error writing the PostScript output to standard output: Broken pipe\n");
+  RunResult term = program({"bash", "-c", vexal + " -d -o out.ps" + tail},
+                           "LOOP 30000\nECHO line \\$loop\nENDLOOP\n");
+  EXPECT_EQ(term.status, 1);
+  EXPECT_EQ(term.err, "Error writing to the terminal output: Broken pipe\n");
+  check_document_later(slurp("out.ps"));
+}
+
 TEST_F(ProcessTest, AnOutputFileThatCannotBeOpenedFailsTheRun) {
   RunResult r = vexal({"-q", "-o", "no-such-dir/out.ps"}, "DRAW 1 1\n");
   EXPECT_EQ(r.status, 1);
