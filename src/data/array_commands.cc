@@ -59,8 +59,19 @@ LineSource input_lines(Session& s, size_t width = kLineWidth) {
   return [&s, width](std::string& line) { return s.read_input_line(line, width); };
 }
 
-// READFAST lines are read whole, as free-format input reads them.
-constexpr size_t kFreeFormatWidth = 1 << 20;
+// Lines of free-format array and image input, read whole as data lines are
+// (up to kDataLineWidth); a line cut there is reported once per command.
+LineSource free_format_lines(Session& s) {
+  return [&s, warned = false](std::string& line) mutable {
+    if (!s.read_input_line(line, kDataLineWidth)) return false;
+    if (line.size() >= kDataLineWidth && !warned) {
+      warned = true;
+      s.err().line("Warning--a line of array input is longer than " +
+                   std::to_string(kDataLineWidth) + " characters: read only that far.");
+    }
+    return true;
+  };
+}
 
 void message(Session& s, std::string_view text) { s.err().line(text); }
 
@@ -127,7 +138,7 @@ void reshape(ArrayGrid& a, int nx, int ny) {
 bool read_values(Session& s, std::vector<double>& into, size_t nx, size_t count) {
   std::string bad;
   if (s.reader.read_fast) {
-    LoadEnd end = load_free_format(input_lines(s, kFreeFormatWidth), count, nx, into, bad);
+    LoadEnd end = load_free_format(free_format_lines(s), count, nx, into, bad);
     if (end == LoadEnd::kComplete) return true;
     if (end == LoadEnd::kUnreadable)
       s.err().line("Cannot read array data in line: " + bad);
@@ -189,7 +200,7 @@ void load_plain(Session& s, Params& p, bool second) {
   std::vector<double> values;
   const size_t count = static_cast<size_t>(nx) * static_cast<size_t>(ny);
   std::string bad;
-  LoadEnd end = load_free_format(input_lines(s, kFreeFormatWidth), count, 0, values, bad);
+  LoadEnd end = load_free_format(free_format_lines(s), count, 0, values, bad);
   if (end == LoadEnd::kUnreadable) s.err().line("Cannot read array data in line: " + bad);
   if (end == LoadEnd::kEndOfInput) message(s, "Array load was incomplete owing to lack of data");
   ArrayGrid& a = s.array;
@@ -261,7 +272,7 @@ void cmd_coordinates(Session& s, Params& p) {
   std::vector<double> values;
   const size_t count = static_cast<size_t>(n);
   std::string bad;
-  LoadEnd end = load_free_format(input_lines(s, kFreeFormatWidth), count, 0, values, bad);
+  LoadEnd end = load_free_format(free_format_lines(s), count, 0, values, bad);
   if (end != LoadEnd::kComplete) {
     if (end == LoadEnd::kUnreadable)
       s.err().line("Cannot read array data in line: " + bad);
@@ -643,7 +654,7 @@ void cmd_image(Session& s, Params& p) {
   const int w = int_parm(p), h = int_parm(p);
   Image img;
   std::string why;
-  if (!load_hex_image(input_lines(s, kFreeFormatWidth), w, h, img, why)) {
+  if (!load_hex_image(free_format_lines(s), w, h, img, why)) {
     s.err().line(why + "; the image is unchanged.");
     return;
   }

@@ -93,5 +93,19 @@ TEST_F(LongLinesTest, EveryReaderOfDataLinesTakesTheWholeLine) {
   finish();
 }
 
+// Free-format array input (READFAST) takes its lines whole too: a whole
+// array written as one line of 3 MB.
+TEST_F(LongLinesTest, AnArrayOnOneLineIsReadWhole) {
+  constexpr int kValues = 400'000;
+  std::string line;
+  for (int i = 0; i < kValues; ++i) line += std::to_string(i % 1000) + ".5 ";
+  write("one_line.vx", "ARRAY " + std::to_string(kValues) + " 1\n" + line + "\n");
+  run("QUIET\nREADFAST\nCOM one_line.vx\n");
+  EXPECT_EQ(take_err(), "");
+  ASSERT_EQ(s->array.values.size(), static_cast<size_t>(kValues));
+  EXPECT_EQ(s->array.values.back(), (kValues - 1) % 1000 + 0.5);
+  finish();
+}
+
 }  // namespace
 }  // namespace vexal
