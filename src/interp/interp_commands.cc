@@ -147,7 +147,7 @@ void unwind_chain(Session& s, const std::string& name) {
   size_t first = 0;
   while (first < files.size() && files[first].name != name) ++first;
   if (first == files.size()) return;
-  if (s.blocks.depth() > files[first].block_depth) s.blocks.open.resize(files[first].block_depth);
+  s.blocks.close_to(files[first].block_depth);
   for (size_t k = first; k < files.size(); ++k) close_command_file(files[k]);
   files.resize(first);
   const int unit = kFirstFileUnit + static_cast<int>(first) - 1;
@@ -213,7 +213,7 @@ void cmd_return(Session& s, Params&) {
   if (unit >= kFirstFileUnit && unit - kFirstFileUnit < static_cast<int>(s.stream.files.size())) {
     CommandFile& f = s.stream.files[unit - kFirstFileUnit];
     // Blocks the file opened and left open end with it.
-    if (s.blocks.depth() > f.block_depth) s.blocks.open.resize(f.block_depth);
+    s.blocks.close_to(f.block_depth);
     if (remove) {
       close_command_file(f);
       std::remove(f.name.c_str());

@@ -226,9 +226,8 @@ void cmd_goto(Session& s, Params& p) {
       ++count;
       if (label_matches(line, wanted)) {
         // The jump closes the blocks of this file that do not hold the label.
-        const long keep = std::max(0L, static_cast<long>(f.block_depth) + nesting);
-        if (static_cast<long>(s.blocks.depth()) > keep)
-          s.blocks.open.resize(static_cast<size_t>(keep));
+        s.blocks.close_to(
+            static_cast<size_t>(std::max(0L, static_cast<long>(f.block_depth) + nesting)));
         return;
       }
       nesting += block_change(line);

@@ -182,18 +182,20 @@ static bool get_next_command(Session& s, bool quit_at_end) {
     size_t split_end = std::min(how.split_end, line.size());
     size_t substitute_end = std::min(how.substitute_end, line.size());
     size_t semi = std::string_view(line).substr(0, split_end).find(';');
-    if (semi == 0) {
-      push_command(st, std::string_view(line).substr(1), {split_end - 1, substitute_end - 1});
+    // A piece runs next, carrying the line's offsets and synonym count.
+    auto push_piece = [&](size_t from, std::string_view piece, Queued how) {
+      push_command(st, piece, {how.split_end - from, how.substitute_end - from});
       st.pending.front().synonym_chain = chain;
+    };
+    const Queued rest{split_end, substitute_end};
+    if (semi == 0) {
+      push_piece(1, std::string_view(line).substr(1), rest);
       continue;
     }
     if (semi != std::string::npos && line[semi - 1] != '\\' && line[semi - 1] != '|') {
       std::string before = line.substr(0, semi);
-      push_command(st, std::string_view(line).substr(semi + 1),
-                   {split_end - semi - 1, substitute_end - semi - 1});
-      st.pending.front().synonym_chain = chain;
-      push_command(st, before);
-      st.pending.front().synonym_chain = chain;
+      push_piece(semi + 1, std::string_view(line).substr(semi + 1), rest);
+      push_piece(0, before, kTyped);
       continue;
     }
     if (is_blank(line)) continue;

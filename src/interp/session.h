@@ -110,6 +110,10 @@ struct Block {
 struct BlockState {
   std::vector<Block> open;  // the innermost last
   size_t depth() const { return open.size(); }
+  // Ends the blocks beyond `depth` (none when fewer are open).
+  void close_to(size_t depth) {
+    if (open.size() > depth) open.resize(depth);
+  }
 };
 
 struct Synonym {
