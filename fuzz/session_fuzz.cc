@@ -1,7 +1,8 @@
 // Fuzz target: arbitrary command lines through a whole session, as a user
 // or a script would type them, in a scratch directory emptied before each
-// input. The session is sandboxed: no shell, no deletion, no command
-// definitions written. Every run must end.
+// input. The session runs under --sandbox (no shell, no file written or
+// deleted but its own, none read outside the scratch directory) and with its
+// loops and jumps bounded. Every run must end.
 #include <unistd.h>
 
 #include <cstddef>
@@ -41,8 +42,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     io.err_text = &err;
     io.ps_text = &doc;
     Session s(io);
-    s.run.sandbox = true;
-    s.start({"-d", "-q"});
+    s.run.bounded = true;
+    s.start({"-d", "-q", "--sandbox"});
     s.stream.prompt = false;
     // The end of the input must end the run, whatever the input did to QUIT,
     // RETURN and the IF blocks: the turn that meets it shuts down.

@@ -64,6 +64,7 @@ int pen_thickness(const Session& s, int thickness) {
 
 // The data file opened for reading, or nullptr after the reader's message.
 std::FILE* open_data_file(Session& s) {
+  if (!s.may_read(s.cs.datafile)) return nullptr;
   std::FILE* fp = fopen_regular(s.cs.datafile);
   if (!fp) {
     s.err().put("Error--cannot open data file ");

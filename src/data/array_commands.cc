@@ -307,6 +307,7 @@ void cmd_fixed_spacing(Session& s, Params& p) {
 void load_raw(Session& s, const std::string& name, bool scans) {
   std::string why;
   RawArray raw;
+  if (!s.may_read(name)) return;
   bool not_regular = false;
   std::FILE* fp = fopen_regular(name, &not_regular);
   bool ok = fp && read_raw_array(fp, scans, raw, why);
@@ -668,7 +669,7 @@ void cmd_image(Session& s, Params& p) {
 
 void cmd_pgm(Session& s, Params& p) {
   const std::string name = getcparm(p);
-  if (name.empty()) return;
+  if (name.empty() || !s.may_read(name)) return;
   bool not_regular = false;
   std::FILE* fp = fopen_regular(name, &not_regular);
   if (!fp) {

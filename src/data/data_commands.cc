@@ -131,7 +131,7 @@ void cmd_data(Session& s, Params& p) {
   }
   cut(name);
   setvariable(s.vars, "HAVEDATAFILE", 0);
-  if (!data_file_readable(name, &s.err())) {
+  if (!s.may_read(name) || !data_file_readable(name, &s.err())) {
     set_datafile(s, name);
     return;
   }
@@ -141,6 +141,7 @@ void cmd_data(Session& s, Params& p) {
 }
 
 void cmd_append(Session& s, Params&) {
+  if (!s.may_read(s.cs.datafile)) return;
   MathEnv env = s.math_env();
   AppendResult r = append(reader_input(s), s.reader, s.math_list, env, s.frame, s.store);
   if (!r.opened) return;
@@ -260,6 +261,7 @@ void cmd_merge(Session& s, Params& p) {
   }
   st.sort_by_x();
   const std::string source = s.cs.datafile;
+  if (!s.may_read(source)) return;
   bool not_regular = false;
   std::FILE* in = fopen_regular(source, &not_regular);
   if (!in) {
@@ -333,7 +335,7 @@ void cmd_merge(Session& s, Params& p) {
 
 // INVENT n a b: n evenly spaced values from a to b, read as X and Y.
 void cmd_invent(Session& s, Params& p) {
-  const int n = std::clamp(int_parm(p), 0, s.run.sandbox ? 10000 : kMaxPoints);
+  const int n = std::clamp(int_parm(p), 0, s.run.bounded ? 10000 : kMaxPoints);
   const double a = getparm(p), b = getparm(p);
   const std::string name = data_temp_name(s);
   std::FILE* fp = create_data_temp(s, name);

@@ -125,7 +125,7 @@ void fill_column(Session& s, char column, const std::vector<double>& values) {
 
 void cmd_netcdffile(Session& s, Params& p) {
   std::string name, why;
-  if (!name_parm(s, p, "NETCDFFILE", name)) return;
+  if (!name_parm(s, p, "NETCDFFILE", name) || !s.may_read(name)) return;
   if (!s.netcdf.open(name, why)) {
     s.err().line("Cannot open netCDF file: " + name);
     return;

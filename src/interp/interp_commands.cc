@@ -159,9 +159,9 @@ void cmd_com(Session& s, Params& p) {
   cut(name);
   s.cs.comfile = name;
   if (name.empty()) return;
-  // Sandboxed input nests shallowly: a file that calls itself twice would
+  // Bounded input nests shallowly: a file that calls itself twice would
   // otherwise run 2^250 times.
-  const int limit = s.run.sandbox ? 8 : kMaxFileNesting;
+  const int limit = s.run.bounded ? 8 : kMaxFileNesting;
   if (static_cast<int>(s.stream.files.size()) >= limit) {
     s.err().put("Command files nest deeper than 250 levels; not opened: ");
     s.err().line(name);
@@ -174,6 +174,7 @@ void cmd_com(Session& s, Params& p) {
     enter_command_file(s, std::move(file));
     return;
   }
+  if (!s.may_read(name)) return;
   std::FILE* fp = std::fopen(name.c_str(), "r");
   // A packed file begins with "$P" or "$R". Its first bytes are looked at
   // without reading the stream, so that a pipe loses nothing; the same look
@@ -216,7 +217,7 @@ void cmd_return(Session& s, Params&) {
     s.blocks.close_to(f.block_depth);
     if (remove) {
       close_command_file(f);
-      std::remove(f.name.c_str());
+      if (s.may_delete(f.name)) std::remove(f.name.c_str());
     } else {
       keep_spare(s.stream, std::move(f));
     }
@@ -231,8 +232,9 @@ void cmd_definecom(Session& s, Params& p) {
   // Written as a listing is: a regular file is overwritten, a symbolic link
   // under the name is never followed, a file in use never written.
   OutputRefusal refusal = OutputRefusal::kNone;
-  std::FILE* fp = s.run.sandbox ? nullptr : fopen_output(name, &refusal, s.files_in_use());
-  if (!fp && !s.run.sandbox) {
+  const bool allowed = s.may_write(name);
+  std::FILE* fp = allowed ? fopen_output(name, &refusal, s.files_in_use()) : nullptr;
+  if (!fp && allowed) {
     s.err().put("Cannot create ");
     s.err().put(std::string_view(name.c_str()));
     s.err().line(refusal_text(refusal));
@@ -289,7 +291,7 @@ void cmd_prompt(Session& s, Params& p) {
 // False when no command may start a child process: under -S, with a
 // message, and for sandboxed input, silently.
 bool shell_allowed(Session& s) {
-  if (s.run.sandbox) return false;
+  if (s.run.bounded) return false;
   if (!s.run.no_shell) return true;
   s.err().put("Shell commands are off (-S); not run: ");
   s.err().line(trimmed(s.cs.raw));
@@ -457,7 +459,7 @@ void cmd_cgiquery(Session& s, Params& p) {
 
 void cmd_delete(Session& s, Params& p) {
   std::string name = getcparm(p);
-  if (!name.empty() && !s.run.sandbox) std::remove(name.c_str());
+  if (!name.empty() && s.may_delete(name)) std::remove(name.c_str());
 }
 
 void cmd_allowcom(Session& s, Params&) { s.stream.allow_commands_in_data = true; }

@@ -20,9 +20,13 @@ class Listing {
   // followed, the document and the command files being run never written.
   // One that cannot be opened is reported ("Cannot open " and the name, then
   // the reason of a refusal), fails the run's exit status, and failed() is
-  // then true.
+  // then true, as it is for a file --sandbox refuses.
   Listing(Session& s, const std::string& file) : s_(s), file_(file) {
     if (file.empty()) return;
+    if (!s.may_write(file)) {
+      failed_ = true;
+      return;
+    }
     OutputRefusal refusal = OutputRefusal::kNone;
     fp_ = fopen_output(file, &refusal, s.files_in_use());
     if (!fp_) {

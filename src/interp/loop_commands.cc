@@ -22,8 +22,8 @@ namespace vexal {
 
 namespace {
 
-constexpr int kSandboxLoopCount = 10;  // passes of one loop for untrusted input
-constexpr int kSandboxJumps = 1000;    // GOTOs in a run for untrusted input
+constexpr int kBoundedLoopCount = 10;  // passes of one loop for untrusted input
+constexpr int kBoundedJumps = 1000;    // GOTOs in a run for untrusted input
 
 // ".vexal_a" or ".vexal_b", the process id and the unit as 3 digits.
 std::string loop_file_name(const Session& s, char kind, int unit) {
@@ -125,7 +125,7 @@ constexpr double kMaxLoopCount = 2147483647;
 void cmd_loop(Session& s, Params& p) {
   const double asked = getparm(p);
   int count = to_int(asked);
-  if (s.run.sandbox) count = std::min(count, kSandboxLoopCount);
+  if (s.run.bounded) count = std::min(count, kBoundedLoopCount);
   const int unit = s.units.input_unit;
   std::vector<std::string> body = read_loop_body(s);
   if (asked > kMaxLoopCount) {
@@ -210,7 +210,7 @@ void cmd_goto(Session& s, Params& p) {
     s.err().line(trimmed(label));
     return;
   }
-  if (s.run.sandbox && ++s.run.jumps > kSandboxJumps) return;
+  if (s.run.bounded && ++s.run.jumps > kBoundedJumps) return;
   const size_t level = static_cast<size_t>(unit - kFirstFileUnit);
   std::FILE* fp = level < s.stream.files.size() ? s.stream.files[level].fp : nullptr;
   std::string wanted = label;

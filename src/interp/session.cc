@@ -76,6 +76,31 @@ std::FILE* Session::create_temp_file(const std::string& name, int& error) {
   return fp;
 }
 
+bool Session::may_read(const std::string& name, bool quiet) {
+  if (run.readable.allows(name)) return true;
+  if (!quiet) {
+    err().put("Files outside the current folder are not read (--sandbox); not read: ");
+    err().line(std::string_view(name.c_str()));
+  }
+  return false;
+}
+
+bool Session::may_write(const std::string& name) {
+  if (!run.sandbox || scratch_files.made(name)) return true;
+  err().put("Only the document is written (--sandbox); not written: ");
+  err().line(std::string_view(name.c_str()));
+  run.exit_status = 1;
+  return false;
+}
+
+bool Session::may_delete(const std::string& name) {
+  if (!run.sandbox || scratch_files.replaceable(name)) return true;
+  err().put("Only the run's scratch files are deleted (--sandbox); not deleted: ");
+  err().line(std::string_view(name.c_str()));
+  run.exit_status = 1;
+  return false;
+}
+
 CurvePoints Session::curve_points() const {
   CurvePoints pts;
   pts.npts = store.npts();

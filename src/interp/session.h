@@ -69,13 +69,18 @@ struct RunState {
   // Temporary files this run created (the loop files), removed at the end
   // unless SAVET was given, wherever the run left their loops.
   std::vector<std::string> temp_files;
-  int jumps = 0;  // GOTOs run (counted only for sandboxed input)
+  int jumps = 0;  // GOTOs run (counted only for bounded input)
   // -S: no command may start a child process (SYSTEM, LIBEXEC, NETLIB), set
   // before the start-up files run and never cleared.
   bool no_shell = false;
-  // Untrusted input (the fuzzers): no shell commands, no file deletion, no
-  // command definitions written, and INVENT kept small.
+  // --sandbox, for command files from elsewhere: -S and no start-up files;
+  // no file is written, replaced or deleted but the document and the run's
+  // scratch files, and none is read outside `readable`.
   bool sandbox = false;
+  ReadScope readable;  // the folders files may be read from (any, unless --sandbox)
+  // The fuzzers' input, kept quick as well as sandboxed: INVENT, loop
+  // passes, GOTOs and command-file nesting are held small.
+  bool bounded = false;
   // --pdf, --png[=dpi], --crop: Ghostscript converts the finished document.
   bool convert_pdf = false;
   int convert_png_dpi = 0;    // dots per inch of the PNG pages, 1..2400; 0 = no PNG
@@ -210,6 +215,19 @@ struct Session {
   MathEnv math_env();
   // What the text routines need from the session (colours, substitution, ...).
   TextContext text_context();
+  // Puts the run under --sandbox: -S, no file written or deleted but the
+  // document and the scratch files, none read outside the current folder
+  // (and the command library's).
+  void enter_sandbox();
+  // False, after the message saying so, when --sandbox keeps the run from
+  // reading `name`; `quiet` leaves the message out.
+  bool may_read(const std::string& name, bool quiet = false);
+  // False, after the message saying so and with the exit status failed,
+  // when --sandbox keeps the run from writing or deleting the file `name`.
+  // A scratch file this run created may be written again, and deleted (as
+  // may nothing at all).
+  bool may_write(const std::string& name);
+  bool may_delete(const std::string& name);
   // Creates `name` afresh as a temporary file of this run (removed at the
   // end unless SAVET) open for writing; null with `error` set (EEXIST when
   // something not made by this run has the name).

@@ -52,6 +52,8 @@ constexpr const char* kUsage =
     "  --crop          the PDF page or PNG image is the drawn area, not the whole page\n"
     "  --where         error lines from a command file begin with \"file:line: \"\n"
     "  --strict        exit status 1 when any error message was written\n"
+    "  --sandbox       for command files from elsewhere: -S and -d, no file written\n"
+    "                  or deleted but the document, none read outside this folder\n"
     "  --help          show this summary and exit\n"
     "  --version       show the version and exit\n"
     "\n"
@@ -81,6 +83,8 @@ bool read_long_option(Session& s, const std::string& arg, EarlyExit& early_exit)
     s.run.convert_crop = true;
   } else if (arg == "--where") {
     s.units.where = true;
+  } else if (arg == "--sandbox") {
+    if (!s.run.sandbox) s.enter_sandbox();
   } else if (arg == "--strict") {
     s.units.strict = true;
   } else if (arg == "--png") {
@@ -177,7 +181,7 @@ CommandLine localstart(Session& s, const std::vector<std::string>& args) {
         push_command(s.stream, "notime ");
       }
       if (has('S')) {
-        push_command(s.stream, "alias system null");
+        if (!s.run.no_shell) push_command(s.stream, "alias system null");
         s.run.no_shell = true;
       }
       if (has('E')) s.units.err_unit = s.units.term_unit;
@@ -245,7 +249,7 @@ CommandLine localstart(Session& s, const std::vector<std::string>& args) {
     s.stream.terminal = nullptr;
     s.stream.terminal_is_null = true;
   }
-  if (copy_setup) {
+  if (copy_setup && !s.run.sandbox) {
     std::string home = env("HOME");
     setcvariable(s.vars, "HOME", home, err);
     if (push_startup_file(s, home + "/.vexal") && stamp_info)
@@ -384,6 +388,14 @@ void convert_at_end(Session& s) {
 }
 
 }  // namespace
+
+// Unlike -S, no synonym turns SYSTEM into NULL: the document stays what it
+// would be without --sandbox, and each shell command refused is reported.
+void Session::enter_sandbox() {
+  run.no_shell = true;
+  run.sandbox = true;
+  run.readable = ReadScope({".", kLibDirectory});
+}
 
 void Session::start(const std::vector<std::string>& args) {
   setcvariable(vars, "VERSION", run.version_text, err());

@@ -57,7 +57,7 @@ void curve_axes(Session& s, bool chop, CurveAxis& xa, CurveAxis& ya) {
 // The header line of the data file (the line after a "*" line, otherwise
 // the first line; none for binary and frame files) and its word number yc.
 std::string header_word(Session& s) {
-  if (s.reader.tmdata || s.reader.yc < 1) return "";
+  if (s.reader.tmdata || s.reader.yc < 1 || !s.may_read(s.cs.datafile, true)) return "";
   std::FILE* f = fopen_regular(s.cs.datafile);
   if (!f) return "";
   std::string line;
@@ -200,6 +200,7 @@ void cmd_errorbar(Session& s, Params& p) {
 // The number of columns MULTIPLOT finds in the data file (0 when it cannot
 // tell), taking the label line of a "*" file into LABELH's text.
 int multiplot_columns(Session& s) {
+  if (!s.may_read(s.cs.datafile, true)) return 0;
   std::FILE* f = fopen_regular(s.cs.datafile);
   if (!f) return 0;
   int n = 0;

@@ -172,7 +172,7 @@ void cmd_3ddraw(Session& s, Params& p) {
   set_dash(s.ps, kSolidDash);
   newpen(s.ps, s.pen.line_thickness);
   // Untrusted input draws in few steps: each step may walk thousands of pixels.
-  draw3d(s.view, s.horizon, s.ps, x, y, z, missing ? 1 : s.run.sandbox ? std::min(n, 1000) : n);
+  draw3d(s.view, s.horizon, s.ps, x, y, z, missing ? 1 : s.run.bounded ? std::min(n, 1000) : n);
   set_pen_position(s);
 }
 
@@ -316,7 +316,7 @@ void cmd_fill3d(Session& s, Params&) {
     s.err().line("FILL3D: there are no data points to grid.");
     return;
   }
-  if (s.run.sandbox && n * a.size() > 10'000'000) return;  // untrusted input stays quick
+  if (s.run.bounded && n * a.size() > 10'000'000) return;  // untrusted input stays quick
   std::vector<double> z(n);
   for (size_t k = 0; k < n; ++k) z[k] = st.z[k];
   const Scatter pts{st.x.data(), st.y.data(), z.data(), n};

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdlib>
 
 namespace vexal {
 
@@ -51,6 +52,41 @@ int open_regular(const std::string& name, bool* not_regular) {
   }
   ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
   return fd;
+}
+
+namespace {
+
+// The absolute name of `name` with every link and "." or ".." resolved;
+// empty when that fails, with errno telling why.
+std::string resolved(const std::string& name) {
+  char* path = ::realpath(name.c_str(), nullptr);
+  if (!path) return "";
+  std::string out(path);
+  std::free(path);
+  return out;
+}
+
+}  // namespace
+
+ReadScope::ReadScope(const std::vector<std::string>& folders) : confined_(true) {
+  for (const std::string& folder : folders) {
+    std::string path = resolved(folder);
+    if (path.empty()) continue;
+    if (path == "/") path.clear();  // the whole tree: every name is below ""
+    folders_.push_back(std::move(path));
+  }
+}
+
+bool ReadScope::allows(const std::string& name) const {
+  if (!confined_) return true;
+  if (name.empty() || name.find('\0') != std::string::npos) return false;
+  errno = 0;
+  const std::string path = resolved(name);
+  if (path.empty()) return errno == ENOENT || errno == ENOTDIR;
+  return std::any_of(folders_.begin(), folders_.end(), [&](const std::string& folder) {
+    return path.size() > folder.size() && path.compare(0, folder.size(), folder) == 0 &&
+           path[folder.size()] == '/';
+  });
 }
 
 std::FILE* fopen_regular(const std::string& name, bool* not_regular) {
@@ -120,6 +156,8 @@ bool CreatedFiles::replaceable(const std::string& name) const {
   struct stat st;
   return (::lstat(name.c_str(), &st) != 0 && errno == ENOENT) || find(name) != created_.end();
 }
+
+bool CreatedFiles::made(const std::string& name) const { return find(name) != created_.end(); }
 
 bool CreatedFiles::made(int fd) const {
   struct stat st;

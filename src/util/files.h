@@ -28,6 +28,25 @@ int open_regular(const std::string& name, bool* not_regular = nullptr);
 // The same as a stdio stream for reading; null when refused.
 std::FILE* fopen_regular(const std::string& name, bool* not_regular = nullptr);
 
+// The folders a run may read files from: any, or (--sandbox) only those
+// given and what lies below them, judged on the name with every symbolic
+// link in it followed.
+class ReadScope {
+ public:
+  ReadScope() = default;  // any file may be read
+  // Only files within `folders`; a folder that cannot be resolved adds none.
+  explicit ReadScope(const std::vector<std::string>& folders);
+  bool confined() const { return confined_; }
+  // True when `name` may be read: the scope is not confined, the name lies
+  // within one of its folders once resolved, or the name leads to nothing
+  // (opening it then fails on its own).
+  bool allows(const std::string& name) const;
+
+ private:
+  bool confined_ = false;
+  std::vector<std::string> folders_;  // absolute, resolved, without a trailing "/"
+};
+
 // Opens `name` to write the user's output (a listing, a command file): a
 // regular file is created or emptied, a device such as /dev/null is written
 // as it is, a FIFO only when something reads it (the open never waits).
@@ -62,8 +81,10 @@ class CreatedFiles {
   // True when nothing has the name, or only a file this run created: a
   // rename onto the name replaces nobody else's file.
   bool replaceable(const std::string& name) const;
-  // True when the open file `fd` is one this run created.
+  // True when the open file `fd`, or the file under `name` (a link under it
+  // never followed), is one this run created.
   bool made(int fd) const;
+  bool made(const std::string& name) const;
 
  private:
   // The entry of the file under `name` when this run created it.

@@ -228,14 +228,17 @@ TEST_F(StreamTest, LibexecAndNetlibBuildTheirShellLines) {
 }
 
 TEST_F(StreamTest, ASandboxedSessionRunsNoShellAndDeletesNothing) {
-  start();
-  s->run.sandbox = true;
+  start({"-d", "--sandbox"});
   write("keep", "x");
   run("SYSTEM touch made.txt\nDELETE keep\nDEFINECOM newcmd\nECHO x\nENDDEFINE\n");
   EXPECT_FALSE(fs::exists("made.txt"));
   EXPECT_TRUE(fs::exists("keep"));
   EXPECT_FALSE(fs::exists("newcmd"));
-  EXPECT_EQ(take_err(), "");
+  EXPECT_EQ(take_out(), "");
+  EXPECT_EQ(take_err(),
+            "Shell commands are off (-S); not run: SYSTEM touch made.txt\n"
+            "Only the run's scratch files are deleted (--sandbox); not deleted: keep\n"
+            "Only the document is written (--sandbox); not written: newcmd\n");
 }
 
 TEST_F(StreamTest, PromptPushesTheAnswerAsACommand) {

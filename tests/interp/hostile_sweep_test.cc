@@ -87,7 +87,8 @@ class HostileSweep : public ScratchDirTest {
     out.clear();
     err.clear();
     start();
-    s->run.sandbox = true;  // no shell, no file deletion, INVENT kept small
+    s->run.bounded = true;  // INVENT, loops and jumps kept small
+    s->enter_sandbox();     // no shell, no file written or deleted
     s->reader.np = 20000;   // room for INVENT's points without reserving the full store
     setcvariable(s->vars, "SWEEP", "b;ECHO SWEPT;DELETE victim \\ | |%t \\$t {1 2 +}", s->err());
     for (std::string_view value : kHostileValues) {

@@ -202,6 +202,36 @@ TEST_F(OptionsTest, BadPngResolutionsAreRefused) {
   EXPECT_FALSE(fs::exists("vexal.ps"));
 }
 
+// A command file that only reads its own folder and draws (curves, axes,
+// text, arrays, images, contours, surfaces) draws the very same document
+// under --sandbox; one reaching out is told, and the run fails.
+TEST_F(OptionsTest, SandboxDrawsOrdinaryFilesUnchanged) {
+  const std::string examples = std::string(VEXAL_SOURCE_DIR) + "/examples";
+  for (const char* name : {"contour.vx", "image.vx", "rings.pgm", "text.vx", "multiplot.vx",
+                           "multiplot.dat", "surface.vx"})
+    fs::copy_file(examples + "/" + name, name);
+  const std::vector<std::string> env = {"SOURCE_DATE_EPOCH=1700000000"};
+  for (const char* name : {"contour.vx", "image.vx", "text.vx", "multiplot.vx", "surface.vx"}) {
+    RunResult plain = vexal({"-d", "-q", "-o", "out.ps", name}, env);
+    ASSERT_EQ(plain.status, 0) << name << plain.err;
+    const std::string doc = slurp("out.ps");
+    RunResult boxed = vexal({"-q", "--sandbox", "-o", "out.ps", name}, env);
+    EXPECT_EQ(boxed.status, 0) << name << boxed.err;
+    EXPECT_EQ(boxed.err, plain.err) << name;
+    EXPECT_TRUE(doc == slurp("out.ps")) << name;
+    check_document_later(doc);
+  }
+  write("nosy.vx", "DUMPVAR vars.txt\nCOM /etc/hostname\nSYSTEM touch made\nQUIT\n");
+  RunResult nosy = vexal({"-q", "--sandbox", "nosy.vx"});
+  EXPECT_EQ(nosy.status, 1);
+  EXPECT_EQ(nosy.err,
+            "Only the document is written (--sandbox); not written: vars.txt\n"
+            "Files outside the current folder are not read (--sandbox); not read: /etc/hostname\n"
+            "Shell commands are off (-S); not run: SYSTEM touch made\n");
+  EXPECT_FALSE(fs::exists("vars.txt") || fs::exists("made"));
+  EXPECT_NE(vexal({"--help"}).out.find("  --sandbox"), std::string::npos);
+}
+
 TEST_F(OptionsTest, SourceDateEpochMakesRunsByteIdentical) {
   const std::string examples = std::string(VEXAL_SOURCE_DIR) + "/examples";
   for (const char* name : {"first.vx"}) fs::copy_file(examples + "/" + name, name);
