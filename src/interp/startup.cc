@@ -16,6 +16,7 @@
 #include "interp/params.h"
 #include "interp/session.h"
 #include "postscript/page_stamps.h"
+#include "threed/threed_commands.h"
 #include "util/calendar.h"
 #include "util/files.h"
 #include "util/text.h"
@@ -489,6 +490,7 @@ void Session::start(const std::vector<std::string>& args) {
   plot(ps, 1.0, 1.0, -3);
   default_colors(ps);
   setvariable(vars, "NCOLORS", 11);
+  setup_view(*this);  // the Cartesian view: 3-D moves and draws work from the start
   setcvariable(vars, "DATE", date_text(), err());
   setcvariable(vars, "TIME", clocktime(), err());
 }

@@ -21,6 +21,7 @@
 #include "threed/fill3d.h"
 #include "threed/line3d.h"
 #include "threed/surface.h"
+#include "threed/threed_commands.h"
 #include "threed/view.h"
 #include "util/free_format.h"
 
@@ -48,8 +49,9 @@ std::pair<double, double> z_corners(const Session& s, const std::vector<double>*
   return {limit_unset(z.min) ? lo : z.min, limit_unset(z.max) ? hi : z.max};
 }
 
-// Sets up the selected geometry with the current settings.
-void setup_view(Session& s, const std::vector<double>* values = nullptr) {
+// Sets up the selected geometry with the current settings, the Z corners
+// from `values` when the Z limits are unset.
+void setup_view_for(Session& s, const std::vector<double>* values) {
   const ViewSettings& vs = s.view_settings;
   View& v = s.view;
   const bool old_level = s.compat.level <= kUprightPlaneLevel;
@@ -251,7 +253,7 @@ void cmd_show3dax(Session& s, Params&) {
 void cmd_surf(Session& s, Params&) {
   Grid g;
   if (!array_grid(s, "SURF", g)) return;
-  setup_view(s, &s.array.values);
+  setup_view_for(s, &s.array.values);
   const Rgb& c = s.pen.data_color;
   setrgbcolor(s.ps, c.r, c.g, c.b);
   newpen(s.ps, s.pen.line_thickness);
@@ -262,7 +264,7 @@ void cmd_surf(Session& s, Params&) {
 void cmd_solid(Session& s, Params&) {
   Grid g;
   if (!array_grid(s, "SOLID", g)) return;
-  setup_view(s, &s.array.values);
+  setup_view_for(s, &s.array.values);
   solid(s.view, s.ps, g, s.view.z0, s.view.z1, s.pen.ncolors, s.solid_lines);
 }
 
@@ -411,7 +413,7 @@ class FlatFrame {
     s.axes.yd = std::fabs(extent_y_) > 0 ? std::fabs(extent_y_) : yd;
     const Geometry selected = s.view_settings.selected;
     s.view_settings.selected = Geometry::kCartesian;
-    setup_view(s, &s.array.values);
+    setup_view_for(s, &s.array.values);
     s.view_settings.selected = selected;
     s.axes.xd = xd;
     s.axes.yd = yd;
@@ -474,7 +476,7 @@ void cmd_cont(Session& s, Params& p) {
   };
   double step;
   if (s.view_settings.selected != Geometry::kCartesian) {
-    setup_view(s, &s.array.values);
+    setup_view_for(s, &s.array.values);
     step = draw();
   } else {
     FlatFrame frame(s, g.x[0], g.y[0], g.x[g.nx - 1], g.y[g.ny - 1]);
@@ -536,7 +538,7 @@ void cmd_ccont(Session& s, Params&) {
     concol(s.view, s.ps, g, widths, heights, s.pen.ncolors, zmin, zmax);
   };
   if (s.view_settings.selected != Geometry::kCartesian) {
-    setup_view(s, &s.array.values);
+    setup_view_for(s, &s.array.values);
     draw(s.view.lx, s.view.ly);
   } else {
     FlatFrame frame(s, first_x, first_y, last_x, last_y);
@@ -629,6 +631,8 @@ constexpr Command kThreedCommands[] = {
 };
 
 }  // namespace
+
+void setup_view(Session& s) { setup_view_for(s, nullptr); }
 
 std::span<const Command> threed_commands() { return kThreedCommands; }
 

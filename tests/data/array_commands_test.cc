@@ -320,7 +320,10 @@ TEST_F(ArrayCommandsTest, ExpressionWordsCheckTheirIndices) {
 }
 
 TEST_F(ArrayCommandsTest, ImageMapAndVolumeLists) {
+  // The 3-D view set up again for the new YDIM: no rotation, so the frame
+  // is the plane of the axes.
   run("XMIN 0\nXMAX 1\nYMIN 0\nYMAX 1\nNOXBOR\nNOYBOR\nXDIM 6\nYDIM 4\nMOVE 0 0\nDRAW 6 4\n");
+  run("CARTESIAN\n");
   run("ARRAYXSCALE 2 0 1\nARRAYYSCALE 2 0 1\nARRAY/NOMATH 2 2\n1 2 3 -4.5e-3\n");
   run("DUMPARRAYMAP map.txt http://x/cgi? 10\n");
   // Pixels at 72 per inch from the drawn area's top-left corner: the X axis

@@ -93,7 +93,7 @@ TEST_F(ShapeCommandsTest, ArrowsRunFromThePenToTheirEnd) {
 }
 
 TEST_F(ShapeCommandsTest, ArrowToThePenWritesNothing) {
-  run("MOVE 1 1\n");
+  run("AHS 0.2\nASW 0.1\nMOVE 1 1\n");  // a head and shaft of their own sizes
   new_ps_lines();
   EXPECT_EQ(lines_of("ARROW 1 1\nFARROW 1 1\n"), Lines{});
   finish();
