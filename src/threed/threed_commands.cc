@@ -1,6 +1,8 @@
 // Commands of the 3-D view: geometries and angles, 3-D moves and draws,
 // 3-D curves and axes, hidden-line surfaces, the solid surface and the
 // gridding of scattered data.
+#include "threed/threed_commands.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <cmath>
@@ -21,7 +23,6 @@
 #include "threed/fill3d.h"
 #include "threed/line3d.h"
 #include "threed/surface.h"
-#include "threed/threed_commands.h"
 #include "threed/view.h"
 #include "util/free_format.h"
 
