@@ -553,6 +553,7 @@ void show_axis(Session& s, char axis, bool second, bool annotated,
   setrgbcolor(s.ps, s.pen.axis_color.r, s.pen.axis_color.g, s.pen.axis_color.b);
   const AxisLimits& lim = limits_of(s, axis);
   if (limit_unset(lim.min) || limit_unset(lim.max)) {
+    if (!s.explained_empty_read.empty()) return;
     s.err().line(is_x          ? "Error--please set xmin and xmax and try again"
                  : axis == 'Y' ? "Error--please set ymin and ymax and try again"
                                : "Error--please set zmin and zmax and try again");
@@ -668,13 +669,19 @@ void cmd_showsecondaxes(Session& s, Params&) {
 
 // Each axis DOAXES draws comes with its opposite axis: ticks only, or
 // annotated when XNUMBERPR put the numbers on the second side.
+// An axis without limits gets its first side alone, which says so once.
 void cmd_doaxes(Session& s, Params&) {
+  auto unset = [](const AxisLimits& a) { return limit_unset(a.min) || limit_unset(a.max); };
   if (s.axes.yaxis.drawn) {
-    push_command(s.stream, s.axes.y_second_side ? "SHOWSECONDYAXIS" : "SHOWSECONDYAX/NOANNOTATION");
+    if (!unset(s.limits.y))
+      push_command(s.stream,
+                   s.axes.y_second_side ? "SHOWSECONDYAXIS" : "SHOWSECONDYAX/NOANNOTATION");
     push_command(s.stream, "SHOWYAXIS");
   }
   if (s.axes.xaxis.drawn) {
-    push_command(s.stream, s.axes.x_second_side ? "SHOWSECONDXAXIS" : "SHOWSECONDXAX/NOANNOTATION");
+    if (!unset(s.limits.x))
+      push_command(s.stream,
+                   s.axes.x_second_side ? "SHOWSECONDXAXIS" : "SHOWSECONDXAX/NOANNOTATION");
     push_command(s.stream, "SHOWXAXIS");
   }
 }

@@ -107,6 +107,21 @@ void Reader::progress(char end, int npts) {
   env_.out.flush();
 }
 
+void Reader::warn_columns_beyond(int columns) {
+  const int used = std::max({rs_.xc, rs_.yc, rs_.zc, rs_.pen, rs_.cc, rs_.sc, rs_.wc, rs_.xebcl,
+                             rs_.xebch, rs_.yebcl, rs_.yebch});
+  if (used <= columns) return;
+  result_.column_beyond = true;
+  char buf[96];
+  const int n = std::snprintf(buf, sizeof buf, "Warning--column %d is beyond the %d column%s of ",
+                              used, columns, columns == 1 ? "" : "s");
+  OutBuffer& e = env_.err;
+  e.put(std::string_view(buf, static_cast<size_t>(n)));
+  e.put("the data file ");
+  e.put(in_.file);
+  e.line(rs_.read_fast ? ": lines without it are skipped." : ": it reads as 0.");
+}
+
 void Reader::count_skipped() {
   ++st_.npts_skipped;
   if (show_progress_ && st_.npts_skipped % kProgressEvery == 0) progress('\r');

@@ -52,8 +52,9 @@ struct AppendResult {
   // When not empty: the error-bar command file written, to be run next
   // ("COMMANDFILE " + name queued on top of the stack).
   std::string errorbar_file;
-  int fields_read = 0;  // fields of the current record (C1 onward) from the last record read
-  int first_point = 0;  // points held before the read
+  int fields_read = 0;         // fields of the current record (C1 onward) from the last record read
+  int first_point = 0;         // points held before the read
+  bool column_beyond = false;  // a column the settings use lies beyond the file's (warned)
   ColumnSummary x_summary, y_summary;  // of the points the read stored
 };
 

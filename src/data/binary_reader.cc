@@ -77,6 +77,7 @@ void Reader::read_binary(DataFile& f, bool doubles) {
   f.seek((first - 1) * reclen);
   if (!open_errorbars()) return;
   result_.fields_read = ncols;
+  warn_columns_beyond(ncols);
   const bool plain = plain_binary(ncols);
   for (;;) {
     if (plain) {

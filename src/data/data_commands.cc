@@ -71,15 +71,20 @@ void set_limit_variables(Session& s, const AxisLimits& a, char letter) {
 }
 
 // One axis through the limit rule and its four variables.
-void axis_limits(Session& s, const ColumnSummary& values, AxisLimits& a, char letter) {
-  minmax(values, a, letter, s.err());
+void axis_limits(Session& s, const ColumnSummary& values, AxisLimits& a, char letter,
+                 OutBuffer& warn) {
+  minmax(values, a, letter, warn);
   set_limit_variables(s, a, letter);
 }
 
 // NPTS, the averages and the limits after a read. A read into an empty store
 // brings the sums and extremes of X and Y along; otherwise they are gathered
 // here (the same way, so the figures do not depend on where they came from).
-void set_summary(Session& s, const AppendResult* read = nullptr) {
+// With `quiet` the warnings of empty or equal limits are left out.
+void set_summary(Session& s, const AppendResult* read = nullptr, bool quiet = false) {
+  OutBuffer none;
+  none.set_discard();
+  OutBuffer& warn = quiet ? none : s.err();
   const PointStore& st = s.store;
   const size_t n = static_cast<size_t>(st.npts());
   ColumnSummary x, y;
@@ -93,9 +98,9 @@ void set_summary(Session& s, const AppendResult* read = nullptr) {
   setvariable(s.vars, "NPTS", st.npts());
   setvariable(s.vars, "XAVERAGE", n ? x.total() / static_cast<double>(n) : 0.0);
   setvariable(s.vars, "YAVERAGE", n ? y.total() / static_cast<double>(n) : 0.0);
-  axis_limits(s, x, s.limits.x, 'X');
-  axis_limits(s, y, s.limits.y, 'Y');
-  minmax(st.z, n, s.limits.z, 'Z', s.err());
+  axis_limits(s, x, s.limits.x, 'X', warn);
+  axis_limits(s, y, s.limits.y, 'Y', warn);
+  minmax(st.z, n, s.limits.z, 'Z', warn);
   set_limit_variables(s, s.limits.z, 'Z');
 }
 
@@ -133,22 +138,29 @@ void cmd_data(Session& s, Params& p) {
   setvariable(s.vars, "HAVEDATAFILE", 0);
   if (!s.may_read(name) || !data_file_readable(name, &s.err())) {
     set_datafile(s, name);
+    s.explained_empty_read = name;
     return;
   }
+  s.explained_empty_read.clear();
   setvariable(s.vars, "HAVEDATAFILE", 1);
   stamp_file_name(s, name);
   set_datafile(s, name);
 }
 
 void cmd_append(Session& s, Params&) {
-  if (!s.may_read(s.cs.datafile)) return;
+  const std::string& name = s.cs.datafile;
+  if (!s.may_read(name)) return;
+  // A file DATA has already reported unreadable is not reported again.
+  if (name == s.explained_empty_read && !data_file_readable(name)) return;
   MathEnv env = s.math_env();
   AppendResult r = append(reader_input(s), s.reader, s.math_list, env, s.frame, s.store);
+  const bool explained = !r.opened || (r.column_beyond && s.store.npts() == r.first_point);
+  s.explained_empty_read = explained ? name : "";
   if (!r.opened) return;
   for (const std::string& line : r.commands) append_command(s.stream, line);
   if (!r.errorbar_file.empty()) push_command(s.stream, "COMMANDFILE " + r.errorbar_file, kVerbatim);
   s.record_fields = r.fields_read;
-  set_summary(s, &r);
+  set_summary(s, &r, explained);
 }
 
 void cmd_load(Session& s, Params&) {

@@ -53,6 +53,9 @@ class Reader {
   template <class NextRecord>
   void warn_unread(NextRecord next);
   void count_skipped();
+  // The warning, once for the read, that a column the settings use (the
+  // highest) lies beyond the `columns` the file holds, so reads as 0.
+  void warn_columns_beyond(int columns);
   void progress(char end, int npts = -1);
   // Creates the error-bar file when error-bar columns are set; false after
   // its message when it cannot be (nothing is read then).
@@ -76,6 +79,8 @@ class Reader {
   int plotevery_, ebskip_;
   bool show_progress_;
   bool pending_break_ = false;  // a rejected record: the next point starts a new line
+  bool any_line_ = false;       // a text data line was read
+  int most_fields_ = 0;         // the most fields a text line held (up to those read)
   double prevx_ = 0, prevy_ = 0;
   std::FILE* eb_file_ = nullptr;
   CreatedFiles own_created_;  // when the caller keeps no record of its scratch files

@@ -82,7 +82,7 @@ bool read_field(const char*& p, const char* e, MathEnv& env, CompiledMath& scrat
   return true;
 }
 
-void parse_fields(std::string_view line, int maxcolumn, MathEnv& env, CompiledMath& scratch) {
+int parse_fields(std::string_view line, int maxcolumn, MathEnv& env, CompiledMath& scratch) {
   auto& fields = env.point.fields;
   maxcolumn = std::clamp(maxcolumn, 0, kMaxDataColumns);
   const char* p = line.data();
@@ -101,6 +101,7 @@ void parse_fields(std::string_view line, int maxcolumn, MathEnv& env, CompiledMa
     prev = p[-1];
   }
   for (int i = k + 1; i <= maxcolumn; ++i) fields[i] = 0;
+  return k;
 }
 
 std::string_view exponent_field(double v, int width, int digits, char* buf) {

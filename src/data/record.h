@@ -28,7 +28,8 @@ int columns_needed(const ReaderSettings& rs, bool with_width = true);
 // 0; "{...}" is an expression; numbers, "$" variables, hexadecimal numbers,
 // percentages and times as valread reads them). Sets fields[1 .. maxcolumn];
 // a missing or unreadable field is 0. `scratch` is reused for expressions.
-void parse_fields(std::string_view line, int maxcolumn, MathEnv& env, CompiledMath& scratch);
+// Returns the number of fields the line holds, up to maxcolumn.
+int parse_fields(std::string_view line, int maxcolumn, MathEnv& env, CompiledMath& scratch);
 
 // Reads the field beginning at p (not a separator) the way parse_fields does
 // and moves p past it; false when the field cannot be read.

@@ -19,6 +19,7 @@ bool Reader::read_fast_line(std::string_view line) {
   for (int k = 1; k <= want; ++k) {
     while (p < e && is_separator(*p)) ++p;
     if (p >= e) return false;
+    most_fields_ = std::max(most_fields_, k);
     const char* b = p;
     while (p < e && !is_separator(*p)) ++p;
     if (!free_number(b, p, pt_.fields[k])) return false;
@@ -45,6 +46,7 @@ void Reader::read_text(DataFile& f, std::string_view first) {
   const int maxcolumn =
       rs_.max_col_set ? std::clamp(rs_.maxcolumn, 1, kMaxDataColumns) : columns_needed(rs_);
   while (f.line(line)) {
+    any_line_ = true;
     if (rs_.read_fast) {
       if (!read_fast_line(line)) {
         pending_break_ = true;
@@ -53,12 +55,13 @@ void Reader::read_text(DataFile& f, std::string_view first) {
         continue;
       }
     } else {
-      parse_fields(line, maxcolumn, env_, scratch_);
+      most_fields_ = std::max(most_fields_, parse_fields(line, maxcolumn, env_, scratch_));
       result_.fields_read = maxcolumn;
     }
     if (!store_and_thin([&] { return f.line(line); })) break;
   }
   if (show_progress_) progress('\n');
+  if (any_line_) warn_columns_beyond(most_fields_);
   if (f.lines_cut() > 0) {
     char buf[160];
     const int cut = f.lines_cut();

@@ -167,6 +167,11 @@ struct Session {
   TmFrame frame;               // the TMDATA frame
   CompiledMath scratch_math;   // compiled form of the last expression evaluated once
   CreatedFiles scratch_files;  // scratch files this run created (it may replace only these)
+  // The data file whose last read stored nothing for a reason already
+  // reported (it cannot be opened, a column asked for lies beyond it); empty
+  // otherwise. The follow-on messages (the file again, limits to set) are
+  // left out while it is.
+  std::string explained_empty_read;
   double sup = 0.7499;         // size factor of raised and lowered text
   double remembered_x = 0;     // pen X position remembered by SETVAR for PUTSYM
   bool column_math_x = false;  // an X arithmetic line was seen

@@ -51,7 +51,8 @@ void curve_axes(Session& s, bool chop, CurveAxis& xa, CurveAxis& ya) {
   };
   xa = one(s.limits.x, s.axes.xd);
   ya = one(s.limits.y, s.axes.yd);
-  if (unset && s.units.verbose) s.err().line("Error--please set min and max and try again");
+  if (unset && s.units.verbose && s.explained_empty_read.empty())
+    s.err().line("Error--please set min and max and try again");
 }
 
 // The header line of the data file (the line after a "*" line, otherwise
