@@ -103,9 +103,8 @@ void insert_command(CommandStream& cs, int position, std::string_view line, Queu
 }
 
 bool read_unit_line(CommandStream& cs, int unit, std::string& out, size_t width) {
-  if (unit <= 30) return read_line(cs.terminal, out, width);
-  size_t level = static_cast<size_t>(unit - kFirstFileUnit);
-  if (level >= cs.files.size()) {
+  const size_t level = static_cast<size_t>(unit - kFirstFileUnit);
+  if (unit < kFirstFileUnit || level >= cs.files.size()) {
     out.clear();
     return false;
   }

@@ -136,9 +136,9 @@ void append_command(CommandStream& cs, std::string_view line, Queued how = kType
 // Inserts a line at 1-based `position`; a full stack loses its last line.
 void insert_command(CommandStream& cs, int position, std::string_view line, Queued how = kTyped);
 
-// Reads one line straight from the command-input unit `unit` (the terminal
-// at 30 or below, else the nested command file), not from the pending stack
-// and without substitution; false at the end of input.
+// Reads one line straight from the command file open on `unit`, not from the
+// pending stack and without substitution; false at its end, and for a unit
+// with no file (the terminal's lines come through Session::read_terminal_line).
 bool read_unit_line(CommandStream& cs, int unit, std::string& out, size_t width = 256);
 
 }  // namespace vexal

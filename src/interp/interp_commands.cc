@@ -278,13 +278,9 @@ void cmd_echoerr(Session& s, Params& p) {
 
 void cmd_prompt(Session& s, Params& p) {
   std::string word = getcparm(p);
-  if (s.units.verbose) {
-    s.term.put(' ');
-    s.term.put(trimmed(p.text));
-  }
-  s.flush_terminal();
+  const std::string question = s.units.verbose ? " " + std::string(trimmed(p.text)) : "";
   std::string answer;
-  read_line(s.stream.terminal, answer);
+  s.read_terminal_line(answer, kLineWidth, question);
   push_command(s.stream, word + " " + answer);
 }
 

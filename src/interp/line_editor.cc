@@ -32,13 +32,14 @@ LineEditor::~LineEditor() {
   clear_history();
 }
 
-bool LineEditor::read(const char* prompt, std::string& line) {
+bool LineEditor::read(const char* prompt, std::string& line, bool command) {
+  rl_inhibit_completion = command ? 0 : 1;
   char* text = readline(prompt);
   if (!text) return false;
   line = text;
   std::free(text);
   if (!line.empty() && line.back() == '\r') line.pop_back();
-  if (line.find_first_not_of(" \t") != std::string::npos) add_history(line.c_str());
+  if (command && line.find_first_not_of(" \t") != std::string::npos) add_history(line.c_str());
   return true;
 }
 
@@ -49,7 +50,7 @@ std::unique_ptr<LineEditor> LineEditor::for_terminal(std::FILE*, const std::stri
 }
 LineEditor::LineEditor(std::string history_file) : history_file_(std::move(history_file)) {}
 LineEditor::~LineEditor() = default;
-bool LineEditor::read(const char*, std::string&) { return false; }
+bool LineEditor::read(const char*, std::string&, bool) { return false; }
 
 #endif
 

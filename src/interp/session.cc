@@ -130,16 +130,6 @@ TextContext Session::text_context() {
   return TextContext{pen, sup, compat.level, this, substitute_text};
 }
 
-bool Session::read_input_line(std::string& line, size_t width) {
-  if (units.input_unit <= 30) flush_terminal();
-  return read_unit_line(stream, units.input_unit, line, width);
-}
-
-void Session::flush_terminal() {
-  term.flush();
-  errbuf.flush();
-}
-
 // The line editor of a terminal that is one (not with the document on
 // standard output, where its prompt would land): made at the first read.
 static LineEditor* terminal_editor(Session& s) {
@@ -151,6 +141,27 @@ static LineEditor* terminal_editor(Session& s) {
           s.stream.terminal, home && *home ? std::string(home) + "/.vexal_history" : "");
   }
   return s.editor.get();
+}
+
+bool Session::read_terminal_line(std::string& line, size_t width, std::string_view prompt,
+                                 bool command) {
+  LineEditor* editor = terminal_editor(*this);
+  if (!editor) term.put(prompt);
+  flush_terminal();
+  if (!editor) return read_line(stream.terminal, line, width);
+  if (!editor->read(std::string(prompt).c_str(), line, command)) return false;
+  if (line.size() > width) line.resize(width);  // cut as read_line cuts
+  return true;
+}
+
+bool Session::read_input_line(std::string& line, size_t width) {
+  if (units.input_unit <= 30) return read_terminal_line(line, width);
+  return read_unit_line(stream, units.input_unit, line, width);
+}
+
+void Session::flush_terminal() {
+  term.flush();
+  errbuf.flush();
 }
 
 // Delivers the next command line and its raw copy into cs.line / cs.raw.
@@ -171,15 +182,14 @@ static bool get_next_command(Session& s, bool quit_at_end) {
       int unit = s.units.input_unit;
       bool from_terminal = unit <= 30;
       const bool prompt = unit <= 10 && s.units.verbose && st.prompt && !st.terminal_is_null;
-      LineEditor* editor = from_terminal ? terminal_editor(s) : nullptr;
-      if (prompt && !editor) s.term.put("$VEXAL: ");
       std::FILE* fp = from_terminal ? st.terminal : st.files[unit - kFirstFileUnit].fp;
-      if (from_terminal) s.flush_terminal();
-      const bool got = editor ? editor->read(prompt ? "$VEXAL: " : "", line) : read_line(fp, line);
+      const bool got = from_terminal
+                           ? s.read_terminal_line(line, kLineWidth, prompt ? "$VEXAL: " : "", true)
+                           : read_line(fp, line);
       if (!got) {
         // Input that cannot be read (a directory, an I/O error) is not an
         // ordinary end: the run ends, and fails.
-        if (from_terminal && !editor && fp && std::ferror(fp)) {
+        if (from_terminal && !s.editor && fp && std::ferror(fp)) {
           const int error = errno ? errno : EIO;
           std::clearerr(fp);
           s.err().put("Error reading standard input: ");

@@ -242,6 +242,14 @@ struct Session {
   // progress lines when verbose).
   CurvePoints curve_points() const;
   CurveStyle curve_style() const;
+  // Reads the next line typed at the terminal, cut at `width` as read_line
+  // cuts it. Every terminal read comes here, so that with the line editor
+  // nothing else reads ahead of it and loses what was pasted: the editor shows
+  // `prompt` and keeps a `command` line in its history. Without an editor,
+  // `prompt` is written, the output flushed and the line read from the
+  // terminal stream. False at the end of input.
+  bool read_terminal_line(std::string& line, size_t width, std::string_view prompt = {},
+                          bool command = false);
   // Reads the next line straight from the command-input unit (the terminal or
   // the command file being read; not the pending stack, no substitution),
   // cut at `width`; false at the end of input.

@@ -6,12 +6,14 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>
 
 #include "support/ghostscript.h"
+#include "support/lines.h"
 #include "support/scratch_dir.h"
 
 namespace vexal {
@@ -77,6 +79,40 @@ TEST_F(ProcessTest, TerminalLinesAreKeptInTheHistory) {
   EXPECT_EQ(vexal({"-d"}, "ECHO from a file\nQUIT\n").status, 0);
   EXPECT_FALSE(fs::exists(".vexal_history"));
   check_document_later(slurp("t.ps"));
+}
+
+// Lines pasted at the terminal in one go all run, whichever command reads
+// them: a loop body, a PROMPT answer, inline data (a Tab in it kept), a
+// definition (its long line cut at 256 as from a file) and the commands after
+// each. Only the lines typed at the command prompt go into the history.
+TEST_F(ProcessTest, PastedLinesAllRunWhicheverCommandReadsThem) {
+  if (!fs::exists("/usr/bin/script")) GTEST_SKIP() << "no script(1) to make a terminal";
+  const std::string long_line = "#" + std::string(299, 'x');
+  const std::string pasted =
+      "LOOP 2\nECHO pass \\$loop\nENDLOOP\nECHO after the loop\n"
+      "PROMPT %who= Your name?\nWorld wide\nECHO got [\\%who]\n"
+      "DATA\n1 2\n3 4\n5\t6\nENDDATA\nPLOT\nECHO read \\$npts points averaging \\$yaverage\n"
+      "DEFINECOM greet.vx\nECHO hello from greet\n" +
+      long_line + "\nENDDEFINE\ngreet.vx\nQUIT\n";
+  RunResult r = program(
+      {"script", "-qec", std::string(VEXAL_BINARY) + " -d -o paste.ps", "/dev/null"}, pasted);
+  EXPECT_EQ(r.status, 0);
+  std::string out = r.out;
+  std::erase(out, '\r');
+  const std::vector<std::string> lines = split_lines(out);
+  for (const char* want : {"pass 1", "pass 2", "after the loop", "got [World wide]",
+                           "read 3 points averaging 4", "hello from greet"})
+    EXPECT_TRUE(std::find(lines.begin(), lines.end(), want) != lines.end())
+        << "no line \"" << want << "\" in:\n"
+        << out;
+  EXPECT_EQ(slurp("greet.vx"), "ECHO hello from greet\n" + long_line.substr(0, 256) + "\n");
+  const std::string history = slurp(".vexal_history");
+  EXPECT_NE(history.find("ECHO\\040after\\040the\\040loop"), std::string::npos) << history;
+  for (const char* not_typed_at_the_prompt : {"pass", "World", "3\\0404", "hello"})
+    EXPECT_EQ(history.find(not_typed_at_the_prompt), std::string::npos)
+        << not_typed_at_the_prompt << "\n"
+        << history;
+  check_document_later(slurp("paste.ps"));
 }
 
 TEST_F(ProcessTest, ShellOutputStaysOutOfADocumentOnStandardOutput) {
