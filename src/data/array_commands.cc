@@ -60,17 +60,9 @@ LineSource input_lines(Session& s, size_t width = kLineWidth) {
 }
 
 // Lines of free-format array and image input, read whole as data lines are
-// (up to kDataLineWidth); a line cut there is reported once per command.
+// (up to kDataLineWidth; a line cut there is reported as every cut line is).
 LineSource free_format_lines(Session& s) {
-  return [&s, warned = false](std::string& line) mutable {
-    if (!s.read_input_line(line, kDataLineWidth)) return false;
-    if (line.size() >= kDataLineWidth && !warned) {
-      warned = true;
-      s.err().line("Warning--a line of array input is longer than " +
-                   std::to_string(kDataLineWidth) + " characters: read only that far.");
-    }
-    return true;
-  };
+  return [&s](std::string& line) { return s.read_input_line(line, kDataLineWidth); };
 }
 
 void message(Session& s, std::string_view text) { s.err().line(text); }

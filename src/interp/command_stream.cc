@@ -102,14 +102,14 @@ void insert_command(CommandStream& cs, int position, std::string_view line, Queu
   cs.pending.insert(cs.pending.begin() + static_cast<long>(at), cut_line(line, how));
 }
 
-bool read_unit_line(CommandStream& cs, int unit, std::string& out, size_t width) {
+bool read_unit_line(CommandStream& cs, int unit, std::string& out, size_t width, size_t* length) {
   const size_t level = static_cast<size_t>(unit - kFirstFileUnit);
   if (unit < kFirstFileUnit || level >= cs.files.size()) {
     out.clear();
     return false;
   }
   CommandFile& f = cs.files[level];
-  const bool got = read_line(f.fp, out, width);
+  const bool got = read_line(f.fp, out, width, length);
   if (got) ++f.line;
   return got;
 }

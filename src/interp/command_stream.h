@@ -139,6 +139,8 @@ void insert_command(CommandStream& cs, int position, std::string_view line, Queu
 // Reads one line straight from the command file open on `unit`, not from the
 // pending stack and without substitution; false at its end, and for a unit
 // with no file (the terminal's lines come through Session::read_terminal_line).
-bool read_unit_line(CommandStream& cs, int unit, std::string& out, size_t width = 256);
+// `length` (when given) receives the line's length before the cut.
+bool read_unit_line(CommandStream& cs, int unit, std::string& out, size_t width = 256,
+                    size_t* length = nullptr);
 
 }  // namespace vexal

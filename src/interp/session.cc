@@ -148,15 +148,43 @@ bool Session::read_terminal_line(std::string& line, size_t width, std::string_vi
   LineEditor* editor = terminal_editor(*this);
   if (!editor) term.put(prompt);
   flush_terminal();
-  if (!editor) return read_line(stream.terminal, line, width);
-  if (!editor->read(std::string(prompt).c_str(), line, command)) return false;
-  if (line.size() > width) line.resize(width);  // cut as read_line cuts
+  size_t length = 0;
+  if (!editor) {
+    if (!read_line(stream.terminal, line, width, &length)) return false;
+  } else {
+    if (!editor->read(std::string(prompt).c_str(), line, command)) return false;
+    length = line.size();
+    if (line.size() > width) line.resize(width);  // cut as read_line cuts
+  }
+  if (length > width) report_cut_line(line, length);
   return true;
 }
 
 bool Session::read_input_line(std::string& line, size_t width) {
   if (units.input_unit <= 30) return read_terminal_line(line, width);
-  return read_unit_line(stream, units.input_unit, line, width);
+  size_t length = 0;
+  if (!read_unit_line(stream, units.input_unit, line, width, &length)) return false;
+  if (length > width) report_cut_line(line, length);
+  return true;
+}
+
+// Every error line from now on begins with the current command file's name
+// and line number (none while the terminal is read).
+static void mark_error_lines(Session& s);
+
+void Session::report_cut_line(std::string_view kept, size_t length) {
+  if (cut_line_reported) return;
+  cut_line_reported = true;
+  constexpr size_t kShown = 40;  // characters of the line named
+  std::string text = "Warning--a line of " + std::to_string(length) + " characters is cut to " +
+                     std::to_string(kept.size()) + ": ";
+  text.append(kept.substr(0, kShown));
+  if (kept.size() > kShown) text += "...";
+  // With --where the line is the one just read, not the command's own.
+  const std::string command_prefix = errbuf.line_prefix();
+  if (units.where) mark_error_lines(*this);
+  err().line(text);
+  errbuf.set_line_prefix(command_prefix);
 }
 
 void Session::flush_terminal() {
@@ -183,9 +211,10 @@ static bool get_next_command(Session& s, bool quit_at_end) {
       bool from_terminal = unit <= 30;
       const bool prompt = unit <= 10 && s.units.verbose && st.prompt && !st.terminal_is_null;
       std::FILE* fp = from_terminal ? st.terminal : st.files[unit - kFirstFileUnit].fp;
+      size_t length = 0;
       const bool got = from_terminal
                            ? s.read_terminal_line(line, kLineWidth, prompt ? "$VEXAL: " : "", true)
-                           : read_line(fp, line);
+                           : read_line(fp, line, kLineWidth, &length);
       if (!got) {
         // Input that cannot be read (a directory, an I/O error) is not an
         // ordinary end: the run ends, and fails.
@@ -208,6 +237,7 @@ static bool get_next_command(Session& s, bool quit_at_end) {
       } else {
         if (!from_terminal && ++st.files[unit - kFirstFileUnit].line == 1)
           skip_byte_order_mark(line);
+        if (!from_terminal && length > kLineWidth) s.report_cut_line(line, length);
         if (unit != s.units.stdin_unit && s.units.verbose && !begins(line, "NODEBUG"))
           s.term.line(trimmed(line));
       }
@@ -363,6 +393,7 @@ void Session::requeue_raw(std::string_view word) {
 }
 
 bool Session::turn(bool quit_at_end) {
+  cut_line_reported = false;
   if (!get_next_command(*this, quit_at_end)) return false;
   if (units.where) mark_error_lines(*this);
   std::string& line = cs.line;

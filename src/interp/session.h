@@ -254,6 +254,11 @@ struct Session {
   // the command file being read; not the pending stack, no substitution),
   // cut at `width`; false at the end of input.
   bool read_input_line(std::string& line, size_t width = kLineWidth);
+  // The warning that a line read from the command input was cut: once for
+  // the command being run, naming the line's start and its `length` (with
+  // --where, its file and line number).
+  void report_cut_line(std::string_view kept, size_t length);
+  bool cut_line_reported = false;  // for the command being run
   // Flushes the terminal and error streams (before reading the terminal or
   // running the shell).
   void flush_terminal();

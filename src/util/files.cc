@@ -17,18 +17,22 @@ bool file_exists(const std::string& name) {
   return !name.empty() && ::stat(name.c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
-bool read_line(std::FILE* fp, std::string& out, size_t width) {
+bool read_line(std::FILE* fp, std::string& out, size_t width, size_t* length) {
   out.clear();
   if (!fp) return false;
-  int c;
+  int c, last = EOF;
   bool any = false;
+  size_t n = 0;  // characters before the line end
   // The program reads each stream from one thread: no stream lock per character.
   while ((c = getc_unlocked(fp)) != EOF) {
     any = true;
     if (c == '\n') break;
+    ++n;
+    last = c;
     if (out.size() < width + 1) out.push_back(static_cast<char>(c));
   }
   if (!any) return false;
+  if (length) *length = n - (last == '\r' ? 1 : 0);
   if (!out.empty() && out.back() == '\r') out.pop_back();
   if (out.size() > width) out.resize(width);
   return true;

@@ -16,8 +16,9 @@ namespace vexal {
 // True when `name` names an existing regular file.
 bool file_exists(const std::string& name);
 // Reads one line (cut at `width`, line end and a trailing CR removed) from
-// `fp` into `out`; false at end of input.
-bool read_line(std::FILE* fp, std::string& out, size_t width = 256);
+// `fp` into `out`; false at end of input. `length` (when given) receives the
+// line's length before the cut.
+bool read_line(std::FILE* fp, std::string& out, size_t width = 256, size_t* length = nullptr);
 
 // Opens `name` read-only when it is a regular file. Anything else (a
 // directory, a device, a FIFO) is refused without reading from it, and

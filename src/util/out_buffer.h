@@ -46,6 +46,7 @@ class OutBuffer {
   }
   // Every line begun from now on starts with `prefix` (empty: none).
   void set_line_prefix(std::string_view prefix) { prefix_.assign(prefix); }
+  const std::string& line_prefix() const { return prefix_; }
   // Bytes written since the writer was made, whether handed on yet or not.
   size_t bytes_written() const { return handed_ + used_; }
   // A whole line: the text and a newline.

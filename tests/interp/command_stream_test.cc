@@ -227,6 +227,44 @@ TEST_F(StreamTest, LibexecAndNetlibBuildTheirShellLines) {
   EXPECT_EQ(take_out(), "ECHO fetched runs\nfetched runs\n");
 }
 
+// A line cut at its width is said once for the command that read it, with
+// its length and start (and with --where its own file and line): a command
+// line, typed or read from a file, and the array lines a command reads.
+TEST_F(StreamTest, CutLinesAreReported) {
+  const std::string values = "1 2 3 " + std::string(294, ' ') + "4\n";
+  write("long.vx",
+        "ECHO " + std::string(300, 'x') + "\nARRAY 2 2\n" + values + values + "1 2\n3 4\n");
+  const std::string x40 = "ECHO " + std::string(35, 'x') + "...";
+  struct Case {
+    std::vector<std::string> args;
+    std::string lines, err;
+  };
+  const Case kCases[] = {
+      {{"-d", "-q"},
+       "ECHO " + std::string(260, 'y') + "\n",
+       "Warning--a line of 265 characters is cut to 256: ECHO " + std::string(35, 'y') + "...\n"},
+      {{"-d", "-q"},
+       "COM long.vx\n",
+       "Warning--a line of 305 characters is cut to 256: " + x40 +
+           "\nWarning--a line of 301 characters is cut to 256: 1 2 3" + std::string(35, ' ') +
+           "...\n"},
+      {{"-d", "-q", "--where"},
+       "COM long.vx\n",
+       "long.vx:1: Warning--a line of 305 characters is cut to 256: " + x40 +
+           "\nlong.vx:3: Warning--a line of 301 characters is cut to 256: 1 2 3" +
+           std::string(35, ' ') + "...\n"},
+  };
+  for (const Case& c : kCases) {
+    if (s) restart();
+    start(c.args);
+    run(c.lines);
+    EXPECT_EQ(take_err(), c.err) << c.lines;
+  }
+  // The cut array lines read as their first values: 1 2 3 and 1 2 3, then
+  // "1 2" completes nothing more than the 4 values asked for.
+  EXPECT_EQ(s->array.values, (std::vector<double>{1, 2, 3, 1}));
+}
+
 TEST_F(StreamTest, ASandboxedSessionRunsNoShellAndDeletesNothing) {
   start({"-d", "--sandbox"});
   write("keep", "x");
