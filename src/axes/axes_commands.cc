@@ -584,6 +584,7 @@ void show_axis(Session& s, char axis, bool second, bool annotated,
     a.length = at->length;
     a.angle = at->angle;
     a.gridlength = 0;
+    a.upright = true;
   }
   a.minu = lim.minu;
   a.maxu = lim.maxu;

@@ -6,6 +6,7 @@
 #include <array>
 #include <cmath>
 #include <cstdint>
+#include <numbers>
 #include <string>
 #include <vector>
 
@@ -157,6 +158,23 @@ void varax(PsWriter& w, TextState& t, const TextContext& c, const AxisDraw& a,
   auto pen = [&](double along, double across, int code) {
     plot(w, along * ca - across * sa, along * sa + across * ca, code);
   };
+  // Text of height `size` at (x, y) along `degrees`. Turned half round it
+  // covers the same place: the start moves up by the height, the ends of
+  // the justification change places.
+  const bool turn = a.upright && ca < 0;
+  auto text = [&](double x, double y, double size, std::string_view s, double degrees,
+                  std::string_view justification) {
+    if (turn) {
+      const double r = degrees * std::numbers::pi / 180;
+      x -= size * std::sin(r);
+      y += size * std::cos(r);
+      degrees += degrees > 0 ? -180 : 180;
+      justification = justification == "LEFT"    ? "RIGHT"
+                      : justification == "RIGHT" ? "LEFT"
+                                                 : justification;
+    }
+    chars(t, w, c, x, y, size, s, degrees, justification);
+  };
 
   const bool numbers = a.numsize > 0;
   const double gridlength = std::isfinite(a.gridlength) ? a.gridlength : 0;
@@ -204,8 +222,8 @@ void varax(PsWriter& w, TextState& t, const TextContext& c, const AxisDraw& a,
     double at = along + 0.5 * a.numsize * nsin;
     const double across = a.side < 0 ? -0.1 - ncos * a.numsize : (a.ticsize < 0 ? 0.15 : 0.1);
     newpen(w, std::max(a.numthick, 1));
-    const std::string text = number_text(a, i, shown, err);
-    const double width = slen(t, c, a.numsize, text);
+    const std::string number = number_text(a, i, shown, err);
+    const double width = slen(t, c, a.numsize, number);
     std::string_view justification = place;
     bool draw = true;
     if (a.lf && at + width / 2 > a.length && centered) {
@@ -218,8 +236,8 @@ void varax(PsWriter& w, TextState& t, const TextContext& c, const AxisDraw& a,
       at = 0;
     }
     if (draw)
-      chars(t, w, c, at * ca - across * sa, at * sa + across * ca, a.numsize, text,
-            a.numangle + a.angle, justification);
+      text(at * ca - across * sa, at * sa + across * ca, a.numsize, number, a.numangle + a.angle,
+           justification);
     y0 = std::max(y0, std::fabs(nsin) * width);
   }
 
@@ -235,8 +253,8 @@ void varax(PsWriter& w, TextState& t, const TextContext& c, const AxisDraw& a,
     const double along = a.length / 2;
     if (a.labsize > 0) {
       const size_t n = static_cast<size_t>(std::abs(a.side));
-      chars(t, w, c, along * ca - across * sa, along * sa + across * ca, a.labsize,
-            a.label.substr(0, std::min(n, a.label.size())), a.angle, "CENTER");
+      text(along * ca - across * sa, along * sa + across * ca, a.labsize,
+           a.label.substr(0, std::min(n, a.label.size())), a.angle, "CENTER");
     }
   }
 

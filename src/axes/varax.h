@@ -49,6 +49,9 @@ struct AxisDraw {
   std::string_view label;  // drawn with |side| characters
   double labsize = 0.14;   // label height, inches; 0 draws no label
   double laboffset = 0;    // label distance from the axis, inches; |.| <= 0.01 automatic
+  // Numbers and label of an axis pointing leftwards (beyond +-90 degrees) are
+  // turned half round in place, so that they read upright (the 3-D axes).
+  bool upright = false;
   int axthick = 2, labthick = 2, numthick = 2;  // pen thicknesses, device units
   Rgb axis_color, grid_color, minor_grid_color;
   DashPattern grid_dash = kSolidDash, minor_grid_dash = kSolidDash;

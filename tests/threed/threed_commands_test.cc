@@ -71,6 +71,34 @@ TEST_F(ThreedCommandsTest, CurvesAxesAndThePlotQueue) {
   finish();
 }
 
+// The text of an axis is written turned by "deg R" lines: a 3-D axis that
+// points leftwards turns its numbers and label half round to read upright;
+// one pointing rightwards, and a 2-D axis turned by ROT, keep their angle.
+TEST_F(ThreedCommandsTest, LeftwardAxesReadUpright) {
+  run("XMIN 0\nXMAX 10\nYMIN 0\nYMAX 5\nZMIN 0\nZMAX 1\nYLAB Depth\nXLAB Way\n");
+  run("3DROT -60 0 45\n");
+  auto turns = [&](const std::string& lines) {
+    new_ps_lines();
+    run(lines);
+    std::vector<int> out;
+    for (const std::string& l : new_ps_lines())
+      if (l.size() > 2 && l.compare(l.size() - 2, 2, " R") == 0) out.push_back(std::stoi(l));
+    return out;
+  };
+  struct Case {
+    const char* lines;
+    int turn;  // of every text of the axis (each also turned back)
+  };
+  const Case kCases[] = {{"SHOW3DYAX\n", -27}, {"SHOW3DXAX\n", 27}, {"ROT 153\nSHOWXAX\n", 153}};
+  for (const Case& c : kCases) {
+    const std::vector<int> got = turns(c.lines);
+    ASSERT_FALSE(got.empty()) << c.lines;
+    for (size_t i = 0; i < got.size(); ++i)
+      EXPECT_EQ(got[i], i % 2 ? -c.turn : c.turn) << c.lines << i;
+  }
+  finish();
+}
+
 TEST_F(ThreedCommandsTest, SurfacesNeedAGrid) {
   run("ARRAY 3 1\n1 2 3\nSURF\nSOLID\n");
   EXPECT_EQ(take_err(),
