@@ -160,8 +160,10 @@ void varax(PsWriter& w, TextState& t, const TextContext& c, const AxisDraw& a,
   };
   // Text of height `size` at (x, y) along `degrees`. Turned half round it
   // covers the same place: the start moves up by the height, the ends of
-  // the justification change places.
-  const bool turn = a.upright && ca < 0;
+  // the justification change places. An upright axis (90 degrees give or
+  // take rounding) is not turned.
+  constexpr double kUprightSlack = 1e-6;  // degrees
+  const bool turn = a.upright && std::fabs(std::remainder(a.angle, 360.0)) > 90 + kUprightSlack;
   auto text = [&](double x, double y, double size, std::string_view s, double degrees,
                   std::string_view justification) {
     if (turn) {

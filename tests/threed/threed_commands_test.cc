@@ -89,7 +89,10 @@ TEST_F(ThreedCommandsTest, LeftwardAxesReadUpright) {
     const char* lines;
     int turn;  // of every text of the axis (each also turned back)
   };
-  const Case kCases[] = {{"SHOW3DYAX\n", -27}, {"SHOW3DXAX\n", 27}, {"ROT 153\nSHOWXAX\n", 153}};
+  const Case kCases[] = {{"SHOW3DYAX\n", -27},
+                         {"SHOW3DXAX\n", 27},
+                         {"SHOW3DZAX\n", 90},  // upright: left as it is
+                         {"ROT 153\nSHOWXAX\n", 153}};
   for (const Case& c : kCases) {
     const std::vector<int> got = turns(c.lines);
     ASSERT_FALSE(got.empty()) << c.lines;
