@@ -1,13 +1,18 @@
 // Reading netCDF files through the library's C interface: metadata queries,
 // whole variables and hyperslabs each in one library call, converted to
-// double by the library.
+// double by the library, then the missing elements marked and the others
+// unpacked as the variable's attributes say.
 #include "data/netcdf.h"
 
 #include <netcdf.h>
 
 #include <algorithm>
+#include <cfloat>
+#include <cmath>
 #include <cstdint>
+#include <limits>
 
+#include "util/array_grid.h"
 #include "util/files.h"
 #include "util/free_format.h"
 
@@ -35,6 +40,159 @@ bool numeric_type(int type) {
       return true;
     default:
       return false;
+  }
+}
+
+// The attribute conventions of one variable: which raw values stand for no
+// data, and how the others unpack.
+struct Conventions {
+  std::vector<double> missing;  // _FillValue (or the type's default fill) and missing_value
+  bool nan_missing = false;     // one of those is NaN
+  bool bounded = false;         // valid_range, valid_min or valid_max given
+  double low = -std::numeric_limits<double>::infinity();  // raw bounds; NaN lies outside
+  double high = std::numeric_limits<double>::infinity();
+  bool packed = false;  // scale_factor or add_offset given
+  double scale = 1, offset = 0;
+
+  bool none() const { return missing.empty() && !nan_missing && !bounded && !packed; }
+  bool is_missing(double raw) const {
+    if (bounded && !(raw >= low && raw <= high)) return true;
+    if (std::isnan(raw)) return nan_missing;
+    return std::find(missing.begin(), missing.end(), raw) != missing.end();
+  }
+  double unpack(double raw) const { return packed ? raw * scale + offset : raw; }
+};
+
+// A number as the float it stands for in a float variable, so that a double
+// attribute (-999.9) matches the float elements it was meant for. Numbers
+// beyond the float range stay as they are and so match nothing.
+double as_float(double a) {
+  return std::isfinite(a) && std::abs(a) > FLT_MAX ? a : static_cast<double>(static_cast<float>(a));
+}
+
+// The values of a numeric attribute of a variable, whatever its type, as
+// doubles; false when there is no such attribute or it holds no numbers.
+bool att_numbers(int ncid, int varid, const char* name, std::vector<double>& out) {
+  nc_type type = NC_NAT;
+  size_t len = 0;
+  if (nc_inq_att(ncid, varid, name, &type, &len) != NC_NOERR || len == 0) return false;
+  switch (type) {
+    case NC_CHAR:
+    case NC_STRING:
+      return false;
+    default:
+      break;
+  }
+  out.resize(len);
+  return nc_get_att_double(ncid, varid, name, out.data()) == NC_NOERR;
+}
+
+// The fill value the library gives unwritten elements of a type; false for
+// the byte types, where it may as well be data.
+bool default_fill(int type, double& fill) {
+  switch (type) {
+    case NC_SHORT:
+      fill = NC_FILL_SHORT;
+      return true;
+    case NC_INT:
+      fill = NC_FILL_INT;
+      return true;
+    case NC_FLOAT:
+      fill = NC_FILL_FLOAT;
+      return true;
+    case NC_DOUBLE:
+      fill = NC_FILL_DOUBLE;
+      return true;
+    case NC_USHORT:
+      fill = NC_FILL_USHORT;
+      return true;
+    case NC_UINT:
+      fill = NC_FILL_UINT;
+      return true;
+    case NC_INT64:
+      fill = static_cast<double>(NC_FILL_INT64);
+      return true;
+    case NC_UINT64:
+      fill = static_cast<double>(NC_FILL_UINT64);
+      return true;
+    default:
+      return false;
+  }
+}
+
+// The conventions of a numeric variable: exact matches of _FillValue (else
+// the default fill, while the variable is in fill mode) and missing_value,
+// the valid_range (else valid_min, valid_max), all on the raw value, and
+// the packing. The fill value does not imply a valid range.
+Conventions read_conventions(int ncid, const NcShape& v) {
+  Conventions c;
+  if (!numeric_type(v.type)) return c;
+  const bool single = v.type == NC_FLOAT;
+  std::vector<double> numbers;
+  auto raw = [&](double a) { return single ? as_float(a) : a; };
+  auto add_missing = [&](double a) {
+    if (std::isnan(a))
+      c.nan_missing = true;
+    else
+      c.missing.push_back(raw(a));
+  };
+  if (att_numbers(ncid, v.varid, "_FillValue", numbers)) {
+    add_missing(numbers[0]);
+  } else if (double fill = 0; default_fill(v.type, fill)) {
+    int no_fill = 0;
+    if (nc_inq_var_fill(ncid, v.varid, &no_fill, nullptr) == NC_NOERR && !no_fill)
+      c.missing.push_back(fill);
+  }
+  if (att_numbers(ncid, v.varid, "missing_value", numbers))
+    for (double a : numbers) add_missing(a);
+  if (att_numbers(ncid, v.varid, "valid_range", numbers) && numbers.size() >= 2) {
+    c.bounded = true;
+    c.low = raw(numbers[0]);
+    c.high = raw(numbers[1]);
+  } else {
+    if (att_numbers(ncid, v.varid, "valid_min", numbers)) {
+      c.bounded = true;
+      c.low = raw(numbers[0]);
+    }
+    if (att_numbers(ncid, v.varid, "valid_max", numbers)) {
+      c.bounded = true;
+      c.high = raw(numbers[0]);
+    }
+  }
+  if (att_numbers(ncid, v.varid, "scale_factor", numbers)) {
+    c.packed = true;
+    c.scale = numbers[0];
+  }
+  if (att_numbers(ncid, v.varid, "add_offset", numbers)) {
+    c.packed = true;
+    c.offset = numbers[0];
+  }
+  return c;
+}
+
+// A grid of nx by ny zeros.
+NcGrid zeros(size_t nx, size_t ny) {
+  NcGrid g;
+  g.nx = nx;
+  g.ny = ny;
+  g.values.assign(nx * ny, 0.0);
+  return g;
+}
+
+// Marks the missing values of a grid read raw (kMissingValue, flagged and
+// counted) and unpacks the others.
+void apply_conventions(const Conventions& c, NcGrid& g) {
+  if (c.none()) return;
+  for (size_t i = 0; i < g.values.size(); ++i) {
+    double& value = g.values[i];
+    if (!c.is_missing(value)) {
+      value = c.unpack(value);
+      continue;
+    }
+    if (g.missing_at.empty()) g.missing_at.assign(g.values.size(), false);
+    g.missing_at[i] = true;
+    value = kMissingValue;
+    ++g.missing;
   }
 }
 
@@ -224,6 +382,10 @@ NcRead netcdf_variable(int ncid, const std::string& name, NcValue& out, std::str
     if (status == NC_NOERR && s) value.text = first_string(&s, 1);
   } else if (numeric_type(v.type) && product(v.lengths) > 0) {
     status = nc_get_var1_double(ncid, v.varid, first.data(), &value.number);
+    if (status == NC_NOERR) {
+      const Conventions c = read_conventions(ncid, v);
+      value.number = c.is_missing(value.number) ? kMissingValue : c.unpack(value.number);
+    }
   }
   if (status != NC_NOERR) {
     why = nc_strerror(status);
@@ -270,18 +432,20 @@ NcRead netcdf_dimension(int ncid, const std::string& name, size_t& length) {
   return NcRead::kOk;
 }
 
-NcRead netcdf_vector(int ncid, const std::string& name, size_t limit, std::vector<double>& out,
+NcRead netcdf_vector(int ncid, const std::string& name, size_t limit, NcGrid& out,
                      std::string& why) {
   NcShape v;
   if (find_variable(ncid, name, v) != NcRead::kOk) return NcRead::kMissing;
   if (v.lengths.size() != 1) return NcRead::kWrongShape;
   if (v.lengths[0] > limit) return NcRead::kTooLarge;
-  std::vector<double> values(v.lengths[0]);
-  if (const int status = read_box(ncid, v, {0}, v.lengths, values.data()); status != NC_NOERR) {
+  NcGrid line = zeros(v.lengths[0], 1);
+  if (const int status = read_box(ncid, v, {0}, v.lengths, line.values.data());
+      status != NC_NOERR) {
     why = nc_strerror(status);
     return NcRead::kFailed;
   }
-  out = std::move(values);
+  apply_conventions(read_conventions(ncid, v), line);
+  out = std::move(line);
   return NcRead::kOk;
 }
 
@@ -292,12 +456,13 @@ NcRead netcdf_array(int ncid, const std::string& name, size_t limit, size_t axis
   if (v.lengths.size() != 2) return NcRead::kWrongShape;
   const size_t nx = v.lengths[0], ny = v.lengths[1];
   if (nx > axis_limit || ny > axis_limit || product(v.lengths) > limit) return NcRead::kTooLarge;
-  NcGrid grid{nx, ny, std::vector<double>(nx * ny)};
+  NcGrid grid = zeros(nx, ny);
   if (const int status = read_box(ncid, v, {0, 0}, v.lengths, grid.values.data());
       status != NC_NOERR) {
     why = nc_strerror(status);
     return NcRead::kFailed;
   }
+  apply_conventions(read_conventions(ncid, v), grid);
   out = std::move(grid);
   return NcRead::kOk;
 }
@@ -337,8 +502,10 @@ VolumeAxes volume_axes(VolumeRead what) {
 }
 
 // Sums over z (x by y out) or sums or maxima over x (y by z out) from reads
-// of whole z-levels, or of rows of one level when a level is large.
-int reduce_volume(int ncid, const NcShape& v, VolumeRead what, std::vector<double>& out) {
+// of whole z-levels, or of rows of one level when a level is large. Missing
+// elements are left out and counted; a cell that had elements but none that
+// is not missing is missing.
+int reduce_volume(int ncid, const NcShape& v, const Conventions& c, VolumeRead what, NcGrid& out) {
   const size_t nx = v.lengths[0], ny = v.lengths[1], nz = v.lengths[2];
   const size_t level = nx * ny;
   const size_t rows = level > kSlabValues
@@ -347,6 +514,8 @@ int reduce_volume(int ncid, const NcShape& v, VolumeRead what, std::vector<doubl
   const size_t levels =
       level > kSlabValues ? 1 : std::max<size_t>(1, kSlabValues / std::max<size_t>(level, 1));
   std::vector<double> block(std::min(nz, levels) * std::min(ny, rows) * nx);
+  // The sums over z that took an element; only kept when elements may be missing.
+  std::vector<bool> summed(what == VolumeRead::kXYSum && !c.none() ? level : 0);
   for (size_t k0 = 0; k0 < nz; k0 += levels) {
     const size_t nk = std::min(levels, nz - k0);
     for (size_t j0 = 0; j0 < ny; j0 += rows) {
@@ -359,19 +528,44 @@ int reduce_volume(int ncid, const NcShape& v, VolumeRead what, std::vector<doubl
           const double* row = block.data() + (kk * nj + jj) * nx;
           const size_t j = j0 + jj, k = k0 + kk;
           if (what == VolumeRead::kXYSum) {
-            double* to = out.data() + j * nx;
-            for (size_t i = 0; i < nx; ++i) to[i] += row[i];
-          } else if (what == VolumeRead::kYZSum) {
-            double sum = 0;
-            for (size_t i = 0; i < nx; ++i) sum += row[i];
-            out[k * ny + j] = sum;
-          } else if (nx > 0) {
-            out[k * ny + j] = *std::max_element(row, row + nx);
+            double* to = out.values.data() + j * nx;
+            if (c.none()) {
+              for (size_t i = 0; i < nx; ++i) to[i] += row[i];
+              continue;
+            }
+            for (size_t i = 0; i < nx; ++i) {
+              if (c.is_missing(row[i])) {
+                ++out.missing;
+              } else {
+                to[i] += c.unpack(row[i]);
+                summed[j * nx + i] = true;
+              }
+            }
+            continue;
           }
+          // Along x: the sum or the largest value of the elements not missing.
+          double result = 0;
+          bool any = false;
+          for (size_t i = 0; i < nx; ++i) {
+            if (c.is_missing(row[i])) {
+              ++out.missing;
+              continue;
+            }
+            const double value = c.unpack(row[i]);
+            if (what == VolumeRead::kYZSum)
+              result += value;
+            else if (!any || result < value)
+              result = value;
+            any = true;
+          }
+          if (nx > 0 && !any) result = kMissingValue;
+          out.values[k * ny + j] = result;
         }
       }
     }
   }
+  for (size_t cell = 0; cell < summed.size(); ++cell)
+    if (!summed[cell] && nz > 0) out.values[cell] = kMissingValue;
   return NC_NOERR;
 }
 
@@ -400,13 +594,15 @@ NcRead netcdf_vol(int ncid, const std::string& name, VolumeRead what, long index
   const size_t nx = v.lengths[static_cast<size_t>(axes.out[0])];
   const size_t ny = axes.out[1] < 0 ? 1 : v.lengths[static_cast<size_t>(axes.out[1])];
   if (nx > axis_limit || ny > axis_limit || nx * ny > limit) return NcRead::kTooLarge;
-  NcGrid grid{nx, ny, std::vector<double>(nx * ny)};
+  NcGrid grid = zeros(nx, ny);
+  const Conventions c = read_conventions(ncid, v);
   const int status = axes.summed < 0 ? read_box(ncid, v, start, count, grid.values.data())
-                                     : reduce_volume(ncid, v, what, grid.values);
+                                     : reduce_volume(ncid, v, c, what, grid);
   if (status != NC_NOERR) {
     why = nc_strerror(status);
     return NcRead::kFailed;
   }
+  if (axes.summed < 0) apply_conventions(c, grid);
   out = std::move(grid);
   return NcRead::kOk;
 }

@@ -7,9 +7,18 @@
 // fastest, so x is the C interface's last dimension, y the one before it and
 // z the first of three. Indices here are 0-based; values come out x fastest,
 // which is the array's layout: element (x, y) at y x nx + x.
+//
+// Numeric reads follow the netCDF attribute conventions of the variable read.
+// A raw (packed) element equal to its _FillValue or to one of its
+// missing_value values, or outside its valid_range (valid_min, valid_max),
+// reads as kMissingValue (util/array_grid.h). Without a _FillValue attribute
+// the library's default fill of the type counts, which unwritten elements
+// read as (not for bytes: every byte value may be data). The other elements
+// are unpacked: raw x scale_factor + add_offset.
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -69,6 +78,18 @@ struct NcValue {
 struct NcGrid {
   size_t nx = 0, ny = 0;
   std::vector<double> values;
+  size_t missing = 0;            // elements read as missing (for sums and maxima: left out)
+  std::vector<bool> missing_at;  // per value read: missing; empty when none is, and for sums
+};
+
+// Which elements of the vectors read into the point store (NETCDFTOXCOL ...)
+// its points hold, after a read left points out for missing values: while
+// the store is as that read left it, a later vector of the same length gives
+// its values to the same elements' points, so the columns stay aligned.
+struct NcColumnRows {
+  size_t length = 0;           // elements of the vectors read
+  std::vector<uint32_t> kept;  // element of each point; empty: point k is element k
+  uint64_t fingerprint = 0;    // of the store's X, Y, Z and V as the read left them
 };
 
 // The listing of NETCDFFILE: each dimension with its length, then each
@@ -80,18 +101,18 @@ std::vector<std::string> query_nc_file(int ncid);
 // Looks up a variable's id, type and dimensions (kMissing or kOk).
 NcRead find_variable(int ncid, const std::string& name, NcShape& out);
 
-// NETCDFVAR: the first element of a numeric variable, or the text of a char
-// (or string) variable. A variable without elements gives 0; an element of
-// another type gives 0.
+// NETCDFVAR: the first element of a numeric variable (unpacked, or
+// kMissingValue), or the text of a char (or string) variable. A variable
+// without elements gives 0; an element of another type gives 0.
 NcRead netcdf_variable(int ncid, const std::string& name, NcValue& out, std::string& why);
 // NETCDFATT: the same for a global attribute.
 NcRead netcdf_attribute(int ncid, const std::string& name, NcValue& out, std::string& why);
 // NETCDFDIM: a dimension's length.
 NcRead netcdf_dimension(int ncid, const std::string& name, size_t& length);
 
-// A one-dimensional variable's values, at most `limit` of them (kTooLarge
-// reads nothing). Variables that are not numbers read as 0s.
-NcRead netcdf_vector(int ncid, const std::string& name, size_t limit, std::vector<double>& out,
+// A one-dimensional variable's values as a line (ny = 1), at most `limit`
+// of them (kTooLarge reads nothing). Variables that are not numbers read as 0s.
+NcRead netcdf_vector(int ncid, const std::string& name, size_t limit, NcGrid& out,
                      std::string& why);
 // A two-dimensional variable: at most `limit` values and `axis_limit` along
 // each dimension, in one read.
@@ -115,7 +136,8 @@ enum class VolumeRead {
 // commands take them). The output is held to `limit` values and
 // `axis_limit` along each of its dimensions. Lines and slices are one
 // hyperslab read; sums and maxima read the whole volume once, in slabs of
-// whole z-levels (or rows of one level) when it is large.
+// whole z-levels (or rows of one level) when it is large. Sums and maxima
+// leave missing elements out; a cell with no other element is missing.
 NcRead netcdf_vol(int ncid, const std::string& name, VolumeRead what, long index1, long index2,
                   size_t limit, size_t axis_limit, NcGrid& out, std::string& why);
 

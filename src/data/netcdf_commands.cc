@@ -2,8 +2,12 @@
 // scalars, texts, dimensions and attributes into variables, its vectors into
 // the point store's columns or the array's coordinate lists, and its arrays
 // and the lines, slices, sums and maxima of its volumes into the columns or
-// the array.
+// the array. Missing values (fill values and the like) become missing
+// elements of the array; in the columns their points are left out.
 #include <algorithm>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
 #include <string>
 #include <utility>
 #include <vector>
@@ -31,6 +35,8 @@ struct ReadNames {
 constexpr ReadNames kVector{"Cannot find the vector called ", " is not a vector."};
 constexpr ReadNames kArray{"Cannot find the array called ", " is not an array."};
 constexpr ReadNames kVolume{"Cannot find the volume called ", " is not a volume."};
+
+static_assert(kMaxPoints <= UINT32_MAX, "a column read's elements are numbered in 32 bits");
 
 // Points a read may put into the store.
 size_t point_limit(const Session& s) {
@@ -85,9 +91,20 @@ bool has_values(Session& s, const std::string& name, size_t count) {
   return false;
 }
 
+// The count of missing values of a read, when there were any and verbose:
+// "missing values." (in the array or a coordinate list) or "missing values
+// skipped." (left out of the columns).
+void report_missing(Session& s, size_t missing, bool skipped) {
+  if (missing == 0 || !s.units.verbose) return;
+  char line[64];
+  std::snprintf(line, sizeof line, "%7zu missing values%s.", missing, skipped ? " skipped" : "");
+  s.term.line(line);
+}
+
 // The grid becomes the array (nx by ny), followed by ARRAY's commands.
 void fill_array(Session& s, const std::string& name, NcGrid& g) {
   if (!has_values(s, name, g.values.size())) return;
+  report_missing(s, g.missing, false);
   ArrayGrid& a = s.array;
   const int nx = static_cast<int>(g.nx), ny = static_cast<int>(g.ny);
   if (nx != a.nx || ny != a.ny) a.second.clear();  // no longer the array's shape
@@ -99,10 +116,42 @@ void fill_array(Session& s, const std::string& name, NcGrid& g) {
   queue_after_load(s);
 }
 
+// A fingerprint of the store's X, Y, Z and V (FNV-1a over their bits), to
+// tell whether anything changed the points since a column read.
+uint64_t fingerprint(const PointStore& st) {
+  uint64_t h = 14695981039346656037u;
+  auto add = [&h](double value) {
+    uint64_t bits;
+    std::memcpy(&bits, &value, sizeof bits);
+    h = (h ^ bits) * 1099511628211u;
+  };
+  for (size_t k = 0; k < st.x.size(); ++k) {
+    add(st.x[k]);
+    add(st.y[k]);
+    add(st.z[k]);
+    add(st.v[k]);
+  }
+  return h;
+}
+
 // The values become column X, Y, Z or V of the store; npts := their number.
-// The other columns keep their first values (new points are zero).
-void fill_column(Session& s, char column, const std::vector<double>& values) {
+// The other columns keep their first values (new points are zero). A point
+// whose value is missing is then left out of every column. After such a
+// read, a vector of the same length, read into a store nothing else has
+// changed, gives each point the value of the element it came from.
+void fill_column(Session& s, char column, NcGrid& g) {
   PointStore& st = s.store;
+  NcColumnRows& rows = s.netcdf_rows;
+  const size_t length = g.values.size();
+  std::vector<double>& values = g.values;
+  std::vector<uint32_t> element;  // the element of each point; empty: point k is element k
+  if (!rows.kept.empty() && rows.length == length &&
+      rows.kept.size() == static_cast<size_t>(st.npts()) && rows.fingerprint == fingerprint(st)) {
+    element = std::move(rows.kept);
+    for (size_t k = 0; k < element.size(); ++k) values[k] = values[element[k]];
+    values.resize(element.size());
+  }
+  rows = NcColumnRows{};
   const size_t n = values.size();
   st.resize(static_cast<int>(n));
   switch (column) {
@@ -118,6 +167,21 @@ void fill_column(Session& s, char column, const std::vector<double>& values) {
       if (n > 0) std::copy(values.begin(), values.end(), c.extend_values(n));
     }
   }
+  if (!g.missing_at.empty()) {
+    std::vector<size_t> keep;
+    std::vector<uint32_t> kept;
+    for (size_t k = 0; k < n; ++k) {
+      const uint32_t e = element.empty() ? static_cast<uint32_t>(k) : element[k];
+      if (g.missing_at[e]) continue;
+      keep.push_back(k);
+      kept.push_back(e);
+    }
+    st.select(keep);
+    element = std::move(kept);
+  }
+  if (!element.empty() && element.size() < length)
+    rows = NcColumnRows{length, std::move(element), fingerprint(st)};
+  report_missing(s, g.missing, true);
   setvariable(s.vars, "NPTS", st.npts());
 }
 
@@ -182,13 +246,13 @@ void cmd_to_column(Session& s, Params& p) {
   if (!name_parm(s, p, command, name)) return;
   const int id = open_id(s);
   if (id < 0) return;
-  std::vector<double> values;
-  const NcRead status = netcdf_vector(id, name, point_limit(s), values, why);
+  NcGrid line;
+  const NcRead status = netcdf_vector(id, name, point_limit(s), line, why);
   if (status != NcRead::kOk) {
     report(s, status, command, name, kVector, kTooManyPoints, why);
     return;
   }
-  fill_column(s, Column, values);
+  fill_column(s, Column, line);
 }
 
 // NETCDFARRAYX name (Y; NETCDFVOLUMEX, Y, Z): a vector into a coordinate
@@ -202,13 +266,15 @@ void cmd_to_list(Session& s, Params& p) {
   if (!name_parm(s, p, command, name)) return;
   const int id = open_id(s);
   if (id < 0) return;
-  std::vector<double> values;
-  const NcRead status = netcdf_vector(id, name, kMaxCoordinates, values, why);
+  NcGrid line;
+  const NcRead status = netcdf_vector(id, name, kMaxCoordinates, line, why);
   if (status != NcRead::kOk) {
     report(s, status, command, name, kVector, kArrayTooLarge, why);
     return;
   }
+  const std::vector<double>& values = line.values;
   if (!has_values(s, name, values.size())) return;
+  report_missing(s, line.missing, false);
   ArrayGrid& a = s.array;
   const int n = static_cast<int>(values.size());
   std::vector<double>& list = Axis == 'X' ? a.x : Axis == 'Y' ? a.y : a.z;
@@ -289,7 +355,7 @@ void cmd_volume(Session& s, Params& p) {
     return;
   }
   if (column)
-    fill_column(s, c.into, grid.values);
+    fill_column(s, c.into, grid);
   else
     fill_array(s, name, grid);
 }

@@ -83,4 +83,33 @@ void PointStore::sort_by_x() {
   colour.permute(order);
 }
 
+namespace {
+
+// The values of a column at `rows`, in a column of the same kind (an
+// implicit one stays so while the values still follow its rule).
+template <class C>
+C selected(const C& column, std::span<const size_t> rows) {
+  C out;
+  for (size_t r : rows) out.push_back(column[r]);
+  return out;
+}
+
+}  // namespace
+
+void PointStore::select(std::span<const size_t> rows) {
+  // Made apart and then swapped in, so that running out of memory part-way
+  // leaves the points as they were.
+  Column<double> new_x = selected(x, rows), new_y = selected(y, rows);
+  ImplicitColumn<double> new_z = selected(z, rows), new_v = selected(v, rows);
+  ImplicitColumn<int32_t> new_symbol = selected(symbol, rows), new_pen = selected(pen, rows),
+                          new_colour = selected(colour, rows);
+  x = std::move(new_x);
+  y = std::move(new_y);
+  z = std::move(new_z);
+  v = std::move(new_v);
+  symbol = std::move(new_symbol);
+  pen = std::move(new_pen);
+  colour = std::move(new_colour);
+}
+
 }  // namespace vexal

@@ -2,7 +2,9 @@
 // command works on, and the settings of the data-file reader that fills it.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -48,6 +50,8 @@ struct PointStore {
   // Sorts the points by X, keeping the order of equal X (all seven columns
   // move); NaN sorts last.
   void sort_by_x();
+  // Keeps only the points at `rows` (0-based), in that order.
+  void select(std::span<const size_t> rows);
   // Cuts every column to the shortest one's length: after code that fills
   // the columns one by one stopped part-way. Never allocates.
   void trim();

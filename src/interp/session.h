@@ -185,6 +185,7 @@ struct Session {
   SolidLines solid_lines;      // XLINES a b, YLINES a b: the solid surface's line window
   ContourSettings contours;    // contour step, labels, colour-cell trimming, vector length
   NetcdfFile netcdf;           // the open netCDF file (NETCDFFILE), closed with the session
+  NcColumnRows netcdf_rows;    // the vector elements the points hold after missing values
 
   TransformSettings transform;  // sorting, smoothing, FFT length, fits and box width
 

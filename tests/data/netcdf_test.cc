@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "support/scratch_dir.h"
+#include "util/array_grid.h"
 
 namespace vexal {
 namespace {
@@ -178,12 +179,13 @@ TEST_F(NetcdfTest, AttributeTextQueuedBackStaysText) {
 
 // Volumes too large for one read are summed slab by slab: whole z-levels
 // (wide) or rows of one level (deep), with a last slab that is short. The
-// file holds no data, so every element reads as the fill value 1.
+// file holds no data, so every element reads as the fill value: the byte
+// default -127, which counts as data, or masked's own, which is missing.
 TEST_F(NetcdfTest, LargeVolumesSumEveryElementOnce) {
   make("fill", "nc4",
        "netcdf fill {\ndimensions:\n  x = 2000 ; y = 1000 ; z = 5 ; wx = 4200 ; wz = 2 ;\n"
-       "variables:\n  byte wide(z, y, x) ;\n    wide:_FillValue = 1b ;\n"
-       "  byte deep(wz, y, wx) ;\n    deep:_FillValue = 1b ;\n}\n");
+       "variables:\n  byte wide(z, y, x) ;\n  byte deep(wz, y, wx) ;\n"
+       "  byte masked(z, y, x) ;\n    masked:_FillValue = 1b ;\n}\n");
   run("QUIET\nNETCDFFILE fill.nc\n");
   auto all = [&](double want) {
     const auto [lo, hi] = std::minmax_element(s->array.values.begin(), s->array.values.end());
@@ -191,14 +193,187 @@ TEST_F(NetcdfTest, LargeVolumesSumEveryElementOnce) {
   };
   run("NETCDFVOLUMEXYSUMTOARRAY wide\n");
   EXPECT_EQ(s->array.values.size(), 2000u * 1000u);
-  EXPECT_TRUE(all(5));
+  EXPECT_TRUE(all(5 * -127));
   run("NETCDFVOLUMEYZSUMTOARRAY deep\n");
   EXPECT_EQ(s->array.values.size(), 1000u * 2u);
-  EXPECT_TRUE(all(4200));
+  EXPECT_TRUE(all(4200 * -127));
   run("NETCDFVOLUMEXYSUMTOARRAY deep\n");
-  EXPECT_TRUE(all(2));
+  EXPECT_TRUE(all(2 * -127));
   run("NETCDFVOLUMEYZMAXTOARRAY wide\n");
-  EXPECT_TRUE(all(1));
+  EXPECT_TRUE(all(-127));
+  run("NETCDFVOLUMEXYSUMTOARRAY masked\n");
+  EXPECT_TRUE(all(kMissingValue));
+  finish();
+}
+
+// Fields of 2 x 2 values, one per attribute convention, and scalars.
+constexpr const char* kConventionsCdl = R"(netcdf conventions {
+dimensions:
+  x = 2 ; y = 2 ; z = 2 ;
+variables:
+  int plain(y, x) ;
+  float fill(y, x) ;
+    fill:_FillValue = -999.f ;
+  int miss(y, x) ;
+    miss:missing_value = -1 ;
+  double missv(y, x) ;
+    missv:missing_value = -1., -2. ;
+  short vmin(y, x) ;
+    vmin:valid_min = 0s ;
+  double vmax(y, x) ;
+    vmax:valid_max = 100. ;
+  int vrange(y, x) ;
+    vrange:valid_range = 0, 10 ;
+  short packed(y, x) ;
+    packed:scale_factor = 0.5f ;
+    packed:add_offset = 100.f ;
+    packed:_FillValue = -32768s ;
+  short offset(y, x) ;
+    offset:add_offset = -10.f ;
+    offset:valid_range = 0s, 20s ;
+  float mixed(y, x) ;
+    mixed:missing_value = -999.9 ;
+  float notnum(y, x) ;
+    notnum:_FillValue = NaNf ;
+  double dflt(y, x) ;
+  double later(y, x) ;
+  byte bytes(y, x) ;
+  short lon(x) ;
+    lon:scale_factor = 0.5f ;
+  short ps ;
+    ps:scale_factor = 0.5f ;
+    ps:add_offset = 100.f ;
+  float fs ;
+    fs:_FillValue = -999.f ;
+  float vol(z, y, x) ;
+    vol:_FillValue = -9.f ;
+data:
+  plain = 1, -999, 3, 4 ;
+  fill = 1, -999, 3, 4 ;
+  miss = -1, 2, 3, 4 ;
+  missv = -1, -2, 3, -3 ;
+  vmin = -1, 0, 5, 6 ;
+  vmax = 100, 100.5, 3, 4 ;
+  vrange = -1, 0, 10, 11 ;
+  packed = 0, 2, _, 10 ;
+  offset = -1, 0, 20, 21 ;
+  mixed = -999.9, 2, 3, 4 ;
+  notnum = 1, NaNf, 3, 4 ;
+  dflt = 1, _, 3, 4 ;
+  bytes = -127b, 2b, 3b, 4b ;
+  lon = 10, 20 ;
+  ps = 10 ;
+  fs = -999 ;
+  vol = 1, -9, -9, -9, 2, 3, -9, 5 ;
+}
+)";
+
+// Elements equal to a fill or missing value, or outside the valid range, all
+// compared raw, become missing in the array; the others are unpacked. The
+// count shows on the terminal.
+TEST_F(NetcdfTest, FillAndOutOfRangeValuesAreMissingInTheArray) {
+  constexpr double M = kMissingValue;
+  struct Case {
+    const char* command;
+    std::vector<double> want;  // the array's values
+    const char* count;         // the terminal line, "" for none
+  };
+  const Case cases[] = {
+      {"NETCDFTOARRAY plain", {1, -999, 3, 4}, ""},
+      {"NETCDFTOARRAY fill", {1, M, 3, 4}, "      1 missing values.\n"},
+      {"NETCDFTOARRAY miss", {M, 2, 3, 4}, "      1 missing values.\n"},
+      {"NETCDFTOARRAY missv", {M, M, 3, -3}, "      2 missing values.\n"},
+      {"NETCDFTOARRAY vmin", {M, 0, 5, 6}, "      1 missing values.\n"},
+      {"NETCDFTOARRAY vmax", {100, M, 3, 4}, "      1 missing values.\n"},
+      {"NETCDFTOARRAY vrange", {M, 0, 10, M}, "      2 missing values.\n"},
+      // The fill value and the range apply to the packed values.
+      {"NETCDFTOARRAY packed", {100, 101, M, 105}, "      1 missing values.\n"},
+      {"NETCDFTOARRAY offset", {M, -10, 10, M}, "      2 missing values.\n"},
+      // A double missing_value of a float variable means the float.
+      {"NETCDFTOARRAY mixed", {M, 2, 3, 4}, "      1 missing values.\n"},
+      {"NETCDFTOARRAY notnum", {1, M, 3, 4}, "      1 missing values.\n"},
+      // Without _FillValue the type's default fill is missing (unwritten
+      // values read as it), except for bytes.
+      {"NETCDFTOARRAY dflt", {1, M, 3, 4}, "      1 missing values.\n"},
+      {"NETCDFTOARRAY later", {M, M, M, M}, "      4 missing values.\n"},
+      {"NETCDFTOARRAY bytes", {-127, 2, 3, 4}, ""},
+      // Volume slices as the array; sums and maxima leave missing elements
+      // out, and a cell without any other is missing.
+      {"NETCDFVOLUMEXYTOARRAY vol 1", {1, M, M, M}, "      3 missing values.\n"},
+      {"NETCDFVOLUMEXYSUMTOARRAY vol", {3, 3, M, 5}, "      4 missing values.\n"},
+      {"NETCDFVOLUMEYZSUMTOARRAY vol", {1, M, 5, 5}, "      4 missing values.\n"},
+      {"NETCDFVOLUMEYZMAXTOARRAY vol", {1, M, 3, 5}, "      4 missing values.\n"},
+  };
+  for (const char* kind : {"classic", "nc4"}) {
+    SCOPED_TRACE(kind);
+    make(std::string("c") + kind, kind, kConventionsCdl);
+    run(std::string("NETCDFFILE c") + kind + ".nc\n");
+    take_out();
+    for (const Case& c : cases) {
+      run(std::string(c.command) + "\n");
+      EXPECT_EQ(std::vector<double>(s->array.values), c.want) << c.command;
+      EXPECT_EQ(take_out(), c.count) << c.command;
+    }
+    run("NETCDFVAR ps\nNETCDFVAR fs\nNETCDFARRAYX lon\n");
+    EXPECT_EQ(num("PS"), 105);
+    EXPECT_EQ(num("FS"), M);
+    EXPECT_EQ(s->array.x, (std::vector<double>{5, 10}));
+    EXPECT_EQ(take_err(), "");
+  }
+  // Colour cells over a missing element take the missing colour.
+  run("NETCDFTOARRAY fill\nZMIN 0\nZMAX 4\n");
+  new_ps_lines();
+  run("CCONT\n");
+  const std::vector<std::string> ps = new_ps_lines();
+  EXPECT_EQ(std::count(ps.begin(), ps.end(), "c0255"), 1);
+  finish();
+}
+
+// A point whose value is missing is left out of every column, and later
+// vectors of the same length fill the points that are left, whatever the
+// order of the reads.
+TEST_F(NetcdfTest, MissingValuesLeaveTheirPointsOutOfTheColumns) {
+  const std::string cdl =
+      "netcdf p {\ndimensions:\n  n = 5 ;\nvariables:\n  double t(n) ;\n  float a(n) ;\n"
+      "    a:_FillValue = -999.f ;\n  short b(n) ;\n    b:missing_value = -1s ;\n"
+      "  short p(n) ;\n    p:scale_factor = 0.5 ;\n    p:add_offset = 10. ;\n"
+      "    p:valid_range = 0s, 100s ;\ndata:\n  t = 1, 2, 3, 4, 5 ;\n"
+      "  a = 10, -999, 30, 40, 50 ;\n  b = 100, 200, 300, -1, 500 ;\n"
+      "  p = 0, 50, 150, -5, 100 ;\n}\n";
+  for (const char* kind : {"classic", "nc4"}) {
+    SCOPED_TRACE(kind);
+    make(std::string("p") + kind, kind, cdl);
+    const std::string open = std::string("NETCDFFILE p") + kind + ".nc\n";
+    run(open + "NETCDFTOXCOL t\n");
+    take_out();
+    run("NETCDFTOYCOL a\n");
+    EXPECT_EQ(take_out(), "      1 missing values skipped.\n");
+    EXPECT_EQ(column(s->store.x), (std::vector<double>{1, 3, 4, 5}));
+    EXPECT_EQ(column(s->store.y), (std::vector<double>{10, 30, 40, 50}));
+    EXPECT_EQ(num("NPTS"), 4);
+    run("NETCDFTOZCOL b\nNETCDFTOXCOL t\n");
+    EXPECT_EQ(column(s->store.x), (std::vector<double>{1, 3, 5}));
+    EXPECT_EQ(column(s->store.y), (std::vector<double>{10, 30, 50}));
+    EXPECT_EQ(s->store.z.values(), (std::vector<double>{100, 300, 500}));
+    EXPECT_EQ(num("NPTS"), 3);
+
+    // The other order, in a fresh session.
+    restart();
+    run("QUIET\n" + open + "NETCDFTOYCOL a\nNETCDFTOXCOL t\n");
+    EXPECT_EQ(column(s->store.x), (std::vector<double>{1, 3, 4, 5}));
+    EXPECT_EQ(column(s->store.y), (std::vector<double>{10, 30, 40, 50}));
+    // Once something else changed the points, a vector fills them one by one.
+    run("MATH Y = {2 Y *}\nDOMATH\nNETCDFTOXCOL t\n");
+    EXPECT_EQ(column(s->store.x), (std::vector<double>{1, 2, 3, 4, 5}));
+    EXPECT_EQ(column(s->store.y), (std::vector<double>{20, 60, 80, 100, 0}));
+
+    // Packed values unpacked; the valid range is in packed units.
+    restart();
+    run("QUIET\n" + open + "NETCDFTOYCOL p\n");
+    EXPECT_EQ(column(s->store.y), (std::vector<double>{10, 35, 60}));
+    EXPECT_EQ(take_err(), "");
+    restart();
+  }
   finish();
 }
 
