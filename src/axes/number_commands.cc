@@ -108,10 +108,6 @@ void cmd_hmsnumber(Session& s, Params& p) { draw_number(s, p, NumberKind::kTime)
 // ---- NUMBER and substitution ------------------------------------------------
 
 void cmd_numberdec(Session& s, Params& p) { s.numfmt.ndec = decimals_parm(p); }
-void cmd_sci(Session& s, Params&) { s.numfmt.sci = 1; }
-void cmd_nosci(Session& s, Params&) { s.numfmt.sci = 0; }
-void cmd_hms(Session& s, Params&) { s.numfmt.hms = 1; }
-void cmd_nohms(Session& s, Params&) { s.numfmt.hms = 0; }
 
 // The X day/time form and unit, also used by HMSNUMBER and substitution; the
 // unit stays as it was when only a form is given.
@@ -198,10 +194,10 @@ constexpr Command kNumberCommands[] = {
     {"HMSNUMBER", cmd_hmsnumber},
     {"NUMBERDEC", cmd_numberdec},
     {"NDEC", cmd_numberdec},
-    {"SCI", cmd_sci},
-    {"NOSCI", cmd_nosci},
-    {"HMS", cmd_hms},
-    {"NOHMS", cmd_nohms},
+    {"SCI", cmd_set<1, &Session::numfmt, &NumberFormat::sci>},
+    {"NOSCI", cmd_set<0, &Session::numfmt, &NumberFormat::sci>},
+    {"HMS", cmd_set<1, &Session::numfmt, &NumberFormat::hms>},
+    {"NOHMS", cmd_set<0, &Session::numfmt, &NumberFormat::hms>},
     {"XHMSFORM", cmd_xhmsform},
     {"DEC", cmd_dec},
     {"XDEC", cmd_xdec},

@@ -183,8 +183,6 @@ void cmd_tmdata(Session& s, Params& p) {
   s.reader.tmdata = true;
 }
 
-void cmd_readfast(Session& s, Params&) { s.reader.read_fast = true; }
-void cmd_noreadfast(Session& s, Params&) { s.reader.read_fast = false; }
 void cmd_nofast_force(Session& s, Params&) {
   s.reader.read_fast = false;
   s.reader.force_read = true;
@@ -199,9 +197,6 @@ void cmd_seek(Session& s, Params& p) {
 }
 void cmd_noseek(Session& s, Params&) { s.reader.seek.clear(); }
 
-void cmd_swapendian(Session& s, Params&) { s.reader.swap_binary = true; }
-void cmd_noswapendian(Session& s, Params&) { s.reader.swap_binary = false; }
-
 void cmd_col(Session& s, Params& p) {
   s.reader.xc = column_parm(p);
   s.reader.yc = column_parm(p);
@@ -210,20 +205,13 @@ void cmd_xcol(Session& s, Params& p) { s.reader.xc = column_parm(p); }
 void cmd_ycol(Session& s, Params& p) { s.reader.yc = column_parm(p); }
 void cmd_zcol(Session& s, Params& p) { s.reader.zc = column_parm(p); }
 void cmd_colorcol(Session& s, Params& p) { s.reader.cc = column_parm(p); }
-void cmd_nocolorcol(Session& s, Params&) { s.reader.cc = 0; }
-void cmd_scalecol(Session& s, Params&) { s.reader.scalecc = true; }
-void cmd_noscalecol(Session& s, Params&) { s.reader.scalecc = false; }
 
 void cmd_maxcol(Session& s, Params& p) {
   s.reader.maxcolumn = std::clamp(int_parm(p), 1, kMaxDataColumns);
   s.reader.max_col_set = true;
 }
-void cmd_nomaxcol(Session& s, Params&) { s.reader.max_col_set = false; }
 
 void cmd_maxp(Session& s, Params& p) { s.reader.maxpts = int_parm(p); }
-
-void cmd_display(Session& s, Params&) { s.reader.display_data = true; }
-void cmd_nodisplay(Session& s, Params&) { s.reader.display_data = false; }
 
 void set_flag_variable(Session& s, Params& p, double value) {
   std::string name = getcparm(p);
@@ -433,15 +421,6 @@ void cmd_noydelta(Session& s, Params&) {
   s.reader.ydeltamin = -kDeltaLimit;
   s.reader.ydeltamax = kDeltaLimit;
 }
-void cmd_xdeltaskip(Session& s, Params&) { s.reader.xdeltaskip = true; }
-void cmd_noxdeltaskip(Session& s, Params&) { s.reader.xdeltaskip = false; }
-void cmd_ydeltaskip(Session& s, Params&) { s.reader.ydeltaskip = true; }
-void cmd_noydeltaskip(Session& s, Params&) { s.reader.ydeltaskip = false; }
-
-void cmd_xneg(Session& s, Params&) { s.reader.xneg = true; }
-void cmd_noxneg(Session& s, Params&) { s.reader.xneg = false; }
-void cmd_yneg(Session& s, Params&) { s.reader.yneg = true; }
-void cmd_noyneg(Session& s, Params&) { s.reader.yneg = false; }
 
 void cmd_xlog(Session& s, Params&) { s.limits.x.log = true; }
 void cmd_noxlog(Session& s, Params&) { s.limits.x.log = false; }
@@ -458,56 +437,56 @@ constexpr Command kDataCommands[] = {
     {"COL", cmd_col},
     {"COLORCOL", cmd_colorcol},
     {"DATA", cmd_data},
-    {"DISPLAY", cmd_display},
+    {"DISPLAY", cmd_set<true, &Session::reader, &ReaderSettings::display_data>},
     {"DUMPDATA", cmd_dumpdata},
-    {"FAST", cmd_readfast},
+    {"FAST", cmd_set<true, &Session::reader, &ReaderSettings::read_fast>},
     {"GETBOUNDS", cmd_getbounds},
     {"INVENT", cmd_invent},
     {"LOAD", cmd_load},
     {"MAXCOL", cmd_maxcol},
     {"MAXP", cmd_maxp},
     {"MERGE", cmd_merge},
-    {"NOCOLORCOL", cmd_nocolorcol},
-    {"NODISPLAY", cmd_nodisplay},
-    {"NOFAST", cmd_noreadfast},
+    {"NOCOLORCOL", cmd_set<0, &Session::reader, &ReaderSettings::cc>},
+    {"NODISPLAY", cmd_set<false, &Session::reader, &ReaderSettings::display_data>},
+    {"NOFAST", cmd_set<false, &Session::reader, &ReaderSettings::read_fast>},
     {"NOFAST/FORCE", cmd_nofast_force},
-    {"NOMAXCOL", cmd_nomaxcol},
-    {"NOREADFAST", cmd_noreadfast},
-    {"NOSCALECOL", cmd_noscalecol},
+    {"NOMAXCOL", cmd_set<false, &Session::reader, &ReaderSettings::max_col_set>},
+    {"NOREADFAST", cmd_set<false, &Session::reader, &ReaderSettings::read_fast>},
+    {"NOSCALECOL", cmd_set<false, &Session::reader, &ReaderSettings::scalecc>},
     {"NOSEEK", cmd_noseek},
-    {"NOSWAPENDIAN", cmd_noswapendian},
+    {"NOSWAPENDIAN", cmd_set<false, &Session::reader, &ReaderSettings::swap_binary>},
     {"NOUSE", cmd_nouse},
-    {"READFAST", cmd_readfast},
-    {"SCALECOL", cmd_scalecol},
+    {"READFAST", cmd_set<true, &Session::reader, &ReaderSettings::read_fast>},
+    {"SCALECOL", cmd_set<true, &Session::reader, &ReaderSettings::scalecc>},
     {"SEEK", cmd_seek},
     {"SKIP", cmd_skip},
-    {"SWAPENDIAN", cmd_swapendian},
+    {"SWAPENDIAN", cmd_set<true, &Session::reader, &ReaderSettings::swap_binary>},
     {"TMDATA", cmd_tmdata},
     {"USE", cmd_use},
     {"XCOL", cmd_xcol},
     {"YCOL", cmd_ycol},
     {"ZCOL", cmd_zcol},
     {"NOXDELTA", cmd_noxdelta},
-    {"NOXDELTASKIP", cmd_noxdeltaskip},
+    {"NOXDELTASKIP", cmd_set<false, &Session::reader, &ReaderSettings::xdeltaskip>},
     {"NOXLOG", cmd_noxlog},
-    {"NOXNEG", cmd_noxneg},
+    {"NOXNEG", cmd_set<false, &Session::reader, &ReaderSettings::xneg>},
     {"NOXRANGE", cmd_noxrange},
     {"NOYDELTA", cmd_noydelta},
-    {"NOYDELTASKIP", cmd_noydeltaskip},
+    {"NOYDELTASKIP", cmd_set<false, &Session::reader, &ReaderSettings::ydeltaskip>},
     {"NOYLOG", cmd_noylog},
-    {"NOYNEG", cmd_noyneg},
+    {"NOYNEG", cmd_set<false, &Session::reader, &ReaderSettings::yneg>},
     {"NOYRANGE", cmd_noyrange},
     {"NOZLOG", cmd_nozlog},
     {"NOZRANGE", cmd_nozrange},
     {"XDELTA", cmd_xdelta},
-    {"XDELTASKIP", cmd_xdeltaskip},
+    {"XDELTASKIP", cmd_set<true, &Session::reader, &ReaderSettings::xdeltaskip>},
     {"XLOG", cmd_xlog},
-    {"XNEG", cmd_xneg},
+    {"XNEG", cmd_set<true, &Session::reader, &ReaderSettings::xneg>},
     {"XRANGE", cmd_xrange},
     {"YDELTA", cmd_ydelta},
-    {"YDELTASKIP", cmd_ydeltaskip},
+    {"YDELTASKIP", cmd_set<true, &Session::reader, &ReaderSettings::ydeltaskip>},
     {"YLOG", cmd_ylog},
-    {"YNEG", cmd_yneg},
+    {"YNEG", cmd_set<true, &Session::reader, &ReaderSettings::yneg>},
     {"YRANGE", cmd_yrange},
     {"ZLOG", cmd_zlog},
     {"ZRANGE", cmd_zrange},

@@ -111,13 +111,9 @@ void cmd_ysort(Session& s, Params&) {
   s.transform.ysort = true;
 }
 void cmd_nosort(Session& s, Params&) { s.transform.xsort = s.transform.ysort = false; }
-void cmd_noxsort(Session& s, Params&) { s.transform.xsort = false; }
-void cmd_noysort(Session& s, Params&) { s.transform.ysort = false; }
 
 void cmd_xsmooth(Session& s, Params& p) { s.transform.xsmooth = std::max(0, int_parm(p)); }
 void cmd_ysmooth(Session& s, Params& p) { s.transform.ysmooth = std::max(0, int_parm(p)); }
-void cmd_noxsmooth(Session& s, Params&) { s.transform.xsmooth = 0; }
-void cmd_noysmooth(Session& s, Params&) { s.transform.ysmooth = 0; }
 
 void cmd_doderiv(Session& s, Params&) { deriv(s.store); }
 
@@ -138,9 +134,6 @@ void cmd_loadfft(Session& s, Params&) {
 void cmd_dohanning(Session& s, Params&) {
   hanning(s.store.y.data(), static_cast<size_t>(s.store.npts()), s.transform.nfft);
 }
-
-void cmd_hanning(Session& s, Params&) { s.transform.hanning = true; }
-void cmd_nohanning(Session& s, Params&) { s.transform.hanning = false; }
 
 // DOFFT: the transform of the first nfft points, scaled to the sample
 // spacing; the lower half of the spectrum becomes the points and the data file.
@@ -541,18 +534,18 @@ constexpr Command kTransformCommands[] = {
     {"XSORT", cmd_sort},
     {"YSORT", cmd_ysort},
     {"NOSORT", cmd_nosort},
-    {"NOXSORT", cmd_noxsort},
-    {"NOYSORT", cmd_noysort},
+    {"NOXSORT", cmd_set<false, &Session::transform, &TransformSettings::xsort>},
+    {"NOYSORT", cmd_set<false, &Session::transform, &TransformSettings::ysort>},
     {"XSMOOTH", cmd_xsmooth},
     {"YSMOOTH", cmd_ysmooth},
-    {"NOXSMOOTH", cmd_noxsmooth},
-    {"NOYSMOOTH", cmd_noysmooth},
+    {"NOXSMOOTH", cmd_set<0, &Session::transform, &TransformSettings::xsmooth>},
+    {"NOYSMOOTH", cmd_set<0, &Session::transform, &TransformSettings::ysmooth>},
     {"DODERIV", cmd_doderiv},
     {"NFFT", cmd_nfft},
     {"LOADFFT", cmd_loadfft},
     {"DOHANNING", cmd_dohanning},
-    {"HANNING", cmd_hanning},
-    {"NOHANNING", cmd_nohanning},
+    {"HANNING", cmd_set<true, &Session::transform, &TransformSettings::hanning>},
+    {"NOHANNING", cmd_set<false, &Session::transform, &TransformSettings::hanning>},
     {"DOFFT", cmd_dofft},
     {"UNLOADFFT", cmd_unloadfft},
     {"FFT", cmd_fft},

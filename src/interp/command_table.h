@@ -18,6 +18,14 @@ struct Command {
   Handler handler;
 };
 
+// The handler of a command that sets one setting to a fixed value (a flag
+// on or off): `Path` leads from the session to the setting, member by
+// member, as in cmd_set<true, &Session::reader, &ReaderSettings::swap_binary>.
+template <auto Value, auto... Path>
+void cmd_set(Session& s, Params&) {
+  (s.*....*Path) = Value;
+}
+
 // The commands of each subsystem, with their handlers; each name is in one table.
 std::span<const Command> interp_commands();
 std::span<const Command> loop_commands();

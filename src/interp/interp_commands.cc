@@ -73,8 +73,6 @@ void cmd_version(Session& s, Params& p) {
   setvariable(s.vars, "VERSION", s.compat.level);
 }
 
-void cmd_savet(Session& s, Params&) { s.run.save_temps = true; }
-
 void cmd_quit(Session& s, Params&) { s.shutdown(); }
 
 // ---- the command input stream -----------------------------------------------
@@ -458,9 +456,6 @@ void cmd_delete(Session& s, Params& p) {
   if (!name.empty() && s.may_delete(name)) std::remove(name.c_str());
 }
 
-void cmd_allowcom(Session& s, Params&) { s.stream.allow_commands_in_data = true; }
-void cmd_noallowcom(Session& s, Params&) { s.stream.allow_commands_in_data = false; }
-
 // ---- the command loop ---------------------------------------------------------
 
 void cmd_if(Session& s, Params& p) {
@@ -667,10 +662,10 @@ constexpr Command kInterpCommands[] = {
     {"NODEBUG", cmd_nodebug},
     {"QUIET", cmd_quiet},
     {"QUIT", cmd_quit},
-    {"SAVET", cmd_savet},
+    {"SAVET", cmd_set<true, &Session::run, &RunState::save_temps>},
     {"VERBOSE", cmd_verbose},
     {"VERSION", cmd_version},
-    {"ALLOWCOM", cmd_allowcom},
+    {"ALLOWCOM", cmd_set<true, &Session::stream, &CommandStream::allow_commands_in_data>},
     {"CGIQUERY", cmd_cgiquery},
     {"COM", cmd_com},
     {"COMMANDFILE/NOSTAMP", cmd_com},
@@ -682,7 +677,7 @@ constexpr Command kInterpCommands[] = {
     {"LIB", cmd_lib},
     {"LIBEXEC", cmd_libexec},
     {"NETLIB", cmd_netlib},
-    {"NOALLOWCOM", cmd_noallowcom},
+    {"NOALLOWCOM", cmd_set<false, &Session::stream, &CommandStream::allow_commands_in_data>},
     {"PROMPT", cmd_prompt},
     {"RETURN", cmd_return},
     {"RETURN/DELETE", cmd_return},

@@ -281,8 +281,6 @@ void markers_on(TextState& t) {
   if (t.ssk < 1) t.ssk = 1;
 }
 
-void cmd_con(Session& s, Params&) { s.text.con = 1; }
-
 void cmd_nocon(Session& s, Params&) {
   s.text.con = 0;
   markers_on(s.text);
@@ -314,9 +312,6 @@ void cmd_pena(Session& s, Params& p) { s.reader.pen_thick_add = getparm(p); }
 void cmd_penc(Session& s, Params& p) { s.reader.pen = column_parm(p); }
 void cmd_penf(Session& s, Params& p) { s.reader.pen_thick_factor = getparm(p); }
 void cmd_penwidthc(Session& s, Params& p) { s.reader.wc = column_parm(p); }
-void cmd_nopenwidthc(Session& s, Params&) { s.reader.wc = 0; }
-void cmd_forcependown(Session& s, Params&) { s.reader.force_pen_down = true; }
-void cmd_noforcependown(Session& s, Params&) { s.reader.force_pen_down = false; }
 
 // ---- error bars ---------------------------------------------------------------------
 
@@ -345,7 +340,7 @@ constexpr Command kCurveCommands[] = {
     {"ERRORBAR", cmd_errorbar},
     {"MULTIPLOT", cmd_multiplot},
     {"LABELH", cmd_labelh},
-    {"CON", cmd_con},
+    {"CON", cmd_set<1, &Session::text, &TextState::con>},
     {"NOCON", cmd_nocon},
     {"SYMBOLEVERY", cmd_symbolevery},
     {"SSK", cmd_symbolevery},
@@ -358,9 +353,9 @@ constexpr Command kCurveCommands[] = {
     {"PENC", cmd_penc},
     {"PENF", cmd_penf},
     {"PENWIDTHC", cmd_penwidthc},
-    {"NOPENWIDTHC", cmd_nopenwidthc},
-    {"FORCEPENDOWN", cmd_forcependown},
-    {"NOFORCEPENDOWN", cmd_noforcependown},
+    {"NOPENWIDTHC", cmd_set<0, &Session::reader, &ReaderSettings::wc>},
+    {"FORCEPENDOWN", cmd_set<true, &Session::reader, &ReaderSettings::force_pen_down>},
+    {"NOFORCEPENDOWN", cmd_set<false, &Session::reader, &ReaderSettings::force_pen_down>},
     {"ERRORBART", cmd_errorbart},
     {"ERRORBAREVERY", cmd_errorbarevery},
     {"XEBC", cmd_xebc},

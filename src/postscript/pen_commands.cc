@@ -171,8 +171,6 @@ void cmd_stamp(Session& s, Params& p) {
   stamp(s.text, s.ps, c, text);
 }
 
-void cmd_nostamp(Session& s, Params&) { s.run.stamp = false; }
-
 // ---- width and colour ---------------------------------------------------------
 
 void cmd_pent(Session& s, Params& p) {
@@ -392,8 +390,8 @@ constexpr Command kPenCommands[] = {
     {"YORIG", cmd_yorig},
     {"LITERAL", cmd_literal},
     {"STAMP", cmd_stamp},
-    {"NOSTAMP", cmd_nostamp},
-    {"NOTIME", cmd_nostamp},
+    {"NOSTAMP", cmd_set<false, &Session::run, &RunState::stamp>},
+    {"NOTIME", cmd_set<false, &Session::run, &RunState::stamp>},
     {"PENT", cmd_pent},
     {"PENW", cmd_penw},
     {"SETRGB", cmd_setrgb},

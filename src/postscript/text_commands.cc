@@ -180,9 +180,6 @@ void cmd_symbolsi(Session& s, Params& p) {
   markers_on(s.text);
 }
 
-void cmd_filledsym(Session& s, Params&) { s.text.filled_markers = true; }
-void cmd_nofilledsym(Session& s, Params&) { s.text.filled_markers = false; }
-
 void cmd_showsym(Session& s, Params&) {
   double x = 0, y = 0, scale = 0;
   where(s.ps, x, y, scale);
@@ -237,8 +234,8 @@ constexpr Command kTextCommands[] = {
     {"SYMBOLC", cmd_symbolc},
     {"SYMBOLSI", cmd_symbolsi},
     {"SS", cmd_symbolsi},
-    {"FILLEDSYM", cmd_filledsym},
-    {"NOFILLEDSYM", cmd_nofilledsym},
+    {"FILLEDSYM", cmd_set<true, &Session::text, &TextState::filled_markers>},
+    {"NOFILLEDSYM", cmd_set<false, &Session::text, &TextState::filled_markers>},
     {"SHOWSYM", cmd_showsym},
     {"PUTSYM", cmd_showsym},
     {"DEFINESYM", cmd_definesym},
