@@ -171,7 +171,7 @@ Reader::Outcome Reader::store_record() {
   if (rs_.cc >= 1) {
     double c = field(rs_.cc);
     if (rs_.scalecc) {
-      if (in_.zmin > -1.0e36 && in_.zmax < 1.0e36 && in_.zmin < in_.zmax)
+      if (!limit_unset(in_.zmin) && in_.zmax < -kUnsetBelow && in_.zmin < in_.zmax)
         c = (c - in_.zmin) / (in_.zmax - in_.zmin) * (in_.ncolors - 1);
       else
         env_.err.line("ZMIN/ZMAX not set correctly, cannot scale color column");

@@ -15,6 +15,7 @@
 #include "expr/math_list.h"
 #include "expr/math_state.h"
 #include "util/files.h"
+#include "util/numbers.h"
 #include "util/out_buffer.h"
 #include "util/version.h"
 
@@ -30,14 +31,14 @@ struct AppendInput {
   std::string run_id = "00000000";                // process id, 8 digits, for "error" + id + ".tmp"
   bool xlog = false, ylog = false, zlog = false;  // logarithmic axes: values <= 0 are rejected
   double zmin = -9.999999933815813e36, zmax = -9.999999933815813e36;  // Z limits (SCALECOL)
-  int ncolors = 11;                    // NCOLORS: colour indices run 0 .. ncolors - 1
-  bool symbols_on = false;             // markers on: points without a marker column get `sn`
-  int sn = 0;                          // current marker code
-  int lt = 2;                          // data-line thickness, device units (the default pen)
-  double precision = 300;              // device units per inch (pen width column)
-  bool verbose = true;                 // progress lines and DISPLAY output
-  bool allow_commands_in_data = true;  // ALLOWCOM: "$R" comment records are read
-  int compat_level = kOwnVersionCode;  // comment-record commands are queued below 740576
+  int ncolors = 11;                         // NCOLORS: colour indices run 0 .. ncolors - 1
+  bool symbols_on = false;                  // markers on: points without a marker column get `sn`
+  int sn = 0;                               // current marker code
+  int lt = 2;                               // data-line thickness, device units (the default pen)
+  double precision = kDefaultUnitsPerInch;  // device units per inch (pen width column)
+  bool verbose = true;                      // progress lines and DISPLAY output
+  bool allow_commands_in_data = true;       // ALLOWCOM: "$R" comment records are read
+  int compat_level = kOwnVersionCode;       // comment-record commands are queued below 740576
   // The run's record of the scratch files it created, for the error-bar
   // file; null: the reader keeps its own for the one read.
   CreatedFiles* created = nullptr;

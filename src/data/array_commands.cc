@@ -24,6 +24,7 @@
 #include "interp/session.h"
 #include "threed/view.h"
 #include "util/free_format.h"
+#include "util/numbers.h"
 
 namespace vexal {
 
@@ -559,13 +560,13 @@ void z_limits_from(Session& s, const double* v, size_t n) {
   for (; k + 4 <= n; k += 4)
     for (size_t l = 0; l < 4; ++l) {
       const double x = v[k + l];
-      const bool usable = x >= -1.0e36 && x < kInf;
+      const bool usable = x >= kUnsetBelow && x < kInf;
       los[l] = usable && x < los[l] ? x : los[l];
       his[l] = usable && x > his[l] ? x : his[l];
     }
   for (; k < n; ++k) {
     const double x = v[k];
-    const bool usable = x >= -1.0e36 && x < kInf;
+    const bool usable = x >= kUnsetBelow && x < kInf;
     los[0] = usable && x < los[0] ? x : los[0];
     his[0] = usable && x > his[0] ? x : his[0];
   }
@@ -884,7 +885,8 @@ void cmd_dumparraymap(Session& s, Params& p) {
         rotate2d(xp, yp, s.axes.angle);
       }
       out.line("point " + address + "X=" + field(xv) + "&Y=" + field(yv) + "&Z=" + field(value) +
-               " " + pixel((xp - x0) * 72 + offset) + "," + pixel((y1 - yp) * 72 + offset));
+               " " + pixel((xp - x0) * kPointsPerInch + offset) + "," +
+               pixel((y1 - yp) * kPointsPerInch + offset));
     }
   }
 }

@@ -149,7 +149,7 @@ void unwind_chain(Session& s, const std::string& name) {
   for (size_t k = first; k < files.size(); ++k) close_command_file(files[k]);
   files.resize(first);
   const int unit = kFirstFileUnit + static_cast<int>(first) - 1;
-  s.units.input_unit = unit <= 30 ? s.units.stdin_unit : unit;
+  s.units.input_unit = unit < kFirstFileUnit ? s.units.stdin_unit : unit;
 }
 
 void cmd_com(Session& s, Params& p) {
@@ -221,7 +221,7 @@ void cmd_return(Session& s, Params&) {
     }
     s.stream.files.resize(unit - kFirstFileUnit);
   }
-  s.units.input_unit = unit - 1 <= 30 ? s.units.stdin_unit : unit - 1;
+  s.units.input_unit = unit - 1 < kFirstFileUnit ? s.units.stdin_unit : unit - 1;
 }
 
 void cmd_definecom(Session& s, Params& p) {

@@ -205,7 +205,7 @@ void cmd_goto(Session& s, Params& p) {
   s.cs.comfile = label;
   if (label.empty()) return;  // the parameter warning said so
   const int unit = s.units.input_unit;
-  if (unit <= 30) {
+  if (unit < kFirstFileUnit) {
     s.err().put("Could not find label: ");
     s.err().line(trimmed(label));
     return;

@@ -161,7 +161,7 @@ bool Session::read_terminal_line(std::string& line, size_t width, std::string_vi
 }
 
 bool Session::read_input_line(std::string& line, size_t width) {
-  if (units.input_unit <= 30) return read_terminal_line(line, width);
+  if (units.input_unit < kFirstFileUnit) return read_terminal_line(line, width);
   size_t length = 0;
   if (!read_unit_line(stream, units.input_unit, line, width, &length)) return false;
   if (length > width) report_cut_line(line, length);
@@ -208,7 +208,7 @@ static bool get_next_command(Session& s, bool quit_at_end) {
       st.pending.pop_front();
     } else {
       int unit = s.units.input_unit;
-      bool from_terminal = unit <= 30;
+      bool from_terminal = unit < kFirstFileUnit;
       const bool prompt = unit <= 10 && s.units.verbose && st.prompt && !st.terminal_is_null;
       std::FILE* fp = from_terminal ? st.terminal : st.files[unit - kFirstFileUnit].fp;
       size_t length = 0;

@@ -31,6 +31,7 @@
 #include "threed/view.h"
 #include "util/axis_limits.h"
 #include "util/files.h"
+#include "util/numbers.h"
 #include "util/out_buffer.h"
 #include "util/text.h"
 #include "util/variables.h"
@@ -53,8 +54,8 @@ struct RunState {
   std::string credits = "Vexal plotting";
   std::string pwd;  // user@host:cwd
   std::string ps_output_file = "vexal.ps";
-  std::string orientation = "Portrait";  // or "Landscape"
-  double precision = 300.0;              // document units per inch
+  std::string orientation = "Portrait";     // or "Landscape"
+  double precision = kDefaultUnitsPerInch;  // document units per inch
   bool ps_to_stdout = false;
   int echo_level = 1;  // 0, 1 or 2
   int pages_done = 0;

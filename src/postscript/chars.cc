@@ -8,6 +8,7 @@
 #include <cmath>
 #include <numbers>
 
+#include "util/numbers.h"
 #include "util/text.h"
 
 namespace vexal {
@@ -351,7 +352,7 @@ std::array<double, 224> font_widths(std::string_view name) {
 
 void set_font_height(TextState& t, const PsWriter& w, double h) {
   const double n = std::round(100 * h);
-  const double size = std::trunc(n * w.scale / 72);
+  const double size = std::trunc(n * w.scale / kPointsPerInch);
   int isize = 1;
   if (size >= kMaxFontSize)
     isize = static_cast<int>(kMaxFontSize);

@@ -13,6 +13,7 @@
 #include <cstring>
 
 #include "util/free_format.h"
+#include "util/numbers.h"
 #include "util/text.h"
 
 namespace vexal {
@@ -209,7 +210,7 @@ double color_component(double v) {
 
 // The scale line of a page: 72/res twice in free format.
 void put_scale_line(PsWriter& w) {
-  const std::string k = free_real(72.0 / w.res);
+  const std::string k = free_real(kPointsPerInch / w.res);
   w.out.put(' ');
   w.out.put(k);
   w.out.put(' ');
@@ -412,7 +413,7 @@ bool startup(PsWriter& w, double res, bool to_stdout, std::string_view file_name
              OutBuffer& term) {
   // A precision of 0, negative or NaN would make every coordinate and the
   // page scale meaningless.
-  if (!(res > 0) || !std::isfinite(res)) res = 300;
+  if (!(res > 0) || !std::isfinite(res)) res = kDefaultUnitsPerInch;
   file_name = trimmed(file_name);
   orientation = trimmed(orientation);
 

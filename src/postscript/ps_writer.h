@@ -12,6 +12,7 @@
 #include <string>
 #include <string_view>
 
+#include "util/numbers.h"
 #include "util/out_buffer.h"
 
 namespace vexal {
@@ -43,16 +44,16 @@ struct PsFileCloser {
 // The writer's records and its output. One per document; not copyable.
 struct PsWriter {
   // las009
-  double res = 300;  // device units per inch (PRECISION)
+  double res = kDefaultUnitsPerInch;  // device units per inch (PRECISION)
 
   // las001
-  double xlast = 0;    // last user x emitted, inches from the origin
-  double ylast = 0;    // last user y emitted, inches from the origin
-  double xorig = 0;    // origin x, inches from the unrotated page corner
-  double yorig = 0;    // origin y, inches from the unrotated page corner
-  double scale = 300;  // FACTOR x res: device units per user inch
-  double width = 0;    // current line width, device units (0 = none written yet)
-  double grey = 0;     // scratch grey level for the shape routines
+  double xlast = 0;                     // last user x emitted, inches from the origin
+  double ylast = 0;                     // last user y emitted, inches from the origin
+  double xorig = 0;                     // origin x, inches from the unrotated page corner
+  double yorig = 0;                     // origin y, inches from the unrotated page corner
+  double scale = kDefaultUnitsPerInch;  // FACTOR x res: device units per user inch
+  double width = 0;                     // current line width, device units (0 = none written yet)
+  double grey = 0;                      // scratch grey level for the shape routines
 
   // las000
   int nseg = 0;    // segments since the path was last stroked

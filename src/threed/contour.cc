@@ -11,13 +11,12 @@
 
 #include "axes/numb.h"
 #include "postscript/shapes.h"
+#include "util/axis_limits.h"
 
 namespace vexal {
 
 namespace {
 
-// Values below this are missing.
-constexpr double kMissing = -1.0e36;
 // A level search adds the step at most this many times one by one; the rest
 // of the way is covered by one multiplication. Normal steps never get near
 // it, and a step too small to change the value cannot stall the search.
@@ -25,7 +24,7 @@ constexpr long kMaxAdditions = 1000000;
 // Table colour of a missing value in the colour cells.
 constexpr int kMissingColor = 255;
 
-bool usable(double z) { return z >= kMissing && z <= DBL_MAX; }  // false also for NaN
+bool usable(double z) { return z >= kUnsetBelow && z <= DBL_MAX; }  // false also for NaN
 
 // Adds a positive step to r until r >= target, as repeated addition would.
 double advance(double r, double target, double step) {
@@ -194,7 +193,7 @@ bool walkable(View& v, const Grid& g) {
 }
 
 int color_index(double z, double zmin, double zmax, int ncolors) {
-  if (z < kMissing || std::isnan(z)) return kMissingColor;
+  if (z < kUnsetBelow || std::isnan(z)) return kMissingColor;
   if (ncolors < 2 || zmin == zmax || !std::isfinite(zmin) || !std::isfinite(zmax)) return 0;
   const double k = std::round((z - zmin) / (zmax - zmin) * (ncolors - 1));
   return std::isnan(k) ? 0 : static_cast<int>(std::clamp(k, 0.0, ncolors - 1.0));

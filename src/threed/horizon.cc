@@ -4,11 +4,13 @@
 #include <algorithm>
 #include <cmath>
 
+#include "util/numbers.h"
+
 namespace vexal {
 
 namespace {
 
-constexpr double kDefaultResolution = 300;
+constexpr double kDefaultResolution = kDefaultUnitsPerInch;
 // A walk keeps the rows from one record width below the record's columns to
 // one above them (page y from -46.7 to +73.3 inches at 300 per inch): what
 // lies beyond is far off any page and is not drawn. A walk thus takes at

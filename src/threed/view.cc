@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "util/numbers.h"
+
 namespace vexal {
 
 namespace {
@@ -69,7 +71,7 @@ void set_geometry(View& v, Geometry g, double lx, double ly, double lz, double z
   v.zangle = finite_or_zero(zrot);
   v.yangle = finite_or_zero(yrot);
   v.xangle = finite_or_zero(xrot);
-  v.resolution = resolution > 0 ? resolution : 300;
+  v.resolution = resolution > 0 ? resolution : kDefaultUnitsPerInch;
   rotate(v);
 }
 

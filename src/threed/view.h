@@ -7,6 +7,7 @@
 
 #include "postscript/ps_writer.h"
 #include "threed/horizon.h"
+#include "util/numbers.h"
 #include "util/out_buffer.h"
 
 namespace vexal {
@@ -25,7 +26,7 @@ struct View {
   bool xlines = true, ylines = true;          // mesh lines along x, along y
   bool nohide = false;                        // draw plainly, no hidden-line removal
   double zangle = 0, yangle = 0, xangle = 0;  // view angles, degrees
-  double resolution = 300;                    // horizon pixels per inch
+  double resolution = kDefaultUnitsPerInch;   // horizon pixels per inch
   double ox = 0, oy = 0;                      // 3-D origin offset, inches
   std::array<std::array<double, 3>, 3> rot{{{1, 0, 0}, {0, 1, 0}, {0, 0, 1}}};
   bool upright = false;  // old plane orientation (compatibility level <= kUprightPlaneLevel)

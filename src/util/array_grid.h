@@ -15,8 +15,8 @@ inline constexpr size_t kMaxArray2Values = 40'000'000;  // nx x ny with a second
 inline constexpr size_t kMaxCoordinates = 5'000'000;    // entries of each coordinate list
 inline constexpr double kMissingValue = kUnsetLimit;    // an element without data (-1.0E37)
 
-// Any value below this marks an element without data.
-inline bool missing_value(double v) { return v < -1.0e36; }
+// An element without data: any value below kUnsetBelow, as for a limit.
+inline bool missing_value(double v) { return limit_unset(v); }
 
 struct ArrayGrid {
   int nx = 0, ny = 0, nz = 0;  // MX, MY and the volume's depth

@@ -5,9 +5,10 @@
 namespace vexal {
 
 inline constexpr double kUnsetLimit = -9.999999933815813e36;  // -1.0e37 in single precision
+// A limit below this is unset, and an array value below it is missing.
+inline constexpr double kUnsetBelow = -1.0e36;
 
-// Any limit below this counts as unset.
-inline bool limit_unset(double v) { return v < -1.0e36; }
+inline bool limit_unset(double v) { return v < kUnsetBelow; }
 
 struct AxisLimits {
   double min = kUnsetLimit, max = kUnsetLimit;  // data limits (XMIN/XMAX fix them)

@@ -1,10 +1,13 @@
-// Conversions of computed values to integers that are defined for every
-// double.
+// Page units and conversions of computed values to integers that are
+// defined for every double.
 #pragma once
 
 #include <cmath>
 
 namespace vexal {
+
+inline constexpr double kDefaultUnitsPerInch = 300;  // document units per inch at start (-p)
+inline constexpr double kPointsPerInch = 72;         // PostScript's user space
 
 // v truncated toward zero to an int, held within the int range; NaN gives 0.
 inline int to_int(double v) {
