@@ -7,7 +7,8 @@ namespace vexal {
 
 namespace {
 
-// Generated from command_reference.txt by scripts/make-command-reference.sh.
+// Made in the build tree from command_reference.txt by
+// scripts/make-command-reference.sh.
 constexpr std::string_view kReferenceText =
 #include "interp/command_reference.inc"
     ;

@@ -23,16 +23,11 @@ TEST(CommandTable, EveryNameOnceAndReachable) {
     ASSERT_NE(found, nullptr) << c.name;
     EXPECT_EQ(found->name, c.name) << "unreachable";
   }
-  // 692 named commands and the 17 calculator and variable line words: every
-  // name of the language, each in one subsystem's table and dispatched there.
+  // 692 named commands and the 17 calculator and variable line words, each in
+  // one subsystem's table and dispatched there (help_test.cc checks them
+  // against the command reference).
   EXPECT_EQ(t.commands().size(), 709u);
-  size_t in_tables = 0;
-  for (std::span<const Command> table : subsystem_commands())
-    in_tables += expect_dispatched_here(table);
-  EXPECT_EQ(in_tables, language_command_names().size());
-  std::set<std::string_view> names(language_command_names().begin(),
-                                   language_command_names().end());
-  EXPECT_EQ(names, seen);
+  for (std::span<const Command> table : subsystem_commands()) expect_dispatched_here(table);
 }
 
 TEST(CommandTable, LongerNamesWinOverTheirPrefixes) {

@@ -1,7 +1,7 @@
 #!/bin/bash
 # Installs the build into a temporary prefix and runs the installed program
-# on an installed example: the manual page and the examples must be in place
-# and the document must be read by Ghostscript.
+# on an installed example: the manual page, the command reference and the
+# examples must be in place and the document must be read by Ghostscript.
 #
 #   install_test.sh BUILD-DIR
 set -u
@@ -16,6 +16,7 @@ fail() {
 cmake --install "$build" --prefix "$prefix" >/dev/null || fail "cmake --install failed"
 [ -x "$prefix/bin/vexal" ] || fail "no bin/vexal"
 [ -f "$prefix/share/man/man1/vexal.1" ] || fail "no share/man/man1/vexal.1"
+[ -f "$prefix/share/doc/vexal/command_reference.txt" ] || fail "no share/doc/vexal/command_reference.txt"
 examples="$prefix/share/doc/vexal/examples"
 [ -f "$examples/first.vx" ] || fail "no examples in share/doc/vexal/examples"
 

@@ -4,29 +4,21 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <fstream>
 #include <set>
 #include <string_view>
 
-namespace vexal {
+#include "interp/command_reference.h"
 
-const std::vector<std::string>& language_command_names() {
-  static const std::vector<std::string> names = [] {
-    std::vector<std::string> list;
-    std::ifstream in(std::string(VEXAL_SOURCE_DIR) + "/tests/support/command_names.txt");
-    for (std::string line; std::getline(in, line);)
-      if (!line.empty() && line[0] != '#') list.push_back(line);
-    return list;
-  }();
-  return names;
-}
+namespace vexal {
 
 size_t expect_dispatched_here(std::span<const Command> table) {
   std::set<std::string_view> seen;
-  const auto& names = language_command_names();
+  const auto& reference = command_reference();
   for (const Command& c : table) {
     EXPECT_TRUE(seen.insert(c.name).second) << "duplicate " << c.name;
-    EXPECT_NE(std::find(names.begin(), names.end(), c.name), names.end()) << c.name;
+    EXPECT_TRUE(std::any_of(reference.begin(), reference.end(),
+                            [&](const CommandEntry& e) { return e.name == c.name; }))
+        << c.name << " has no entry in src/interp/command_reference.txt";
     const Command* found = command_table().find(c.name);
     if (!found) {
       ADD_FAILURE() << c.name << " is not found";
