@@ -2,7 +2,8 @@
 # Source checks of the test command: every C++ file is formatted as
 # .clang-format says, and every source folder includes only the folders its
 # library links (the *_commands.cc handlers, built into the interpreter
-# library, and the interpreter itself may include any folder).
+# library, and the interpreter itself may include any folder), and only
+# those see the session.
 # Exits non-zero, naming the files, when a check fails.
 set -eu
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -44,6 +45,13 @@ for dir in src/*/; do
       esac
     done
   done
+done
+# Only the interpreter and the command files see the whole session: a
+# routine below them that takes it belongs in one of them.
+for f in $(grep -l 'struct Session;' src/*/*.h src/*/*.cc 2>/dev/null); do
+  case $f in src/interp/* | *_commands.cc) continue ;; esac
+  echo "check-source: $f declares Session, which only src/interp and the command files may see"
+  status=1
 done
 [ "$status" -eq 0 ] && echo "check-source: formatting and folder includes are in order"
 exit "$status"

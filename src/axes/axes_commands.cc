@@ -7,13 +7,13 @@
 #include <string>
 #include <vector>
 
-#include "axes/axis_placement.h"
 #include "axes/axis_state.h"
 #include "axes/varax.h"
 #include "data/append.h"
 #include "interp/command_table.h"
 #include "interp/params.h"
 #include "interp/session.h"
+#include "interp/shared_commands.h"
 #include "util/text.h"
 
 namespace vexal {
@@ -553,7 +553,7 @@ void show_axis(Session& s, char axis, bool second, bool annotated,
   setrgbcolor(s.ps, s.pen.axis_color.r, s.pen.axis_color.g, s.pen.axis_color.b);
   const AxisLimits& lim = limits_of(s, axis);
   if (limit_unset(lim.min) || limit_unset(lim.max)) {
-    if (!s.explained_empty_read.empty()) return;
+    if (!s.reader.explained_empty_read.empty()) return;
     s.err().line(is_x          ? "Error--please set xmin and xmax and try again"
                  : axis == 'Y' ? "Error--please set ymin and ymax and try again"
                                : "Error--please set zmin and zmax and try again");

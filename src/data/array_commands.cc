@@ -1,8 +1,6 @@
 // Commands of the gridded array and the 8-bit image: loading from the
 // command input and from files, coordinate lists, element arithmetic, the
 // element math, crops, slices, listings and conversions.
-#include "data/array_commands.h"
-
 #include <algorithm>
 #include <array>
 #include <cerrno>
@@ -22,6 +20,7 @@
 #include "interp/listing.h"
 #include "interp/params.h"
 #include "interp/session.h"
+#include "interp/shared_commands.h"
 #include "threed/view.h"
 #include "util/free_format.h"
 #include "util/numbers.h"

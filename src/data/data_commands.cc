@@ -15,7 +15,7 @@
 #include "interp/listing.h"
 #include "interp/params.h"
 #include "interp/session.h"
-#include "postscript/page_stamps.h"
+#include "interp/shared_commands.h"
 #include "postscript/ps_writer.h"
 #include "util/free_format.h"
 #include "util/text.h"
@@ -138,10 +138,10 @@ void cmd_data(Session& s, Params& p) {
   setvariable(s.vars, "HAVEDATAFILE", 0);
   if (!s.may_read(name) || !data_file_readable(name, &s.err())) {
     set_datafile(s, name);
-    s.explained_empty_read = name;
+    s.reader.explained_empty_read = name;
     return;
   }
-  s.explained_empty_read.clear();
+  s.reader.explained_empty_read.clear();
   setvariable(s.vars, "HAVEDATAFILE", 1);
   stamp_file_name(s, name);
   set_datafile(s, name);
@@ -151,15 +151,15 @@ void cmd_append(Session& s, Params&) {
   const std::string& name = s.cs.datafile;
   if (!s.may_read(name)) return;
   // A file DATA has already reported unreadable is not reported again.
-  if (name == s.explained_empty_read && !data_file_readable(name)) return;
+  if (name == s.reader.explained_empty_read && !data_file_readable(name)) return;
   MathEnv env = s.math_env();
   AppendResult r = append(reader_input(s), s.reader, s.math_list, env, s.frame, s.store);
   const bool explained = !r.opened || (r.column_beyond && s.store.npts() == r.first_point);
-  s.explained_empty_read = explained ? name : "";
+  s.reader.explained_empty_read = explained ? name : "";
   if (!r.opened) return;
   for (const std::string& line : r.commands) append_command(s.stream, line);
   if (!r.errorbar_file.empty()) push_command(s.stream, "COMMANDFILE " + r.errorbar_file, kVerbatim);
-  s.record_fields = r.fields_read;
+  s.point.fields_read = r.fields_read;
   set_summary(s, &r, explained);
 }
 
@@ -371,7 +371,7 @@ void cmd_build(Session& s, Params& p) {
   }
   std::string line = text.substr(0, text.find(' '));
   line.append(6, ' ');
-  const int fields = std::clamp(s.record_fields, 0, kMaxDataColumns);
+  const int fields = std::clamp(s.point.fields_read, 0, kMaxDataColumns);
   for (int k = 1; k <= fields && line.size() < kLineWidth; ++k) {
     line += ' ';
     line += free_real(s.point.fields[k]);

@@ -13,12 +13,12 @@
 #include <vector>
 
 #include "data/append.h"
-#include "data/array_commands.h"
 #include "data/netcdf.h"
 #include "data/record.h"
 #include "interp/command_table.h"
 #include "interp/params.h"
 #include "interp/session.h"
+#include "interp/shared_commands.h"
 
 namespace vexal {
 

@@ -59,6 +59,11 @@ struct PointStore {
 
 // The reader's settings (the main program's counters and switches).
 struct ReaderSettings {
+  // The data file whose last read stored nothing for a reason already
+  // reported (it cannot be opened, a column asked for lies beyond it); empty
+  // otherwise. The follow-on messages (the file again, limits to set) are
+  // left out while it is.
+  std::string explained_empty_read;
   int maxpts = 1'000'000;      // MAXP: reading stops here
   int xc = 1, yc = 2, zc = 0;  // data columns of X, Y, Z (0 = the record number)
   int sc = 0;                  // SYMBOLC: column of the marker code

@@ -58,9 +58,8 @@ void cmd_math(Session& s, Params& p) {
     math(t, env, s.scratch_math);
     return;
   }
-  // MathList::any_xmath / any_ymath are set here for X and Y commands; they
-  // are the flags the X and Y arithmetic lines set (Session::column_math_x
-  // and column_math_y), since those lines arrive as MATH commands.
+  // MathList::any_xmath / any_ymath are set here for X and Y commands, the
+  // X and Y arithmetic lines among them, since those arrive as MATH commands.
   add_math_command(s.math_list, t, env);
 }
 

@@ -29,6 +29,7 @@ struct CurrentPoint {
   double v = 0, x = 0, y = 0, z = 0;
   std::array<double, kMaxFields + 1> fields{};  // [0] = record number, [k] = field Ck
   int error = 0;
+  int fields_read = 0;  // fields of the record the last APPEND read last (BUILD)
 };
 
 // The slot SET(...), EXPORT and Op::kExport store into: -4 .. -1 are V, X, Y,

@@ -19,7 +19,7 @@
 #include "interp/listing.h"
 #include "interp/params.h"
 #include "interp/session.h"
-#include "postscript/page_stamps.h"
+#include "interp/shared_commands.h"
 #include "util/files.h"
 #include "util/free_format.h"
 #include "util/text.h"
@@ -582,7 +582,7 @@ void cmd_setvar(Session& s, Params&) {
   std::string name = line.size() > 12 ? line.substr(12, 4) : "";
   Params value{s, line.size() > 17 ? line.substr(17) : ""};
   double v = getparm(value);
-  s.remembered_x = v;
+  s.pen.remembered_x = v;
   setvariable(s.vars, nolead(name), v);
 }
 
@@ -655,7 +655,7 @@ void cmd_dumpcsh(Session& s, Params& p) {
   }
 }
 
-void cmd_varsu(Session& s, Params& p) { s.sup = getparm(p); }
+void cmd_varsu(Session& s, Params& p) { s.text.sup = getparm(p); }
 
 constexpr Command kInterpCommands[] = {
     {"DEBUG", cmd_debug},

@@ -127,7 +127,7 @@ CurveStyle Session::curve_style() const {
 }
 
 TextContext Session::text_context() {
-  return TextContext{pen, sup, compat.level, this, substitute_text};
+  return TextContext{pen, text.sup, compat.level, this, substitute_text};
 }
 
 // The line editor of a terminal that is one (not with the document on
@@ -334,8 +334,6 @@ static void unknown_command(Session& s) {
                     (first == 'X' && line.size() > 1 && (line[1] == '=' || line[1] == ' ')) ||
                     line == "X";
   if (arithmetic) {
-    if (first == 'X') s.column_math_x = true;
-    if (first == 'Y') s.column_math_y = true;
     s.requeue_raw("MATH ");
     return;
   }

@@ -158,25 +158,14 @@ struct Session {
   Limits limits;  // data and drawing limits of X, Y, Z
   PointStore store;
   ReaderSettings reader;
-  MathList math_list;   // math commands applied to every point read
-  CurveSettings curve;  // error-bar caps and the MULTIPLOT labels
-  // (Fields added by the data reader and the math commands go below.)
+  MathList math_list;          // math commands applied to every point read
+  CurveSettings curve;         // error-bar caps and the MULTIPLOT labels
   Horizon horizon;             // hidden-line horizon (CLEARW empties it)
-  int record_fields = 0;       // fields of the current point read by the last APPEND (BUILD)
   CurrentPoint point;          // the current point of the math commands
   MathStacks math;             // value and save stacks of the expression evaluator
   TmFrame frame;               // the TMDATA frame
   CompiledMath scratch_math;   // compiled form of the last expression evaluated once
   CreatedFiles scratch_files;  // scratch files this run created (it may replace only these)
-  // The data file whose last read stored nothing for a reason already
-  // reported (it cannot be opened, a column asked for lies beyond it); empty
-  // otherwise. The follow-on messages (the file again, limits to set) are
-  // left out while it is.
-  std::string explained_empty_read;
-  double sup = 0.7499;         // size factor of raised and lowered text
-  double remembered_x = 0;     // pen X position remembered by SETVAR for PUTSYM
-  bool column_math_x = false;  // an X arithmetic line was seen
-  bool column_math_y = false;  // a Y arithmetic line was seen
   ArrowSettings arrows;        // AHS and ASW: arrow head and shaft sizes
   ArrayGrid array;             // the gridded array, its second array and coordinate lists
   Image image;                 // the 8-bit image (IMAGE, PGM, ARRAYTOPGM)

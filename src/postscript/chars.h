@@ -23,6 +23,7 @@ std::array<double, 224> font_widths(std::string_view name);
 
 // Font records and the text settings of the main program.
 struct TextState {
+  double sup = 0.7499;  // size factor of raised and lowered text (VARSU)
   // Font state.
   int font_size = 0;      // device units
   std::string font = "";  // current font name ("" until the first set_font)

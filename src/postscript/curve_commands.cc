@@ -51,7 +51,7 @@ void curve_axes(Session& s, bool chop, CurveAxis& xa, CurveAxis& ya) {
   };
   xa = one(s.limits.x, s.axes.xd);
   ya = one(s.limits.y, s.axes.yd);
-  if (unset && s.units.verbose && s.explained_empty_read.empty())
+  if (unset && s.units.verbose && s.reader.explained_empty_read.empty())
     s.err().line("Error--please set min and max and try again");
 }
 

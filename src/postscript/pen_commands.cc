@@ -11,7 +11,7 @@
 #include "interp/listing.h"
 #include "interp/params.h"
 #include "interp/session.h"
-#include "postscript/page_stamps.h"
+#include "interp/shared_commands.h"
 #include "util/calendar.h"
 #include "util/free_format.h"
 #include "util/text.h"

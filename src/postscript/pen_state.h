@@ -14,6 +14,7 @@ using DashPattern = std::array<double, 8>;  // mark/space pairs, inches
 inline constexpr DashPattern kSolidDash{1, 0, 0, 0, 0, 0, 0, 0};
 
 struct PenSettings {
+  double remembered_x = 0;        // pen X position remembered by SETVAR for PUTSYM
   double units = 1.0;             // UNITS: lengths typed in commands are multiplied by it
   int thickness = 1;              // pen thickness in device units (PENT, PENW)
   int line_thickness = 2;         // data-line thickness, device units (0.0075 inch at start-up)

@@ -1,8 +1,6 @@
 // Commands of the 3-D view: geometries and angles, 3-D moves and draws,
 // 3-D curves and axes, hidden-line surfaces, the solid surface and the
 // gridding of scattered data.
-#include "threed/threed_commands.h"
-
 #include <algorithm>
 #include <cerrno>
 #include <cmath>
@@ -11,7 +9,6 @@
 #include <string>
 #include <vector>
 
-#include "axes/axis_placement.h"
 #include "axes/fixpoint.h"
 #include "data/array_store.h"
 #include "expr/cmath.h"
@@ -19,6 +16,7 @@
 #include "interp/command_table.h"
 #include "interp/params.h"
 #include "interp/session.h"
+#include "interp/shared_commands.h"
 #include "threed/contour.h"
 #include "threed/fill3d.h"
 #include "threed/line3d.h"

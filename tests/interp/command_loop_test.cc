@@ -226,8 +226,8 @@ TEST_F(LoopTest, ArithmeticFormsBecomeMathLines) {
   run("C1=C2\nx = 3\nY=4\nVAR=1\n");
   EXPECT_EQ(take_err(), "");
   EXPECT_EQ(s->math_list.commands.size(), 4u);  // C1, X, Y and V commands
-  EXPECT_TRUE(s->column_math_x);
-  EXPECT_TRUE(s->column_math_y);
+  EXPECT_TRUE(s->math_list.any_xmath);
+  EXPECT_TRUE(s->math_list.any_ymath);
   auto lines = new_ps_lines(true);
   EXPECT_NE(std::find(lines.begin(), lines.end(), "%! MATH x = 3"), lines.end());
 }

@@ -142,14 +142,14 @@ TEST_F(SubstitutionTest, LineFormsAndVariableCommands) {
   run("SETENV path_like /a/b/C d\n");
   EXPECT_EQ(chr("PATH_LIKE"), "/a/b/C d");
   run("VARSU 0.5\n");
-  EXPECT_EQ(s->sup, 0.5);
+  EXPECT_EQ(s->text.sup, 0.5);
 }
 
 TEST_F(SubstitutionTest, SetvarReadsFixedColumns) {
   // The name stands in columns 13 to 16, the value from column 18 on.
   run("SETVAR      ABCDE9 4\n");
   EXPECT_EQ(num("ABCD"), 9.0);
-  EXPECT_EQ(s->remembered_x, 9.0);
+  EXPECT_EQ(s->pen.remembered_x, 9.0);
   run("SETVAR      Q    5\n");
   EXPECT_EQ(num("Q"), 5.0);
 }
