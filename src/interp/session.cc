@@ -315,6 +315,10 @@ std::vector<FileId> Session::files_in_use() const {
     if (fp && ::fstat(fileno(fp), &st) == 0) ids.push_back(FileId{st.st_dev, st.st_ino});
   };
   add(ps.file.get());
+  // The file the document will replace: a listing written there would be lost.
+  struct stat target;
+  if (!ps.new_file.name.empty() && ::lstat(ps.path.c_str(), &target) == 0)
+    ids.push_back(FileId{target.st_dev, target.st_ino});
   if (run.ps_to_stdout) add(stdout);
   add(stream.terminal);
   for (const CommandFile& f : stream.files) add(f.kept.holder ? f.kept.holder : f.fp);

@@ -197,8 +197,8 @@ struct Session {
   // One turn of the loop; false when the terminal input ran out and
   // `quit_at_end` is false.
   bool turn(bool quit_at_end);
-  // The files no listing may write: the document and the command files
-  // being run (standard input among them).
+  // The files no listing may write: the document (and the file it will
+  // replace) and the command files being run (standard input among them).
   std::vector<FileId> files_in_use() const;
   // Queues `word` followed by the raw copy of the current line, to run next:
   // the line is substituted when it comes back, as the user wrote it, but

@@ -409,7 +409,7 @@ void Session::start(const std::vector<std::string>& args) {
   if (const char* epoch = std::getenv("SOURCE_DATE_EPOCH"); epoch && *epoch && !source_date_epoch())
     err().line("SOURCE_DATE_EPOCH is not a non-negative whole number of seconds; it is ignored.");
   if (!run.ps_to_stdout && !io.ps_text && same_file_as_any(run.ps_output_file, command_files)) {
-    // Opening the document would empty the command file before it is read.
+    // The document would take the place of the command file it was made from.
     err().put("The output file ");
     err().put(run.ps_output_file);
     err().line(" is also a command file of the command line; nothing is run or written.");
