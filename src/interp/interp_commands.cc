@@ -2,7 +2,6 @@
 // command files, the loop's blocks and synonyms, and the variables.
 #include <spawn.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cctype>
@@ -19,6 +18,7 @@
 #include "interp/listing.h"
 #include "interp/params.h"
 #include "interp/session.h"
+#include "interp/stop_signals.h"
 #include "postscript/page_stamps.h"
 #include "util/files.h"
 #include "util/free_format.h"
@@ -283,6 +283,11 @@ void cmd_prompt(Session& s, Params& p) {
   s.flush_terminal();
   std::string answer;
   read_line(s.stream.terminal, answer);
+  // Ctrl-C instead of an answer: the command is dropped.
+  if (s.interrupted_at_terminal()) {
+    std::clearerr(s.stream.terminal);
+    return;
+  }
   push_command(s.stream, word + " " + answer);
 }
 
@@ -318,8 +323,12 @@ void run_shell(Session& s, const std::string& command) {
     return;
   }
   int status = 0;
-  while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-  }
+  wait_for_child(pid, status, s.io.stop);
+  // At a terminal, a Ctrl-C while the command ran was the command's (it
+  // reached it from the terminal too): the session goes on. A run of command
+  // files ends, as it would on a Ctrl-C at any other moment, so that a loop
+  // of shell commands can be stopped; a termination or hang-up always ends it.
+  if (s.at_terminal()) s.io.stop.clear_interrupt();
 }
 
 void cmd_system(Session& s, Params& p) { run_shell(s, rest_of_line(p)); }

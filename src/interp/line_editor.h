@@ -18,7 +18,8 @@ class LineEditor {
   LineEditor(const LineEditor&) = delete;
   LineEditor& operator=(const LineEditor&) = delete;
 
-  // Reads one line after `prompt` into `line`; false at the end of input.
+  // Reads one line after `prompt` into `line`; false at the end of input,
+  // and when a caught signal (Ctrl-C) interrupted the read.
   bool read(const char* prompt, std::string& line);
 
  private:

@@ -3,6 +3,7 @@
 #include "interp/session.h"
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -106,8 +107,23 @@ TextContext Session::text_context() {
 }
 
 bool Session::read_input_line(std::string& line, size_t width) {
-  if (units.input_unit <= 30) flush_terminal();
-  return read_unit_line(stream, units.input_unit, line, width);
+  const bool from_terminal = units.input_unit <= 30;
+  if (from_terminal) flush_terminal();
+  const bool got = read_unit_line(stream, units.input_unit, line, width);
+  // Ctrl-C while lines are typed for a command ends that command's lines,
+  // not the run.
+  if (from_terminal && interrupted_at_terminal()) {
+    std::clearerr(stream.terminal);
+    line.clear();
+    return false;
+  }
+  return got;
+}
+
+bool Session::at_terminal() const { return stream.terminal && ::isatty(::fileno(stream.terminal)); }
+
+bool Session::interrupted_at_terminal() {
+  return io.stop.pending() == SIGINT && at_terminal() && io.stop.clear_interrupt();
 }
 
 void Session::flush_terminal() {
@@ -135,6 +151,7 @@ static bool get_next_command(Session& s, bool quit_at_end) {
   std::string& line = s.cs.line;
   st.generated_end = false;
   for (;;) {
+    if (s.end_on_signal()) return false;
     Queued how = kTyped;
     int chain = 0;  // synonym expansions that made the line
     if (!st.pending.empty()) {
@@ -151,6 +168,15 @@ static bool get_next_command(Session& s, bool quit_at_end) {
       std::FILE* fp = from_terminal ? st.terminal : st.files[unit - kFirstFileUnit].fp;
       if (from_terminal) s.flush_terminal();
       const bool got = editor ? editor->read(prompt ? "$VEXAL: " : "", line) : read_line(fp, line);
+      if (from_terminal && s.interrupted_at_terminal()) {
+        // Ctrl-C at the prompt: the line typed is dropped, and the prompt
+        // comes again on a line of its own.
+        if (fp) std::clearerr(fp);
+        s.term.put('\n');
+        continue;
+      }
+      // A line read while a stop signal came is not run (it may be cut short).
+      if (s.end_on_signal()) return false;
       if (!got) {
         // Input that cannot be read (a directory, an I/O error) is not an
         // ordinary end: the run ends, and fails.

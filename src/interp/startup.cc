@@ -352,6 +352,7 @@ void convert_at_end(Session& s) {
                                                  : nullptr;
   std::optional<PrivateCopy> copy;
   ConvertRequest r;
+  r.stop = s.io.stop;
   r.pages = s.ps.pages;
   r.stem = s.run.ps_to_stdout ? "vexal" : output_stem(s.run.ps_output_file);
   if (text) {
@@ -481,15 +482,18 @@ void Session::start(const std::vector<std::string>& args) {
   setcvariable(vars, "TIME", clocktime(), err());
 }
 
+void Session::remove_temp_files() {
+  for (const char* stem : {"data", "error"}) std::remove((stem + run.pid + ".tmp").c_str());
+  std::remove(("data" + run.pid + ".fft").c_str());
+  for (const std::string& name : run.temp_files)
+    if (scratch_files.replaceable(name)) std::remove(name.c_str());
+}
+
 void Session::shutdown() {
   ++run.pages_done;
   write_page_stamps(*this);
-  if (!run.save_temps) {
-    for (const char* stem : {"data", "error"}) std::remove((stem + run.pid + ".tmp").c_str());
-    std::remove(("data" + run.pid + ".fft").c_str());
-    for (const std::string& name : run.temp_files)
-      if (scratch_files.replaceable(name)) std::remove(name.c_str());
-  }
+  if (!run.save_temps) remove_temp_files();
+  // The document is complete: it takes its name now.
   plot(ps, 0.0, 0.0, 999);
   if (const std::string failure = ps_error_message(ps); !failure.empty()) {
     err().line(failure);
@@ -507,6 +511,21 @@ void Session::shutdown() {
     errbuf.flush();
     run.exit_status = 1;
   }
+  // A stop signal during the conversion stopped Ghostscript; the document
+  // itself was complete and stays.
+  if (const int signal = io.stop.pending(); signal != 0) run.stopped_by = signal;
+}
+
+bool Session::end_on_signal() {
+  const int signal = io.stop.pending();
+  if (signal == 0) return false;
+  // Loop files kept by SAVET would only serve a run that ended as it should.
+  remove_temp_files();
+  ps_abandon(ps);
+  flush_terminal();
+  run.stopped_by = signal;
+  run.quit = true;
+  return true;
 }
 
 }  // namespace vexal
