@@ -82,7 +82,7 @@ std::vector<std::string> gs_arguments(const ConvertRequest& r, std::string_view 
 
 // Runs Ghostscript with `args` and waits for it: "" when it succeeded,
 // otherwise the reason.
-std::string run_ghostscript(std::vector<std::string> args) {
+std::string run_ghostscript(std::vector<std::string> args, const StopSignals& stop) {
   std::vector<char*> argv;
   for (std::string& w : args) argv.push_back(w.data());
   argv.push_back(nullptr);
@@ -100,10 +100,8 @@ std::string run_ghostscript(std::vector<std::string> args) {
   if (rc != 0) return std::string("Ghostscript (gs) could not be run: ") + std::strerror(rc);
 
   int status = 0;
-  while (::waitpid(pid, &status, 0) < 0) {
-    if (errno != EINTR)
-      return std::string("waiting for Ghostscript failed: ") + std::strerror(errno);
-  }
+  if (!wait_for_child(pid, status, stop))
+    return std::string("waiting for Ghostscript failed: ") + std::strerror(errno);
   if (WIFEXITED(status) && WEXITSTATUS(status) == 0) return "";
   if (WIFEXITED(status))
     return "Ghostscript failed with exit status " + number(WEXITSTATUS(status));
@@ -236,7 +234,8 @@ std::string convert_document(const ConvertRequest& r) {
     return "no folder for Ghostscript's output could be made in " + (dir.empty() ? "." : dir) +
            ": " + std::strerror(staging.error());
   const std::string out = staging.path() + r.stem.substr(dir.size());
-  if (std::string reason = run_ghostscript(gs_arguments(r, out)); !reason.empty()) return reason;
+  if (std::string reason = run_ghostscript(gs_arguments(r, out), r.stop); !reason.empty())
+    return reason;
   return staging.publish();
 }
 

@@ -7,6 +7,8 @@
 #include <string>
 #include <string_view>
 
+#include "interp/stop_signals.h"
+
 namespace vexal {
 
 inline constexpr int kDefaultPngDpi = 150;  // --png without a resolution
@@ -31,6 +33,7 @@ struct ConvertRequest {
   int pages = 1;               // pages of the document: more than 1 numbers the PNGs
   int dpi = kDefaultPngDpi;    // PNG resolution, dots per inch
   std::optional<PageBox> box;  // --crop: the drawing's box (see converted_page)
+  StopSignals stop;            // a termination or hang-up is passed on to Ghostscript
 };
 
 // "PDF" or "PNG", as messages name the format.

@@ -2,7 +2,6 @@
 // command files, the loop's blocks and synonyms, and the variables.
 #include <spawn.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cctype>
@@ -20,6 +19,7 @@
 #include "interp/params.h"
 #include "interp/session.h"
 #include "interp/shared_commands.h"
+#include "interp/stop_signals.h"
 #include "util/files.h"
 #include "util/free_format.h"
 #include "util/text.h"
@@ -279,6 +279,11 @@ void cmd_prompt(Session& s, Params& p) {
   const std::string question = s.units.verbose ? " " + std::string(trimmed(p.text)) : "";
   std::string answer;
   s.read_terminal_line(answer, kLineWidth, question);
+  // Ctrl-C instead of an answer: the command is dropped.
+  if (s.interrupted_at_terminal()) {
+    std::clearerr(s.stream.terminal);
+    return;
+  }
   push_command(s.stream, word + " " + answer);
 }
 
@@ -314,8 +319,12 @@ void run_shell(Session& s, const std::string& command) {
     return;
   }
   int status = 0;
-  while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-  }
+  wait_for_child(pid, status, s.io.stop);
+  // At a terminal, a Ctrl-C while the command ran was the command's (it
+  // reached it from the terminal too): the session goes on. A run of command
+  // files ends, as it would on a Ctrl-C at any other moment, so that a loop
+  // of shell commands can be stopped; a termination or hang-up always ends it.
+  if (s.at_terminal()) s.io.stop.clear_interrupt();
 }
 
 void cmd_system(Session& s, Params& p) { run_shell(s, rest_of_line(p)); }

@@ -34,6 +34,10 @@ LineEditor::~LineEditor() {
 
 bool LineEditor::read(const char* prompt, std::string& line, bool command) {
   rl_inhibit_completion = command ? 0 : 1;
+  // The library's own signal handling stays on (rl_catch_signals): while it
+  // reads, a signal first puts the terminal back as it was, then reaches the
+  // program's handler, and readline returns null. Without it a suspended
+  // session would come back to a terminal that no longer edits.
   char* text = readline(prompt);
   if (!text) return false;
   line = text;

@@ -19,8 +19,9 @@ class LineEditor {
   LineEditor& operator=(const LineEditor&) = delete;
 
   // Reads one line after `prompt` into `line`, whole; false at the end of
-  // input. A `command` line goes into the history and Tab completes a file
-  // name in it; any other line (data, a loop body, an answer) stays out of the
+  // input, and when a caught signal (Ctrl-C) interrupted the read. A
+  // `command` line goes into the history and Tab completes a file name in
+  // it; any other line (data, a loop body, an answer) stays out of the
   // history and takes a Tab as typed, so pasted tab-separated data stays whole.
   bool read(const char* prompt, std::string& line, bool command);
 

@@ -3,6 +3,7 @@
 #include "interp/session.h"
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -130,6 +131,12 @@ TextContext Session::text_context() {
   return TextContext{pen, text.sup, compat.level, this, substitute_text};
 }
 
+bool Session::at_terminal() const { return stream.terminal && ::isatty(::fileno(stream.terminal)); }
+
+bool Session::interrupted_at_terminal() {
+  return io.stop.pending() == SIGINT && at_terminal() && io.stop.clear_interrupt();
+}
+
 // The line editor of a terminal that is one (not with the document on
 // standard output, where its prompt would land): made at the first read.
 static LineEditor* terminal_editor(Session& s) {
@@ -161,7 +168,17 @@ bool Session::read_terminal_line(std::string& line, size_t width, std::string_vi
 }
 
 bool Session::read_input_line(std::string& line, size_t width) {
-  if (units.input_unit < kFirstFileUnit) return read_terminal_line(line, width);
+  if (units.input_unit < kFirstFileUnit) {
+    const bool got = read_terminal_line(line, width);
+    // Ctrl-C while lines are typed for a command ends that command's lines,
+    // not the run.
+    if (interrupted_at_terminal()) {
+      std::clearerr(stream.terminal);
+      line.clear();
+      return false;
+    }
+    return got;
+  }
   size_t length = 0;
   if (!read_unit_line(stream, units.input_unit, line, width, &length)) return false;
   if (length > width) report_cut_line(line, length);
@@ -199,6 +216,7 @@ static bool get_next_command(Session& s, bool quit_at_end) {
   std::string& line = s.cs.line;
   st.generated_end = false;
   for (;;) {
+    if (s.end_on_signal()) return false;
     Queued how = kTyped;
     int chain = 0;  // synonym expansions that made the line
     if (!st.pending.empty()) {
@@ -215,6 +233,15 @@ static bool get_next_command(Session& s, bool quit_at_end) {
       const bool got = from_terminal
                            ? s.read_terminal_line(line, kLineWidth, prompt ? "$VEXAL: " : "", true)
                            : read_line(fp, line, kLineWidth, &length);
+      if (from_terminal && s.interrupted_at_terminal()) {
+        // Ctrl-C at the prompt: the line typed is dropped, and the prompt
+        // comes again on a line of its own.
+        if (fp) std::clearerr(fp);
+        s.term.put('\n');
+        continue;
+      }
+      // A line read while a stop signal came is not run (it may be cut short).
+      if (s.end_on_signal()) return false;
       if (!got) {
         // Input that cannot be read (a directory, an I/O error) is not an
         // ordinary end: the run ends, and fails.
@@ -378,6 +405,10 @@ std::vector<FileId> Session::files_in_use() const {
     if (fp && ::fstat(fileno(fp), &st) == 0) ids.push_back(FileId{st.st_dev, st.st_ino});
   };
   add(ps.file.get());
+  // The file the document will replace: a listing written there would be lost.
+  struct stat target;
+  if (!ps.new_file.name.empty() && ::lstat(ps.path.c_str(), &target) == 0)
+    ids.push_back(FileId{target.st_dev, target.st_ino});
   if (run.ps_to_stdout) add(stdout);
   add(stream.terminal);
   for (const CommandFile& f : stream.files) add(f.kept.holder ? f.kept.holder : f.fp);

@@ -20,6 +20,7 @@
 #include "expr/math_state.h"
 #include "interp/command_stream.h"
 #include "interp/line_editor.h"
+#include "interp/stop_signals.h"
 #include "postscript/chars.h"
 #include "postscript/curves.h"
 #include "postscript/pen_state.h"
@@ -70,6 +71,9 @@ struct RunState {
   // Temporary files this run created (the loop files), removed at the end
   // unless SAVET was given, wherever the run left their loops.
   std::vector<std::string> temp_files;
+  // The stop signal (SIGINT, SIGTERM, SIGHUP) that ended the run: the exit
+  // status is 128 + it. 0 when none did.
+  int stopped_by = 0;
   int jumps = 0;  // GOTOs run (counted only for bounded input)
   // -S: no command may start a child process (SYSTEM, LIBEXEC, NETLIB), set
   // before the start-up files run and never cleared.
@@ -127,7 +131,8 @@ struct Synonym {
   std::string replacement;  // at most 256 characters, case kept
 };
 
-// Where a session reads and writes; the defaults are the process's own streams.
+// Where a session reads and writes, and the signals it is sent; the defaults
+// are the process's own streams, and no signal.
 struct SessionIo {
   std::FILE* in = stdin;
   std::FILE* out = stdout;
@@ -135,6 +140,7 @@ struct SessionIo {
   std::string* out_text = nullptr;  // when set, terminal output is captured here
   std::string* err_text = nullptr;  // when set, error output is captured here
   std::string* ps_text = nullptr;   // when set, the document is kept here, not in a file
+  StopSignals stop;                 // the stop signals the process caught
 };
 
 struct Session {
@@ -196,10 +202,10 @@ struct Session {
   // loop instead returns when the terminal input is used up.
   void loop(bool quit_at_end = true);
   // One turn of the loop; false when the terminal input ran out and
-  // `quit_at_end` is false.
+  // `quit_at_end` is false, or a stop signal ended the run.
   bool turn(bool quit_at_end);
-  // The files no listing may write: the document and the command files
-  // being run (standard input among them).
+  // The files no listing may write: the document (and the file it will
+  // replace) and the command files being run (standard input among them).
   std::vector<FileId> files_in_use() const;
   // Queues `word` followed by the raw copy of the current line, to run next:
   // the line is substituted when it comes back, as the user wrote it, but
@@ -207,6 +213,21 @@ struct Session {
   void requeue_raw(std::string_view word);
   // The shutdown sequence (stamps, temporary files, end of document).
   void shutdown();
+  // Ends the run when a stop signal came: the temporary files go (SAVET or
+  // not), the unfinished document goes and the file it was to replace stays,
+  // and run.stopped_by tells the signal. True when the run ended.
+  bool end_on_signal();
+  // True when the session is interactive: its terminal input is a terminal
+  // (not a pipe or a file, and no command file given as an argument).
+  bool at_terminal() const;
+  // True when a Ctrl-C came while the run waited for a line typed at the
+  // terminal: the interrupt is then forgotten, and the caller drops the line.
+  // False when the session is not interactive, and for any other signal,
+  // which ends the run.
+  bool interrupted_at_terminal();
+  // Removes the run's temporary files: the data and error scratch files and
+  // the loop files it created.
+  void remove_temp_files();
   // What an expression evaluation reads and writes.
   MathEnv math_env();
   // What the text routines need from the session (colours, substitution, ...).

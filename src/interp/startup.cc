@@ -356,6 +356,7 @@ void convert_at_end(Session& s) {
                                                  : nullptr;
   std::optional<PrivateCopy> copy;
   ConvertRequest r;
+  r.stop = s.io.stop;
   r.pages = s.ps.pages;
   r.stem = s.run.ps_to_stdout ? "vexal" : output_stem(s.run.ps_output_file);
   if (text) {
@@ -421,7 +422,7 @@ void Session::start(const std::vector<std::string>& args) {
   if (const char* epoch = std::getenv("SOURCE_DATE_EPOCH"); epoch && *epoch && !source_date_epoch())
     err().line("SOURCE_DATE_EPOCH is not a non-negative whole number of seconds; it is ignored.");
   if (!run.ps_to_stdout && !io.ps_text && same_file_as_any(run.ps_output_file, command_files)) {
-    // Opening the document would empty the command file before it is read.
+    // The document would take the place of the command file it was made from.
     err().put("The output file ");
     err().put(run.ps_output_file);
     err().line(" is also a command file of the command line; nothing is run or written.");
@@ -494,15 +495,18 @@ void Session::start(const std::vector<std::string>& args) {
   setcvariable(vars, "TIME", clocktime(), err());
 }
 
+void Session::remove_temp_files() {
+  for (const char* stem : {"data", "error"}) std::remove((stem + run.pid + ".tmp").c_str());
+  std::remove(("data" + run.pid + ".fft").c_str());
+  for (const std::string& name : run.temp_files)
+    if (scratch_files.replaceable(name)) std::remove(name.c_str());
+}
+
 void Session::shutdown() {
   ++run.pages_done;
   write_page_stamps(*this);
-  if (!run.save_temps) {
-    for (const char* stem : {"data", "error"}) std::remove((stem + run.pid + ".tmp").c_str());
-    std::remove(("data" + run.pid + ".fft").c_str());
-    for (const std::string& name : run.temp_files)
-      if (scratch_files.replaceable(name)) std::remove(name.c_str());
-  }
+  if (!run.save_temps) remove_temp_files();
+  // The document is complete: it takes its name now.
   plot(ps, 0.0, 0.0, 999);
   if (const std::string failure = ps_error_message(ps); !failure.empty()) {
     err().line(failure);
@@ -520,6 +524,21 @@ void Session::shutdown() {
     errbuf.flush();
     run.exit_status = 1;
   }
+  // A stop signal during the conversion stopped Ghostscript; the document
+  // itself was complete and stays.
+  if (const int signal = io.stop.pending(); signal != 0) run.stopped_by = signal;
+}
+
+bool Session::end_on_signal() {
+  const int signal = io.stop.pending();
+  if (signal == 0) return false;
+  // Loop files kept by SAVET would only serve a run that ended as it should.
+  remove_temp_files();
+  ps_abandon(ps);
+  flush_terminal();
+  run.stopped_by = signal;
+  run.quit = true;
+  return true;
 }
 
 }  // namespace vexal

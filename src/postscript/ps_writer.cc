@@ -11,6 +11,8 @@
 #include <charconv>
 #include <cmath>
 #include <cstring>
+#include <string>
+#include <utility>
 
 #include "util/free_format.h"
 #include "util/numbers.h"
@@ -158,24 +160,73 @@ void note_error(PsWriter& w, int error) {
 int last_error() { return errno ? errno : EIO; }
 
 // Drops the current target: flushes it and closes an owned file, noting a
-// failure of either.
+// failure of either. A new file then takes its target's name, or goes when
+// anything failed.
 void close_target(PsWriter& w) {
   w.out.flush();
   note_error(w, w.out.error());
   w.out.set_discard();
   if (std::FILE* f = w.file.release()) {
-    // The file was not emptied on opening: what an older, longer document
-    // left behind this one goes. Only a regular file has a length to cut.
+    // A regular file written directly (the caller's standard output reached
+    // through /dev/stdout) was not emptied: what was there beyond the
+    // document goes.
     const int fd = ::fileno(f);
     const off_t end = ::ftello(f);
     struct stat st;
-    if (end >= 0 && ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && ::ftruncate(fd, end) != 0)
+    if (w.new_file.name.empty() && end >= 0 && ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) &&
+        ::ftruncate(fd, end) != 0)
       note_error(w, last_error());
     errno = 0;
     if (std::fclose(f) != 0) note_error(w, last_error());
   }
+  if (const std::string name = std::exchange(w.new_file.name, {}); !name.empty()) {
+    if (w.error == 0 && ::rename(name.c_str(), w.path.c_str()) != 0) note_error(w, last_error());
+    if (w.error != 0) ::unlink(name.c_str());
+  }
   w.doc = nullptr;
   w.open = false;
+}
+
+// Attempts at a free name for a new document file before giving up.
+constexpr int kNewFileAttempts = 100;
+
+// Creates the new file a document to be named `target` is written into: in
+// the target's folder, so that the rename is atomic, under a name of this
+// process (".vexal-document-PID-N"), exclusively, so that no other run's file
+// and nothing planted under the name is written. Permissions are `mode`, or
+// 0666 under the umask when it is negative. Returns the descriptor with
+// `name` set; -1 when none could be made.
+int create_new_file(const std::string& target, int mode, std::string& name) {
+  const size_t slash = target.rfind('/');
+  const std::string folder = slash == std::string::npos ? "" : target.substr(0, slash + 1);
+  const std::string stem = folder + ".vexal-document-" + std::to_string(::getpid()) + "-";
+  for (int attempt = 1; attempt <= kNewFileAttempts; ++attempt) {
+    name = stem + std::to_string(attempt);
+    const int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd >= 0) {
+      if (mode >= 0) ::fchmod(fd, static_cast<mode_t>(mode));
+      return fd;
+    }
+    if (errno != EEXIST) break;
+  }
+  name.clear();
+  return -1;
+}
+
+// True when `path`, with `st` from lstat, is a link to a device or FIFO, or
+// to this program's own standard output or error: /dev/stdout and /dev/fd/1
+// lead to the terminal, pipe or file the caller gave, which is written as it
+// is rather than the link being replaced.
+bool is_stream_link(const std::string& path, const struct stat& st) {
+  struct stat to;
+  if (!S_ISLNK(st.st_mode) || ::stat(path.c_str(), &to) != 0) return false;
+  if (S_ISCHR(to.st_mode) || S_ISFIFO(to.st_mode)) return true;
+  for (int fd : {STDOUT_FILENO, STDERR_FILENO}) {
+    struct stat stream;
+    if (::fstat(fd, &stream) == 0 && stream.st_dev == to.st_dev && stream.st_ino == to.st_ino)
+      return true;
+  }
+  return false;
 }
 
 // Writes the text with every control character (below 32, except tab) as a
@@ -376,18 +427,38 @@ inline void put_point(OutBuffer& out, int i, int j, char op) {
 
 bool ps_open_file(PsWriter& w, const std::string& path) {
   close_target(w);
-  // An existing file is written over and cut to the new document's length
-  // when it is closed: emptying it first would make the file system flush
-  // it to disk on closing.
-  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666);
+  w.path = path;
+  if (path.empty()) return false;
+  struct stat st;
+  const bool exists = ::lstat(path.c_str(), &st) == 0;
+  int fd = -1;
+  if (exists && ((!S_ISREG(st.st_mode) && !S_ISLNK(st.st_mode)) || is_stream_link(path, st))) {
+    // A device, FIFO or terminal has no contents to keep: written as it is.
+    fd = ::open(path.c_str(), O_WRONLY | O_CLOEXEC);
+  } else {
+    // A file under the name keeps its permissions; a link is replaced, not followed.
+    const int mode = exists && S_ISREG(st.st_mode) ? static_cast<int>(st.st_mode & 0777) : -1;
+    fd = create_new_file(path, mode, w.new_file.name);
+  }
   std::FILE* f = fd >= 0 ? ::fdopen(fd, "wb") : nullptr;
   if (fd >= 0 && !f) ::close(fd);
-  w.path = path;
-  if (!f) return false;
+  if (!f) {
+    if (!w.new_file.name.empty()) ::unlink(std::exchange(w.new_file.name, {}).c_str());
+    return false;
+  }
   w.file.reset(f);
   w.out.set_file(f);
   w.open = true;
   return true;
+}
+
+void ps_abandon(PsWriter& w) {
+  if (!w.new_file.name.empty()) ::unlink(std::exchange(w.new_file.name, {}).c_str());
+  close_target(w);
+}
+
+NewDocumentFile::~NewDocumentFile() {
+  if (!name.empty()) ::unlink(name.c_str());
 }
 
 void ps_open_stdout(PsWriter& w) {

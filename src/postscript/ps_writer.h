@@ -41,6 +41,16 @@ struct PsFileCloser {
   }
 };
 
+// The new file a document is written into before it takes its target's
+// name; removed when the writer goes away without giving it that name.
+struct NewDocumentFile {
+  std::string name;  // "" when there is none (the target is written directly)
+  NewDocumentFile() = default;
+  ~NewDocumentFile();
+  NewDocumentFile(const NewDocumentFile&) = delete;
+  NewDocumentFile& operator=(const NewDocumentFile&) = delete;
+};
+
 // The writer's records and its output. One per document; not copyable.
 struct PsWriter {
   // las009
@@ -82,7 +92,8 @@ struct PsWriter {
   // Output. `file` is declared before `out` so that `out` flushes into it
   // before it is closed when the writer goes away.
   std::unique_ptr<std::FILE, PsFileCloser> file;  // owned file target
-  std::string path;                               // its name, for the bounding-box patch
+  std::string path;                               // the target's name, for messages
+  NewDocumentFile new_file;                       // where `file` is, until renamed to `path`
   std::string* doc = nullptr;                     // string target (tests)
   size_t doc_base = 0;                            // where the document starts in *doc
   bool open = false;                              // a target is open and not yet ended
@@ -92,14 +103,25 @@ struct PsWriter {
 
 // Output targets -------------------------------------------------------------
 
-// Creates or overwrites `path` as the document's target; false (and output
-// discarded) when it cannot be opened.
+// Makes `path` the document's target; false (and output discarded) when it
+// cannot be opened. A regular file, a symbolic link (never followed) or a
+// name that is free gets a new file in the same folder, created exclusively
+// with the old file's permissions (or 0666 under the umask) and renamed to
+// `path` when the target is closed, and only if everything was written: a run
+// that does not get that far leaves whatever had the name untouched. Anything
+// else (a device such as /dev/null, a FIFO, a terminal) is written directly,
+// and so is what a link such as /dev/stdout leads to: a device, a FIFO, or
+// the program's own standard output or error.
 bool ps_open_file(PsWriter& w, const std::string& path);
 // Makes standard output the target.
 void ps_open_stdout(PsWriter& w);
 // Appends the document to *doc, which is treated like a file (the header's
 // bounding-box line is patched in place at the end).
 void ps_open_string(PsWriter& w, std::string* doc);
+// Drops the target of a document that will not be finished: a new file is
+// removed without taking its target's name; a target written directly keeps
+// what reached it.
+void ps_abandon(PsWriter& w);
 
 // Document frame -------------------------------------------------------------
 

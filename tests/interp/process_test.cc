@@ -169,6 +169,65 @@ TEST_F(ProcessTest, AClosedPipeIsAWriteError) {
   check_document_later(slurp("out.ps"));
 }
 
+// The document is written into a new file and takes its name at the end:
+// an older, longer document goes whole, its permissions kept (and no listing
+// writes it meanwhile); a command file of that name run by COM is read before
+// it is replaced; a symbolic link there is replaced, not followed; /dev/null
+// and /dev/stdout are written as they are. No other file is left.
+TEST_F(ProcessTest, TheDocumentTakesItsNameAtTheEnd) {
+  auto names = [] {
+    std::vector<std::string> found;
+    for (const fs::directory_entry& e : fs::directory_iterator("."))
+      found.push_back(e.path().filename().string());
+    std::sort(found.begin(), found.end());
+    return found;
+  };
+  write("older.ps", "%!PS-Adobe-2.0\n" + std::string(100000, '%') + "\n");
+  fs::permissions("older.ps",
+                  fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+  RunResult older = vexal({"-d", "-q", "-o", "older.ps", "DRAW 1 1", "QUIT"});
+  EXPECT_EQ(older.status, 0);
+  const std::string doc = slurp("older.ps");
+  EXPECT_TRUE(doc.ends_with("%%EOF\n")) << doc.size();
+  EXPECT_EQ(doc.find("%%%%"), std::string::npos);
+  EXPECT_EQ(fs::status("older.ps").permissions(),
+            fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+  check_document_later(doc);
+  // The file the document will replace is in use: no listing writes it.
+  RunResult listing = vexal({"-d", "-q", "-o", "older.ps", "DUMPVAR older.ps", "QUIT"});
+  EXPECT_EQ(listing.status, 1);
+  EXPECT_EQ(listing.err, "Cannot open older.ps: it is the document or a command file in use\n");
+  check_document_later(slurp("older.ps"));
+
+  write("p.vx", "ECHOERR from p.vx\nDRAW 2 2\n");
+  RunResult self = vexal({"-d", "-q", "-o", "p.vx", "COM p.vx"});
+  EXPECT_EQ(self.status, 0);
+  EXPECT_EQ(self.err, "from p.vx\n");
+  const std::string replaced = slurp("p.vx");
+  EXPECT_NE(replaced.find("\n%! ECHOERR from p.vx\n"), std::string::npos);
+  check_document_later(replaced);
+
+  write("victim.txt", "not a document\n");
+  fs::create_symlink("victim.txt", "link.ps");
+  EXPECT_EQ(vexal({"-d", "-q", "-o", "link.ps", "DRAW 1 1", "QUIT"}).status, 0);
+  EXPECT_FALSE(fs::is_symlink("link.ps"));
+  EXPECT_EQ(slurp("victim.txt"), "not a document\n");
+  check_document_later(slurp("link.ps"));
+
+  RunResult discarded = vexal({"-d", "-o", "/dev/null", "DRAW 1 1", "QUIT"});
+  EXPECT_EQ(discarded.status, 0);
+  EXPECT_EQ(discarded.err, "");
+  EXPECT_TRUE(fs::is_character_file("/dev/null"));
+  // A link to the program's own output (here a file) leads where it leads.
+  RunResult streamed = vexal({"-d", "-q", "-o", "/dev/stdout", "DRAW 1 1", "QUIT"});
+  EXPECT_EQ(streamed.status, 0);
+  EXPECT_TRUE(streamed.out.ends_with("%%EOF\n"));
+  EXPECT_TRUE(fs::is_symlink("/dev/stdout"));
+  check_document_later(streamed.out);
+  EXPECT_EQ(names(), (std::vector<std::string>{"link.ps", "older.ps", "p.vx", "stderr.txt",
+                                               "stdin.txt", "stdout.txt", "victim.txt"}));
+}
+
 TEST_F(ProcessTest, AnOutputFileThatCannotBeOpenedFailsTheRun) {
   RunResult r = vexal({"-q", "-o", "no-such-dir/out.ps"}, "DRAW 1 1\n");
   EXPECT_EQ(r.status, 1);

@@ -11,12 +11,15 @@
 #include <climits>
 #include <cmath>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
+#include <set>
 #include <sstream>
 #include <vector>
 
 #include "support/ghostscript.h"
 #include "support/lines.h"
+#include "support/process.h"
 
 namespace vexal {
 namespace {
@@ -177,6 +180,74 @@ TEST_F(PsWriterTest, FileTargetIsPatchedAndAnnounced) {
   EXPECT_EQ(doc.substr(0, kHeaderLineBytes), padded("%!PS-Adobe-2.0") + "\n");
   EXPECT_EQ(doc.find('\x7f'), std::string::npos);  // nothing of the older file is left
   EXPECT_EQ(doc.substr(doc.size() - 6), "%%EOF\n");
+}
+
+// A document written to a file in a folder of its own, where the tests look
+// at every name the writer leaves.
+class PsWriterFileTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    folder = std::filesystem::path(::testing::TempDir()) /
+             ("ps_writer_" + std::to_string(getpid()) + "_" +
+              ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    std::filesystem::create_directories(folder);
+    target = (folder / "plot.ps").string();
+  }
+  void TearDown() override { std::filesystem::remove_all(folder); }
+  // Opens the target and writes the start of a document into it.
+  void start(PsWriter& w) {
+    ASSERT_TRUE(ps_open_file(w, target));
+    ASSERT_TRUE(startup(w, 300, false, target, "Portrait", "vexal test", false, term));
+    drawto(w, 1, 1);
+    out_flush(w);
+  }
+  std::set<std::string> names() const {
+    std::set<std::string> found;
+    for (const auto& e : std::filesystem::directory_iterator(folder))
+      found.insert(e.path().filename().string());
+    return found;
+  }
+
+  std::filesystem::path folder;
+  std::string target;
+  OutBuffer term;
+};
+
+// A document never ended leaves no file of its own, and the target as it was.
+TEST_F(PsWriterFileTest, ADocumentNeverEndedLeavesTheTargetAsItWas) {
+  std::ofstream(target) << "the previous document\n";
+  {
+    PsWriter w;
+    start(w);
+  }
+  EXPECT_EQ(names(), std::set<std::string>{"plot.ps"});
+  EXPECT_EQ(slurp(target), "the previous document\n");
+}
+
+// The new file is created exclusively: a name already taken is passed over,
+// and a link planted there is not written through.
+TEST_F(PsWriterFileTest, ANameAlreadyTakenIsPassedOver) {
+  std::ofstream(folder / "victim") << "keep\n";
+  const std::string planted = ".vexal-document-" + std::to_string(getpid()) + "-1";
+  std::filesystem::create_symlink("victim", folder / planted);
+  PsWriter w;
+  start(w);
+  plot(w, 0, 0, 999);
+  EXPECT_EQ(ps_error_message(w), "");
+  EXPECT_EQ(slurp((folder / "victim").string()), "keep\n");
+  EXPECT_EQ(names(), (std::set<std::string>{planted, "plot.ps", "victim"}));
+  check_document_later(slurp(target));
+}
+
+// A document that cannot take its name is a write error, and its new file goes.
+TEST_F(PsWriterFileTest, ADocumentThatCannotTakeItsNameIsReported) {
+  PsWriter w;
+  start(w);
+  std::filesystem::create_directories(folder / "plot.ps" / "inside");
+  plot(w, 0, 0, 999);
+  EXPECT_EQ(ps_error_message(w),
+            "Error writing the PostScript output file " + target + ": Is a directory");
+  EXPECT_EQ(names(), std::set<std::string>{"plot.ps"});
 }
 
 // The check every document goes through must itself catch a fault.
