@@ -12,10 +12,6 @@ namespace vexal {
 
 namespace {
 
-double* field(CurrentPoint& p, double n) {
-  return std::fabs(n) <= kMaxFields ? point_field(p, std::lround(n)) : nullptr;
-}
-
 void error(MathEnv& env, const char* message) {
   env.err.line(message);
   env.point.error = 1;
@@ -51,7 +47,7 @@ void error(MathEnv& env, const char* message) {
       push(p.v);
       break;
     case Op::kPushField:
-      if (double* f = field(p, e.value))
+      if (double* f = point_field(p, e.value))
         push(*f);
       else
         push(0);
@@ -70,7 +66,7 @@ void error(MathEnv& env, const char* message) {
       break;
     case Op::kPopField:
       x = pop();
-      if (double* f = field(p, e.value)) *f = x;
+      if (double* f = point_field(p, e.value)) *f = x;
       break;
     case Op::kPushVariable:
       push(gvariable(env.vars, static_cast<int>(e.value)));
@@ -99,7 +95,7 @@ void error(MathEnv& env, const char* message) {
     case Op::kExport: {
       double n = pop();
       double v = pop();
-      if (double* f = field(p, n))
+      if (double* f = point_field(p, n))
         *f = v;
       else
         error(env, "Error: Column specified is out of range.");
@@ -119,11 +115,8 @@ void error(MathEnv& env, const char* message) {
       break;
     case Op::kTm: {
       double col = pop(), row = pop();
-      const TmFrame* f = env.frame;
-      double index = f ? (row - 1) * f->cols + col : 0;
-      double size = f ? double(f->rows) * f->cols : 0;
-      if (index >= 1 && index <= size) {
-        push(f->bytes[static_cast<size_t>(index) - 1]);
+      if (const uint8_t* byte = tm_byte(env.frame, tm_index(env.frame, row, col))) {
+        push(*byte);
       } else {
         error(env, "Error: TMDATA frame index out of range.");
         push(0);

@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "expr/math_ops.h"
 #include "expr/stak_math.h"
 #include "expr/valread.h"
 #include "util/free_format.h"
@@ -18,55 +19,6 @@ namespace {
 
 constexpr size_t kMaxMathText = 256;
 constexpr size_t kNone = std::string_view::npos;
-
-enum class Target { kVariable, kField, kX, kY, kZ, kV, kNowhere };
-
-enum class Func {
-  kMul,
-  kDiv,
-  kAdd,
-  kSub,
-  kExp,
-  kAtan2,
-  kLog,
-  kLn,
-  kAbs,
-  kSqrt,
-  kArcsin,
-  kArccos,
-  kCos,
-  kSin,
-  kArctan,
-  kMod,
-  kMin,
-  kMax,
-  kBit,
-  kInc,
-  kExc,
-  kUnknown
-};
-
-struct FuncName {
-  std::string_view name;
-  Func func;
-  bool two_operands;
-};
-
-// Searched in this order, the first name found anywhere in the function
-// part wins: ARCSIN and ARCCOS come before SIN and COS, whose names they hold.
-constexpr FuncName kFunctions[] = {
-    {"MUL", Func::kMul, true},        {"DIV", Func::kDiv, true},
-    {"ADD", Func::kAdd, true},        {"SUB", Func::kSub, true},
-    {"EXP", Func::kExp, true},        {"ATAN2", Func::kAtan2, true},
-    {"LOG", Func::kLog, false},       {"LN", Func::kLn, false},
-    {"ABS", Func::kAbs, false},       {"SQRT", Func::kSqrt, false},
-    {"ARCSIN", Func::kArcsin, false}, {"ARCCOS", Func::kArccos, false},
-    {"COS", Func::kCos, false},       {"SIN", Func::kSin, false},
-    {"ARCTAN", Func::kArctan, false}, {"MOD", Func::kMod, true},
-    {"MIN", Func::kMin, true},        {"MAX", Func::kMax, true},
-    {"BIT", Func::kBit, true},        {"INC", Func::kInc, true},
-    {"EXC", Func::kExc, true},
-};
 
 // The first `ch` at or after `from` that lies outside every {...}.
 size_t find_unbraced(std::string_view t, char ch, size_t from = 0) {
@@ -119,6 +71,8 @@ class Interpreter {
     p_.error = 1;
   }
   void syntax_error(size_t paren);
+  bool read_target();
+  bool call(size_t eq, size_t paren, double* value);
   double* target_value();
 
   MathEnv& env_;
@@ -127,26 +81,16 @@ class Interpreter {
   std::string_view text_;  // as given, for messages
   char buf_[kMaxMathText];
   std::string_view work_;  // the upper-cased working copy in buf_
-  Target target_ = Target::kNowhere;
+  char target_ = 0;        // $, C, X, Y, Z or V names a target; any other stores nowhere
   std::string_view name_;  // the $ target's name
   int field_ = 0;          // the Cn target's n
 };
 
+// The slot of a Cn, X, Y, Z or V target; nullptr for another.
 double* Interpreter::target_value() {
-  switch (target_) {
-    case Target::kX:
-      return &p_.x;
-    case Target::kY:
-      return &p_.y;
-    case Target::kZ:
-      return &p_.z;
-    case Target::kV:
-      return &p_.v;
-    case Target::kField:
-      return &p_.fields[static_cast<size_t>(field_)];
-    default:
-      return nullptr;
-  }
+  if (target_ == 'C') return point_field(p_, static_cast<long>(field_));
+  size_t slot = std::string_view("VXYZ").find(target_);  // fields -4 .. -1
+  return slot == kNone ? nullptr : point_field(p_, static_cast<long>(slot) - 4);
 }
 
 // The operand that starts at `at`: Cn, X, Y, Z, V, a braced expression, or
@@ -214,6 +158,65 @@ void Interpreter::syntax_error(size_t paren) {
   p_.error = 1;
 }
 
+// The target, from the first character; false after a message when it is unusable.
+bool Interpreter::read_target() {
+  target_ = work_[0];
+  if (target_ == '$') {
+    name_ = work_.substr(1, std::min(nvar(work_.substr(1)), kNameWidth));
+    if (name_.empty()) syntax_error(kNone);
+    return !name_.empty();
+  }
+  if (target_ == 'C') {
+    size_t used = 0;
+    field_ = field_number(work_.substr(1), &used);
+    if (field_ < 0) fail("Error: Column specified is out of range.");
+    return field_ >= 0;
+  }
+  return true;
+}
+
+// FUNC(a, b) or FUNC(a): the function's row, its operands and its value;
+// false after a message when no function applies.
+bool Interpreter::call(size_t eq, size_t paren, double* value) {
+  // The function part lies between the "=" and the "(": a name inside a
+  // $ target ($COSTH = SIN(1)) does not count.
+  size_t from = eq != kNone && eq < paren ? eq + 1 : 0;
+  const MathOp* f = find_math_function(work_.substr(from, paren - from));
+  bool range_test = f && (f->op == Op::kInc || f->op == Op::kExc);
+  bool range_target = target_ == 'X' || target_ == 'Y' || target_ == 'V' ||
+                      (target_ == 'Z' && f && f->op == Op::kInc);
+  if (!f || (range_test && !range_target)) {
+    syntax_error(paren);
+    return false;
+  }
+  double a = 0, b = 0;
+  if (f->arity >= 2) {
+    size_t comma = find_unbraced(work_, ',');
+    if (comma != kNone && paren < comma) {
+      a = operand(paren + 1);
+      b = operand(comma + 1);
+    } else {
+      b = operand(comma != kNone ? comma + 1 : paren + 1);
+    }
+  } else {
+    a = operand(paren + 1);
+  }
+  if (range_test) {
+    *value = *target_value();
+    bool inside = *value >= a && *value <= b;
+    if (f->op == Op::kInc ? !inside : inside) {
+      p_.error = 1;
+      *value = kRangeRejected;
+    }
+  } else if (f->function_message && f->undefined(a, b)) {
+    fail(f->function_message);
+  } else {
+    // The stack word takes x before y; ATAN2(y, x) names y first.
+    *value = f->op == Op::kAtan2 ? f->fn(b, a) : f->fn(a, b);
+  }
+  return true;
+}
+
 double Interpreter::run() {
   p_.error = 0;
   size_t len = std::min(text_.size(), kMaxMathText);
@@ -226,43 +229,7 @@ double Interpreter::run() {
     syntax_error(kNone);
     return 0;
   }
-
-  // The target, from the first character.
-  switch (work_[0]) {
-    case '$':
-      target_ = Target::kVariable;
-      name_ = work_.substr(1, std::min(nvar(work_.substr(1)), kNameWidth));
-      if (name_.empty()) {
-        syntax_error(kNone);
-        return 0;
-      }
-      break;
-    case 'C': {
-      size_t used = 0;
-      field_ = field_number(work_.substr(1), &used);
-      if (field_ < 0) {
-        fail("Error: Column specified is out of range.");
-        return 0;
-      }
-      target_ = Target::kField;
-      break;
-    }
-    case 'X':
-      target_ = Target::kX;
-      break;
-    case 'Y':
-      target_ = Target::kY;
-      break;
-    case 'Z':
-      target_ = Target::kZ;
-      break;
-    case 'V':
-      target_ = Target::kV;
-      break;
-    default:
-      target_ = Target::kNowhere;
-      break;
-  }
+  if (!read_target()) return 0;
 
   // The "=", the function's "(" and its closing ")" are found outside
   // braces, so that an expression's own SET(X) or ")" does not count; the
@@ -276,122 +243,16 @@ double Interpreter::run() {
   }
 
   double value = 0;
-  if (paren == kNone) {
-    if (eq == kNone) {
-      syntax_error(kNone);
-      return 0;
-    }
+  if (paren != kNone) {
+    if (!call(eq, paren, &value)) return 0;
+  } else if (eq != kNone) {
     value = operand(eq + 1);
   } else {
-    // The function part lies between the "=" and the "(": a name inside a
-    // $ target ($COSTH = SIN(1)) does not count.
-    size_t from = eq != kNone && eq < paren ? eq + 1 : 0;
-    std::string_view part = work_.substr(from, paren - from);
-    const FuncName* f = nullptr;
-    for (const FuncName& candidate : kFunctions) {
-      if (part.find(candidate.name) != kNone) {
-        f = &candidate;
-        break;
-      }
-    }
-    bool range_test = f && (f->func == Func::kInc || f->func == Func::kExc);
-    bool range_target = target_ == Target::kX || target_ == Target::kY || target_ == Target::kV ||
-                        (target_ == Target::kZ && f && f->func == Func::kInc);
-    if (!f || (range_test && !range_target)) {
-      syntax_error(paren);
-      return 0;
-    }
-    double a = 0, b = 0;
-    if (f->two_operands) {
-      size_t comma = find_unbraced(work_, ',');
-      if (comma != kNone && paren < comma) {
-        a = operand(paren + 1);
-        b = operand(comma + 1);
-      } else {
-        b = operand(comma != kNone ? comma + 1 : paren + 1);
-      }
-    } else {
-      a = operand(paren + 1);
-    }
-    switch (f->func) {
-      case Func::kMul:
-        value = a * b;
-        break;
-      case Func::kDiv:
-        if (b == 0)
-          fail("Invalid math construct: DIVISION BY ZERO");
-        else
-          value = a / b;
-        break;
-      case Func::kAdd:
-        value = a + b;
-        break;
-      case Func::kSub:
-        value = a - b;
-        break;
-      case Func::kExp:
-        value = std::pow(a, b);
-        break;
-      case Func::kAtan2:
-        value = std::atan2(a, b);
-        break;
-      case Func::kLog:
-      case Func::kLn:
-        if (a <= 0)
-          fail("Invalid math: LOG OF NEGATIVE NUMBER");
-        else
-          value = f->func == Func::kLog ? std::log10(a) : std::log(a);
-        break;
-      case Func::kAbs:
-        value = std::fabs(a);
-        break;
-      // A negative operand gives no message: the value is not a number.
-      case Func::kSqrt:
-        value = std::sqrt(a);
-        break;
-      case Func::kArcsin:
-        value = std::asin(a);
-        break;
-      case Func::kArccos:
-        value = std::acos(a);
-        break;
-      case Func::kCos:
-        value = std::cos(a);
-        break;
-      case Func::kSin:
-        value = std::sin(a);
-        break;
-      case Func::kArctan:
-        value = std::atan(a);
-        break;
-      case Func::kMod:
-        value = std::fmod(a, b);
-        break;
-      case Func::kMin:
-        value = std::min(a, b);
-        break;
-      case Func::kMax:
-        value = std::max(a, b);
-        break;
-      case Func::kBit:
-        value = ibit(single_to_int(a), single_to_int(b));
-        break;
-      case Func::kInc:
-      case Func::kExc: {
-        value = *target_value();
-        bool inside = value >= a && value <= b;
-        if (f->func == Func::kInc ? !inside : inside) {
-          p_.error = 1;
-          value = kRangeRejected;
-        }
-        break;
-      }
-      case Func::kUnknown:
-        break;
-    }
+    syntax_error(kNone);
+    return 0;
   }
 
-  if (target_ == Target::kVariable)
+  if (target_ == '$')
     setvariable(env_.vars, name_, value);
   else if (double* t = target_value())
     *t = value;

@@ -1,8 +1,8 @@
-// The words of the expression language that compile to one opcode and mean
-// the same from text as compiled, one row each: the plain functions,
+// The words of the expression language, one row each: the plain functions,
 // operators and constants, whose row both the evaluator that works from the
-// text and the executor of the compiled form compute through, and the stack
-// and point words, which both run through c_math.
+// text and the executor of the compiled form compute through; the stack and
+// point words, which both run through c_math; the words the evaluator reads
+// itself; and, as columns of their rows, the functions of MATH lines.
 #pragma once
 
 #include <array>
@@ -15,27 +15,39 @@
 
 namespace vexal {
 
-// A word and the opcode it compiles to.
+// A word, the opcode it compiles to, and its name in MATH lines.
 struct MathOp {
-  std::string_view words;    // names matching any token they begin, blank-separated
-  std::string_view symbols;  // names matching only the whole token, blank-separated
-  Op op;                     // what it compiles to; a constant compiles to Op::kPush of its value
-  int arity;                 // operands it pops, 0 .. 5 (for two: a b, b on top)
+  std::string_view words;     // names matching any token they begin, blank-separated
+  std::string_view symbols;   // names matching only the whole token, blank-separated
+  std::string_view function;  // its name in MATH lines, "" for none
+  // What it compiles to: a constant to Op::kPush of its value; a word with a
+  // reader to this one opcode, or Op::kNoop for none or several.
+  Op op;
+  int arity;  // operands it pops, 0 .. 5 (for two: a b, b on top)
   // The value of a function (missing operands are 0) or a constant; nullptr
   // for a word that does what c_math does with `op`.
   double (*fn)(double a, double b) = nullptr;
   // Where the function is undefined: the evaluation fails with text_message
   // (or gives 0 when only compiling); the executor prints compiled_message,
-  // rejects the point and pushes 0. nullptr: defined everywhere.
+  // rejects the point and pushes 0; a MATH line prints function_message and
+  // rejects the point, or without one computes the function anyway.
+  // nullptr: defined everywhere.
   bool (*undefined)(double a, double b) = nullptr;
   const char* text_message = nullptr;
   const char* compiled_message = nullptr;
+  const char* function_message = nullptr;
+  // The reader of a word that does more than run one opcode; nullptr for the others.
+  bool (Evaluator::*read)(std::string_view tok) = nullptr;
 };
 
-// Every row, in the order tokens are matched against them.
+// Every row.
 std::span<const MathOp> math_ops();
-// The first row that `token` (upper case) names, nullptr for none.
+// The row that `token` (upper case) names: the one with the longest name the
+// token begins with, or with a symbol that is the whole token; nullptr for none.
 const MathOp* find_math_op(std::string_view token);
+// The row of the MATH function that the text before a MATH line's "(" names:
+// the first row whose function name stands anywhere in it; nullptr for none.
+const MathOp* find_math_function(std::string_view part);
 
 // Indexed by opcode (those below the conditionals): the row of the function
 // the executor computes, nullptr for none.

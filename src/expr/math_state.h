@@ -4,6 +4,7 @@
 #pragma once
 
 #include <array>
+#include <cmath>
 #include <cstdint>
 #include <span>
 #include <vector>
@@ -47,6 +48,11 @@ inline double* point_field(CurrentPoint& p, long n) {
     default:
       return n >= 0 && n <= kMaxFields ? &p.fields[static_cast<size_t>(n)] : nullptr;
   }
+}
+// The slot a value from the stack or an entry names: point_field of it
+// rounded; nullptr when it is not a number or lies beyond +-50.
+inline double* point_field(CurrentPoint& p, double n) {
+  return std::fabs(n) <= kMaxFields ? point_field(p, std::lround(n)) : nullptr;
 }
 
 // One entry of a compiled expression.
@@ -122,6 +128,16 @@ struct TmFrame {
   std::array<uint8_t, kFrameBytes> bytes{};
   int rows = 0, cols = 0;
 };
+
+// The position TM reads at (row, col): byte (row - 1) x cols + col, from 1.
+inline double tm_index(const TmFrame* f, double row, double col) {
+  return (row - 1) * (f ? f->cols : 0) + col;
+}
+// The byte at that position; nullptr outside the frame or without one.
+inline const uint8_t* tm_byte(const TmFrame* f, double index) {
+  bool inside = f && index >= 1 && index <= double(f->rows) * f->cols;
+  return inside ? &f->bytes[static_cast<size_t>(index) - 1] : nullptr;
+}
 
 // The point store's coordinate columns as the vector accessors read them:
 // points 1..n at index 0..n-1, read live (a math command that rewrites the

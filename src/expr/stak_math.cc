@@ -22,7 +22,6 @@ namespace vexal {
 
 namespace {
 
-constexpr double kE = 2.718281828459045;
 constexpr int kNoCompileLevel = 742479;  // at or below this level nothing compiles
 constexpr size_t kMaxExpression = 256;
 
@@ -34,53 +33,34 @@ bool starts(std::string_view tok, std::string_view name) {
   return tok.substr(0, name.size()) == name;
 }
 
-// The evaluation of one expression text.
-class Evaluator {
- public:
-  Evaluator(MathEnv& env, CompiledMath& c, bool compile_only)
-      : env_(env), st_(env.stacks), c_(c), compile_only_(compile_only) {}
+// The field number written at the front of `digits`, read until it passes 50.
+int field_digits(std::string_view digits) {
+  int n = 0;
+  for (size_t i = 0; i < digits.size() && digits[i] >= '0' && digits[i] <= '9' && n <= kMaxFields;
+       ++i)
+    n = n * 10 + (digits[i] - '0');
+  return n;
+}
 
-  double run(std::string_view text);
+// Reads the two quoted texts of STRCMP("a","b").
+bool quoted_pair(std::string_view tok, std::string_view& a, std::string_view& b) {
+  size_t q1 = tok.find('"');
+  size_t q2 = q1 == std::string_view::npos ? q1 : tok.find('"', q1 + 1);
+  size_t q3 = q2 == std::string_view::npos ? q2 : tok.find('"', q2 + 1);
+  size_t q4 = q3 == std::string_view::npos ? q3 : tok.find('"', q3 + 1);
+  if (q4 == std::string_view::npos) return false;
+  a = tok.substr(q1 + 1, q2 - q1 - 1);
+  b = tok.substr(q3 + 1, q4 - q3 - 1);
+  return true;
+}
 
- private:
-  // Each returns false when the evaluation ended with an error.
-  bool token(std::string_view tok);
-  bool conditional_while_skipping(std::string_view tok);
-  bool table_token(const MathOp& m);
-  bool fail(std::string_view message, std::string_view detail = {});
-  // A function outside its domain: an error, except when only compiling,
-  // where the result is 0 so that every branch compiles.
-  bool domain_error(std::string_view message) {
-    if (!compile_only_) return fail(message);
-    push(0);
-    return true;
-  }
-  void push(double v) { push_math_stack(st_, v, env_.err); }
-  double pop() { return pop_math_stack(st_, env_.err); }
-  void emit(Op opcode, double value = 0) { c_.add(opcode, value); }
-  // Emits an entry and runs it as the executor would.
-  bool run(Op opcode, double value = 0) {
-    emit(opcode, value);
-    c_math({opcode, value}, env_);
-    return true;
-  }
-  void no_compile() {
-    c_.compiled = false;
-    emit(Op::kNoop);
-  }
-  double* field_ref(int n);
-  bool index_ok(double i, size_t size, const char* what, size_t* index);
-  bool array_word(std::string_view tok);
-  void gmtime_token();
+}  // namespace
 
-  MathEnv& env_;
-  MathStacks& st_;
-  CompiledMath& c_;
-  bool compile_only_;
-  bool debug_ = false;
-};
-
-double* Evaluator::field_ref(int n) { return point_field(env_.point, n); }
+bool Evaluator::run(Op opcode, double value) {
+  emit(opcode, value);
+  c_math({opcode, value}, env_);
+  return true;
+}
 
 bool Evaluator::fail(std::string_view message, std::string_view detail) {
   env_.err.put(message);
@@ -102,7 +82,7 @@ bool Evaluator::index_ok(double i, size_t size, const char* what, size_t* index)
 
 // The array words: ARRAY and ARRAY2 (element i, j), the coordinate and
 // spacing lists, the nearest-entry searches and the element loop's indices.
-bool Evaluator::array_word(std::string_view tok) {
+bool Evaluator::read_array(std::string_view tok) {
   no_compile();
   static const ArrayGrid kEmpty;
   const ArrayGrid& a = env_.array ? *env_.array : kEmpty;
@@ -155,23 +135,21 @@ bool Evaluator::array_word(std::string_view tok) {
 
 // While the current level skips, only the conditional words count.
 bool Evaluator::conditional_while_skipping(std::string_view tok) {
-  MathConditions& c = st_.cond;
-  if (tok == "?" || starts(tok, "IF")) {
-    emit(Op::kIf);
-    c.open(false, true);
-  } else if (tok == ":" || starts(tok, "ELS")) {
-    emit(Op::kElse);
-    c.otherwise();
-  } else if (tok == ")" || starts(tok, "END")) {
-    emit(Op::kEnd);
-    c.close();
-  } else {
-    no_compile();
-  }
+  const MathOp* m = find_math_op(tok);
+  const Op op = m ? m->op : Op::kNoop;
+  if (op == Op::kIf)
+    st_.cond.open(false, true);
+  else if (op == Op::kElse)
+    st_.cond.otherwise();
+  else if (op == Op::kEnd)
+    st_.cond.close();
+  else
+    return no_compile();
+  emit(op);
   return true;
 }
 
-void Evaluator::gmtime_token() {
+bool Evaluator::read_gmtime(std::string_view) {
   double t = pop();
   std::time_t secs = static_cast<std::time_t>(std::llround(std::isfinite(t) ? t : 0.0));
   std::tm tm{};
@@ -207,27 +185,156 @@ void Evaluator::gmtime_token() {
   setcvariable(v, "MONTH_NAME", kMonthNames[tm.tm_mon >= 0 && tm.tm_mon < 12 ? tm.tm_mon : 0],
                env_.err);
   set("DOM", "%02ld", tm.tm_mday);
+  return no_compile();
 }
 
-// Reads the two quoted texts of STRCMP("a","b").
-bool quoted_pair(std::string_view tok, std::string_view& a, std::string_view& b) {
-  size_t q1 = tok.find('"');
-  size_t q2 = q1 == std::string_view::npos ? q1 : tok.find('"', q1 + 1);
-  size_t q3 = q2 == std::string_view::npos ? q2 : tok.find('"', q2 + 1);
-  size_t q4 = q3 == std::string_view::npos ? q3 : tok.find('"', q3 + 1);
-  if (q4 == std::string_view::npos) return false;
-  a = tok.substr(q1 + 1, q2 - q1 - 1);
-  b = tok.substr(q3 + 1, q4 - q3 - 1);
+bool Evaluator::read_time(std::string_view) {
+  // A reproducible run's fixed time, as DATE and TIME show it.
+  const std::optional<std::time_t> fixed = source_date_epoch();
+  push(static_cast<double>(fixed ? *fixed : std::time(nullptr)));
+  return no_compile();
+}
+
+bool Evaluator::read_variable(std::string_view tok) {
+  std::string_view name = tok.substr(1, std::min(nvar(tok.substr(1)), kNameWidth));
+  int i = whichvariable(env_.vars, name, false, false, env_.err);
+  if (i == 0) return fail("Error: unknow math stack operator ", tok);
+  return run(Op::kPushVariable, i);
+}
+
+bool Evaluator::read_set(std::string_view tok) {
+  if (tok.size() < 5) return read_name(tok);
+  if (tok[4] == '$') {
+    std::string_view name = tok.substr(5, std::min(nvar(tok.substr(5)), kNameWidth));
+    if (name.empty()) return fail("Error: unknow math stack operator ", tok);
+    return run(Op::kPopVariable, whichvariable(env_.vars, name, true, false, env_.err));
+  }
+  long n = 0;
+  if (tok[4] == 'C') {
+    n = field_digits(tok.substr(5));
+    if (n > kMaxFields) return fail("Error: Column specified is out of range.");
+  } else {
+    size_t slot = std::string_view("VXYZ").find(tok[4]);  // V .. Z are fields -4 .. -1
+    if (slot == std::string_view::npos) return fail("Error: unknow math stack operator ", tok);
+    n = static_cast<long>(slot) - 4;
+  }
+  *point_field(env_.point, n) = pop();
+  emit(Op::kPush, static_cast<double>(n));
+  emit(Op::kExport);
   return true;
 }
 
-// A token is matched against these in order, the first that fits winning:
-// a number; C and a digit; the words down to EXPORT; the table of words
-// that compile to one opcode (math_ops.cc), which must come after EXPORT
-// because its EXP begins that word; the words after it, down to the
-// catch-all: any other token beginning with E is e (so EXISTS(FOO), no
-// variable form, reads as e); the calendar, store and array words; last a
-// variable name without "$".
+bool Evaluator::read_strcmp(std::string_view tok) {
+  std::string_view a, b;
+  push(quoted_pair(tok, a, b) && prefix_match(a, b) ? 1 : 0);
+  return no_compile();
+}
+
+bool Evaluator::read_exists(std::string_view tok) {
+  std::string_view name = tok.substr(8, nvar(tok.substr(8)));
+  OutBuffer quiet;
+  int i = tok[7] == '$' ? whichvariable(env_.vars, name, false, false, quiet)
+                        : whichcvariable(env_.vars, name, false, false, quiet);
+  push(i);
+  return no_compile();
+}
+
+bool Evaluator::read_export(std::string_view) {
+  double n = pop(), v = pop();
+  emit(Op::kExport);
+  double* target = point_field(env_.point, n);
+  if (!target) return fail("Error: Column specified is out of range.");
+  *target = v;
+  return true;
+}
+
+bool Evaluator::read_mageq(std::string_view) {
+  push(magnetic_equator_lat(pop()));
+  if (debug_) env_.err.put(" mageq");
+  return no_compile();
+}
+
+bool Evaluator::read_skip(std::string_view) {
+  env_.point.error = 1;
+  push(0);
+  emit(Op::kPush, 0);
+  emit(Op::kPush, 1);
+  emit(Op::kErr);
+  return true;
+}
+
+bool Evaluator::read_tm(std::string_view) {
+  double col = pop(), row = pop();
+  emit(Op::kTm);
+  double index = tm_index(env_.frame, row, col);
+  const uint8_t* byte = tm_byte(env_.frame, index);
+  if (!byte) return fail("Error: TMDATA frame index out of range: ", free_real(index));
+  push(*byte);
+  return true;
+}
+
+bool Evaluator::read_if(std::string_view) {
+  double cond = pop();
+  emit(Op::kIf);
+  st_.cond.open(!compile_only_ && !(cond > 0), false);
+  return true;
+}
+
+bool Evaluator::read_else(std::string_view) {
+  emit(Op::kElse);
+  if (!compile_only_) st_.cond.otherwise();
+  return true;
+}
+
+bool Evaluator::read_leap(std::string_view) {
+  push(leapyear(single_to_int(pop())));
+  return no_compile();
+}
+
+bool Evaluator::read_doy(std::string_view) {
+  double day = pop(), month = pop(), year = pop();
+  push(jdoy(single_to_int(year), single_to_int(month), single_to_int(day)));
+  return no_compile();
+}
+
+bool Evaluator::read_dom_mon(std::string_view tok) {
+  double doy = pop(), year = pop();
+  int y = single_to_int(year), d = single_to_int(doy);
+  push(tok[0] == 'D' ? jdom(y, d) : jmon(y, d));
+  return no_compile();
+}
+
+bool Evaluator::read_vector(std::string_view tok) {
+  // The column's letter ends VECTORX .. VECTORV and begins XVEC .. VVEC.
+  const int column =
+      static_cast<int>(std::string_view("XYZV").find(tok[starts(tok, "VECTOR") ? 6 : 0]));
+  size_t i = 0;
+  no_compile();
+  if (!index_ok(pop(), env_.store.x ? env_.store.n : 0, "point", &i)) return false;
+  push(env_.store(column, i));
+  return true;
+}
+
+bool Evaluator::read_debug(std::string_view) {
+  debug_ = true;
+  return no_compile();
+}
+
+bool Evaluator::read_nocomp(std::string_view) { return no_compile(); }
+
+bool Evaluator::read_name(std::string_view tok) {
+  size_t n = nvar(tok);
+  if (n > 0) {
+    int i =
+        whichvariable(env_.vars, tok.substr(0, std::min(n, kNameWidth)), false, false, env_.err);
+    if (i > 0) {
+      push(gvariable(env_.vars, i));
+      return no_compile();
+    }
+  }
+  return fail("Error: unknow math stack operator ", tok);
+}
+
 bool Evaluator::table_token(const MathOp& m) {
   if (m.op == Op::kPush) {  // a constant
     double v = m.fn(0, 0);
@@ -241,12 +348,12 @@ bool Evaluator::table_token(const MathOp& m) {
   return true;
 }
 
+// A token is read as the first of these that fits: a number; Cn, field n of
+// the record; a word of math_ops.cc; a numeric variable's name without "$".
+// While the current conditional level skips, only its words count.
 bool Evaluator::token(std::string_view tok) {
   if (st_.cond.skipping() && !compile_only_) return conditional_while_skipping(tok);
-  CurrentPoint& p = env_.point;
-  OutBuffer& err = env_.err;
-
-  // Numbers ("$name" is a variable, below).
+  // Numbers ("$name" is a variable word).
   if (tok[0] != '$') {
     bool bad = false;
     OutBuffer quiet;
@@ -258,197 +365,12 @@ bool Evaluator::token(std::string_view tok) {
     }
   }
   if (tok[0] == 'C' && tok.size() > 1 && tok[1] >= '0' && tok[1] <= '9') {
-    int n = 0;
-    for (size_t i = 1; i < tok.size() && tok[i] >= '0' && tok[i] <= '9' && n <= kMaxFields; ++i)
-      n = n * 10 + (tok[i] - '0');
+    int n = field_digits(tok.substr(1));
     if (n > kMaxFields) return fail("Error: Column specified is out of range.");
     return run(Op::kPushField, n);
   }
-  if (starts(tok, "GMTIME")) {
-    gmtime_token();
-    no_compile();
-    return true;
-  }
-  if (starts(tok, "TIME")) {
-    // A reproducible run's fixed time, as DATE and TIME show it.
-    const std::optional<std::time_t> fixed = source_date_epoch();
-    push(static_cast<double>(fixed ? *fixed : std::time(nullptr)));
-    no_compile();
-    return true;
-  }
-  if (tok[0] == '$') {
-    std::string_view name = tok.substr(1, std::min(nvar(tok.substr(1)), kNameWidth));
-    int i = whichvariable(env_.vars, name, false, false, err);
-    if (i == 0) return fail("Error: unknow math stack operator ", tok);
-    return run(Op::kPushVariable, i);
-  }
-  if (starts(tok, "SET($")) {
-    std::string_view name = tok.substr(5, std::min(nvar(tok.substr(5)), kNameWidth));
-    if (name.empty()) return fail("Error: unknow math stack operator ", tok);
-    return run(Op::kPopVariable, whichvariable(env_.vars, name, true, false, err));
-  }
-  if (starts(tok, "SET(C")) {
-    int n = 0;
-    for (size_t i = 5; i < tok.size() && tok[i] >= '0' && tok[i] <= '9' && n <= kMaxFields; ++i)
-      n = n * 10 + (tok[i] - '0');
-    if (n > kMaxFields) return fail("Error: Column specified is out of range.");
-    p.fields[static_cast<size_t>(n)] = pop();
-    emit(Op::kPush, n);
-    emit(Op::kExport);
-    return true;
-  }
-  if (starts(tok, "SET(") && tok.size() >= 5) {
-    int n = 0;
-    switch (tok[4]) {
-      case 'V':
-        n = -4;
-        break;
-      case 'X':
-        n = -3;
-        break;
-      case 'Y':
-        n = -2;
-        break;
-      case 'Z':
-        n = -1;
-        break;
-      default:
-        return fail("Error: unknow math stack operator ", tok);
-    }
-    *field_ref(n) = pop();
-    emit(Op::kPush, n);
-    emit(Op::kExport);
-    return true;
-  }
-  if (starts(tok, "STRCMP(")) {
-    std::string_view a, b;
-    push(quoted_pair(tok, a, b) && prefix_match(a, b) ? 1 : 0);
-    no_compile();
-    return true;
-  }
-  if (starts(tok, "EXISTS($") || starts(tok, "EXISTS(%")) {
-    std::string_view name = tok.substr(8, nvar(tok.substr(8)));
-    OutBuffer quiet;
-    int i = tok[7] == '$' ? whichvariable(env_.vars, name, false, false, quiet)
-                          : whichcvariable(env_.vars, name, false, false, quiet);
-    push(i);
-    no_compile();
-    return true;
-  }
-  if (starts(tok, "EXPORT")) {
-    double n = pop(), v = pop();
-    emit(Op::kExport);
-    double* target =
-        std::fabs(n) <= kMaxFields ? field_ref(static_cast<int>(std::lround(n))) : nullptr;
-    if (!target) return fail("Error: Column specified is out of range.");
-    *target = v;
-    return true;
-  }
-  if (const MathOp* m = find_math_op(tok)) return table_token(*m);
-  if (starts(tok, "MAGEQ")) {
-    push(magnetic_equator_lat(pop()));
-    if (debug_) err.put(" mageq");
-    no_compile();
-    return true;
-  }
-
-  if (starts(tok, "SKIP")) {
-    p.error = 1;
-    push(0);
-    emit(Op::kPush, 0);
-    emit(Op::kPush, 1);
-    emit(Op::kErr);
-    return true;
-  }
-
-  if (starts(tok, "TM")) {
-    double col = pop(), row = pop();
-    emit(Op::kTm);
-    const TmFrame* f = env_.frame;
-    double index = (row - 1) * (f ? f->cols : 0) + col;
-    size_t size = f ? static_cast<size_t>(f->rows) * static_cast<size_t>(f->cols) : 0;
-    size_t i = 0;
-    if (!index_ok(index, size, "TMDATA frame", &i)) return false;
-    push(f->bytes[i]);
-    return true;
-  }
-  if (tok == "?" || starts(tok, "IF")) {
-    double cond = pop();
-    emit(Op::kIf);
-    st_.cond.open(!compile_only_ && !(cond > 0), false);
-    return true;
-  }
-  if (tok == ":" || starts(tok, "ELS")) {
-    emit(Op::kElse);
-    if (!compile_only_) st_.cond.otherwise();
-    return true;
-  }
-  if (tok == ")" || starts(tok, "END")) {
-    emit(Op::kEnd);
-    st_.cond.close();
-    return true;
-  }
-
-  if (tok[0] == 'E') {
-    push(kE);
-    emit(Op::kPush, kE);
-    return true;
-  }
-  if (starts(tok, "LEAP")) {
-    push(leapyear(single_to_int(pop())));
-    no_compile();
-    return true;
-  }
-  if (starts(tok, "DOY")) {
-    double day = pop(), month = pop(), year = pop();
-    push(jdoy(single_to_int(year), single_to_int(month), single_to_int(day)));
-    no_compile();
-    return true;
-  }
-  if (starts(tok, "DOM") || starts(tok, "MON")) {
-    double doy = pop(), year = pop();
-    int y = single_to_int(year), d = single_to_int(doy);
-    push(tok[0] == 'D' ? jdom(y, d) : jmon(y, d));
-    no_compile();
-    return true;
-  }
-  struct Accessor {
-    const char* a;
-    const char* b;
-  };
-  static constexpr Accessor kColumns[] = {
-      {"VECTORX", "XVEC"}, {"VECTORY", "YVEC"}, {"VECTORZ", "ZVEC"}, {"VECTORV", "VVEC"}};
-  for (int c = 0; c < 4; ++c) {
-    if (!starts(tok, kColumns[c].a) && !starts(tok, kColumns[c].b)) continue;
-    size_t i = 0;
-    no_compile();
-    if (!index_ok(pop(), env_.store.x ? env_.store.n : 0, "point", &i)) return false;
-    push(env_.store(c, i));
-    return true;
-  }
-  if (starts(tok, "ARRAY") || starts(tok, "NXAI") || starts(tok, "NYAI") || starts(tok, "NZAI") ||
-      tok == "IX" || tok == "IY")
-    return array_word(tok);
-  if (starts(tok, "DEBUG")) {
-    debug_ = true;
-    no_compile();
-    return true;
-  }
-
-  if (starts(tok, "NOCOMP")) {
-    no_compile();
-    return true;
-  }
-  size_t n = nvar(tok);
-  if (n > 0) {
-    int i = whichvariable(env_.vars, tok.substr(0, std::min(n, kNameWidth)), false, false, err);
-    if (i > 0) {
-      push(gvariable(env_.vars, i));
-      no_compile();
-      return true;
-    }
-  }
-  return fail("Error: unknow math stack operator ", tok);
+  if (const MathOp* m = find_math_op(tok)) return m->read ? (this->*m->read)(tok) : table_token(*m);
+  return read_name(tok);
 }
 
 double Evaluator::run(std::string_view text) {
@@ -506,8 +428,6 @@ double Evaluator::run(std::string_view text) {
   for (int level = st_.cond.level; level > 0; --level) emit(Op::kEnd);
   return pop();
 }
-
-}  // namespace
 
 double stak_math(std::string_view text, MathEnv& env, CompiledMath& compiled, bool compile_only) {
   Evaluator e(env, compiled, compile_only);

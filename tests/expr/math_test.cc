@@ -87,6 +87,10 @@ TEST_F(MathTest, FunctionsAndOperandsIntoAVariable) {
       {"$A = ADD(  1 ,   2  )", 3},
       // The function name may stand anywhere before the "(".
       {"$A = MYLOG(100)", 2},
+      // Of two names, the one MATH looks for first applies.
+      {"$A = SUBADD(5, 2)", 7},
+      {"$A = SINCOS(0)", 1},
+      {"$A = LNLOG(100)", 2},
       // ... but not in the target's name.
       {"$COSTH = SIN(0)", 0},
       // Without a first operand the first is 0.
