@@ -28,10 +28,10 @@ double evaluate_braces(Session& s, std::string_view text) {
 
 }  // namespace
 
-void parameter_warning(Session& s) {
+void parameter_warning(Session& s, std::string_view quote) {
   OutBuffer& err = s.err();
   err.put(" A parameter was missing or invalid: ");
-  err.line(trimmed(s.cs.raw));
+  err.line(trimmed(quote.empty() ? std::string_view(s.cs.raw) : quote));
 }
 
 double getparm(Params& p, bool* error, bool warn) {
@@ -67,7 +67,7 @@ double getparm(Params& p, bool* error, bool warn) {
   }
   if (bad) {
     v = 0.0;
-    if (warn) parameter_warning(p.s);
+    if (warn) parameter_warning(p.s, p.quote);
   }
   if (error) *error = bad;
   return v;
@@ -78,7 +78,7 @@ std::string getcparm(Params& p, bool warn) {
   size_t i = skip_blanks(t);
   if (i >= nstrng(t)) {
     t.clear();
-    if (warn) parameter_warning(p.s);
+    if (warn) parameter_warning(p.s, p.quote);
     return "";
   }
   std::string out;
@@ -112,13 +112,13 @@ int int_parm(Params& p, bool* error, bool warn) { return to_int(getparm(p, error
 
 int column_parm(Params& p) { return std::clamp(int_parm(p), 0, kMaxDataColumns); }
 
-std::optional<int> version_code(Session& s, std::string text) {
+std::optional<int> version_code(Session& s, std::string text, std::string_view quote) {
   for (int dots = 0, i = 0; i < static_cast<int>(text.size()) && dots < 2; ++i)
     if (text[i] == '.') {
       text[i] = ' ';
       ++dots;
     }
-  Params p{s, text};
+  Params p{s, text, quote};
   bool bad_year = false, bad_month = false, bad_day = false;
   const double year = getparm(p, &bad_year), month = getparm(p, &bad_month),
                day = getparm(p, &bad_day);
@@ -130,8 +130,9 @@ std::optional<int> version_code(Session& s, std::string text) {
 
 std::string rest_of_line(const Params& p) { return std::string(trimmed(nolead(p.text))); }
 
-double read_number_text(Session& s, std::string_view text, bool* error, bool warn) {
-  Params p{s, std::string(text)};
+double read_number_text(Session& s, std::string_view text, bool* error, bool warn,
+                        std::string_view quote) {
+  Params p{s, std::string(text), quote};
   return getparm(p, error, warn);
 }
 

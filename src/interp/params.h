@@ -16,6 +16,7 @@ struct Session;
 struct Params {
   Session& s;
   std::string text;
+  std::string_view quote = {};  // what a parameter warning shows; empty: the command's raw line
 };
 
 // Takes the next numeric parameter. When none can be read, returns 0, sets
@@ -30,7 +31,7 @@ int column_parm(Params& p);
 // day (the first two "." read as blanks). Nothing, after the parameter
 // warning for a missing or bad part, when it is not such a date (year
 // 1 .. 9999, month 1 .. 12, day 1 .. 31).
-std::optional<int> version_code(Session& s, std::string text);
+std::optional<int> version_code(Session& s, std::string text, std::string_view quote = {});
 // The message of a version that is no such date.
 inline constexpr std::string_view kBadVersion =
     "The version must be a date written yyyy.mm.dd; the compatibility level is unchanged.";
@@ -39,9 +40,12 @@ inline constexpr std::string_view kBadVersion =
 std::string getcparm(Params& p, bool warn = true);
 // The rest of the parameter text, leading blanks removed, trailing blanks removed.
 std::string rest_of_line(const Params& p);
-// " A parameter was missing or invalid: " and the raw line, on the error unit.
-void parameter_warning(Session& s);
-// Reads a whole text as one numeric parameter (the calculator lines).
-double read_number_text(Session& s, std::string_view text, bool* error, bool warn);
+// " A parameter was missing or invalid: " and `quote` (empty: the command's
+// raw line), on the error unit.
+void parameter_warning(Session& s, std::string_view quote = {});
+// Reads a whole text as one numeric parameter (the calculator lines, a flag's
+// value); a warning shows `quote` (empty: the command's raw line).
+double read_number_text(Session& s, std::string_view text, bool* error, bool warn,
+                        std::string_view quote = {});
 
 }  // namespace vexal

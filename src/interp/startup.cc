@@ -201,14 +201,13 @@ CommandLine localstart(Session& s, const std::vector<std::string>& args) {
         if (a + 1 >= args.size()) {
           s.err().line("Precision flag on command line, but no prcision specified, using default.");
         } else {
-          s.cs.raw = args[++a];
+          const std::string& value = args[++a];
           bool bad = false;
-          double res = read_number_text(s, s.cs.raw, &bad, true);
+          double res = read_number_text(s, value, &bad, true, value);
           if (bad || !(res >= kMinPrecision && res <= kMaxPrecision))
             s.err().line("Bad precision specified: using default.");
           else
             s.run.precision = res;
-          s.cs.raw.clear();
         }
       }
       if (has('V')) {
@@ -218,14 +217,12 @@ CommandLine localstart(Session& s, const std::vector<std::string>& args) {
           const std::string& v = args[++a];
           s.err().put("Vexal compatibility set to ");
           s.err().line(trimmed(v));
-          s.cs.raw = v;
           // A value that is no date keeps the program's own level: a level
           // of 0 would run the comment records of binary data files.
-          if (const std::optional<int> level = version_code(s, v))
+          if (const std::optional<int> level = version_code(s, v, v))
             set_level(s, *level);
           else
             s.err().line(kBadVersion);
-          s.cs.raw.clear();
         }
       }
       if (has('s')) {
