@@ -15,6 +15,21 @@
 
 namespace vexal {
 
+namespace {
+
+// The texts as the null-ended array of C strings exec takes (pointing into them).
+std::vector<char*> c_strings(std::vector<std::string>& texts) {
+  std::vector<char*> out;
+  for (std::string& t : texts) out.push_back(t.data());
+  out.push_back(nullptr);
+  return out;
+}
+
+constexpr auto kPatience = std::chrono::seconds(60);  // how long a test waits for a process
+constexpr auto kPollStep = std::chrono::milliseconds(10);
+
+}  // namespace
+
 std::string slurp(const std::string& name) {
   std::ifstream in(name, std::ios::binary);
   std::ostringstream text;
@@ -31,12 +46,7 @@ RunResult run_process(const std::vector<std::string>& command, const std::string
   posix_spawn_file_actions_addopen(&actions, 2, "stderr.txt", O_WRONLY | O_CREAT | O_TRUNC, 0644);
   std::vector<std::string> words = {"timeout", "20"};
   words.insert(words.end(), command.begin(), command.end());
-  std::vector<char*> argv;
-  for (std::string& w : words) argv.push_back(w.data());
-  argv.push_back(nullptr);
-  std::vector<char*> envp;
-  for (std::string& e : env) envp.push_back(e.data());
-  envp.push_back(nullptr);
+  std::vector<char*> argv = c_strings(words), envp = c_strings(env);
   pid_t pid = 0;
   RunResult r;
   if (posix_spawnp(&pid, "timeout", &actions, nullptr, argv.data(), envp.data()) == 0) {
@@ -49,13 +59,6 @@ RunResult run_process(const std::vector<std::string>& command, const std::string
   r.err = slurp("stderr.txt");
   return r;
 }
-
-namespace {
-
-constexpr auto kPatience = std::chrono::seconds(60);  // how long a test waits for a process
-constexpr auto kPollStep = std::chrono::milliseconds(10);
-
-}  // namespace
 
 BackgroundProcess::BackgroundProcess(const std::vector<std::string>& command,
                                      std::vector<std::string> env, bool own_group)
@@ -82,12 +85,7 @@ BackgroundProcess::BackgroundProcess(const std::vector<std::string>& command,
   }
   posix_spawnattr_setflags(&attr, flags);
   std::vector<std::string> words = command;
-  std::vector<char*> argv;
-  for (std::string& w : words) argv.push_back(w.data());
-  argv.push_back(nullptr);
-  std::vector<char*> envp;
-  for (std::string& e : env) envp.push_back(e.data());
-  envp.push_back(nullptr);
+  std::vector<char*> argv = c_strings(words), envp = c_strings(env);
   if (posix_spawnp(&pid_, argv[0], &actions, &attr, argv.data(), envp.data()) != 0) pid_ = 0;
   posix_spawnattr_destroy(&attr);
   posix_spawn_file_actions_destroy(&actions);
