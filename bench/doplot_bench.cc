@@ -33,7 +33,7 @@ bool start(vexal::PsWriter& w, const std::string& path, vexal::OutBuffer& term) 
     std::fprintf(stderr, "cannot create %s\n", path.c_str());
     return false;
   }
-  vexal::plot(w, 0.5, 0.5, -3);
+  vexal::plot(w, 0.5, 0.5, vexal::PenCode::kMoveOrigin);
   return true;
 }
 
@@ -79,7 +79,7 @@ int main(int argc, char** argv) {
     vexal::out_flush(w);
     line_s = seconds_since(t0);
     line_bytes = std::ftell(w.file.get()) - header;
-    vexal::plot(w, 0, 0, 999);
+    vexal::plot(w, 0, 0, vexal::PenCode::kEnd);
   }
 
   // drawto: the same page positions, mapped beforehand.
@@ -102,7 +102,7 @@ int main(int argc, char** argv) {
     vexal::out_flush(w);
     drawto_s = seconds_since(t0);
     drawto_bytes = std::ftell(w.file.get()) - header;
-    vexal::plot(w, 0, 0, 999);
+    vexal::plot(w, 0, 0, vexal::PenCode::kEnd);
   }
 
   std::printf("points             %ld\n", n);

@@ -64,7 +64,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "cannot create %s\n", ps_path.c_str());
     return 1;
   }
-  vexal::plot(w, 0.5, 0.5, -3);
+  vexal::plot(w, 0.5, 0.5, vexal::PenCode::kMoveOrigin);
   vexal::out_flush(w);
   const long header_bytes = std::ftell(w.file.get());
   const Curve curve;
@@ -77,7 +77,7 @@ int main(int argc, char** argv) {
   vexal::out_flush(w);
   const double writer_s = seconds_since(t0);
   const long path_end = std::ftell(w.file.get());
-  vexal::plot(w, 0, 0, 999);
+  vexal::plot(w, 0, 0, vexal::PenCode::kEnd);
 
   // The same lines, formatted beforehand: the document's path part read
   // back, with the length of every line.

@@ -150,12 +150,12 @@ void varax(PsWriter& w, TextState& t, const TextContext& c, const AxisDraw& a,
   if (!std::isfinite(a.length) || !std::isfinite(a.xorig) || !std::isfinite(a.yorig)) return;
   set_dash(w, kSolidDash);
   const double xorig = w.xorig, yorig = w.yorig;
-  plot(w, a.xorig, a.yorig, -3);
+  plot(w, a.xorig, a.yorig, PenCode::kMoveOrigin);
 
   const double rad = a.angle * kAxisPi / 180;
   const double ca = std::cos(rad), sa = std::sin(rad);
   // A point `along` the axis and `across` it (positive to the left).
-  auto pen = [&](double along, double across, int code) {
+  auto pen = [&](double along, double across, PenCode code) {
     plot(w, along * ca - across * sa, along * sa + across * ca, code);
   };
   // Text of height `size` at (x, y) along `degrees`. Turned half round it
@@ -204,16 +204,16 @@ void varax(PsWriter& w, TextState& t, const TextContext& c, const AxisDraw& a,
     if (!(along >= -kTickSlack && along <= a.length + kTickSlack)) continue;
     newpen(w, a.axthick);
     set_dash(w, kSolidDash);
-    pen(along, down.across, 3);
+    pen(along, down.across, PenCode::kMove);
     set_dash(w, *down.dash);
     set_color(w, *down.color);
-    pen(along, 0, 2);
+    pen(along, 0, PenCode::kDraw);
     set_dash(w, *up.dash);
     set_color(w, *up.color);
-    pen(along, up.across, 2);
+    pen(along, up.across, PenCode::kDraw);
     set_dash(w, kSolidDash);
     set_color(w, a.axis_color);
-    pen(along, 0, 3);
+    pen(along, 0, PenCode::kMove);
 
     if (a.side == 0 || !numbers) continue;
     double shown = ticks[i];
@@ -261,11 +261,11 @@ void varax(PsWriter& w, TextState& t, const TextContext& c, const AxisDraw& a,
   }
 
   set_dash(w, kSolidDash);
-  pen(0, 0, 3);
+  pen(0, 0, PenCode::kMove);
   set_color(w, a.axis_color);
   newpen(w, a.axthick);
-  pen(a.length, 0, 2);
-  plot(w, -a.xorig, -a.yorig, -3);
+  pen(a.length, 0, PenCode::kDraw);
+  plot(w, -a.xorig, -a.yorig, PenCode::kMoveOrigin);
   // The origin is put back exactly, so that many axes cannot make it drift.
   w.xorig = xorig;
   w.yorig = yorig;

@@ -484,7 +484,7 @@ void Session::start(const std::vector<std::string>& args) {
   for (const char* name : {"XNPLACE", "YNPLACE", "ZNPLACE"}) setcvariable(vars, name, "C", err());
   for (const char* name : {"XLABEL", "YLABEL", "ZLABEL"}) setcvariable(vars, name, "", err());
 
-  plot(ps, 1.0, 1.0, -3);
+  plot(ps, 1.0, 1.0, PenCode::kMoveOrigin);
   default_colors(ps);
   setvariable(vars, "NCOLORS", 11);
   setup_view(*this);  // the Cartesian view: 3-D moves and draws work from the start
@@ -504,7 +504,7 @@ void Session::shutdown() {
   write_page_stamps(*this);
   if (!run.save_temps) remove_temp_files();
   // The document is complete: it takes its name now.
-  plot(ps, 0.0, 0.0, 999);
+  plot(ps, 0.0, 0.0, PenCode::kEnd);
   if (const std::string failure = ps_error_message(ps); !failure.empty()) {
     err().line(failure);
     run.exit_status = 1;

@@ -476,7 +476,7 @@ double chars(TextState& t, PsWriter& w, const TextContext& c, double x, double y
 
   // The text start becomes the origin while the text is drawn.
   const double xorig = w.xorig, yorig = w.yorig;
-  plot(w, x, y, -3);
+  plot(w, x, y, PenCode::kMoveOrigin);
 
   const TextView view = text_view(t.work);
   const double length = slen(t, c, h, t.work);
@@ -490,7 +490,7 @@ double chars(TextState& t, PsWriter& w, const TextContext& c, double x, double y
   Layout layout(t, c, &w, h, angle, length);
   layout.run(view, start);
 
-  plot(w, -x, -y, -3);
+  plot(w, -x, -y, PenCode::kMoveOrigin);
   // The origin is put back exactly: adding and subtracting a far-off start
   // would otherwise lose its low digits.
   w.xorig = xorig;
@@ -508,7 +508,7 @@ void symbol(TextState& t, PsWriter& w, const TextContext& c, double x, double y,
     return;
   }
   angle = usable_angle(angle);
-  plot(w, x, y, 3);
+  plot(w, x, y, PenCode::kMove);
   const double units = std::round(size * w.scale);
   const int s = units >= kMaxFontSize ? static_cast<int>(kMaxFontSize)
                                       : std::max(1, units > 1 ? static_cast<int>(units) : 1);

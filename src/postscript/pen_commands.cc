@@ -101,8 +101,8 @@ void set_working_colors(Session& s, double r, double g, double b) {
 void cmd_page(Session& s, Params&) {
   ++s.run.pages_done;
   write_page_stamps(s);
-  plot(s.ps, 0, 0, -999);
-  plot(s.ps, 1, 1, -3);
+  plot(s.ps, 0, 0, PenCode::kNewPage);
+  plot(s.ps, 1, 1, PenCode::kMoveOrigin);
   s.pen.xoff = 1;
   s.pen.yoff = 1;
 }
@@ -121,7 +121,7 @@ void shift_plot_origin(Session& s, double x, double y) {
   rotate2d(x, y, s.axes.angle);
   s.pen.xoff += x;
   s.pen.yoff += y;
-  plot(s.ps, x, y, -3);
+  plot(s.ps, x, y, PenCode::kMoveOrigin);
 }
 
 // The commands below are pushed in front of the stack one by one, so they
@@ -258,7 +258,7 @@ void cmd_move(Session& s, Params& p) {
   setvariable(s.vars, "X", x);
   setvariable(s.vars, "Y", y);
   page_point(s, x, y);
-  plot(s.ps, x, y, 3);
+  plot(s.ps, x, y, PenCode::kMove);
 }
 
 void cmd_draw(Session& s, Params& p) {
@@ -267,7 +267,7 @@ void cmd_draw(Session& s, Params& p) {
   setvariable(s.vars, "X", x);
   setvariable(s.vars, "Y", y);
   page_point(s, x, y);
-  plot(s.ps, x, y, 2);
+  plot(s.ps, x, y, PenCode::kDraw);
 }
 
 void cmd_amove(Session& s, Params& p) {

@@ -620,30 +620,30 @@ void ps_literal(PsWriter& w, std::string_view text) { w.out.line(trimmed(text));
 
 // Pen ------------------------------------------------------------------------
 
-void plot(PsWriter& w, double x, double y, int code) {
-  switch (code) {
-    case 3:
+void plot(PsWriter& w, double x, double y, PenCode code) {
+  switch (static_cast<int>(code)) {
+    case static_cast<int>(PenCode::kMove):
       moveto(w, x, y);
       break;
-    case 2:
+    case static_cast<int>(PenCode::kDraw):
       drawto(w, x, y);
       break;
-    case -3:
+    case static_cast<int>(PenCode::kMoveOrigin):
       moveto(w, x, y);
       shift_origin(w, x, y);
       break;
-    case -2:
+    case static_cast<int>(PenCode::kDrawOrigin):
       drawto(w, x, y);
       shift_origin(w, x, y);
       break;
-    case -999:
-    case 22:
+    case static_cast<int>(PenCode::kNewPage):
+    case 22:  // the older new-page codes
     case -22:
     case 23:
     case -23:
       page_break(w);
       break;
-    case 999:
+    case static_cast<int>(PenCode::kEnd):
       end_document(w);
       break;
     default:
@@ -819,7 +819,7 @@ void set_dash(PsWriter& w, const std::array<double, 8>& p) {
   w.out.put("] 0 setdash\n");
 }
 
-void dash(PsWriter& w, double x, double y, int code) { plot(w, x, y, code); }
+void dash(PsWriter& w, double x, double y, PenCode code) { plot(w, x, y, code); }
 
 // Clipping -----------------------------------------------------------------------
 

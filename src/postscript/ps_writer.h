@@ -164,9 +164,21 @@ void ps_literal(PsWriter& w, std::string_view text);
 char* put_minimal(char* p, int n);
 // Pen ------------------------------------------------------------------------
 
-// The pen call: 3 move, 2 draw, -3/-2 move/draw then make the point the origin,
-// -999 and +-22, +-23 new page, 999 end of document; other codes do nothing.
-void plot(PsWriter& w, double x, double y, int code);
+// The pen call's codes, as they have always been numbered: a move or draw,
+// either then making the point the origin, a new page (-999, and the older
+// codes +-22 and +-23), the end of the document. Any other code does nothing.
+enum class PenCode : int {
+  kMove = 3,
+  kDraw = 2,
+  kMoveOrigin = -3,  // move, then the point becomes the origin
+  kDrawOrigin = -2,  // draw, then the point becomes the origin
+  kNewPage = -999,
+  kEnd = 999,  // end of the document
+};
+// True for the codes that make the point the new origin (any code below 0
+// but a new page).
+inline bool shifts_origin(PenCode code) { return static_cast<int>(code) < 0; }
+void plot(PsWriter& w, double x, double y, PenCode code);
 // Device units of a user coordinate: (v + origin) x scale rounded to single
 // precision, truncated toward zero.
 int device_x(const PsWriter& w, double x);
@@ -212,7 +224,7 @@ void set_backcolor(PsWriter& w, int k);
 // whose first mark is not positive, or equal to the one in force, writes nothing.
 void set_dash(PsWriter& w, const std::array<double, 8>& pattern);
 // The pen call under the name the main program uses; the same as plot.
-void dash(PsWriter& w, double x, double y, int code);
+void dash(PsWriter& w, double x, double y, PenCode code);
 
 // Clipping ---------------------------------------------------------------------
 // Both clip routines stroke what is drawn so far and leave the pen at a known

@@ -139,11 +139,11 @@ class ContourWalk {
     const double hi = std::max(std::max(a, b), std::max(c, d));
     if (lo == hi || !(r >= lo && r <= hi)) return;
     const bool sa = r - a >= 0, sb = r - b >= 0, sc = r - c >= 0, sd = r - d >= 0;
-    pen_ = 3;
+    pen_ = PenCode::kMove;
     if (sa != sb) point(xt + (r - a) / (b - a) * width, yt, r, false);
     if (sb != sc) point(xt + width, yt + (r - b) / (c - b) * height, r, false);
     if (sc == sa) {
-      pen_ = 3;
+      pen_ = PenCode::kMove;
     } else {
       const double t = (r - a) / (c - a);
       point(xt + t * width, yt + t * height, r, false);
@@ -157,11 +157,11 @@ class ContourWalk {
   // label_every_-th crossing of the level gets the level written on it.
   void point(double fx, double fy, double r, bool labelling) {
     rdplot(v_, h_, w_, fx, fy, pen_);
-    pen_ = 2;
+    pen_ = PenCode::kDraw;
     if (labelling && style_.annotate && (count_ - 4) % label_every_ == 0) {
       numb(t_, w_, label_ctx_, v_.wx, v_.wy, style_.label_size, r, style_.label_angle, 3, "CENTER");
       setrgbcolor(w_, style_.line_color.r, style_.line_color.g, style_.line_color.b);
-      dplot(v_, h_, w_, v_.wx, v_.wy, 3);
+      dplot(v_, h_, w_, v_.wx, v_.wy, PenCode::kMove);
     }
     ++count_;
   }
@@ -178,7 +178,7 @@ class ContourWalk {
   std::vector<double> row_lo_, row_hi_;             // usable values of each row of cells
   long label_every_ = 1;
   long count_ = 0;  // crossings drawn at the level so far
-  int pen_ = 3;
+  PenCode pen_ = PenCode::kMove;
 };
 
 // Sets up the walk of a grid: false (nothing to draw) when it has fewer than

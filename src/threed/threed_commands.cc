@@ -395,7 +395,7 @@ class FlatFrame {
     project(s.view, {fx, fy, 0}, ox_, oy_, depth);
     ox_ -= s.view.ox;
     oy_ -= s.view.oy;
-    plot(s.ps, ox_, oy_, -3);
+    plot(s.ps, ox_, oy_, PenCode::kMoveOrigin);
     clipped_ = s.pen.xclip || s.pen.yclip;
     if (clipped_) {
       double bx[4], by[4];
@@ -419,7 +419,7 @@ class FlatFrame {
   }
   ~FlatFrame() {
     if (clipped_) noclip(s_.ps);
-    plot(s_.ps, -ox_, -oy_, -3);
+    plot(s_.ps, -ox_, -oy_, PenCode::kMoveOrigin);
   }
   FlatFrame(const FlatFrame&) = delete;
   FlatFrame& operator=(const FlatFrame&) = delete;

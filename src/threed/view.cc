@@ -17,14 +17,14 @@ constexpr double kRotationDegree = 0.01745329238474369;  // the view matrix's de
 double finite_or_zero(double a) { return std::isfinite(a) ? a : 0.0; }
 
 // Draws to a projected point against the horizon, or moves there, by pen code.
-void pen_call(View& v, Horizon& h, PsWriter& w, double px, double py, int pen, bool update) {
+void pen_call(View& v, Horizon& h, PsWriter& w, double px, double py, PenCode pen, bool update) {
   switch (pen) {
-    case 3:
-    case -3:
+    case PenCode::kMove:
+    case PenCode::kMoveOrigin:
       moveto(w, px, py);
       break;
-    case 2:
-    case -2:
+    case PenCode::kDraw:
+    case PenCode::kDrawOrigin:
       hddrw(h, w, v.resolution, v.px, v.py, px, py, true, update);
       break;
     default:
@@ -33,8 +33,8 @@ void pen_call(View& v, Horizon& h, PsWriter& w, double px, double py, int pen, b
   }
   v.px = px;
   v.py = py;
-  if (pen < 0) {
-    plot(w, px, py, -3);
+  if (shifts_origin(pen)) {
+    plot(w, px, py, PenCode::kMoveOrigin);
     v.px = v.py = 0;
   }
 }
@@ -135,15 +135,15 @@ void report_undefined_geometry(OutBuffer& err) {
   err.line("GEOMETRY IS UNDEFINED: Call POLAR, SPHERICAL or CARTESIAN before SURFAS or CONTR");
 }
 
-void dplot(View& v, Horizon& h, PsWriter& w, double px, double py, int pen) {
+void dplot(View& v, Horizon& h, PsWriter& w, double px, double py, PenCode pen) {
   pen_call(v, h, w, px, py, pen, false);
 }
 
-void hplot(View& v, Horizon& h, PsWriter& w, double px, double py, int pen) {
+void hplot(View& v, Horizon& h, PsWriter& w, double px, double py, PenCode pen) {
   pen_call(v, h, w, px, py, pen, true);
 }
 
-bool rplot(View& v, PsWriter& w, double x, double y, double z, int pen) {
+bool rplot(View& v, PsWriter& w, double x, double y, double z, PenCode pen) {
   std::array<double, 3> f;
   if (!frame_point(v, x, y, z, f)) return false;
   double px, py, depth;
@@ -152,7 +152,7 @@ bool rplot(View& v, PsWriter& w, double x, double y, double z, int pen) {
   return true;
 }
 
-bool c3plot(View& v, PsWriter& w, double fx, double fy, double z, int pen) {
+bool c3plot(View& v, PsWriter& w, double fx, double fy, double z, PenCode pen) {
   std::array<double, 3> f;
   if (!frame_point(v, v.x0, v.y0, z, f)) return false;
   f[0] = fx;
@@ -163,7 +163,7 @@ bool c3plot(View& v, PsWriter& w, double fx, double fy, double z, int pen) {
   return true;
 }
 
-bool rdplot(View& v, Horizon& h, PsWriter& w, double fx, double fy, int pen) {
+bool rdplot(View& v, Horizon& h, PsWriter& w, double fx, double fy, PenCode pen) {
   const double x = v.x0 + (v.x1 - v.x0) * fx / v.lx;
   const double y = v.y0 + (v.y1 - v.y0) * fy / v.ly;
   std::array<double, 3> f;

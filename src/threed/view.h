@@ -82,16 +82,16 @@ void report_undefined_geometry(OutBuffer& err);
 // -3 / -2 do the same and then make the point the origin; other codes go to
 // the pen as they are. `hplot` raises the horizon with what it draws, `dplot`
 // does not (lines laid over a surface hide nothing drawn after them).
-void dplot(View& v, Horizon& h, PsWriter& w, double px, double py, int pen);
-void hplot(View& v, Horizon& h, PsWriter& w, double px, double py, int pen);
+void dplot(View& v, Horizon& h, PsWriter& w, double px, double py, PenCode pen);
+void hplot(View& v, Horizon& h, PsWriter& w, double px, double py, PenCode pen);
 // Maps, turns and draws a data point with the plain pen (`rplot`); false when
 // no geometry is set up (nothing drawn).
-bool rplot(View& v, PsWriter& w, double x, double y, double z, int pen);
+bool rplot(View& v, PsWriter& w, double x, double y, double z, PenCode pen);
 // As rplot with x and y already frame inches (`c3plot`).
-bool c3plot(View& v, PsWriter& w, double fx, double fy, double z, int pen);
+bool c3plot(View& v, PsWriter& w, double fx, double fy, double z, PenCode pen);
 // Frame inches back to data (z = 0), mapped, turned and drawn with dplot
 // (`rdplot`); the projected point is kept for whereis.
-bool rdplot(View& v, Horizon& h, PsWriter& w, double fx, double fy, int pen);
+bool rdplot(View& v, Horizon& h, PsWriter& w, double fx, double fy, PenCode pen);
 
 // Moves the pen to the data point (`move3d`); it becomes the current point.
 bool move3d(View& v, PsWriter& w, double x, double y, double z);

@@ -430,7 +430,7 @@ TEST_F(CharsTest, TextBlockWrapsWords) {
 }
 
 TEST_F(CharsTest, MarginStamps) {
-  plot(w, 2, 3, 3);  // the pen somewhere on the page
+  plot(w, 2, 3, PenCode::kMove);  // the pen somewhere on the page
   lines();
   init_stamp(w);
   stamp(t, w, ctx(), "|Hone   ");

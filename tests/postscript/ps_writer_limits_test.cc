@@ -187,7 +187,7 @@ TEST(PsWriterFailure, WriterNamesTheFileAndTheReason) {
   OutBuffer term;
   ASSERT_TRUE(startup(w, 300, false, kFullDevice, "Portrait", "vexal test", false, term));
   drawto(w, 1, 1);
-  plot(w, 0, 0, 999);
+  plot(w, 0, 0, PenCode::kEnd);
   EXPECT_EQ(ps_error_message(w) + "\n", kDocumentFull);
 }
 

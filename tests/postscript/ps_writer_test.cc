@@ -55,7 +55,7 @@ class PsWriterTest : public ::testing::Test {
     pos = doc.size();
     return s;
   }
-  void finish() { plot(w, 0, 0, 999); }
+  void finish() { plot(w, 0, 0, PenCode::kEnd); }
   std::vector<std::string> doc_lines() { return lines_of(doc); }
   void TearDown() override {
     if (w.open) finish();
@@ -104,7 +104,7 @@ TEST_F(PsWriterTest, MarkersKeepStackAndCurrentPoint) {
 
 TEST_F(PsWriterTest, BoundingBoxPatchedIntoHeaderAndTrailer) {
   start();
-  plot(w, 1, 1, -3);
+  plot(w, 1, 1, PenCode::kMoveOrigin);
   moveto(w, 0, 0);  // device 300 300
   drawto(w, 1, 2);  // device 600 900
   finish();
@@ -143,12 +143,12 @@ TEST_F(PsWriterTest, LandscapeRotatesPageAndBox) {
   EXPECT_EQ(begin[3], "0 setlinecap");
   EXPECT_EQ(lines[5], "%%Orientation:  Landscape");
 
-  plot(w, 1, 1, -3);
+  plot(w, 1, 1, PenCode::kMoveOrigin);
   moveto(w, 0, 0);
   drawto(w, 1, 2);  // device box 300 300 600 900
   // showpage drops the rotation; every page sets it again.
   written();
-  plot(w, 0, 0, -999);
+  plot(w, 0, 0, PenCode::kNewPage);
   EXPECT_EQ(lines_of(written()),
             (std::vector<std::string>{"S showpage", "%%Page: 2", "612 0 translate", "90 rotate",
                                       " 0.23999999999999999 0.23999999999999999 scale", "0 0 M"}));
@@ -232,7 +232,7 @@ TEST_F(PsWriterFileTest, ANameAlreadyTakenIsPassedOver) {
   std::filesystem::create_symlink("victim", folder / planted);
   PsWriter w;
   start(w);
-  plot(w, 0, 0, 999);
+  plot(w, 0, 0, PenCode::kEnd);
   EXPECT_EQ(ps_error_message(w), "");
   EXPECT_EQ(slurp((folder / "victim").string()), "keep\n");
   EXPECT_EQ(names(), (std::set<std::string>{planted, "plot.ps", "victim"}));
@@ -244,7 +244,7 @@ TEST_F(PsWriterFileTest, ADocumentThatCannotTakeItsNameIsReported) {
   PsWriter w;
   start(w);
   std::filesystem::create_directories(folder / "plot.ps" / "inside");
-  plot(w, 0, 0, 999);
+  plot(w, 0, 0, PenCode::kEnd);
   EXPECT_EQ(ps_error_message(w),
             "Error writing the PostScript output file " + target + ": Is a directory");
   EXPECT_EQ(names(), std::set<std::string>{"plot.ps"});
@@ -323,10 +323,10 @@ TEST_F(PsWriterTest, DeviceCoordinatesRoundToSingleThenTruncate) {
 
 TEST_F(PsWriterTest, PenMovesAndOriginShifts) {
   start();
-  plot(w, 1, 1, -3);
+  plot(w, 1, 1, PenCode::kMoveOrigin);
   EXPECT_EQ(written(), "300 300 M\n");
   moveto(w, 0, 0);  // the pen is at the new origin already
-  plot(w, 1, 2, 2);
+  plot(w, 1, 2, PenCode::kDraw);
   EXPECT_EQ(written(), "600 900 L\n");
   double x, y, s;
   where(w, x, y, s);
@@ -344,7 +344,7 @@ TEST_F(PsWriterTest, PenMovesAndOriginShifts) {
   EXPECT_DOUBLE_EQ(y0, 0);
   EXPECT_DOUBLE_EQ(x1, 1);
   EXPECT_DOUBLE_EQ(y1, 2);
-  plot(w, 5, 5, 17);  // not a pen code
+  plot(w, 5, 5, static_cast<PenCode>(17));  // not a pen code
   EXPECT_EQ(written(), "");
 }
 
@@ -461,12 +461,12 @@ TEST_F(PsWriterTest, TableIndexOutsideRangeRejected) {
 
 TEST_F(PsWriterTest, PageBreak) {
   start();
-  plot(w, 2, 2, -3);
+  plot(w, 2, 2, PenCode::kMoveOrigin);
   moveto(w, 0, 0);
   drawto(w, 1, 1);  // device 600 600 to 900 900
   newpen(w, 4);
   written();
-  plot(w, 0, 0, -999);
+  plot(w, 0, 0, PenCode::kNewPage);
   EXPECT_EQ(written(),
             "S showpage\n%%Page: 2\n 0.23999999999999999 0.23999999999999999 scale\n"
             "0 0 M\nCSM\n1 W\n");
@@ -475,7 +475,7 @@ TEST_F(PsWriterTest, PageBreak) {
   EXPECT_EQ(written(), " CSM 0.00 0.00 0.00 RGB\n");
   for (int code : {22, -22, 23, -23}) {
     SCOPED_TRACE(code);
-    plot(w, 0, 0, code);
+    plot(w, 0, 0, static_cast<PenCode>(code));
     EXPECT_EQ(lines_of(written()).front(), "S showpage");
   }
   // Origin back at the corner; the box still covers page 1.
@@ -500,11 +500,11 @@ TEST_F(PsWriterTest, NothingWrittenAfterEnd) {
 // page corner is written, and a draw widens the box from the new origin.
 TEST_F(PsWriterTest, OriginShiftKnowsWhereThePenIs) {
   start();
-  plot(w, 1, 1, -3);
+  plot(w, 1, 1, PenCode::kMoveOrigin);
   amoveto(w, 0, 0);
   EXPECT_EQ(written(), "300 300 M\n0 0 M\n");
 
-  plot(w, 1, 1, -3);  // the origin moves on to (2, 2)
+  plot(w, 1, 1, PenCode::kMoveOrigin);  // the origin moves on to (2, 2)
   drawto(w, 0.5, 0.5);
   EXPECT_EQ(written(), "600 600 M\n750 750 L\n");
   double x0, y0, x1, y1;
@@ -514,7 +514,7 @@ TEST_F(PsWriterTest, OriginShiftKnowsWhereThePenIs) {
   EXPECT_DOUBLE_EQ(x1, 0.5);
   EXPECT_DOUBLE_EQ(y1, 0.5);
 
-  plot(w, 0.5, 0.5, -2);  // a draw there: nothing written, the origin moves
+  plot(w, 0.5, 0.5, PenCode::kDrawOrigin);  // a draw there: nothing written, the origin moves
   moveto(w, 0, 0);
   EXPECT_EQ(written(), "");
 }
@@ -531,7 +531,7 @@ TEST_F(PsWriterTest, DashPatternsStayValid) {
   set_dash(w, {0.1, 0.1});
   EXPECT_EQ(written(), "CSM [\n30 30 \n] 0 setdash\n");
   // A new page starts solid, so the same pattern is written again.
-  plot(w, 0, 0, -999);
+  plot(w, 0, 0, PenCode::kNewPage);
   written();
   set_dash(w, {0.1, 0.1});
   EXPECT_EQ(written(), "CSM [\n30 30 \n] 0 setdash\n");
@@ -540,7 +540,7 @@ TEST_F(PsWriterTest, DashPatternsStayValid) {
 
 TEST_F(PsWriterTest, ClipRegion) {
   start();
-  plot(w, 1, 1, -3);
+  plot(w, 1, 1, PenCode::kMoveOrigin);
   drawto(w, 0.5, 0);
   written();
   const double x[] = {0, 2, 1};
@@ -569,7 +569,7 @@ TEST_F(PsWriterTest, ClipRegion) {
   drawto(w, 0, 0);  // the current point survived
   // A new page has no clip: its box is not limited by the old window.
   clipregion(w, x, y, 3);
-  plot(w, 0, 0, -999);
+  plot(w, 0, 0, PenCode::kNewPage);
   drawto(w, 20, 20);
   EXPECT_EQ(w.bxmax, 6000);
 }
@@ -580,7 +580,7 @@ TEST_F(PsWriterTest, ClipLeavesACurrentPoint) {
   start();
   const double x[] = {-1, 1, 1, -1};  // from the page corner, where the pen is
   const double y[] = {-1, -1, 1, 1};
-  plot(w, 1, 1, -3);
+  plot(w, 1, 1, PenCode::kMoveOrigin);
   amoveto(w, 0, 0);
   written();
   clipregion(w, x, y, 4);
@@ -655,7 +655,7 @@ TEST_F(PsWriterTest, BackgroundAndColourQueries) {
   EXPECT_TRUE(whatis_color(w, 12, r, g, b));
   EXPECT_EQ(std::vector<double>({r, g, b}), std::vector<double>({0.1, 0.2, 0.3}));
   EXPECT_EQ(lines_of(written()), std::vector<std::string>{"/c0012 {CSM 0.100 0.200 0.300 RGB}b"});
-  dash(w, 1, 1, 3);  // the pen call under its other name
+  dash(w, 1, 1, PenCode::kMove);  // the pen call under its other name
   EXPECT_EQ(written(), "300 300 M\n");
 }
 

@@ -20,11 +20,11 @@ class DocumentTest : public ::testing::Test {
   void SetUp() override {
     ps_open_string(w, &doc);
     ASSERT_TRUE(startup(w, 300, false, "test.ps", "Portrait", "vexal test", false, term));
-    plot(w, 1, 1, -3);  // the origin one inch in: device = (x + 1) x 300
+    plot(w, 1, 1, PenCode::kMoveOrigin);  // the origin one inch in: device = (x + 1) x 300
     lines();
   }
   void TearDown() override {
-    if (w.open) plot(w, 0, 0, 999);
+    if (w.open) plot(w, 0, 0, PenCode::kEnd);
     check_document_later(doc);
   }
   // Lines written since the previous call.
