@@ -2,8 +2,10 @@
 // column and record settings, the acceptance ranges and steps, listings,
 // MERGE, INVENT and the small commands around the current record.
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <string>
 
 #include "axes/numb.h"
@@ -113,16 +115,24 @@ void inline_data(Session& s) {
   s.store.clear();
   if (s.units.verbose) s.term.line("");
   std::string line;
+  int error = 0;  // the first failed write's errno
   while (s.read_input_line(line, kDataLineWidth)) {
     if (upper(line).find("ENDDATA") != std::string::npos) break;
-    if (fp) {
+    if (fp && error == 0) {
       std::string_view t = trimmed(line);
-      std::fwrite(t.data(), 1, t.size(), fp);
-      std::fputc('\n', fp);
+      errno = 0;
+      if (std::fwrite(t.data(), 1, t.size(), fp) != t.size() || std::fputc('\n', fp) == EOF)
+        error = errno ? errno : EIO;
     }
   }
   if (!fp) return;
-  std::fclose(fp);
+  errno = 0;
+  if (std::fclose(fp) != 0 && error == 0) error = errno ? errno : EIO;
+  if (error != 0) {
+    // A data file cut short by a full disk would plot part of the data unannounced.
+    s.err().line("Error writing the data file " + name + ": " + std::strerror(error));
+    s.run.exit_status = 1;
+  }
   setvariable(s.vars, "HAVEDATAFILE", 1);
   set_datafile(s, name);
 }

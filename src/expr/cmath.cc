@@ -98,7 +98,7 @@ void error(MathEnv& env, const char* message) {
       if (double* f = point_field(p, n))
         *f = v;
       else
-        error(env, "Error: Column specified is out of range.");
+        error(env, kColumnOutOfRange);
       break;
     }
     case Op::kInc:

@@ -116,7 +116,7 @@ double Interpreter::operand(size_t at) {
           size_t used = 0;
           int n = field_number(t.substr(1), &used);
           if (n < 0) {
-            fail("Error: Column specified is out of range.");
+            fail(kColumnOutOfRange);
             return 0;
           }
           return p_.fields[static_cast<size_t>(n)];
@@ -169,7 +169,7 @@ bool Interpreter::read_target() {
   if (target_ == 'C') {
     size_t used = 0;
     field_ = field_number(work_.substr(1), &used);
-    if (field_ < 0) fail("Error: Column specified is out of range.");
+    if (field_ < 0) fail(kColumnOutOfRange);
     return field_ >= 0;
   }
   return true;

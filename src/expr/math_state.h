@@ -26,6 +26,10 @@ inline constexpr int kFrameBytes = 8192;   // largest TMDATA frame
 
 // The current point: X, Y, Z, V, the record number (C0), the fields C1..C50
 // of the current record, and the error flag that rejects the point.
+// The message of a field number beyond the record's columns (Cn, SET(Cn),
+// EXPORT), written by the compiler, the executor and the MATH lines alike.
+inline constexpr const char* kColumnOutOfRange = "Error: Column specified is out of range.";
+
 struct CurrentPoint {
   double v = 0, x = 0, y = 0, z = 0;
   std::array<double, kMaxFields + 1> fields{};  // [0] = record number, [k] = field Ck

@@ -212,7 +212,7 @@ bool Evaluator::read_set(std::string_view tok) {
   long n = 0;
   if (tok[4] == 'C') {
     n = field_digits(tok.substr(5));
-    if (n > kMaxFields) return fail("Error: Column specified is out of range.");
+    if (n > kMaxFields) return fail(kColumnOutOfRange);
   } else {
     size_t slot = std::string_view("VXYZ").find(tok[4]);  // V .. Z are fields -4 .. -1
     if (slot == std::string_view::npos) return fail("Error: unknow math stack operator ", tok);
@@ -243,7 +243,7 @@ bool Evaluator::read_export(std::string_view) {
   double n = pop(), v = pop();
   emit(Op::kExport);
   double* target = point_field(env_.point, n);
-  if (!target) return fail("Error: Column specified is out of range.");
+  if (!target) return fail(kColumnOutOfRange);
   *target = v;
   return true;
 }
@@ -366,7 +366,7 @@ bool Evaluator::token(std::string_view tok) {
   }
   if (tok[0] == 'C' && tok.size() > 1 && tok[1] >= '0' && tok[1] <= '9') {
     int n = field_digits(tok.substr(1));
-    if (n > kMaxFields) return fail("Error: Column specified is out of range.");
+    if (n > kMaxFields) return fail(kColumnOutOfRange);
     return run(Op::kPushField, n);
   }
   if (const MathOp* m = find_math_op(tok)) return m->read ? (this->*m->read)(tok) : table_token(*m);
