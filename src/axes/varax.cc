@@ -145,6 +145,29 @@ int tick_values(double lo, double hi, double step, std::span<double> out) {
   return n;
 }
 
+namespace {
+
+constexpr double kUprightSlack = 1e-6;  // degrees an upright axis may lean by rounding
+
+// Text of height `size` at (x, y) along `degrees`. Turned half round
+// (`turn`) it covers the same place: the start moves up by the height, the
+// ends of the justification change places.
+void axis_text(TextState& t, PsWriter& w, const TextContext& c, bool turn, double x, double y,
+               double size, std::string_view text, double degrees, std::string_view justification) {
+  if (turn) {
+    const double r = degrees * std::numbers::pi / 180;
+    x -= size * std::sin(r);
+    y += size * std::cos(r);
+    degrees += degrees > 0 ? -180 : 180;
+    justification = justification == "LEFT"    ? "RIGHT"
+                    : justification == "RIGHT" ? "LEFT"
+                                               : justification;
+  }
+  chars(t, w, c, x, y, size, text, degrees, justification);
+}
+
+}  // namespace
+
 void varax(PsWriter& w, TextState& t, const TextContext& c, const AxisDraw& a,
            std::span<const double> ticks, OutBuffer& err) {
   if (!std::isfinite(a.length) || !std::isfinite(a.xorig) || !std::isfinite(a.yorig)) return;
@@ -158,24 +181,12 @@ void varax(PsWriter& w, TextState& t, const TextContext& c, const AxisDraw& a,
   auto pen = [&](double along, double across, PenCode code) {
     plot(w, along * ca - across * sa, along * sa + across * ca, code);
   };
-  // Text of height `size` at (x, y) along `degrees`. Turned half round it
-  // covers the same place: the start moves up by the height, the ends of
-  // the justification change places. An upright axis (90 degrees give or
-  // take rounding) is not turned.
-  constexpr double kUprightSlack = 1e-6;  // degrees
+  // Text of an axis pointing leftwards reads upright when asked; an upright
+  // axis (90 degrees give or take rounding) is not turned.
   const bool turn = a.upright && std::fabs(std::remainder(a.angle, 360.0)) > 90 + kUprightSlack;
   auto text = [&](double x, double y, double size, std::string_view s, double degrees,
                   std::string_view justification) {
-    if (turn) {
-      const double r = degrees * std::numbers::pi / 180;
-      x -= size * std::sin(r);
-      y += size * std::cos(r);
-      degrees += degrees > 0 ? -180 : 180;
-      justification = justification == "LEFT"    ? "RIGHT"
-                      : justification == "RIGHT" ? "LEFT"
-                                                 : justification;
-    }
-    chars(t, w, c, x, y, size, s, degrees, justification);
+    axis_text(t, w, c, turn, x, y, size, s, degrees, justification);
   };
 
   const bool numbers = a.numsize > 0;

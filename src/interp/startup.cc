@@ -138,6 +138,28 @@ void set_level(Session& s, int level) {
   setvariable(s.vars, "VERSION", level);
 }
 
+// The value of -p: the document units per inch, or the default after a message.
+void read_precision(Session& s, const std::string& value) {
+  bool bad = false;
+  const double res = read_number_text(s, value, &bad, true, value);
+  if (bad || !(res >= kMinPrecision && res <= kMaxPrecision))
+    s.err().line("Bad precision specified: using default.");
+  else
+    s.run.precision = res;
+}
+
+// The value of -V: the compatibility level of that date. A value that is no
+// date keeps the program's own level: a level of 0 would run the comment
+// records of binary data files.
+void read_version(Session& s, const std::string& value) {
+  s.err().put("Vexal compatibility set to ");
+  s.err().line(trimmed(value));
+  if (const std::optional<int> level = version_code(s, value, value))
+    set_level(s, *level);
+  else
+    s.err().line(kBadVersion);
+}
+
 // Reads the flags and arguments, and queues the start-up files. Returns the
 // arguments that run as command files, or that the run ends at once.
 CommandLine localstart(Session& s, const std::vector<std::string>& args) {
@@ -198,32 +220,16 @@ CommandLine localstart(Session& s, const std::vector<std::string>& args) {
         }
       }
       if (has('p')) {
-        if (a + 1 >= args.size()) {
+        if (a + 1 >= args.size())
           s.err().line("Precision flag on command line, but no prcision specified, using default.");
-        } else {
-          const std::string& value = args[++a];
-          bool bad = false;
-          double res = read_number_text(s, value, &bad, true, value);
-          if (bad || !(res >= kMinPrecision && res <= kMaxPrecision))
-            s.err().line("Bad precision specified: using default.");
-          else
-            s.run.precision = res;
-        }
+        else
+          read_precision(s, args[++a]);
       }
       if (has('V')) {
-        if (a + 1 >= args.size()) {
+        if (a + 1 >= args.size())
           s.err().line("Version flag on command line, but no version specified, using default.");
-        } else {
-          const std::string& v = args[++a];
-          s.err().put("Vexal compatibility set to ");
-          s.err().line(trimmed(v));
-          // A value that is no date keeps the program's own level: a level
-          // of 0 would run the comment records of binary data files.
-          if (const std::optional<int> level = version_code(s, v, v))
-            set_level(s, *level);
-          else
-            s.err().line(kBadVersion);
-        }
+        else
+          read_version(s, args[++a]);
       }
       if (has('s')) {
         quiet = true;
