@@ -87,15 +87,20 @@ bool is_empty(const Horizon& h, int col) {
   return h.upper[col] == kHorizonEmptyUpper && h.lower[col] == kHorizonEmptyLower;
 }
 
+// What one walk of a segment does: draw its visible stretches, take its
+// visible pixels into the horizon, or both.
+enum class Part { kDraw, kRaise, kDrawAndRaise };
+
 // Walks the segment against the horizon: the pen moves to its first pixel
-// and then draws each visible stretch; with `update` the horizon takes in
-// the visible pixels. With `draw` off the pen is not used at all.
+// and then draws each visible stretch (unless only raising); raising, the
+// horizon takes in the visible pixels.
 //
 // A stretch that goes behind the horizon is drawn to its last visible pixel,
 // the one before the first hidden one, and a stretch that comes out again
 // starts at its first visible pixel: the pen covers the visible pixels and
 // nothing behind them.
-void walk(Horizon& h, PsWriter& w, float r, const Walk& s, bool draw, bool update) {
+void walk(Horizon& h, PsWriter& w, float r, const Walk& s, Part part) {
+  const bool draw = part != Part::kRaise, update = part != Part::kDraw;
   const auto pen = [&](Pixel p, bool line) {
     if (!draw) return;
     const double x = pixel_inches(p.col, r), y = pixel_inches(p.row, r);
@@ -143,7 +148,7 @@ void clear_work(Horizon& h) {
 }
 
 void hddrw(Horizon& h, PsWriter& w, double resolution, double x0, double y0, double x1, double y1,
-           bool draw, bool update) {
+           Raise raise) {
   if (std::isnan(x0) || std::isnan(y0) || std::isnan(x1) || std::isnan(y1)) return;
   // Held within single precision's range, where the pixels go back to inches.
   const double r = std::isfinite(resolution) && resolution > 0 ? std::clamp(resolution, 1e-30, 1e30)
@@ -164,7 +169,7 @@ void hddrw(Horizon& h, PsWriter& w, double resolution, double x0, double y0, dou
   if (!clip(s)) return;
   const float rf = static_cast<float>(r);
   if (!s.by_rows) {
-    walk(h, w, rf, s, draw, update);
+    walk(h, w, rf, s, raise == Raise::kYes ? Part::kDrawAndRaise : Part::kDraw);
     return;
   }
 
@@ -180,8 +185,8 @@ void hddrw(Horizon& h, PsWriter& w, double resolution, double x0, double y0, dou
     h.upper[top.col] = kHorizonEmptyUpper;
     h.lower[top.col] = kHorizonEmptyLower;
   }
-  walk(h, w, rf, s, draw, false);
-  if (update) walk(h, w, rf, s, false, true);
+  walk(h, w, rf, s, Part::kDraw);
+  if (raise == Raise::kYes) walk(h, w, rf, s, Part::kRaise);
   h.upper[top.col] = std::max(h.upper[top.col], saved_upper);
   h.lower[top.col] = std::min(h.lower[top.col], saved_lower);
 }

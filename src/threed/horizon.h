@@ -24,14 +24,17 @@ struct Horizon {
 // Empties every column (CLEARW).
 void clear_work(Horizon& h);
 
-// Draws the segment between two page points (inches from the origin)
-// against the horizon: with `draw` only its visible parts are drawn, with
-// `update` the horizon takes in the segment. `resolution` is the pixels per
+// Whether a segment drawn against the horizon also raises it (takes itself in).
+enum class Raise : bool { kNo, kYes };
+
+// Draws the visible parts of the segment between two page points (inches
+// from the origin) against the horizon; with `raise` the horizon then takes
+// in the segment. `resolution` is the pixels per
 // inch of the horizon's grid (300 when 0 or below). A segment within one
 // pixel is dropped. The segment is clipped to the record's columns (page x
 // from -6.67 to +33.3 inches at 300 per inch): what lies beyond them is not
 // drawn, and nothing outside the record is read or written.
 void hddrw(Horizon& h, PsWriter& w, double resolution, double x0, double y0, double x1, double y1,
-           bool draw, bool update);
+           Raise raise);
 
 }  // namespace vexal

@@ -17,7 +17,7 @@ constexpr double kRotationDegree = 0.01745329238474369;  // the view matrix's de
 double finite_or_zero(double a) { return std::isfinite(a) ? a : 0.0; }
 
 // Draws to a projected point against the horizon, or moves there, by pen code.
-void pen_call(View& v, Horizon& h, PsWriter& w, double px, double py, PenCode pen, bool update) {
+void pen_call(View& v, Horizon& h, PsWriter& w, double px, double py, PenCode pen, Raise raise) {
   switch (pen) {
     case PenCode::kMove:
     case PenCode::kMoveOrigin:
@@ -25,7 +25,7 @@ void pen_call(View& v, Horizon& h, PsWriter& w, double px, double py, PenCode pe
       break;
     case PenCode::kDraw:
     case PenCode::kDrawOrigin:
-      hddrw(h, w, v.resolution, v.px, v.py, px, py, true, update);
+      hddrw(h, w, v.resolution, v.px, v.py, px, py, raise);
       break;
     default:
       plot(w, px, py, pen);
@@ -136,11 +136,11 @@ void report_undefined_geometry(OutBuffer& err) {
 }
 
 void dplot(View& v, Horizon& h, PsWriter& w, double px, double py, PenCode pen) {
-  pen_call(v, h, w, px, py, pen, false);
+  pen_call(v, h, w, px, py, pen, Raise::kNo);
 }
 
 void hplot(View& v, Horizon& h, PsWriter& w, double px, double py, PenCode pen) {
-  pen_call(v, h, w, px, py, pen, true);
+  pen_call(v, h, w, px, py, pen, Raise::kYes);
 }
 
 bool rplot(View& v, PsWriter& w, double x, double y, double z, PenCode pen) {
@@ -208,7 +208,7 @@ bool draw3d(View& v, Horizon& h, PsWriter& w, double x, double y, double z, int 
       else
         drawto(w, px, py);
     } else {
-      hddrw(h, w, v.resolution, v.px, v.py, px, py, true, true);
+      hddrw(h, w, v.resolution, v.px, v.py, px, py, Raise::kYes);
     }
     v.px = px;
     v.py = py;
