@@ -51,13 +51,12 @@ std::pair<double, double> z_corners(const Session& s, const std::vector<double>*
 // Sets up the selected geometry with the current settings, the Z corners
 // from `values` when the Z limits are unset.
 void setup_view_for(Session& s, const std::vector<double>* values) {
-  const ViewSettings& vs = s.view_settings;
+  ViewSettings vs = s.view_settings;
   View& v = s.view;
   const bool old_level = s.compat.level <= kUprightPlaneLevel;
-  const double xrot = vs.rot_given ? vs.xrot : (old_level ? -90 : 0);
+  if (!vs.rot_given) vs.xrot = old_level ? -90 : 0;
   const auto [zmin, zmax] = z_corners(s, values);
-  set_geometry(v, vs.selected, s.axes.xd, s.axes.yd, s.axes.zd, zmin, zmax, vs.xlines, vs.ylines,
-               vs.nohide, xrot, vs.yrot, vs.zrot, s.ps.res);
+  set_geometry(v, vs, ViewFrame{s.axes.xd, s.axes.yd, s.axes.zd, zmin, zmax}, s.ps.res);
   v.upright = old_level;
   v.scale_x = s.axes.xscale;
   v.scale_y = s.axes.yscale;

@@ -56,21 +56,20 @@ const char* geometry_name(Geometry g) {
   }
 }
 
-void set_geometry(View& v, Geometry g, double lx, double ly, double lz, double zmin, double zmax,
-                  bool xlines, bool ylines, bool nohide, double xrot, double yrot, double zrot,
-                  double resolution) {
+void set_geometry(View& v, const ViewSettings& vs, const ViewFrame& frame, double resolution) {
+  const Geometry g = vs.selected;
   v.geometry = g;
-  v.lx = lx;
-  v.ly = g == Geometry::kPolar || g == Geometry::kSpherical ? lx : ly;
-  v.lz = lz;
-  v.z0 = zmin;
-  v.z1 = zmax;
-  v.xlines = xlines;
-  v.ylines = ylines;
-  v.nohide = nohide;
-  v.zangle = finite_or_zero(zrot);
-  v.yangle = finite_or_zero(yrot);
-  v.xangle = finite_or_zero(xrot);
+  v.lx = frame.lx;
+  v.ly = g == Geometry::kPolar || g == Geometry::kSpherical ? frame.lx : frame.ly;
+  v.lz = frame.lz;
+  v.z0 = frame.zmin;
+  v.z1 = frame.zmax;
+  v.xlines = vs.xlines;
+  v.ylines = vs.ylines;
+  v.nohide = vs.nohide;
+  v.zangle = finite_or_zero(vs.zrot);
+  v.yangle = finite_or_zero(vs.yrot);
+  v.xangle = finite_or_zero(vs.xrot);
   v.resolution = resolution > 0 ? resolution : kDefaultUnitsPerInch;
   rotate(v);
 }

@@ -53,14 +53,18 @@ struct ViewSettings {
 // The geometry's name as the view records it, 9 characters blank-padded.
 const char* geometry_name(Geometry g);
 
-// Sets up a geometry and the view matrix: the frame sizes (polar and
-// spherical take lx for both lx and ly), the Z corners zmin and zmax, the
-// line and hiding flags, the angles (zangle = zrot, yangle = yrot, xangle =
-// xrot) and the resolution (300 when 0 or below). Angles that are not finite
+// The box a geometry is set up in: frame sizes in inches and the Z corners.
+struct ViewFrame {
+  double lx = 6, ly = 6, lz = 4;
+  double zmin = 0, zmax = 1;
+};
+
+// Sets up the geometry `vs` selects and the view matrix: the frame sizes
+// (polar and spherical take lx for both lx and ly), the Z corners, the line
+// and hiding flags, the angles (zangle = zrot, yangle = yrot, xangle = xrot)
+// and the resolution (300 when 0 or below). Angles that are not finite
 // count as 0.
-void set_geometry(View& v, Geometry g, double lx, double ly, double lz, double zmin, double zmax,
-                  bool xlines, bool ylines, bool nohide, double xrot, double yrot, double zrot,
-                  double resolution);
+void set_geometry(View& v, const ViewSettings& vs, const ViewFrame& frame, double resolution);
 // Builds the view matrix from the angles (`rotate`).
 void rotate(View& v);
 // The view matrix times a 3-vector (`qrotat`).

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "support/document_fixture.h"
+#include "threed/cartesian_view.h"
 
 namespace vexal {
 namespace {
@@ -65,8 +66,8 @@ class ContourTest : public DocumentTest {
     x = std::move(xs);
     y = std::move(ys);
     values = std::move(z);
-    set_geometry(v, Geometry::kCartesian, x.back() - x.front(), y.back() - y.front(), 1, 0, 1, true,
-                 true, true, 0, 0, 0, 300);
+    set_geometry(v, cartesian(true), ViewFrame{x.back() - x.front(), y.back() - y.front(), 1, 0, 1},
+                 300);
     return Grid{values.data(), x.data(), y.data(), static_cast<int>(x.size()),
                 static_cast<int>(y.size())};
   }
@@ -151,7 +152,7 @@ TEST_F(ContourTest, FlatCellsAreStrokesChangingColourOnlyBetweenRuns) {
 
 TEST_F(ContourTest, TurnedCellsAreFilledExceptWhereMissing) {
   const Grid g = grid({0, 1, 2}, {0, 1}, {0, 0, 1, 1, -1e37, 1});
-  set_geometry(v, Geometry::kCartesian, 2, 1, 1, 0, 1, true, true, true, 30, 0, 20, 300);
+  set_geometry(v, cartesian(true, true, 30, 20), ViewFrame{2, 1, 1, 0, 1}, 300);
   concol(v, w, g, {1, 1, 1}, {1, 1}, 3, 0, 1);
   const Lines ls = lines();
   EXPECT_EQ(std::count(ls.begin(), ls.end(), "CF S"), 5);

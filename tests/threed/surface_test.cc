@@ -10,6 +10,7 @@
 #include <regex>
 
 #include "support/document_fixture.h"
+#include "threed/cartesian_view.h"
 
 namespace vexal {
 namespace {
@@ -40,7 +41,7 @@ class SurfaceTest : public DocumentTest {
   // x = 0 .. nx - 1, y = 0 .. ny - 1; seen from above, page inches are
   // data + 0.5 and every base depth is 0.
   Grid grid(int nx, int ny, std::vector<double> z, bool nohide = false) {
-    set_geometry(v, Geometry::kCartesian, nx - 1, ny - 1, 1, 0, 1, true, true, nohide, 0, 0, 0, 0);
+    set_geometry(v, cartesian(nohide), ViewFrame{nx - 1.0, ny - 1.0, 1, 0, 1}, 0);
     v.ox = v.oy = 0.5;
     values = std::move(z);
     x.resize(nx);
@@ -69,7 +70,7 @@ TEST_F(SurfaceTest, WithoutHidingEveryCellDrawsItsFourEdges) {
 
   // Tilted so that depth grows with y: the last row of cells comes first.
   const Grid g = grid(3, 4, std::vector<double>(12, 0.5), true);
-  set_geometry(v, Geometry::kCartesian, 2, 3, 1, 0, 1, false, true, true, -30, 0, 0, 0);
+  set_geometry(v, cartesian(true, false, -30), ViewFrame{2, 3, 1, 0, 1}, 0);
   surfas(v, h, w, g);
   EXPECT_EQ(lines()[1], "450 1154 L");  // (0, 3) at height 0.5
   surfas(v, h, w, grid(1, 4, std::vector<double>(4, 0.5)));
@@ -84,7 +85,7 @@ TEST_F(SurfaceTest, WithoutHidingEveryCellDrawsItsFourEdges) {
 TEST_F(SurfaceTest, ASurfaceDrawnAgainShowsOnlyPiecesOfItsOutline) {
   const Grid g = grid(8, 8, std::vector<double>(64));
   for (int k = 0; k < 64; ++k) values[k] = (k % 8 * 3 + k / 8 * 5) % 7 / 7.0;
-  set_geometry(v, Geometry::kCartesian, 3, 3, 1.5, 0, 1, true, true, false, 60, 0, 30, 300);
+  set_geometry(v, cartesian(false, true, 60, 30), ViewFrame{3, 3, 1.5, 0, 1}, 300);
   surfas(v, h, w, g);
   const size_t first = draws();
   const Horizon after_first = h;
