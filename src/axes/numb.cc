@@ -266,15 +266,4 @@ double xnumbl(TextState& t, const TextContext& c, double h, double value, int nd
   return slen(t, c, h, etoc(value, ndec));
 }
 
-void hmsnumb(TextState& t, PsWriter& w, const TextContext& c, double x, double y, double h,
-             double value, double angle, std::string_view justification, std::string_view form,
-             std::string_view unit, OutBuffer& err) {
-  chars(t, w, c, x, y, h, dhms(value, form, unit, err), angle, justification);
-}
-
-double hmsnumbl(TextState& t, const TextContext& c, double h, double value, std::string_view form,
-                std::string_view unit, OutBuffer& err) {
-  return slen(t, c, h, dhms(value, form, unit, err));
-}
-
 }  // namespace vexal

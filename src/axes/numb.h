@@ -58,12 +58,4 @@ void xnumb(TextState& t, PsWriter& w, const TextContext& c, double x, double y, 
 // Length of the text xnumb draws.
 double xnumbl(TextState& t, const TextContext& c, double h, double value, int ndec);
 
-// Draws dhms(value, form, unit); a day overflow is reported on `err`.
-void hmsnumb(TextState& t, PsWriter& w, const TextContext& c, double x, double y, double h,
-             double value, double angle, std::string_view justification, std::string_view form,
-             std::string_view unit, OutBuffer& err);
-// Length of the text hmsnumb draws.
-double hmsnumbl(TextState& t, const TextContext& c, double h, double value, std::string_view form,
-                std::string_view unit, OutBuffer& err);
-
 }  // namespace vexal
