@@ -108,8 +108,7 @@ void Reader::progress(char end, int npts) {
 }
 
 void Reader::warn_columns_beyond(int columns) {
-  const int used = std::max({rs_.xc, rs_.yc, rs_.zc, rs_.pen, rs_.cc, rs_.sc, rs_.wc, rs_.xebcl,
-                             rs_.xebch, rs_.yebcl, rs_.yebch});
+  const int used = columns_needed(rs_, true);
   if (used <= columns) return;
   result_.column_beyond = true;
   char buf[96];

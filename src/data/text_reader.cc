@@ -18,12 +18,18 @@ bool Reader::read_fast_line(std::string_view line) {
   const char* e = p + line.size();
   for (int k = 1; k <= want; ++k) {
     while (p < e && is_separator(*p)) ++p;
-    if (p >= e) return false;
-    most_fields_ = std::max(most_fields_, k);
+    if (p >= e) {  // the line holds k - 1 fields
+      most_fields_ = std::max(most_fields_, k - 1);
+      return false;
+    }
     const char* b = p;
     while (p < e && !is_separator(*p)) ++p;
-    if (!free_number(b, p, pt_.fields[k])) return false;
+    if (!free_number(b, p, pt_.fields[k])) {
+      most_fields_ = std::max(most_fields_, k);
+      return false;
+    }
   }
+  most_fields_ = std::max(most_fields_, want);
   result_.fields_read = want;
   return true;
 }

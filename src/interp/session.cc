@@ -86,20 +86,22 @@ bool Session::may_read(const std::string& name, bool quiet) {
   return false;
 }
 
+// A write or deletion --sandbox refuses: the message and a failed run.
+static bool refuse(Session& s, std::string_view why, const std::string& name) {
+  s.err().put(why);
+  s.err().line(std::string_view(name.c_str()));
+  s.run.exit_status = 1;
+  return false;
+}
+
 bool Session::may_write(const std::string& name) {
   if (!run.sandbox || scratch_files.made(name)) return true;
-  err().put("Only the document is written (--sandbox); not written: ");
-  err().line(std::string_view(name.c_str()));
-  run.exit_status = 1;
-  return false;
+  return refuse(*this, "Only the document is written (--sandbox); not written: ", name);
 }
 
 bool Session::may_delete(const std::string& name) {
   if (!run.sandbox || scratch_files.replaceable(name)) return true;
-  err().put("Only the run's scratch files are deleted (--sandbox); not deleted: ");
-  err().line(std::string_view(name.c_str()));
-  run.exit_status = 1;
-  return false;
+  return refuse(*this, "Only the run's scratch files are deleted (--sandbox); not deleted: ", name);
 }
 
 CurvePoints Session::curve_points() const {
