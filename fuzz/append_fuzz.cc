@@ -30,7 +30,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   rs.read_fast = c & 1;
   rs.swap_binary = c & 2;
   rs.scalecc = c & 4;
-  rs.xneg = c & 8;
   rs.max_col_set = c & 16;
   rs.maxcolumn = 1 + (d % 50);
   rs.plotevery = 1 + (d >> 6);
@@ -43,6 +42,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   in.file = path;
   in.run_id = "fuzz" + std::to_string(::getpid() % 10000);
   in.xlog = a & 128;
+  in.negate.x = c & 8;
   in.zmin = 0;
   in.zmax = (b & 1) ? 10 : 0;
   in.verbose = false;

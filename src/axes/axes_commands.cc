@@ -2,6 +2,7 @@
 // data-unit drawing, ticks, labels, grids, axis pens, number flush checks and
 // transformations, and the commands that draw the axes of a plot.
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <cstdio>
 #include <string>
@@ -24,29 +25,10 @@ constexpr double kFramePi = static_cast<double>(3.14159265358979f);
 constexpr double kMoreTicks = 1.414, kFewerTicks = 0.707;  // density factor steps
 constexpr double kStartupAxisWidth = 0.0075;               // inches: the start-up axis pen
 
-// ---- the three axes ------------------------------------------------------------
+using enum AxisId;
 
-AxisLimits& limits_of(Session& s, char axis) {
-  return axis == 'X' ? s.limits.x : axis == 'Y' ? s.limits.y : s.limits.z;
-}
-
-AxisLayout& layout_of(Session& s, char axis) {
-  return axis == 'X' ? s.axes.xaxis : axis == 'Y' ? s.axes.yaxis : s.axes.zaxis;
-}
-
-double& length_of(Session& s, char axis) {
-  return axis == 'X' ? s.axes.xd : axis == 'Y' ? s.axes.yd : s.axes.zd;
-}
-
-bool& scale_of(Session& s, char axis) {
-  return axis == 'X' ? s.axes.xscale : axis == 'Y' ? s.axes.yscale : s.axes.zscale;
-}
-
-std::string& label_record(Session& s, char axis) {
-  return axis == 'X' ? s.cs.xlabel : axis == 'Y' ? s.cs.ylabel : s.cs.zlabel;
-}
-
-std::string name(char axis, const char* rest) { return std::string(1, axis) + rest; }
+// The axis's name with `rest` after it: "XMIN", "YLABEL", ...
+std::string name(AxisId axis, const char* rest) { return axis_letter(axis) + std::string(rest); }
 
 // ---- parameters ----------------------------------------------------------------
 
@@ -77,111 +59,67 @@ std::FILE* open_data_file(Session& s) {
 
 // The data limit and the drawing limit become v, and the border is switched
 // off by a queued command so that the next read does not widen them.
-template <char A, bool kMin>
+template <AxisId A, bool kMin>
 void cmd_limit(Session& s, Params& p) {
   const double v = getparm(p);
-  AxisLimits& lim = limits_of(s, A);
+  AxisLimits& lim = s.axes[A].limits;
   (kMin ? lim.min : lim.max) = v;
   (kMin ? lim.minu : lim.maxu) = v;
   setvariable(s.vars, name(A, kMin ? "MIN" : "MAX"), v);
-  push_command(s.stream, std::string("NO") + A + "BORDER");
+  push_command(s.stream, "NO" + name(A, "BORDER"));
 }
 
-template <char A>
+template <AxisId A>
 void cmd_minmax(Session& s, Params& p) {
   const double lo = getparm(p), hi = getparm(p);
-  AxisLimits& lim = limits_of(s, A);
+  AxisLimits& lim = s.axes[A].limits;
   lim.min = lim.minu = lo;
   lim.max = lim.maxu = hi;
   setvariable(s.vars, name(A, "MIN"), lo);
   setvariable(s.vars, name(A, "MAX"), hi);
-  push_command(s.stream, std::string("NO") + A + "BORDER");
+  push_command(s.stream, "NO" + name(A, "BORDER"));
 }
 
 // The data limits are forgotten, so that the next read derives them.
-template <char A>
+template <AxisId A>
 void cmd_res_axis(Session& s, Params&) {
-  AxisLimits& lim = limits_of(s, A);
+  AxisLimits& lim = s.axes[A].limits;
   lim.min = lim.max = kUnsetLimit;
 }
 
 void cmd_res(Session& s, Params& p) {
-  cmd_res_axis<'X'>(s, p);
-  cmd_res_axis<'Y'>(s, p);
-  cmd_res_axis<'Z'>(s, p);
+  cmd_res_axis<X>(s, p);
+  cmd_res_axis<Y>(s, p);
+  cmd_res_axis<Z>(s, p);
 }
 
-template <char A>
+template <AxisId A>
 void cmd_dim_axis(Session& s, Params& p) {
   const double d = length_parm(s, p);
-  length_of(s, A) = d;
+  s.axes[A].length = d;
   setvariable(s.vars, name(A, "DIM"), d);
 }
 
 void cmd_dim(Session& s, Params& p) {
-  cmd_dim_axis<'X'>(s, p);
-  cmd_dim_axis<'Y'>(s, p);
-}
-
-// ---- border, chop, log and data-unit drawing ---------------------------------------
-
-template <char A, bool kOn>
-void cmd_border(Session& s, Params&) {
-  limits_of(s, A).border = kOn;
-}
-
-template <bool kOn>
-void cmd_border_all(Session& s, Params&) {
-  s.limits.x.border = s.limits.y.border = s.limits.z.border = kOn;
-}
-
-template <char A, bool kOn>
-void cmd_chop(Session& s, Params&) {
-  limits_of(s, A).chop = kOn;
-}
-
-template <bool kOn>
-void cmd_chop_all(Session& s, Params&) {
-  s.limits.x.chop = s.limits.y.chop = s.limits.z.chop = kOn;
-}
-
-// LOG and NOLOG set the flags XLOG, YLOG and ZLOG set one by one.
-template <bool kOn>
-void cmd_log_all(Session& s, Params&) {
-  s.limits.x.log = s.limits.y.log = s.limits.z.log = kOn;
-}
-
-template <char A, bool kOn>
-void cmd_scale(Session& s, Params&) {
-  scale_of(s, A) = kOn;
-}
-
-template <bool kOn>
-void cmd_scale_all(Session& s, Params&) {
-  s.axes.xscale = s.axes.yscale = s.axes.zscale = kOn;
+  cmd_dim_axis<X>(s, p);
+  cmd_dim_axis<Y>(s, p);
 }
 
 // ---- tick placement -------------------------------------------------------------------
 
-template <char A, bool kOn>
-void cmd_auto(Session& s, Params&) {
-  AxisLayout& l = layout_of(s, A);
-  l.avar = kOn;
-  if (kOn) l.var = false;
-}
-
-template <bool kOn>
-void cmd_auto_all(Session& s, Params& p) {
-  cmd_auto<'X', kOn>(s, p);
-  cmd_auto<'Y', kOn>(s, p);
+// XAUTO switches the user tick values off, NOXAUTO leaves them.
+template <AxisSet kAxes, bool kOn>
+void cmd_auto(Session& s, Params& p) {
+  cmd_axis_set<kAxes, kOn, &Axis::layout, &AxisLayout::avar>(s, p);
+  if (kOn) cmd_axis_set<kAxes, false, &Axis::layout, &AxisLayout::var>(s, p);
 }
 
 // User tick values typed after XVAR: up to 50 lines of one value each, ended
 // by a blank line (or the end of input).
-void read_tick_values(Session& s, char axis, AxisLayout& l) {
+void read_tick_values(Session& s, AxisId axis, AxisLayout& l) {
   if (s.units.verbose) {
     s.term.put("Please enter values for ticmarks along the ");
-    s.term.line(std::string(1, axis));
+    s.term.line(std::string(1, axis_letter(axis)));
     s.term.line("axis. Enter a blank line to exit when you are done.");
   }
   int n = 0;
@@ -195,9 +133,9 @@ void read_tick_values(Session& s, char axis, AxisLayout& l) {
 
 // XVAR n v1 .. vn: ticks at the given values (the first 50 are kept); XVAR
 // alone reads the values from the command input.
-template <char A>
+template <AxisId A>
 void cmd_var(Session& s, Params& p) {
-  AxisLayout& l = layout_of(s, A);
+  AxisLayout& l = s.axes[A].layout;
   l.var = true;
   l.avar = false;
   if (!has_more(p)) {
@@ -209,29 +147,20 @@ void cmd_var(Session& s, Params& p) {
   l.nt = n;
 }
 
-template <char A>
-void cmd_novar(Session& s, Params&) {
-  layout_of(s, A).var = false;
-}
-
-void cmd_novar_all(Session& s, Params&) { s.axes.xaxis.var = s.axes.yaxis.var = false; }
-
 // Text tick labels on one axis, off on the other.
-template <char A>
+template <AxisId A>
 void cmd_varchar(Session& s, Params&) {
-  s.axes.xaxis.varchar = A == 'X';
-  s.axes.yaxis.varchar = A == 'Y';
+  s.axes[X].layout.varchar = A == X;
+  s.axes[Y].layout.varchar = A == Y;
 }
-
-void cmd_novarchar(Session& s, Params&) { s.axes.xaxis.varchar = s.axes.yaxis.varchar = false; }
 
 // DATATOXVAR n: a tick at 1, 2, ... for each line of the data file, labelled
 // by the line's n-th field (kept in the character variables "1", "2", ...);
 // the next read takes the record number as X.
-template <char A>
+template <AxisId A>
 void cmd_datatovar(Session& s, Params& p) {
   const int field = int_parm(p);
-  AxisLayout& l = layout_of(s, A);
+  AxisLayout& l = s.axes[A].layout;
   l.var = true;
   l.avar = false;
   l.varchar = true;
@@ -259,85 +188,69 @@ void cmd_datatovar(Session& s, Params& p) {
   }
   l.nt = n;
   std::fclose(fp);
-  push_command(s.stream, A == 'X' ? "xcol 0" : "ycol 0");
+  push_command(s.stream, A == X ? "xcol 0" : "ycol 0");
 }
 
-template <char A>
+template <AxisId A>
 void cmd_tic(Session& s, Params& p) {
-  layout_of(s, A).nt = int_parm(p);
+  s.axes[A].layout.nt = int_parm(p);
 }
 
 void cmd_tic_all(Session& s, Params& p) {
-  s.axes.xaxis.nt = int_parm(p);
-  s.axes.yaxis.nt = int_parm(p);
+  s.axes[X].layout.nt = int_parm(p);
+  s.axes[Y].layout.nt = int_parm(p);
 }
 
-template <char A>
+template <AxisId A>
 void cmd_mtic(Session& s, Params& p) {
-  layout_of(s, A).mt = int_parm(p);
+  s.axes[A].layout.mt = int_parm(p);
 }
 
 void cmd_mtic_all(Session& s, Params& p) {
-  s.axes.xaxis.mt = int_parm(p);
-  s.axes.yaxis.mt = int_parm(p);
-}
-
-template <char A>
-void cmd_nominort(Session& s, Params&) {
-  layout_of(s, A).mt = -1;
-}
-
-void cmd_nominort_all(Session& s, Params&) {
-  s.axes.xaxis.mt = s.axes.yaxis.mt = s.axes.zaxis.mt = -1;
+  s.axes[X].layout.mt = int_parm(p);
+  s.axes[Y].layout.mt = int_parm(p);
 }
 
 // The Y tick size also serves the Z axis.
-template <char A>
+template <AxisId A>
 void cmd_ticsize(Session& s, Params& p) {
-  layout_of(s, A).tsiz = length_parm(s, p);
+  s.axes[A].layout.tsiz = length_parm(s, p);
 }
 
 void cmd_ticsize_all(Session& s, Params& p) {
-  s.axes.xaxis.tsiz = s.axes.yaxis.tsiz = length_parm(s, p);
+  s.axes[X].layout.tsiz = s.axes[Y].layout.tsiz = length_parm(s, p);
 }
 
 // MORET and FEWERT change the X and Y density factors, the forms with X or Y one.
-void scale_density(Session& s, bool x, bool y, double factor) {
-  if (x) s.axes.xaxis.density *= factor;
-  if (y) s.axes.yaxis.density *= factor;
+template <AxisSet kAxes, double kFactor>
+void cmd_density(Session& s, Params&) {
+  for (size_t i = 0; i < kAxes.on.size(); ++i)
+    if (kAxes.on[i]) s.axes.axis[i].layout.density *= kFactor;
 }
-
-void cmd_moret(Session& s, Params&) { scale_density(s, true, true, kMoreTicks); }
-void cmd_morext(Session& s, Params&) { scale_density(s, true, false, kMoreTicks); }
-void cmd_moreyt(Session& s, Params&) { scale_density(s, false, true, kMoreTicks); }
-void cmd_fewert(Session& s, Params&) { scale_density(s, true, true, kFewerTicks); }
-void cmd_fewerxt(Session& s, Params&) { scale_density(s, true, false, kFewerTicks); }
-void cmd_feweryt(Session& s, Params&) { scale_density(s, false, true, kFewerTicks); }
 
 // ---- labels -------------------------------------------------------------------------
 
-// The label text, its length, the command-line record and the variable XLABEL.
-void set_label(Session& s, char axis, std::string text) {
+// The label text, its length and the variable XLABEL.
+void set_label(Session& s, AxisId axis, std::string text) {
   cut(text);
-  AxisLayout& l = layout_of(s, axis);
+  AxisLayout& l = s.axes[axis].layout;
   l.nl = std::max<int>(static_cast<int>(nstrng(text)), 1);
-  label_record(s, axis) = text;
   setcvariable(s.vars, name(axis, "LABEL"), text, s.err());
   l.label = std::move(text);
 }
 
-template <char A>
+template <AxisId A>
 void cmd_lab(Session& s, Params& p) {
   set_label(s, A, rest_of_line(p));
 }
 
-template <char A>
+template <AxisId A>
 void cmd_nolab(Session& s, Params&) {
   set_label(s, A, "");
 }
 
 // READXLAB: the data file's header word over the plotted column becomes the label.
-template <char A>
+template <AxisId A>
 void cmd_readlab(Session& s, Params&) {
   std::FILE* fp = open_data_file(s);
   if (!fp) return;
@@ -345,7 +258,7 @@ void cmd_readlab(Session& s, Params&) {
   read_data_line(fp, line);
   if (!line.empty() && line[0] == '*') read_data_line(fp, line);
   std::fclose(fp);
-  const int column = A == 'X' ? s.reader.xc : s.reader.yc;
+  const int column = A == X ? s.reader.xc : s.reader.yc;
   Params words{s, line};
   std::string last;
   for (int k = 0; k < column; ++k) {
@@ -357,57 +270,37 @@ void cmd_readlab(Session& s, Params&) {
 }
 
 // A label size: below one device unit it is 0 and the label is dropped.
-template <char A>
+template <AxisId A>
 void set_label_size(Session& s, double size) {
   if (!(size >= 1.0 / s.ps.res)) {
     size = 0;
-    push_command(s.stream, std::string("NO") + A + "LAB");
+    push_command(s.stream, "NO" + name(A, "LAB"));
   }
-  layout_of(s, A).ls = size;
+  s.axes[A].layout.ls = size;
   setvariable(s.vars, name(A, "LABELSIZE"), size);
 }
 
-template <char A>
+template <AxisId A>
 void cmd_ls(Session& s, Params& p) {
   set_label_size<A>(s, length_parm(s, p));
 }
 
 void cmd_ls_all(Session& s, Params& p) {
   const double size = length_parm(s, p);
-  set_label_size<'X'>(s, size);
-  set_label_size<'Y'>(s, size);
+  set_label_size<X>(s, size);
+  set_label_size<Y>(s, size);
 }
 
-template <char A>
+template <AxisId A>
 void cmd_labo(Session& s, Params& p) {
-  layout_of(s, A).laboffset = getparm(p);
+  s.axes[A].layout.laboffset = getparm(p);
 }
 
 void cmd_labo_all(Session& s, Params& p) {
-  s.axes.xaxis.laboffset = s.axes.yaxis.laboffset = getparm(p);
+  s.axes[X].layout.laboffset = s.axes[Y].layout.laboffset = getparm(p);
 }
 
 // ---- grids, colours and pens -------------------------------------------------------------
-
-template <char A, bool kOn>
-void cmd_grid(Session& s, Params&) {
-  layout_of(s, A).grid = kOn;
-}
-
-template <bool kOn>
-void cmd_grid_all(Session& s, Params&) {
-  s.axes.xaxis.grid = s.axes.yaxis.grid = kOn;
-}
-
-template <char A, bool kOn>
-void cmd_minorg(Session& s, Params&) {
-  layout_of(s, A).mgrid = kOn;
-}
-
-template <bool kOn>
-void cmd_minorg_all(Session& s, Params&) {
-  s.axes.xaxis.mgrid = s.axes.yaxis.mgrid = kOn;
-}
 
 Rgb color_parm(Params& p) {
   Rgb c;
@@ -442,91 +335,23 @@ void cmd_axesw(Session& s, Params& p) {
   const double units = std::round(length_parm(s, p) * s.ps.res);
   const int n = std::isnan(units) ? 1 : static_cast<int>(std::clamp(units, 1.0, 1e9));
   s.pen.axis_thickness = n;
-  s.axes.xaxis.lt = s.axes.xaxis.nthick = s.axes.yaxis.lt = s.axes.yaxis.nthick = n;
-}
-
-template <char A, bool kOn>
-void cmd_ax(Session& s, Params&) {
-  layout_of(s, A).drawn = kOn;
-}
-
-template <bool kOn>
-void cmd_ax_all(Session& s, Params&) {
-  s.axes.xaxis.drawn = s.axes.yaxis.drawn = kOn;
+  for (AxisId id : {X, Y}) s.axes[id].layout.lt = s.axes[id].layout.nthick = n;
 }
 
 // ---- number flush checks and transformations ----------------------------------------------
 
-enum class Flush { kFF1, kLF1, kFF2, kLF2 };
-
-bool& flush_check(AxisLayout& l, Flush f) {
-  switch (f) {
-    case Flush::kFF1:
-      return l.ff1;
-    case Flush::kLF1:
-      return l.lf1;
-    case Flush::kFF2:
-      return l.ff2;
-    case Flush::kLF2:
-      break;
-  }
-  return l.lf2;
+// XFN1 shows the overhanging number and switches its check (XFF1) off;
+// NOXFN1 switches the check on and omits the number (likewise XLN1 for the
+// last number, and the 2 forms).
+template <AxisSet kAxes, bool kShow, bool AxisLayout::*Show, bool AxisLayout::*Check>
+void cmd_flush_show(Session& s, Params& p) {
+  cmd_axis_set<kAxes, kShow, &Axis::layout, Show>(s, p);
+  cmd_axis_set<kAxes, !kShow, &Axis::layout, Check>(s, p);
 }
 
-// The "show it justified" flag belonging to a check.
-bool& flush_show(AxisLayout& l, Flush f) {
-  switch (f) {
-    case Flush::kFF1:
-      return l.fn1;
-    case Flush::kLF1:
-      return l.ln1;
-    case Flush::kFF2:
-      return l.fn2;
-    case Flush::kLF2:
-      break;
-  }
-  return l.ln2;
-}
-
-// XFF1, XLF1 (and the 2 forms) switch a check on, their NO forms off.
-template <char A, Flush F, bool kOn>
-void cmd_flush(Session& s, Params&) {
-  flush_check(layout_of(s, A), F) = kOn;
-}
-
-// XFN1 shows the overhanging number and switches the check off; NOXFN1
-// switches the check on and omits the number (likewise XLN1 for the last).
-template <char A, Flush F, bool kShow>
-void cmd_flush_show(Session& s, Params&) {
-  AxisLayout& l = layout_of(s, A);
-  flush_show(l, F) = kShow;
-  flush_check(l, F) = !kShow;
-}
-
-template <char A>
+template <AxisId A>
 void cmd_mod(Session& s, Params& p) {
-  layout_of(s, A).mod = getparm(p);
-}
-
-template <char A>
-void cmd_nomod(Session& s, Params&) {
-  layout_of(s, A).mod = 0;
-}
-
-template <char A, bool kOn>
-void cmd_abs(Session& s, Params&) {
-  layout_of(s, A).abs = kOn;
-}
-
-template <bool kOn>
-void cmd_abs_all(Session& s, Params&) {
-  s.axes.xaxis.abs = s.axes.yaxis.abs = kOn;
-}
-
-// The clipping rectangle of CLIPATAXES follows the axis in this direction.
-template <char A, bool kOn>
-void cmd_clip(Session& s, Params&) {
-  (A == 'X' ? s.pen.xclip : s.pen.yclip) = kOn;
+  s.axes[A].layout.mod = getparm(p);
 }
 
 // ---- drawing the axes ------------------------------------------------------------------------
@@ -541,42 +366,48 @@ std::vector<std::string> tick_texts(const Session& s, int n) {
   return texts;
 }
 
-// Draws the X (Y) axis along the bottom (left) side of the frame, or with
-// `second` along the top (right), annotated or with ticks only. Numbers and
+// Whether an axis carries its numbers and label, or ticks only.
+enum class Marks { kAnnotated, kTicksOnly };
+
+// Draws the X (Y) axis along the bottom (left) side of the frame, or the top
+// (right) for the second side, annotated or with ticks only. Numbers and
 // label go outside the frame. A first side switched off by XNUMBERPR gets
 // ticks only. Ticks-only axes draw no grid: the annotated axis draws it.
 // With `at` the axis runs along that line instead (the Z axis takes the Y
 // settings and the Z label).
-void show_axis(Session& s, char axis, bool second, bool annotated,
+void show_axis(Session& s, AxisId axis, AxisSide side, Marks marks,
                const AxisPlacement* at = nullptr) {
-  const bool is_x = axis == 'X';
+  const bool second = side == AxisSide::kSecond;
+  const bool is_x = axis == X;
   setrgbcolor(s.ps, s.pen.axis_color.r, s.pen.axis_color.g, s.pen.axis_color.b);
-  const AxisLimits& lim = limits_of(s, axis);
+  const AxisLimits& lim = s.axes[axis].limits;
   if (limit_unset(lim.min) || limit_unset(lim.max)) {
     if (!s.reader.explained_empty_read.empty()) return;
-    s.err().line(is_x          ? "Error--please set xmin and xmax and try again"
-                 : axis == 'Y' ? "Error--please set ymin and ymax and try again"
-                               : "Error--please set zmin and zmax and try again");
+    const std::string letter(1, static_cast<char>(std::tolower(axis_letter(axis))));
+    s.err().line("Error--please set " + letter + "min and " + letter + "max and try again");
     return;
   }
-  AxisLayout l = layout_of(s, is_x ? 'X' : 'Y');
-  if (axis == 'Z') {
-    l.label = s.axes.zaxis.label;
-    l.nl = s.axes.zaxis.nl;
+  // The axis whose settings draw this one, and the one across it.
+  const Axis& own = s.axes[is_x ? X : Y];
+  const Axis& across = s.axes[is_x ? Y : X];
+  AxisLayout l = own.layout;
+  if (axis == Z) {
+    l.label = s.axes[Z].layout.label;
+    l.nl = s.axes[Z].layout.nl;
   }
-  const AxisNumbers& num = is_x ? s.axes.x : s.axes.y;
-  const bool first_side = is_x ? s.axes.x_first_side : s.axes.y_first_side;
-  const bool ticks_only = !annotated || (!second && !first_side);
+  const AxisNumbers& num = own.numbers;
+  const bool first_side = num.first_side;
+  const bool ticks_only = marks == Marks::kTicksOnly || (!second && !first_side);
 
   AxisDraw a;
   const double frame = s.axes.angle;
-  a.length = is_x ? s.axes.xd : s.axes.yd;
-  a.gridlength = is_x ? s.axes.yd : s.axes.xd;
+  a.length = own.length;
+  a.gridlength = across.length;
   a.angle = is_x ? frame : frame + 90;
   if (second) {
     const double rad = frame * kFramePi / 180;
-    a.xorig = is_x ? -s.axes.yd * std::sin(rad) : s.axes.xd * std::cos(rad);
-    a.yorig = is_x ? s.axes.yd * std::cos(rad) : s.axes.xd * std::sin(rad);
+    a.xorig = is_x ? -across.length * std::sin(rad) : across.length * std::cos(rad);
+    a.yorig = is_x ? across.length * std::cos(rad) : across.length * std::sin(rad);
   }
   if (at) {
     a.xorig = at->x;
@@ -604,11 +435,11 @@ void show_axis(Session& s, char axis, bool second, bool annotated,
   a.ndec = num.ndec;
   a.sci = num.sci != 0;
   a.hms = num.hms != 0;
-  a.hmsform = is_x ? s.numfmt.time_form : s.numfmt.y_time_form;
-  a.hmsunit = is_x ? s.numfmt.time_unit : s.numfmt.y_time_unit;
+  a.hmsform = own.time_form;
+  a.hmsunit = own.time_unit;
   a.mod = l.mod;
   a.abs = l.abs;
-  a.neg = is_x ? s.reader.xneg : s.reader.yneg;
+  a.neg = own.negated;
   a.ff = second ? l.ff2 : l.ff1;
   a.lf = second ? l.lf2 : l.lf1;
   a.fn = second ? l.fn2 : l.fn1;
@@ -643,18 +474,16 @@ void show_axis(Session& s, char axis, bool second, bool annotated,
 
 }  // namespace
 
-void show_placed_axis(Session& s, char axis, bool second, const AxisPlacement& at) {
-  show_axis(s, axis, second, true, &at);
+void show_placed_axis(Session& s, AxisId axis, AxisSide side, const AxisPlacement& at) {
+  show_axis(s, axis, side, Marks::kAnnotated, &at);
 }
 
 namespace {
 
-void cmd_showxax(Session& s, Params&) { show_axis(s, 'X', false, true); }
-void cmd_showyax(Session& s, Params&) { show_axis(s, 'Y', false, true); }
-void cmd_showsecondxax(Session& s, Params&) { show_axis(s, 'X', true, true); }
-void cmd_showsecondyax(Session& s, Params&) { show_axis(s, 'Y', true, true); }
-void cmd_showsecondxax_no(Session& s, Params&) { show_axis(s, 'X', true, false); }
-void cmd_showsecondyax_no(Session& s, Params&) { show_axis(s, 'Y', true, false); }
+template <AxisId A, AxisSide kSide, Marks kMarks>
+void cmd_show(Session& s, Params&) {
+  show_axis(s, A, kSide, kMarks);
+}
 
 // The queued commands are pushed in front of the stack one by one, so they
 // run in the reverse order of the pushes.
@@ -673,146 +502,146 @@ void cmd_showsecondaxes(Session& s, Params&) {
 // An axis without limits gets its first side alone, which says so once.
 void cmd_doaxes(Session& s, Params&) {
   auto unset = [](const AxisLimits& a) { return limit_unset(a.min) || limit_unset(a.max); };
-  if (s.axes.yaxis.drawn) {
-    if (!unset(s.limits.y))
-      push_command(s.stream,
-                   s.axes.y_second_side ? "SHOWSECONDYAXIS" : "SHOWSECONDYAX/NOANNOTATION");
+  if (s.axes[Y].layout.drawn) {
+    if (!unset(s.axes[Y].limits))
+      push_command(s.stream, s.axes[Y].numbers.second_side ? "SHOWSECONDYAXIS"
+                                                           : "SHOWSECONDYAX/NOANNOTATION");
     push_command(s.stream, "SHOWYAXIS");
   }
-  if (s.axes.xaxis.drawn) {
-    if (!unset(s.limits.x))
-      push_command(s.stream,
-                   s.axes.x_second_side ? "SHOWSECONDXAXIS" : "SHOWSECONDXAX/NOANNOTATION");
+  if (s.axes[X].layout.drawn) {
+    if (!unset(s.axes[X].limits))
+      push_command(s.stream, s.axes[X].numbers.second_side ? "SHOWSECONDXAXIS"
+                                                           : "SHOWSECONDXAX/NOANNOTATION");
     push_command(s.stream, "SHOWXAXIS");
   }
 }
 
 constexpr Command kAxesCommands[] = {
     // limits and lengths
-    {"XMIN", cmd_limit<'X', true>},
-    {"XMAX", cmd_limit<'X', false>},
-    {"YMIN", cmd_limit<'Y', true>},
-    {"YMAX", cmd_limit<'Y', false>},
-    {"ZMIN", cmd_limit<'Z', true>},
-    {"ZMAX", cmd_limit<'Z', false>},
-    {"XMINMAX", cmd_minmax<'X'>},
-    {"YMINMAX", cmd_minmax<'Y'>},
-    {"ZMINMAX", cmd_minmax<'Z'>},
+    {"XMIN", cmd_limit<X, true>},
+    {"XMAX", cmd_limit<X, false>},
+    {"YMIN", cmd_limit<Y, true>},
+    {"YMAX", cmd_limit<Y, false>},
+    {"ZMIN", cmd_limit<Z, true>},
+    {"ZMAX", cmd_limit<Z, false>},
+    {"XMINMAX", cmd_minmax<X>},
+    {"YMINMAX", cmd_minmax<Y>},
+    {"ZMINMAX", cmd_minmax<Z>},
     {"RES", cmd_res},
-    {"XRES", cmd_res_axis<'X'>},
-    {"YRES", cmd_res_axis<'Y'>},
-    {"ZRES", cmd_res_axis<'Z'>},
-    {"XDIM", cmd_dim_axis<'X'>},
-    {"YDIM", cmd_dim_axis<'Y'>},
-    {"ZDIM", cmd_dim_axis<'Z'>},
+    {"XRES", cmd_res_axis<X>},
+    {"YRES", cmd_res_axis<Y>},
+    {"ZRES", cmd_res_axis<Z>},
+    {"XDIM", cmd_dim_axis<X>},
+    {"YDIM", cmd_dim_axis<Y>},
+    {"ZDIM", cmd_dim_axis<Z>},
     {"DIM", cmd_dim},
     // border, chop, log, data units
-    {"XBOR", cmd_border<'X', true>},
-    {"YBOR", cmd_border<'Y', true>},
-    {"ZBOR", cmd_border<'Z', true>},
-    {"NOXBOR", cmd_border<'X', false>},
-    {"NOYBOR", cmd_border<'Y', false>},
-    {"NOZBOR", cmd_border<'Z', false>},
-    {"BOR", cmd_border_all<true>},
-    {"NOBOR", cmd_border_all<false>},
-    {"XCHOP", cmd_chop<'X', true>},
-    {"YCHOP", cmd_chop<'Y', true>},
-    {"ZCHOP", cmd_chop<'Z', true>},
-    {"NOXCHOP", cmd_chop<'X', false>},
-    {"NOYCHOP", cmd_chop<'Y', false>},
-    {"NOZCHOP", cmd_chop<'Z', false>},
-    {"CHOP", cmd_chop_all<true>},
-    {"NOCHOP", cmd_chop_all<false>},
-    {"LOG", cmd_log_all<true>},
-    {"NOLOG", cmd_log_all<false>},
-    {"XSCALE", cmd_scale<'X', true>},
-    {"YSCALE", cmd_scale<'Y', true>},
-    {"ZSCALE", cmd_scale<'Z', true>},
-    {"NOXSCALE", cmd_scale<'X', false>},
-    {"NOYSCALE", cmd_scale<'Y', false>},
-    {"NOZSCALE", cmd_scale<'Z', false>},
-    {"SCALE", cmd_scale_all<true>},
-    {"NOSCALE", cmd_scale_all<false>},
+    {"XBOR", cmd_axis_set<kAxisX, true, &Axis::limits, &AxisLimits::border>},
+    {"YBOR", cmd_axis_set<kAxisY, true, &Axis::limits, &AxisLimits::border>},
+    {"ZBOR", cmd_axis_set<kAxisZ, true, &Axis::limits, &AxisLimits::border>},
+    {"NOXBOR", cmd_axis_set<kAxisX, false, &Axis::limits, &AxisLimits::border>},
+    {"NOYBOR", cmd_axis_set<kAxisY, false, &Axis::limits, &AxisLimits::border>},
+    {"NOZBOR", cmd_axis_set<kAxisZ, false, &Axis::limits, &AxisLimits::border>},
+    {"BOR", cmd_axis_set<kAxesXYZ, true, &Axis::limits, &AxisLimits::border>},
+    {"NOBOR", cmd_axis_set<kAxesXYZ, false, &Axis::limits, &AxisLimits::border>},
+    {"XCHOP", cmd_axis_set<kAxisX, true, &Axis::limits, &AxisLimits::chop>},
+    {"YCHOP", cmd_axis_set<kAxisY, true, &Axis::limits, &AxisLimits::chop>},
+    {"ZCHOP", cmd_axis_set<kAxisZ, true, &Axis::limits, &AxisLimits::chop>},
+    {"NOXCHOP", cmd_axis_set<kAxisX, false, &Axis::limits, &AxisLimits::chop>},
+    {"NOYCHOP", cmd_axis_set<kAxisY, false, &Axis::limits, &AxisLimits::chop>},
+    {"NOZCHOP", cmd_axis_set<kAxisZ, false, &Axis::limits, &AxisLimits::chop>},
+    {"CHOP", cmd_axis_set<kAxesXYZ, true, &Axis::limits, &AxisLimits::chop>},
+    {"NOCHOP", cmd_axis_set<kAxesXYZ, false, &Axis::limits, &AxisLimits::chop>},
+    {"LOG", cmd_axis_set<kAxesXYZ, true, &Axis::limits, &AxisLimits::log>},
+    {"NOLOG", cmd_axis_set<kAxesXYZ, false, &Axis::limits, &AxisLimits::log>},
+    {"XSCALE", cmd_axis_set<kAxisX, true, &Axis::data_units>},
+    {"YSCALE", cmd_axis_set<kAxisY, true, &Axis::data_units>},
+    {"ZSCALE", cmd_axis_set<kAxisZ, true, &Axis::data_units>},
+    {"NOXSCALE", cmd_axis_set<kAxisX, false, &Axis::data_units>},
+    {"NOYSCALE", cmd_axis_set<kAxisY, false, &Axis::data_units>},
+    {"NOZSCALE", cmd_axis_set<kAxisZ, false, &Axis::data_units>},
+    {"SCALE", cmd_axis_set<kAxesXYZ, true, &Axis::data_units>},
+    {"NOSCALE", cmd_axis_set<kAxesXYZ, false, &Axis::data_units>},
     // tick placement
-    {"AUTO", cmd_auto_all<true>},
-    {"NOAUTO", cmd_auto_all<false>},
-    {"XAUTO", cmd_auto<'X', true>},
-    {"YAUTO", cmd_auto<'Y', true>},
-    {"NOXAUTO", cmd_auto<'X', false>},
-    {"NOYAUTO", cmd_auto<'Y', false>},
-    {"XVAR", cmd_var<'X'>},
-    {"YVAR", cmd_var<'Y'>},
-    {"NOXVAR", cmd_novar<'X'>},
-    {"NOYVAR", cmd_novar<'Y'>},
-    {"NOVAR", cmd_novar_all},
-    {"XVARCHAR", cmd_varchar<'X'>},
-    {"YVARCHAR", cmd_varchar<'Y'>},
-    {"NOVARCHAR", cmd_novarchar},
-    {"DATATOXVAR", cmd_datatovar<'X'>},
-    {"DATATOYVAR", cmd_datatovar<'Y'>},
-    {"XTIC", cmd_tic<'X'>},
-    {"YTIC", cmd_tic<'Y'>},
-    {"XMAJORT", cmd_tic<'X'>},
-    {"YMAJORT", cmd_tic<'Y'>},
+    {"AUTO", cmd_auto<kAxesXY, true>},
+    {"NOAUTO", cmd_auto<kAxesXY, false>},
+    {"XAUTO", cmd_auto<kAxisX, true>},
+    {"YAUTO", cmd_auto<kAxisY, true>},
+    {"NOXAUTO", cmd_auto<kAxisX, false>},
+    {"NOYAUTO", cmd_auto<kAxisY, false>},
+    {"XVAR", cmd_var<X>},
+    {"YVAR", cmd_var<Y>},
+    {"NOXVAR", cmd_axis_set<kAxisX, false, &Axis::layout, &AxisLayout::var>},
+    {"NOYVAR", cmd_axis_set<kAxisY, false, &Axis::layout, &AxisLayout::var>},
+    {"NOVAR", cmd_axis_set<kAxesXY, false, &Axis::layout, &AxisLayout::var>},
+    {"XVARCHAR", cmd_varchar<X>},
+    {"YVARCHAR", cmd_varchar<Y>},
+    {"NOVARCHAR", cmd_axis_set<kAxesXY, false, &Axis::layout, &AxisLayout::varchar>},
+    {"DATATOXVAR", cmd_datatovar<X>},
+    {"DATATOYVAR", cmd_datatovar<Y>},
+    {"XTIC", cmd_tic<X>},
+    {"YTIC", cmd_tic<Y>},
+    {"XMAJORT", cmd_tic<X>},
+    {"YMAJORT", cmd_tic<Y>},
     {"TIC", cmd_tic_all},
-    {"XMTIC", cmd_mtic<'X'>},
-    {"YMTIC", cmd_mtic<'Y'>},
-    {"ZMTIC", cmd_mtic<'Z'>},
-    {"XMINORTIC", cmd_mtic<'X'>},
-    {"YMINORTIC", cmd_mtic<'Y'>},
-    {"ZMINORTIC", cmd_mtic<'Z'>},
+    {"XMTIC", cmd_mtic<X>},
+    {"YMTIC", cmd_mtic<Y>},
+    {"ZMTIC", cmd_mtic<Z>},
+    {"XMINORTIC", cmd_mtic<X>},
+    {"YMINORTIC", cmd_mtic<Y>},
+    {"ZMINORTIC", cmd_mtic<Z>},
     {"MTIC", cmd_mtic_all},
     {"MINORTIC", cmd_mtic_all},
-    {"NOXMINORT", cmd_nominort<'X'>},
-    {"NOYMINORT", cmd_nominort<'Y'>},
-    {"NOZMINORT", cmd_nominort<'Z'>},
-    {"NOMINORT", cmd_nominort_all},
-    {"XTICSIZE", cmd_ticsize<'X'>},
-    {"YTICSIZE", cmd_ticsize<'Y'>},
-    {"XTICKSIZE", cmd_ticsize<'X'>},
-    {"YTICKSIZE", cmd_ticsize<'Y'>},
+    {"NOXMINORT", cmd_axis_set<kAxisX, -1, &Axis::layout, &AxisLayout::mt>},
+    {"NOYMINORT", cmd_axis_set<kAxisY, -1, &Axis::layout, &AxisLayout::mt>},
+    {"NOZMINORT", cmd_axis_set<kAxisZ, -1, &Axis::layout, &AxisLayout::mt>},
+    {"NOMINORT", cmd_axis_set<kAxesXYZ, -1, &Axis::layout, &AxisLayout::mt>},
+    {"XTICSIZE", cmd_ticsize<X>},
+    {"YTICSIZE", cmd_ticsize<Y>},
+    {"XTICKSIZE", cmd_ticsize<X>},
+    {"YTICKSIZE", cmd_ticsize<Y>},
     {"TICSIZE", cmd_ticsize_all},
     {"TICKSIZE", cmd_ticsize_all},
-    {"MORET", cmd_moret},
-    {"MOREXT", cmd_morext},
-    {"MOREYT", cmd_moreyt},
-    {"FEWERT", cmd_fewert},
-    {"FEWERXT", cmd_fewerxt},
-    {"FEWERYT", cmd_feweryt},
+    {"MORET", cmd_density<kAxesXY, kMoreTicks>},
+    {"MOREXT", cmd_density<kAxisX, kMoreTicks>},
+    {"MOREYT", cmd_density<kAxisY, kMoreTicks>},
+    {"FEWERT", cmd_density<kAxesXY, kFewerTicks>},
+    {"FEWERXT", cmd_density<kAxisX, kFewerTicks>},
+    {"FEWERYT", cmd_density<kAxisY, kFewerTicks>},
     // labels
-    {"XLAB", cmd_lab<'X'>},
-    {"YLAB", cmd_lab<'Y'>},
-    {"ZLAB", cmd_lab<'Z'>},
-    {"NOXLAB", cmd_nolab<'X'>},
-    {"NOYLAB", cmd_nolab<'Y'>},
-    {"NOZLAB", cmd_nolab<'Z'>},
-    {"READXLAB", cmd_readlab<'X'>},
-    {"READYLAB", cmd_readlab<'Y'>},
-    {"XLS", cmd_ls<'X'>},
-    {"YLS", cmd_ls<'Y'>},
-    {"XLABELS", cmd_ls<'X'>},
-    {"YLABELS", cmd_ls<'Y'>},
+    {"XLAB", cmd_lab<X>},
+    {"YLAB", cmd_lab<Y>},
+    {"ZLAB", cmd_lab<Z>},
+    {"NOXLAB", cmd_nolab<X>},
+    {"NOYLAB", cmd_nolab<Y>},
+    {"NOZLAB", cmd_nolab<Z>},
+    {"READXLAB", cmd_readlab<X>},
+    {"READYLAB", cmd_readlab<Y>},
+    {"XLS", cmd_ls<X>},
+    {"YLS", cmd_ls<Y>},
+    {"XLABELS", cmd_ls<X>},
+    {"YLABELS", cmd_ls<Y>},
     {"LS", cmd_ls_all},
     {"LABELS", cmd_ls_all},
-    {"XLABO", cmd_labo<'X'>},
-    {"YLABO", cmd_labo<'Y'>},
-    {"XLABELO", cmd_labo<'X'>},
-    {"YLABELO", cmd_labo<'Y'>},
+    {"XLABO", cmd_labo<X>},
+    {"YLABO", cmd_labo<Y>},
+    {"XLABELO", cmd_labo<X>},
+    {"YLABELO", cmd_labo<Y>},
     {"LABO", cmd_labo_all},
     {"LABELO", cmd_labo_all},
     // grids, colours, pens
-    {"GRID", cmd_grid_all<true>},
-    {"NOGRID", cmd_grid_all<false>},
-    {"XGRID", cmd_grid<'X', true>},
-    {"YGRID", cmd_grid<'Y', true>},
-    {"NOXGRID", cmd_grid<'X', false>},
-    {"NOYGRID", cmd_grid<'Y', false>},
-    {"MINORG", cmd_minorg_all<true>},
-    {"NOMINORG", cmd_minorg_all<false>},
-    {"XMINORG", cmd_minorg<'X', true>},
-    {"YMINORG", cmd_minorg<'Y', true>},
-    {"NOXMINORG", cmd_minorg<'X', false>},
-    {"NOYMINORG", cmd_minorg<'Y', false>},
+    {"GRID", cmd_axis_set<kAxesXY, true, &Axis::layout, &AxisLayout::grid>},
+    {"NOGRID", cmd_axis_set<kAxesXY, false, &Axis::layout, &AxisLayout::grid>},
+    {"XGRID", cmd_axis_set<kAxisX, true, &Axis::layout, &AxisLayout::grid>},
+    {"YGRID", cmd_axis_set<kAxisY, true, &Axis::layout, &AxisLayout::grid>},
+    {"NOXGRID", cmd_axis_set<kAxisX, false, &Axis::layout, &AxisLayout::grid>},
+    {"NOYGRID", cmd_axis_set<kAxisY, false, &Axis::layout, &AxisLayout::grid>},
+    {"MINORG", cmd_axis_set<kAxesXY, true, &Axis::layout, &AxisLayout::mgrid>},
+    {"NOMINORG", cmd_axis_set<kAxesXY, false, &Axis::layout, &AxisLayout::mgrid>},
+    {"XMINORG", cmd_axis_set<kAxisX, true, &Axis::layout, &AxisLayout::mgrid>},
+    {"YMINORG", cmd_axis_set<kAxisY, true, &Axis::layout, &AxisLayout::mgrid>},
+    {"NOXMINORG", cmd_axis_set<kAxisX, false, &Axis::layout, &AxisLayout::mgrid>},
+    {"NOYMINORG", cmd_axis_set<kAxisY, false, &Axis::layout, &AxisLayout::mgrid>},
     {"GRIDCOLOR", cmd_gridcolor},
     {"MINORGRIDCOLOR", cmd_minorgridcolor},
     {"GRIDDASH", cmd_griddash},
@@ -826,66 +655,66 @@ constexpr Command kAxesCommands[] = {
     {"AT", cmd_axest},
     {"AXESW", cmd_axesw},
     {"AXISW", cmd_axesw},
-    {"AXES", cmd_ax_all<true>},
-    {"NOAX", cmd_ax_all<false>},
-    {"XAX", cmd_ax<'X', true>},
-    {"YAX", cmd_ax<'Y', true>},
-    {"NOXAX", cmd_ax<'X', false>},
-    {"NOYAX", cmd_ax<'Y', false>},
+    {"AXES", cmd_axis_set<kAxesXY, true, &Axis::layout, &AxisLayout::drawn>},
+    {"NOAX", cmd_axis_set<kAxesXY, false, &Axis::layout, &AxisLayout::drawn>},
+    {"XAX", cmd_axis_set<kAxisX, true, &Axis::layout, &AxisLayout::drawn>},
+    {"YAX", cmd_axis_set<kAxisY, true, &Axis::layout, &AxisLayout::drawn>},
+    {"NOXAX", cmd_axis_set<kAxisX, false, &Axis::layout, &AxisLayout::drawn>},
+    {"NOYAX", cmd_axis_set<kAxisY, false, &Axis::layout, &AxisLayout::drawn>},
     // number flush checks and transformations
-    {"XFF1", cmd_flush<'X', Flush::kFF1, true>},
-    {"YFF1", cmd_flush<'Y', Flush::kFF1, true>},
-    {"XFF2", cmd_flush<'X', Flush::kFF2, true>},
-    {"YFF2", cmd_flush<'Y', Flush::kFF2, true>},
-    {"NOXFF1", cmd_flush<'X', Flush::kFF1, false>},
-    {"NOYFF1", cmd_flush<'Y', Flush::kFF1, false>},
-    {"NOXFF2", cmd_flush<'X', Flush::kFF2, false>},
-    {"NOYFF2", cmd_flush<'Y', Flush::kFF2, false>},
-    {"XLF1", cmd_flush<'X', Flush::kLF1, true>},
-    {"YLF1", cmd_flush<'Y', Flush::kLF1, true>},
-    {"XLF2", cmd_flush<'X', Flush::kLF2, true>},
-    {"YLF2", cmd_flush<'Y', Flush::kLF2, true>},
-    {"NOXLF1", cmd_flush<'X', Flush::kLF1, false>},
-    {"NOYLF1", cmd_flush<'Y', Flush::kLF1, false>},
-    {"NOXLF2", cmd_flush<'X', Flush::kLF2, false>},
-    {"NOYLF2", cmd_flush<'Y', Flush::kLF2, false>},
-    {"XFN1", cmd_flush_show<'X', Flush::kFF1, true>},
-    {"YFN1", cmd_flush_show<'Y', Flush::kFF1, true>},
-    {"XFN2", cmd_flush_show<'X', Flush::kFF2, true>},
-    {"YFN2", cmd_flush_show<'Y', Flush::kFF2, true>},
-    {"NOXFN1", cmd_flush_show<'X', Flush::kFF1, false>},
-    {"NOYFN1", cmd_flush_show<'Y', Flush::kFF1, false>},
-    {"NOXFN2", cmd_flush_show<'X', Flush::kFF2, false>},
-    {"NOYFN2", cmd_flush_show<'Y', Flush::kFF2, false>},
-    {"XLN1", cmd_flush_show<'X', Flush::kLF1, true>},
-    {"YLN1", cmd_flush_show<'Y', Flush::kLF1, true>},
-    {"XLN2", cmd_flush_show<'X', Flush::kLF2, true>},
-    {"YLN2", cmd_flush_show<'Y', Flush::kLF2, true>},
-    {"NOXLN1", cmd_flush_show<'X', Flush::kLF1, false>},
-    {"NOYLN1", cmd_flush_show<'Y', Flush::kLF1, false>},
-    {"NOXLN2", cmd_flush_show<'X', Flush::kLF2, false>},
-    {"NOYLN2", cmd_flush_show<'Y', Flush::kLF2, false>},
-    {"XMOD", cmd_mod<'X'>},
-    {"YMOD", cmd_mod<'Y'>},
-    {"NOXMOD", cmd_nomod<'X'>},
-    {"NOYMOD", cmd_nomod<'Y'>},
-    {"XABS", cmd_abs<'X', true>},
-    {"YABS", cmd_abs<'Y', true>},
-    {"NOXABS", cmd_abs<'X', false>},
-    {"NOYABS", cmd_abs<'Y', false>},
-    {"ABS", cmd_abs_all<true>},
-    {"NOABS", cmd_abs_all<false>},
-    {"XCLIP", cmd_clip<'X', true>},
-    {"YCLIP", cmd_clip<'Y', true>},
-    {"NOXCLIP", cmd_clip<'X', false>},
-    {"NOYCLIP", cmd_clip<'Y', false>},
+    {"XFF1", cmd_axis_set<kAxisX, true, &Axis::layout, &AxisLayout::ff1>},
+    {"YFF1", cmd_axis_set<kAxisY, true, &Axis::layout, &AxisLayout::ff1>},
+    {"XFF2", cmd_axis_set<kAxisX, true, &Axis::layout, &AxisLayout::ff2>},
+    {"YFF2", cmd_axis_set<kAxisY, true, &Axis::layout, &AxisLayout::ff2>},
+    {"NOXFF1", cmd_axis_set<kAxisX, false, &Axis::layout, &AxisLayout::ff1>},
+    {"NOYFF1", cmd_axis_set<kAxisY, false, &Axis::layout, &AxisLayout::ff1>},
+    {"NOXFF2", cmd_axis_set<kAxisX, false, &Axis::layout, &AxisLayout::ff2>},
+    {"NOYFF2", cmd_axis_set<kAxisY, false, &Axis::layout, &AxisLayout::ff2>},
+    {"XLF1", cmd_axis_set<kAxisX, true, &Axis::layout, &AxisLayout::lf1>},
+    {"YLF1", cmd_axis_set<kAxisY, true, &Axis::layout, &AxisLayout::lf1>},
+    {"XLF2", cmd_axis_set<kAxisX, true, &Axis::layout, &AxisLayout::lf2>},
+    {"YLF2", cmd_axis_set<kAxisY, true, &Axis::layout, &AxisLayout::lf2>},
+    {"NOXLF1", cmd_axis_set<kAxisX, false, &Axis::layout, &AxisLayout::lf1>},
+    {"NOYLF1", cmd_axis_set<kAxisY, false, &Axis::layout, &AxisLayout::lf1>},
+    {"NOXLF2", cmd_axis_set<kAxisX, false, &Axis::layout, &AxisLayout::lf2>},
+    {"NOYLF2", cmd_axis_set<kAxisY, false, &Axis::layout, &AxisLayout::lf2>},
+    {"XFN1", cmd_flush_show<kAxisX, true, &AxisLayout::fn1, &AxisLayout::ff1>},
+    {"YFN1", cmd_flush_show<kAxisY, true, &AxisLayout::fn1, &AxisLayout::ff1>},
+    {"XFN2", cmd_flush_show<kAxisX, true, &AxisLayout::fn2, &AxisLayout::ff2>},
+    {"YFN2", cmd_flush_show<kAxisY, true, &AxisLayout::fn2, &AxisLayout::ff2>},
+    {"NOXFN1", cmd_flush_show<kAxisX, false, &AxisLayout::fn1, &AxisLayout::ff1>},
+    {"NOYFN1", cmd_flush_show<kAxisY, false, &AxisLayout::fn1, &AxisLayout::ff1>},
+    {"NOXFN2", cmd_flush_show<kAxisX, false, &AxisLayout::fn2, &AxisLayout::ff2>},
+    {"NOYFN2", cmd_flush_show<kAxisY, false, &AxisLayout::fn2, &AxisLayout::ff2>},
+    {"XLN1", cmd_flush_show<kAxisX, true, &AxisLayout::ln1, &AxisLayout::lf1>},
+    {"YLN1", cmd_flush_show<kAxisY, true, &AxisLayout::ln1, &AxisLayout::lf1>},
+    {"XLN2", cmd_flush_show<kAxisX, true, &AxisLayout::ln2, &AxisLayout::lf2>},
+    {"YLN2", cmd_flush_show<kAxisY, true, &AxisLayout::ln2, &AxisLayout::lf2>},
+    {"NOXLN1", cmd_flush_show<kAxisX, false, &AxisLayout::ln1, &AxisLayout::lf1>},
+    {"NOYLN1", cmd_flush_show<kAxisY, false, &AxisLayout::ln1, &AxisLayout::lf1>},
+    {"NOXLN2", cmd_flush_show<kAxisX, false, &AxisLayout::ln2, &AxisLayout::lf2>},
+    {"NOYLN2", cmd_flush_show<kAxisY, false, &AxisLayout::ln2, &AxisLayout::lf2>},
+    {"XMOD", cmd_mod<X>},
+    {"YMOD", cmd_mod<Y>},
+    {"NOXMOD", cmd_axis_set<kAxisX, 0.0, &Axis::layout, &AxisLayout::mod>},
+    {"NOYMOD", cmd_axis_set<kAxisY, 0.0, &Axis::layout, &AxisLayout::mod>},
+    {"XABS", cmd_axis_set<kAxisX, true, &Axis::layout, &AxisLayout::abs>},
+    {"YABS", cmd_axis_set<kAxisY, true, &Axis::layout, &AxisLayout::abs>},
+    {"NOXABS", cmd_axis_set<kAxisX, false, &Axis::layout, &AxisLayout::abs>},
+    {"NOYABS", cmd_axis_set<kAxisY, false, &Axis::layout, &AxisLayout::abs>},
+    {"ABS", cmd_axis_set<kAxesXY, true, &Axis::layout, &AxisLayout::abs>},
+    {"NOABS", cmd_axis_set<kAxesXY, false, &Axis::layout, &AxisLayout::abs>},
+    {"XCLIP", cmd_set<true, &Session::pen, &PenSettings::xclip>},
+    {"YCLIP", cmd_set<true, &Session::pen, &PenSettings::yclip>},
+    {"NOXCLIP", cmd_set<false, &Session::pen, &PenSettings::xclip>},
+    {"NOYCLIP", cmd_set<false, &Session::pen, &PenSettings::yclip>},
     // drawing
-    {"SHOWXAX", cmd_showxax},
-    {"SHOWYAX", cmd_showyax},
-    {"SHOWSECONDXAX", cmd_showsecondxax},
-    {"SHOWSECONDYAX", cmd_showsecondyax},
-    {"SHOWSECONDXAX/NO", cmd_showsecondxax_no},
-    {"SHOWSECONDYAX/NO", cmd_showsecondyax_no},
+    {"SHOWXAX", cmd_show<X, AxisSide::kFirst, Marks::kAnnotated>},
+    {"SHOWYAX", cmd_show<Y, AxisSide::kFirst, Marks::kAnnotated>},
+    {"SHOWSECONDXAX", cmd_show<X, AxisSide::kSecond, Marks::kAnnotated>},
+    {"SHOWSECONDYAX", cmd_show<Y, AxisSide::kSecond, Marks::kAnnotated>},
+    {"SHOWSECONDXAX/NO", cmd_show<X, AxisSide::kSecond, Marks::kTicksOnly>},
+    {"SHOWSECONDYAX/NO", cmd_show<Y, AxisSide::kSecond, Marks::kTicksOnly>},
     {"SHOWAXES", cmd_showaxes},
     {"SHOWSECONDAXES", cmd_showsecondaxes},
     {"DOAXES", cmd_doaxes},

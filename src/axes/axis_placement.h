@@ -4,6 +4,10 @@
 
 namespace vexal {
 
+// The side of the frame an axis is drawn on: the first (bottom, left) or the
+// second (top, right). Its numbers and label go outside the frame.
+enum class AxisSide { kFirst, kSecond };
+
 struct AxisPlacement {
   double x = 0, y = 0;  // start, inches from the origin
   double length = 0;    // inches

@@ -7,14 +7,8 @@
 
 namespace vexal {
 
-double axis_inches_x(const AxisState& a, const Limits& lim, double value, double units,
-                     OutBuffer* err) {
-  return a.xscale ? fixpoint(value, lim.x, true, a.xd, err) : value * units;
-}
-
-double axis_inches_y(const AxisState& a, const Limits& lim, double value, double units,
-                     OutBuffer* err) {
-  return a.yscale ? fixpoint(value, lim.y, true, a.yd, err) : value * units;
+double axis_inches(const Axis& a, double value, double units, OutBuffer* err) {
+  return a.data_units ? fixpoint(value, a, err) : value * units;
 }
 
 void rotate2d(double& x, double& y, double angle_degrees) {

@@ -19,6 +19,9 @@ struct AxisNumbers {
   double angle = 0;              // number angle, degrees (XNUMBERA)
   std::string place = "CENTER";  // number placement word, upper case (XNUMBERP)
   double size = 0.12;            // number height, inches (XNUMBERS)
+  // Which sides of the frame carry the numbers (XNUMBERPR, YNUMBERPR): the
+  // first (bottom/left) and the second (top/right).
+  bool first_side = true, second_side = false;
 };
 
 inline constexpr int kMaxTicPlace = 50;    // user tick values XVAR keeps
@@ -53,27 +56,42 @@ struct AxisLayout {
   double density = 1;  // tick density factor of the automatic axis (avax01; MORET, FEWERT)
 };
 
+// Everything one axis is: its limits, its length and how drawing commands
+// map onto it, how its numbers are written and how it is drawn.
+struct Axis {
+  AxisLimits limits;
+  double length = 6;                       // inches (XDIM, YDIM, ZDIM)
+  bool data_units = false;                 // drawing commands take data values (XSCALE)
+  AxisNumbers numbers;                     // number style (XDEC, XSCI, XNUMBERA, ...)
+  AxisLayout layout;                       // ticks, label, grid (XTIC, XLAB, XGRID, ...)
+  std::string time_form = "DDD/HH:MM:SS";  // day/time form of its numbers (XHMSFORM), upper case
+  std::string time_unit = "HOURS";         // day/time unit: "UNIXSEC" or hours
+  bool negated = false;  // values are negated on reading, numbers negated back (XNEG)
+};
+
+// The Z axis at start: 4 inches long, without the border of X and Y.
+inline Axis start_z_axis() {
+  Axis z;
+  z.limits.border = false;
+  z.length = 4;
+  return z;
+}
+
 struct AxisState {
-  double xd = 6, yd = 6, zd = 4;                        // axis lengths, inches (XDIM, YDIM, ZDIM)
-  double angle = 0;                                     // rotation of the whole plot frame, degrees
-  bool xscale = false, yscale = false, zscale = false;  // drawing commands take data values
-  AxisNumbers x, y, z;
-  AxisLayout xaxis, yaxis, zaxis;
+  std::array<Axis, 3> axis{Axis{}, Axis{}, start_z_axis()};  // indexed by AxisId
+  Axis& operator[](AxisId id) { return axis[static_cast<size_t>(id)]; }
+  const Axis& operator[](AxisId id) const { return axis[static_cast<size_t>(id)]; }
+
+  double angle = 0;  // rotation of the whole plot frame, degrees
   // Height of the contour level labels, inches (cns); NS sets it together
   // with the X and Y number sizes.
   double contour_label_size = 0.12;
-  // Which sides of the frame carry numbers (XNUMBERPR/YNUMBERPR): the first
-  // (bottom/left) and second (top/right) X and Y sides.
-  bool x_first_side = true, y_first_side = true, x_second_side = false, y_second_side = false;
 };
 
-// A drawing-command coordinate in inches: with data-unit drawing off, the
-// value times the units factor; with it on, the value mapped along the axis
-// (the axis mapping takes this place once limits exist).
-double axis_inches_x(const AxisState& a, const Limits& lim, double value, double units,
-                     OutBuffer* err);
-double axis_inches_y(const AxisState& a, const Limits& lim, double value, double units,
-                     OutBuffer* err);
+// A drawing-command coordinate in inches along X (Y): with data-unit drawing
+// off, the value times the units factor; with it on, the value mapped along
+// the axis (the axis mapping takes this place once limits exist).
+double axis_inches(const Axis& a, double value, double units, OutBuffer* err);
 // Turns a page point about the origin by the frame angle.
 void rotate2d(double& x, double& y, double angle_degrees);
 

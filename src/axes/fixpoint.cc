@@ -6,8 +6,9 @@
 
 namespace vexal {
 
-double fixpoint(double v, const AxisLimits& a, bool scale, double length, OutBuffer* err) {
-  if (!scale) return v;
+double fixpoint(double v, const Axis& axis, OutBuffer* err) {
+  const AxisLimits& a = axis.limits;
+  const double length = axis.length;
   if (limit_unset(a.min) || limit_unset(a.max)) {
     if (err) err->line("Error--please set min and max and try again");
     return v;

@@ -12,15 +12,12 @@
 
 namespace vexal {
 
-// The number style shared by NUMBER and numeric substitution, owned by the interpreter.
+// The number style shared by NUMBER and numeric substitution, owned by the
+// interpreter (their day/time form and unit are the X axis's).
 struct NumberFormat {
-  int sci = 0;                               // 1: scientific text (etoc) instead of fixed point
-  int hms = 0;                               // 1: day/time text (dhms) in substitution
-  int ndec = 3;                              // decimals of NUMBER and of substitution, -2..20
-  std::string time_form = "DDD/HH:MM:SS";    // X (and NUMBER) day/time form, upper case
-  std::string time_unit = "HOURS";           // X day/time unit: "UNIXSEC" or hours
-  std::string y_time_form = "DDD/HH:MM:SS";  // the same for the Y axis
-  std::string y_time_unit = "HOURS";
+  int sci = 0;   // 1: scientific text (etoc) instead of fixed point
+  int hms = 0;   // 1: day/time text (dhms) in substitution
+  int ndec = 3;  // decimals of NUMBER and of substitution, -2..20
 };
 
 // Fixed-point text of `x` with `ndec` decimals, trailing zeros and a final "."

@@ -9,11 +9,14 @@
 #include "interp/command_table.h"
 #include "interp/params.h"
 #include "interp/session.h"
+#include "interp/shared_commands.h"
 #include "util/text.h"
 
 namespace vexal {
 
 namespace {
+
+using enum AxisId;
 
 constexpr int kMinDecimals = -2;
 constexpr int kMaxDecimals = 20;
@@ -71,7 +74,7 @@ void draw_number(Session& s, Params& p, NumberKind kind) {
       break;
     case NumberKind::kTime: {
       // Converted once, so that a day overflow is reported once.
-      const std::string text = dhms(v, f.time_form, f.time_unit, s.err());
+      const std::string text = dhms(v, s.axes[X].time_form, s.axes[X].time_unit, s.err());
       chars(t, s.ps, c, x, y, h, text, angle, justification);
       length = slen(t, c, h, text);
       break;
@@ -80,16 +83,19 @@ void draw_number(Session& s, Params& p, NumberKind kind) {
   setvariable(s.vars, "SLEN", length);
 }
 
-void set_number_angle(Session& s, Params& p, AxisNumbers& a, const char* variable) {
+template <AxisId A>
+void cmd_numbera(Session& s, Params& p) {
+  AxisNumbers& a = s.axes[A].numbers;
   a.angle = getparm(p);
-  setvariable(s.vars, variable, a.angle);
+  setvariable(s.vars, axis_letter(A) + std::string("NUMBERANGLE"), a.angle);
 }
 
-void set_number_place(Session& s, Params& p, AxisNumbers& a, const char* variable) {
+template <AxisId A>
+void cmd_numberp(Session& s, Params& p) {
   std::string word = upper(getcparm(p));
   cut(word, kPlaceWidth);
-  a.place = word;
-  setcvariable(s.vars, variable, word, s.err());
+  s.axes[A].numbers.place = word;
+  setcvariable(s.vars, axis_letter(A) + std::string("NPLACE"), word, s.err());
 }
 
 // A number size from a parameter: times UNITS, and 0 (no numbers) below one
@@ -114,55 +120,35 @@ void cmd_numberdec(Session& s, Params& p) { s.numfmt.ndec = decimals_parm(p); }
 void cmd_xhmsform(Session& s, Params& p) {
   std::string form = upper(getcparm(p));
   cut(form, kTimeTextWidth);
-  s.numfmt.time_form = form;
+  s.axes[X].time_form = form;
   std::string unit = upper(getcparm(p, false));
   if (unit.empty()) return;
   cut(unit, kTimeTextWidth);
-  s.numfmt.time_unit = unit;
+  s.axes[X].time_unit = unit;
 }
 
 // ---- axes -------------------------------------------------------------------
 
-void cmd_dec(Session& s, Params& p) { s.axes.x.ndec = s.axes.y.ndec = decimals_parm(p); }
-void cmd_xdec(Session& s, Params& p) { s.axes.x.ndec = decimals_parm(p); }
-void cmd_ydec(Session& s, Params& p) { s.axes.y.ndec = decimals_parm(p); }
-
-void cmd_xsci(Session& s, Params&) { s.axes.x.sci = 1; }
-void cmd_ysci(Session& s, Params&) { s.axes.y.sci = 1; }
-void cmd_zsci(Session& s, Params&) { s.axes.z.sci = 1; }
-void cmd_noxsci(Session& s, Params&) { s.axes.x.sci = 0; }
-void cmd_noysci(Session& s, Params&) { s.axes.y.sci = 0; }
-void cmd_nozsci(Session& s, Params&) { s.axes.z.sci = 0; }
-
-void cmd_xhms(Session& s, Params&) { s.axes.x.hms = 1; }
-void cmd_yhms(Session& s, Params&) { s.axes.y.hms = 1; }
-void cmd_zhms(Session& s, Params&) { s.axes.z.hms = 1; }
-void cmd_noxhms(Session& s, Params&) { s.axes.x.hms = 0; }
-void cmd_noyhms(Session& s, Params&) { s.axes.y.hms = 0; }
-void cmd_nozhms(Session& s, Params&) { s.axes.z.hms = 0; }
-
-void cmd_xnumbera(Session& s, Params& p) { set_number_angle(s, p, s.axes.x, "XNUMBERANGLE"); }
-void cmd_ynumbera(Session& s, Params& p) { set_number_angle(s, p, s.axes.y, "YNUMBERANGLE"); }
-void cmd_znumbera(Session& s, Params& p) { set_number_angle(s, p, s.axes.z, "ZNUMBERANGLE"); }
-
-void cmd_xnumberp(Session& s, Params& p) { set_number_place(s, p, s.axes.x, "XNPLACE"); }
-void cmd_ynumberp(Session& s, Params& p) { set_number_place(s, p, s.axes.y, "YNPLACE"); }
-void cmd_znumberp(Session& s, Params& p) { set_number_place(s, p, s.axes.z, "ZNPLACE"); }
-
-void cmd_xnumbers(Session& s, Params& p) {
-  s.axes.x.size = number_size(s, p);
-  setvariable(s.vars, "XNUMBERSIZE", s.axes.x.size);
+void cmd_dec(Session& s, Params& p) {
+  s.axes[X].numbers.ndec = s.axes[Y].numbers.ndec = decimals_parm(p);
 }
 
-void cmd_ynumbers(Session& s, Params& p) {
-  s.axes.y.size = number_size(s, p);
-  setvariable(s.vars, "YNUMBERSIZE", s.axes.y.size);
+template <AxisId A>
+void cmd_axis_dec(Session& s, Params& p) {
+  s.axes[A].numbers.ndec = decimals_parm(p);
+}
+
+template <AxisId A>
+void cmd_axis_numbers(Session& s, Params& p) {
+  AxisNumbers& a = s.axes[A].numbers;
+  a.size = number_size(s, p);
+  setvariable(s.vars, axis_letter(A) + std::string("NUMBERSIZE"), a.size);
 }
 
 // NS, NUMBERS: the X and Y number sizes and the contour-label size together.
 void cmd_numbers(Session& s, Params& p) {
   const double size = number_size(s, p);
-  s.axes.x.size = s.axes.y.size = s.axes.contour_label_size = size;
+  s.axes[X].numbers.size = s.axes[Y].numbers.size = s.axes.contour_label_size = size;
   setvariable(s.vars, "XNUMBERSIZE", size);
   setvariable(s.vars, "YNUMBERSIZE", size);
 }
@@ -170,10 +156,10 @@ void cmd_numbers(Session& s, Params& p) {
 // XNUMBERPR and YNUMBERPR alike: numbers along the top and on both Y sides,
 // none along the bottom.
 void cmd_xnumberpr(Session& s, Params&) {
-  s.axes.x_first_side = false;
-  s.axes.y_first_side = true;
-  s.axes.x_second_side = true;
-  s.axes.y_second_side = true;
+  s.axes[X].numbers.first_side = false;
+  s.axes[Y].numbers.first_side = true;
+  s.axes[X].numbers.second_side = true;
+  s.axes[Y].numbers.second_side = true;
 }
 
 // ---- markers ----------------------------------------------------------------
@@ -200,36 +186,36 @@ constexpr Command kNumberCommands[] = {
     {"NOHMS", cmd_set<0, &Session::numfmt, &NumberFormat::hms>},
     {"XHMSFORM", cmd_xhmsform},
     {"DEC", cmd_dec},
-    {"XDEC", cmd_xdec},
-    {"YDEC", cmd_ydec},
-    {"XSCI", cmd_xsci},
-    {"YSCI", cmd_ysci},
-    {"ZSCI", cmd_zsci},
-    {"NOXSCI", cmd_noxsci},
-    {"NOYSCI", cmd_noysci},
-    {"NOZSCI", cmd_nozsci},
-    {"XHMS", cmd_xhms},
-    {"YHMS", cmd_yhms},
-    {"ZHMS", cmd_zhms},
-    {"NOXHMS", cmd_noxhms},
-    {"NOYHMS", cmd_noyhms},
-    {"NOZHMS", cmd_nozhms},
-    {"XNUMBERA", cmd_xnumbera},
-    {"XNA", cmd_xnumbera},
-    {"YNUMBERA", cmd_ynumbera},
-    {"YNA", cmd_ynumbera},
-    {"ZNUMBERA", cmd_znumbera},
-    {"ZNA", cmd_znumbera},
-    {"XNUMBERP", cmd_xnumberp},
-    {"XNP", cmd_xnumberp},
-    {"YNUMBERP", cmd_ynumberp},
-    {"YNP", cmd_ynumberp},
-    {"ZNUMBERP", cmd_znumberp},
-    {"ZNP", cmd_znumberp},
-    {"XNUMBERS", cmd_xnumbers},
-    {"XNS", cmd_xnumbers},
-    {"YNUMBERS", cmd_ynumbers},
-    {"YNS", cmd_ynumbers},
+    {"XDEC", cmd_axis_dec<X>},
+    {"YDEC", cmd_axis_dec<Y>},
+    {"XSCI", cmd_axis_set<kAxisX, 1, &Axis::numbers, &AxisNumbers::sci>},
+    {"YSCI", cmd_axis_set<kAxisY, 1, &Axis::numbers, &AxisNumbers::sci>},
+    {"ZSCI", cmd_axis_set<kAxisZ, 1, &Axis::numbers, &AxisNumbers::sci>},
+    {"NOXSCI", cmd_axis_set<kAxisX, 0, &Axis::numbers, &AxisNumbers::sci>},
+    {"NOYSCI", cmd_axis_set<kAxisY, 0, &Axis::numbers, &AxisNumbers::sci>},
+    {"NOZSCI", cmd_axis_set<kAxisZ, 0, &Axis::numbers, &AxisNumbers::sci>},
+    {"XHMS", cmd_axis_set<kAxisX, 1, &Axis::numbers, &AxisNumbers::hms>},
+    {"YHMS", cmd_axis_set<kAxisY, 1, &Axis::numbers, &AxisNumbers::hms>},
+    {"ZHMS", cmd_axis_set<kAxisZ, 1, &Axis::numbers, &AxisNumbers::hms>},
+    {"NOXHMS", cmd_axis_set<kAxisX, 0, &Axis::numbers, &AxisNumbers::hms>},
+    {"NOYHMS", cmd_axis_set<kAxisY, 0, &Axis::numbers, &AxisNumbers::hms>},
+    {"NOZHMS", cmd_axis_set<kAxisZ, 0, &Axis::numbers, &AxisNumbers::hms>},
+    {"XNUMBERA", cmd_numbera<X>},
+    {"XNA", cmd_numbera<X>},
+    {"YNUMBERA", cmd_numbera<Y>},
+    {"YNA", cmd_numbera<Y>},
+    {"ZNUMBERA", cmd_numbera<Z>},
+    {"ZNA", cmd_numbera<Z>},
+    {"XNUMBERP", cmd_numberp<X>},
+    {"XNP", cmd_numberp<X>},
+    {"YNUMBERP", cmd_numberp<Y>},
+    {"YNP", cmd_numberp<Y>},
+    {"ZNUMBERP", cmd_numberp<Z>},
+    {"ZNP", cmd_numberp<Z>},
+    {"XNUMBERS", cmd_axis_numbers<X>},
+    {"XNS", cmd_axis_numbers<X>},
+    {"YNUMBERS", cmd_axis_numbers<Y>},
+    {"YNS", cmd_axis_numbers<Y>},
     {"NUMBERS", cmd_numbers},
     {"NS", cmd_numbers},
     {"XNUMBERPR", cmd_xnumberpr},

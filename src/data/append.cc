@@ -141,7 +141,7 @@ Reader::Outcome Reader::store_record() {
   }
   pt_.fields[0] = static_cast<double>(n) + st_.npts_skipped;
   Point p;
-  if (!accept_point(rs_, math_, env_, p)) return reject();
+  if (!accept_point(rs_, in_.negate, math_, env_, p)) return reject();
   const double x = p.x, y = p.y, z = p.z;
   const char* log_axis = nullptr;
   if (in_.xlog && x <= 0)

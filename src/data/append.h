@@ -30,6 +30,7 @@ struct AppendInput {
   std::string file;                               // the data file (DATA, TMDATA)
   std::string run_id = "00000000";                // process id, 8 digits, for "error" + id + ".tmp"
   bool xlog = false, ylog = false, zlog = false;  // logarithmic axes: values <= 0 are rejected
+  Negation negate;                                // XNEG, YNEG
   double zmin = -9.999999933815813e36, zmax = -9.999999933815813e36;  // Z limits (SCALECOL)
   int ncolors = 11;                         // NCOLORS: colour indices run 0 .. ncolors - 1
   bool symbols_on = false;                  // markers on: points without a marker column get `sn`

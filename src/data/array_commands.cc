@@ -27,6 +27,8 @@
 
 namespace vexal {
 
+using enum AxisId;
+
 void push_limit(Session& s, const char* word, double v) {
   char buf[16];
   push_command(s.stream, std::string(word) + " " + std::string(exponent_field(v, 13, 5, buf)));
@@ -35,13 +37,13 @@ void push_limit(Session& s, const char* word, double v) {
 void queue_after_load(Session& s, bool math) {
   ArrayGrid& a = s.array;
   const size_t nx = static_cast<size_t>(a.nx), ny = static_cast<size_t>(a.ny);
-  if (s.axes.xaxis.mod > 0) {
-    wrap_list(a.x, a.nx, s.axes.xaxis.mod);
+  if (s.axes[X].layout.mod > 0) {
+    wrap_list(a.x, a.nx, s.axes[X].layout.mod);
     push_limit(s, "XMIN", list_entry(a.x, 1));
     push_limit(s, "XMAX", list_entry(a.x, nx));
   }
-  if (s.axes.yaxis.mod > 0) {
-    wrap_list(a.y, a.ny, s.axes.yaxis.mod);
+  if (s.axes[Y].layout.mod > 0) {
+    wrap_list(a.y, a.ny, s.axes[Y].layout.mod);
     push_limit(s, "YMIN", list_entry(a.y, 1));
     push_limit(s, "YMAX", list_entry(a.y, ny));
   }
@@ -213,54 +215,74 @@ void cmd_yarray(Session& s, Params& p) { load_plain(s, p, true); }
 
 // ---- coordinate lists -------------------------------------------------------------
 
+// What a coordinate list of the array is: its values, its spacing list and
+// fixed spacing (none for Z), its length, and the names of its commands and
+// variables.
 struct AxisList {
   std::vector<double>* list;
   std::vector<double>* spacing;  // null for the Z list
+  double* fixed;                 // ARRAYDX, ARRAYDY; null for the Z list
   int* n;
-  const char* count_name;  // MX, MY, MZ
-  const char* min;
-  const char* max;
-  double mod;
-  double fixed;
+  double mod;                 // the axis's modulus (XMOD): the list is wrapped by it
+  const char* scale_command;  // ARRAYXSCALE, ARRAYYSCALE, VOLUMEZSCALE
+  const char* list_command;   // ARRAYX, ARRAYY, VOLUMEZ
 };
 
-AxisList axis_list(Session& s, char axis) {
+AxisList axis_list(Session& s, AxisId axis) {
   ArrayGrid& a = s.array;
   switch (axis) {
-    case 'X':
-      return {&a.x, &a.dx, &a.nx, "MX", "XMIN", "XMAX", s.axes.xaxis.mod, a.fixed_dx};
-    case 'Y':
-      return {&a.y, &a.dy, &a.ny, "MY", "YMIN", "YMAX", s.axes.yaxis.mod, a.fixed_dy};
-    default:
-      return {&a.z, nullptr, &a.nz, "MZ", "ZMIN", "ZMAX", 0, 0};
+    case X:
+      return {&a.x, &a.dx, &a.fixed_dx, &a.nx, s.axes[X].layout.mod, "ARRAYXSCALE", "ARRAYX"};
+    case Y:
+      return {&a.y, &a.dy, &a.fixed_dy, &a.ny, s.axes[Y].layout.mod, "ARRAYYSCALE", "ARRAYY"};
+    case Z:
+      break;
   }
+  return {&a.z, nullptr, nullptr, &a.nz, 0, "VOLUMEZSCALE", "VOLUMEZ"};
 }
 
+// The list's length in MX (MY, MZ), and its first and last values queued as
+// the axis limits.
+void list_set(Session& s, AxisId axis, const AxisList& l, int n) {
+  *l.n = n;
+  setvariable(s.vars, std::string("M") + axis_letter(axis), n);
+  push_limit(s, (axis_letter(axis) + std::string("MIN")).c_str(), list_entry(*l.list, 1));
+  push_limit(s, (axis_letter(axis) + std::string("MAX")).c_str(),
+             list_entry(*l.list, static_cast<size_t>(n)));
+}
+
+}  // namespace
+
+void set_coordinate_list(Session& s, AxisId axis, const std::vector<double>& values) {
+  const AxisList l = axis_list(s, axis);
+  const int n = static_cast<int>(values.size());
+  if (l.list->size() < values.size()) l.list->resize(values.size());
+  std::copy(values.begin(), values.end(), l.list->begin());
+  wrap_list(*l.list, n, l.mod);
+  if (l.spacing) set_spacing(*l.list, n, *l.fixed, *l.spacing);
+  list_set(s, axis, l, n);
+}
+
+namespace {
+
 // ARRAYXSCALE n a d (and the Y, Z and VOLUME forms).
-template <char Axis>
+template <AxisId A>
 void cmd_scale(Session& s, Params& p) {
   const int n = int_parm(p);
   const double start = getparm(p), step = getparm(p);
-  if (!list_length_ok(s,
-                      Axis == 'X'   ? "ARRAYXSCALE"
-                      : Axis == 'Y' ? "ARRAYYSCALE"
-                                    : "VOLUMEZSCALE",
-                      n))
-    return;
-  AxisList l = axis_list(s, Axis);
-  *l.n = n;
-  setvariable(s.vars, l.count_name, n);
+  const AxisList l = axis_list(s, A);
+  if (!list_length_ok(s, l.scale_command, n)) return;
   scale_list(*l.list, l.spacing, n, start, step);
-  push_limit(s, l.min, list_entry(*l.list, 1));
-  push_limit(s, l.max, list_entry(*l.list, static_cast<size_t>(n)));
+  list_set(s, A, l, n);
 }
 
 // ARRAYX n (and the Y, Z and VOLUME forms): n coordinates from the command
 // input in free format.
-template <char Axis>
+template <AxisId A>
 void cmd_coordinates(Session& s, Params& p) {
   const int n = int_parm(p);
-  if (!list_length_ok(s, Axis == 'X' ? "ARRAYX" : Axis == 'Y' ? "ARRAYY" : "VOLUMEZ", n)) return;
+  const AxisList l = axis_list(s, A);
+  if (!list_length_ok(s, l.list_command, n)) return;
   std::vector<double> values;
   const size_t count = static_cast<size_t>(n);
   std::string bad;
@@ -272,26 +294,14 @@ void cmd_coordinates(Session& s, Params& p) {
       message(s, "Array load was incomplete owing to lack of data");
     return;
   }
-  AxisList l = axis_list(s, Axis);
-  *l.n = n;
-  setvariable(s.vars, l.count_name, n);
-  if (l.list->size() < values.size()) l.list->resize(values.size());
-  std::copy(values.begin(), values.end(), l.list->begin());
-  wrap_list(*l.list, n, l.mod);
-  if (l.spacing) set_spacing(*l.list, n, l.fixed, *l.spacing);
-  push_limit(s, l.min, list_entry(*l.list, 1));
-  push_limit(s, l.max, list_entry(*l.list, static_cast<size_t>(n)));
+  set_coordinate_list(s, A, values);
 }
 
-template <char Axis>
+template <AxisId A>
 void cmd_fixed_spacing(Session& s, Params& p) {
-  ArrayGrid& a = s.array;
-  const double d = getparm(p);
-  (Axis == 'X' ? a.fixed_dx : a.fixed_dy) = d;
-  if (Axis == 'X')
-    set_spacing(a.x, a.nx, d, a.dx);
-  else
-    set_spacing(a.y, a.ny, d, a.dy);
+  const AxisList l = axis_list(s, A);
+  *l.fixed = getparm(p);
+  set_spacing(*l.list, *l.n, *l.fixed, *l.spacing);
 }
 
 // ---- the binary array file --------------------------------------------------------
@@ -400,7 +410,7 @@ void cmd_transpose3d(Session& s, Params&) {
       r.values[static_cast<size_t>(j - 1) * static_cast<size_t>(r.nx) +
                static_cast<size_t>(i - 1)] = a.at(static_cast<size_t>(j), static_cast<size_t>(i));
   if (!rewrite_array(s, r)) return;
-  const std::string xlabel = s.axes.xaxis.label, ylabel = s.axes.yaxis.label;
+  const std::string xlabel = s.axes[X].layout.label, ylabel = s.axes[Y].layout.label;
   push_command(s.stream, "XLAB " + ylabel, kVerbatim);
   push_command(s.stream, "YLAB " + xlabel, kVerbatim);
 }
@@ -548,7 +558,7 @@ void cmd_array_to_array2(Session& s, Params&) {
 
 // The automatic Z limits from the array's values (missing ones left out).
 void z_limits_from(Session& s, const double* v, size_t n) {
-  AxisLimits& z = s.limits.z;
+  AxisLimits& z = s.axes[Z].limits;
   if (!limit_unset(z.min) && !limit_unset(z.max)) return;
   // One pass for the extremes (NaN fails every comparison and is left out
   // with the missing values and the infinities).
@@ -608,18 +618,17 @@ void cmd_doarraymath(Session& s, Params&) {
     }
     const char first = c.text.empty() ? ' ' : c.text[0];
     if (first == 'Y' || first == 'X') {
-      std::vector<double>& list = first == 'Y' ? a.y : a.x;
-      const int n = first == 'Y' ? a.ny : a.nx;
+      const AxisList l = axis_list(s, static_cast<AxisId>(first - 'X'));
+      std::vector<double>& list = *l.list;
+      const int n = *l.n;
+      double& coordinate = first == 'Y' ? pt.y : pt.x;
       if (n >= 1 && list.size() < static_cast<size_t>(n)) list.resize(static_cast<size_t>(n));
       for (int k = 0; k < n; ++k) {
-        (first == 'Y' ? pt.y : pt.x) = list[static_cast<size_t>(k)];
+        coordinate = list[static_cast<size_t>(k)];
         run();
-        list[static_cast<size_t>(k)] = first == 'Y' ? pt.y : pt.x;
+        list[static_cast<size_t>(k)] = coordinate;
       }
-      if (first == 'Y')
-        set_spacing(a.y, a.ny, a.fixed_dy, a.dy);
-      else
-        set_spacing(a.x, a.nx, a.fixed_dx, a.dx);
+      set_spacing(list, n, *l.fixed, *l.spacing);
     }
   }
   z_limits_from(s, a.values.data(), rows * nx);
@@ -692,8 +701,8 @@ void cmd_arraytopgm(Session& s, Params&) {
   img.height = a.ny;
   img.pixels.resize(a.size());
   for (size_t k = 0; k < img.pixels.size(); ++k)
-    img.pixels[k] =
-        static_cast<uint8_t>(color_of(a.values[k], s.limits.z.min, s.limits.z.max, s.pen.ncolors));
+    img.pixels[k] = static_cast<uint8_t>(
+        color_of(a.values[k], s.axes[Z].limits.min, s.axes[Z].limits.max, s.pen.ncolors));
   s.image = std::move(img);
   set_image_counts(s);
 }
@@ -826,7 +835,7 @@ void cmd_dumparray(Session& s, Params& p) {
 void cmd_dumppgm(Session& s, Params& p) {
   Listing list(s, getcparm(p, false));
   if (list.failed()) return;
-  write_array_pgm(s.array, s.limits.z.min, s.limits.z.max, s.pen.ncolors, list.out());
+  write_array_pgm(s.array, s.axes[Z].limits.min, s.axes[Z].limits.max, s.pen.ncolors, list.out());
 }
 
 // DUMPARRAYMAP [file [address [offset]]]: each element's page position as a
@@ -879,8 +888,8 @@ void cmd_dumparraymap(Session& s, Params& p) {
         project(v, f, xp, yp, depth);
         if (v.geometry == Geometry::kSpherical && depth < 0) continue;  // the far side
       } else {
-        xp = fixpoint(xv, s.limits.x, true, s.axes.xd, nullptr);
-        yp = fixpoint(yv, s.limits.y, true, s.axes.yd, nullptr);
+        xp = fixpoint(xv, s.axes[X], nullptr);
+        yp = fixpoint(yv, s.axes[Y], nullptr);
         rotate2d(xp, yp, s.axes.angle);
       }
       out.line("point " + address + "X=" + field(xv) + "&Y=" + field(yv) + "&Z=" + field(value) +
@@ -894,13 +903,14 @@ void cmd_dumparraymap(Session& s, Params& p) {
 
 void cmd_transposexy(Session& s, Params&) { std::swap(s.store.x, s.store.y); }
 
-template <char Axis>
+// RASTERDX d (RASTERDY): the cell width, in data units along a data-unit axis.
+template <AxisId A, double RasterSettings::*Cell>
 void cmd_rasterd(Session& s, Params& p) {
   double d = getparm(p);
-  const bool scaled = Axis == 'X' ? s.axes.xscale : s.axes.yscale;
-  const AxisLimits& l = Axis == 'X' ? s.limits.x : s.limits.y;
-  if (scaled && l.maxu != l.minu) d = d / (l.maxu - l.minu) * (Axis == 'X' ? s.axes.xd : s.axes.yd);
-  (Axis == 'X' ? s.raster.dx : s.raster.dy) = d;
+  const Axis& axis = s.axes[A];
+  const AxisLimits& l = axis.limits;
+  if (axis.data_units && l.maxu != l.minu) d = d / (l.maxu - l.minu) * axis.length;
+  s.raster.*Cell = d;
 }
 
 template <bool North>
@@ -924,16 +934,16 @@ constexpr Command kArrayCommands[] = {
     {"ARRAY2SOUTHPOLAR", cmd_polar<false>},
     {"ARRAYADDARRAY2", cmd_add2},
     {"ARRAYDIVIDEARRAY2", cmd_divide2},
-    {"ARRAYDX", cmd_fixed_spacing<'X'>},
-    {"ARRAYDY", cmd_fixed_spacing<'Y'>},
+    {"ARRAYDX", cmd_fixed_spacing<X>},
+    {"ARRAYDY", cmd_fixed_spacing<Y>},
     {"ARRAYREGION", cmd_arrayregion},
     {"ARRAYSUBTRACTARRAY2", cmd_subtract2},
     {"ARRAYTOARRAY2", cmd_array_to_array2},
     {"ARRAYTOPGM", cmd_arraytopgm},
-    {"ARRAYX", cmd_coordinates<'X'>},
-    {"ARRAYXSCALE", cmd_scale<'X'>},
-    {"ARRAYY", cmd_coordinates<'Y'>},
-    {"ARRAYYSCALE", cmd_scale<'Y'>},
+    {"ARRAYX", cmd_coordinates<X>},
+    {"ARRAYXSCALE", cmd_scale<X>},
+    {"ARRAYY", cmd_coordinates<Y>},
+    {"ARRAYYSCALE", cmd_scale<Y>},
     {"CLOSEPOLAR", cmd_closepolar},
     {"DOARRAYMATH", cmd_doarraymath},
     {"DUMPARRAY", cmd_dumparray},
@@ -945,20 +955,20 @@ constexpr Command kArrayCommands[] = {
     {"IMAGETOARRAY", cmd_imagetoarray},
     {"LOADARRAY2FROMARRAY", cmd_array_to_array2},
     {"PGM", cmd_pgm},
-    {"RASTERDX", cmd_rasterd<'X'>},
-    {"RASTERDY", cmd_rasterd<'Y'>},
+    {"RASTERDX", cmd_rasterd<X, &RasterSettings::dx>},
+    {"RASTERDY", cmd_rasterd<Y, &RasterSettings::dy>},
     {"RAWARRAY", cmd_rawarray},
     {"RAWARRAYXSCANS", cmd_rawarrayxscans},
     {"REFLECT3DX", cmd_reflect3d<true>},
     {"REFLECT3DY", cmd_reflect3d<false>},
     {"TRANSPOSE3DXY", cmd_transpose3d},
     {"TRANSPOSEXY", cmd_transposexy},
-    {"VOLUMEX", cmd_coordinates<'X'>},
-    {"VOLUMEXSCALE", cmd_scale<'X'>},
-    {"VOLUMEY", cmd_coordinates<'Y'>},
-    {"VOLUMEYSCALE", cmd_scale<'Y'>},
-    {"VOLUMEZ", cmd_coordinates<'Z'>},
-    {"VOLUMEZSCALE", cmd_scale<'Z'>},
+    {"VOLUMEX", cmd_coordinates<X>},
+    {"VOLUMEXSCALE", cmd_scale<X>},
+    {"VOLUMEY", cmd_coordinates<Y>},
+    {"VOLUMEYSCALE", cmd_scale<Y>},
+    {"VOLUMEZ", cmd_coordinates<Z>},
+    {"VOLUMEZSCALE", cmd_scale<Z>},
     {"XARRAY", cmd_xarray},
     {"XSLICEARRAY", cmd_slicearray<true>},
     {"XSLICEIMAGE", cmd_sliceimage<true>},

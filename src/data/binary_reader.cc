@@ -142,8 +142,8 @@ PlainRun Reader::plain_run(const char* recs, size_t reclen, bool doubles) const 
   run.dxmax = rs_.xdeltamax;
   run.dymin = rs_.ydeltamin;
   run.dymax = rs_.ydeltamax;
-  run.xneg = rs_.xneg;
-  run.yneg = rs_.yneg;
+  run.xneg = in_.negate.x;
+  run.yneg = in_.negate.y;
   run.xlog = in_.xlog;
   run.ylog = in_.ylog;
   run.zlog = in_.zlog;

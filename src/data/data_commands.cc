@@ -24,6 +24,8 @@
 
 namespace vexal {
 
+using enum AxisId;
+
 namespace {
 
 constexpr size_t kSeekWidth = 64;  // characters of the SEEK text
@@ -41,16 +43,32 @@ std::FILE* create_data_temp(Session& s, const std::string& name) {
   return create_scratch_file(s.scratch_files, name, "data file", s.err());
 }
 
+Negation negation(const Session& s) { return Negation{s.axes[X].negated, s.axes[Y].negated}; }
+
+}  // namespace
+
+void set_limit_variables(Session& s, AxisId axis) {
+  const AxisLimits& a = s.axes[axis].limits;
+  const std::string name(1, axis_letter(axis));
+  setvariable(s.vars, name + "MIN", a.minu);
+  setvariable(s.vars, name + "MAX", a.maxu);
+  setvariable(s.vars, name + "MIN_DATA", a.min);
+  setvariable(s.vars, name + "MAX_DATA", a.max);
+}
+
+namespace {
+
 // What the reader takes from the session besides its own settings.
 AppendInput reader_input(Session& s) {
   AppendInput in;
   in.file = s.cs.datafile;
   in.run_id = s.run.pid;
-  in.xlog = s.limits.x.log;
-  in.ylog = s.limits.y.log;
-  in.zlog = s.limits.z.log;
-  in.zmin = s.limits.z.min;
-  in.zmax = s.limits.z.max;
+  in.xlog = s.axes[X].limits.log;
+  in.ylog = s.axes[Y].limits.log;
+  in.zlog = s.axes[Z].limits.log;
+  in.negate = negation(s);
+  in.zmin = s.axes[Z].limits.min;
+  in.zmax = s.axes[Z].limits.max;
   in.ncolors = s.pen.ncolors;
   in.symbols_on = s.text.sym != 0;
   in.sn = s.text.sn;
@@ -63,20 +81,10 @@ AppendInput reader_input(Session& s) {
   return in;
 }
 
-// The four limit variables of an axis.
-void set_limit_variables(Session& s, const AxisLimits& a, char letter) {
-  std::string name(1, letter);
-  setvariable(s.vars, name + "MIN", a.minu);
-  setvariable(s.vars, name + "MAX", a.maxu);
-  setvariable(s.vars, name + "MIN_DATA", a.min);
-  setvariable(s.vars, name + "MAX_DATA", a.max);
-}
-
 // One axis through the limit rule and its four variables.
-void axis_limits(Session& s, const ColumnSummary& values, AxisLimits& a, char letter,
-                 OutBuffer& warn) {
-  minmax(values, a, letter, warn);
-  set_limit_variables(s, a, letter);
+void axis_limits(Session& s, const ColumnSummary& values, AxisId axis, OutBuffer& warn) {
+  minmax(values, s.axes[axis].limits, axis_letter(axis), warn);
+  set_limit_variables(s, axis);
 }
 
 // NPTS, the averages and the limits after a read. A read into an empty store
@@ -100,10 +108,10 @@ void set_summary(Session& s, const AppendResult* read = nullptr, bool quiet = fa
   setvariable(s.vars, "NPTS", st.npts());
   setvariable(s.vars, "XAVERAGE", n ? x.total() / static_cast<double>(n) : 0.0);
   setvariable(s.vars, "YAVERAGE", n ? y.total() / static_cast<double>(n) : 0.0);
-  axis_limits(s, x, s.limits.x, 'X', warn);
-  axis_limits(s, y, s.limits.y, 'Y', warn);
-  minmax(st.z, n, s.limits.z, 'Z', warn);
-  set_limit_variables(s, s.limits.z, 'Z');
+  axis_limits(s, x, X, warn);
+  axis_limits(s, y, Y, warn);
+  minmax(st.z, n, s.axes[Z].limits, 'Z', warn);
+  set_limit_variables(s, Z);
 }
 
 // ---- data files and reading ------------------------------------------------
@@ -238,11 +246,11 @@ void cmd_dumpdata(Session& s, Params& p) {
   if (list.failed()) return;
   OutBuffer& out = list.out();
   const PointStore& st = s.store;
-  const bool time_x = s.axes.x.hms != 0;
+  const bool time_x = s.axes[X].numbers.hms != 0;
   char buf[40];
   for (int i = 0; i < st.npts(); ++i) {
     if (time_x) {
-      std::string t = dhms(st.x[i], s.numfmt.time_form, s.numfmt.time_unit, s.err());
+      std::string t = dhms(st.x[i], s.axes[X].time_form, s.axes[X].time_unit, s.err());
       t.resize(12, ' ');
       out.put(' ');
       out.put(t);
@@ -310,7 +318,8 @@ void cmd_merge(Session& s, Params& p) {
     pt.fields[0] = record;
     const double x_read = record_field(pt, rs.xc);
     Point at;
-    if (!(x_read >= first_x && x_read <= last_x) || !accept_point(rs, s.math_list, env, at)) {
+    if (!(x_read >= first_x && x_read <= last_x) ||
+        !accept_point(rs, negation(s), s.math_list, env, at)) {
       ++skipped;
       continue;
     }
@@ -432,12 +441,12 @@ void cmd_noydelta(Session& s, Params&) {
   s.reader.ydeltamax = kDeltaLimit;
 }
 
-void cmd_xlog(Session& s, Params&) { s.limits.x.log = true; }
-void cmd_noxlog(Session& s, Params&) { s.limits.x.log = false; }
-void cmd_ylog(Session& s, Params&) { s.limits.y.log = true; }
-void cmd_noylog(Session& s, Params&) { s.limits.y.log = false; }
-void cmd_zlog(Session& s, Params&) { s.limits.z.log = true; }
-void cmd_nozlog(Session& s, Params&) { s.limits.z.log = false; }
+void cmd_xlog(Session& s, Params&) { s.axes[X].limits.log = true; }
+void cmd_noxlog(Session& s, Params&) { s.axes[X].limits.log = false; }
+void cmd_ylog(Session& s, Params&) { s.axes[Y].limits.log = true; }
+void cmd_noylog(Session& s, Params&) { s.axes[Y].limits.log = false; }
+void cmd_zlog(Session& s, Params&) { s.axes[Z].limits.log = true; }
+void cmd_nozlog(Session& s, Params&) { s.axes[Z].limits.log = false; }
 
 constexpr Command kDataCommands[] = {
     {"APPEND", cmd_append},
@@ -479,24 +488,24 @@ constexpr Command kDataCommands[] = {
     {"NOXDELTA", cmd_noxdelta},
     {"NOXDELTASKIP", cmd_set<false, &Session::reader, &ReaderSettings::xdeltaskip>},
     {"NOXLOG", cmd_noxlog},
-    {"NOXNEG", cmd_set<false, &Session::reader, &ReaderSettings::xneg>},
+    {"NOXNEG", cmd_axis_set<kAxisX, false, &Axis::negated>},
     {"NOXRANGE", cmd_noxrange},
     {"NOYDELTA", cmd_noydelta},
     {"NOYDELTASKIP", cmd_set<false, &Session::reader, &ReaderSettings::ydeltaskip>},
     {"NOYLOG", cmd_noylog},
-    {"NOYNEG", cmd_set<false, &Session::reader, &ReaderSettings::yneg>},
+    {"NOYNEG", cmd_axis_set<kAxisY, false, &Axis::negated>},
     {"NOYRANGE", cmd_noyrange},
     {"NOZLOG", cmd_nozlog},
     {"NOZRANGE", cmd_nozrange},
     {"XDELTA", cmd_xdelta},
     {"XDELTASKIP", cmd_set<true, &Session::reader, &ReaderSettings::xdeltaskip>},
     {"XLOG", cmd_xlog},
-    {"XNEG", cmd_set<true, &Session::reader, &ReaderSettings::xneg>},
+    {"XNEG", cmd_axis_set<kAxisX, true, &Axis::negated>},
     {"XRANGE", cmd_xrange},
     {"YDELTA", cmd_ydelta},
     {"YDELTASKIP", cmd_set<true, &Session::reader, &ReaderSettings::ydeltaskip>},
     {"YLOG", cmd_ylog},
-    {"YNEG", cmd_set<true, &Session::reader, &ReaderSettings::yneg>},
+    {"YNEG", cmd_axis_set<kAxisY, true, &Axis::negated>},
     {"YRANGE", cmd_yrange},
     {"ZLOG", cmd_zlog},
     {"ZRANGE", cmd_zrange},

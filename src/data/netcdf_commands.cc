@@ -22,6 +22,8 @@
 
 namespace vexal {
 
+using enum AxisId;
+
 namespace {
 
 constexpr const char* kArrayTooLarge = "ARRAY is too large for available memory";
@@ -257,11 +259,11 @@ void cmd_to_column(Session& s, Params& p) {
 
 // NETCDFARRAYX name (Y; NETCDFVOLUMEX, Y, Z): a vector into a coordinate
 // list, then wrapped, spaced and the axis limits queued as ARRAYX does.
-template <char Axis>
+template <AxisId A>
 void cmd_to_list(Session& s, Params& p) {
-  const char* command = Axis == 'X'   ? "NETCDFARRAYX"
-                        : Axis == 'Y' ? "NETCDFARRAYY"
-                                      : "NETCDFVOLUMEZ";
+  const std::string word =
+      (A == Z ? "NETCDFVOLUME" : "NETCDFARRAY") + std::string(1, axis_letter(A));
+  const char* command = word.c_str();
   std::string name, why;
   if (!name_parm(s, p, command, name)) return;
   const int id = open_id(s);
@@ -275,24 +277,7 @@ void cmd_to_list(Session& s, Params& p) {
   const std::vector<double>& values = line.values;
   if (!has_values(s, name, values.size())) return;
   report_missing(s, line.missing, false);
-  ArrayGrid& a = s.array;
-  const int n = static_cast<int>(values.size());
-  std::vector<double>& list = Axis == 'X' ? a.x : Axis == 'Y' ? a.y : a.z;
-  if (list.size() < values.size()) list.resize(values.size());
-  std::copy(values.begin(), values.end(), list.begin());
-  (Axis == 'X' ? a.nx : Axis == 'Y' ? a.ny : a.nz) = n;
-  setvariable(s.vars, Axis == 'X' ? "MX" : Axis == 'Y' ? "MY" : "MZ", n);
-  if (Axis == 'X') {
-    wrap_list(a.x, n, s.axes.xaxis.mod);
-    set_spacing(a.x, n, a.fixed_dx, a.dx);
-  } else if (Axis == 'Y') {
-    wrap_list(a.y, n, s.axes.yaxis.mod);
-    set_spacing(a.y, n, a.fixed_dy, a.dy);
-  }
-  const char word[] = {Axis, 'M', 'I', 'N', 0};
-  const char top[] = {Axis, 'M', 'A', 'X', 0};
-  push_limit(s, word, list.front());
-  push_limit(s, top, list[values.size() - 1]);
+  set_coordinate_list(s, A, values);
 }
 
 // ---- arrays and volumes -----------------------------------------------------------
@@ -374,8 +359,8 @@ void cmd_netcdftodata(Session& s, Params&) {
 }
 
 constexpr Command kNetcdfCommands[] = {
-    {"NETCDFARRAYX", cmd_to_list<'X'>},
-    {"NETCDFARRAYY", cmd_to_list<'Y'>},
+    {"NETCDFARRAYX", cmd_to_list<X>},
+    {"NETCDFARRAYY", cmd_to_list<Y>},
     {"NETCDFATT", cmd_value<true>},
     {"NETCDFDIM", cmd_netcdfdim},
     {"NETCDFFILE", cmd_netcdffile},
@@ -396,15 +381,15 @@ constexpr Command kNetcdfCommands[] = {
     {"NETCDFVOLUMETOYVEC", cmd_volume<1>},
     {"NETCDFVOLUMETOZCOL", cmd_volume<2>},
     {"NETCDFVOLUMETOZVEC", cmd_volume<2>},
-    {"NETCDFVOLUMEX", cmd_to_list<'X'>},
+    {"NETCDFVOLUMEX", cmd_to_list<X>},
     {"NETCDFVOLUMEXYSUMTOARRAY", cmd_volume<6>},
     {"NETCDFVOLUMEXYTOARRAY", cmd_volume<3>},
     {"NETCDFVOLUMEXZTOARRAY", cmd_volume<4>},
-    {"NETCDFVOLUMEY", cmd_to_list<'Y'>},
+    {"NETCDFVOLUMEY", cmd_to_list<Y>},
     {"NETCDFVOLUMEYZMAXTOARRAY", cmd_volume<8>},
     {"NETCDFVOLUMEYZSUMTOARRAY", cmd_volume<7>},
     {"NETCDFVOLUMEYZTOARRAY", cmd_volume<5>},
-    {"NETCDFVOLUMEZ", cmd_to_list<'Z'>},
+    {"NETCDFVOLUMEZ", cmd_to_list<Z>},
 };
 
 }  // namespace

@@ -87,7 +87,6 @@ struct ReaderSettings {
   double xdeltamin = -kDeltaLimit, xdeltamax = kDeltaLimit;  // XDELTA: allowed step between points
   double ydeltamin = -kDeltaLimit, ydeltamax = kDeltaLimit;
   bool xdeltaskip = false, ydeltaskip = false;  // drop the point instead of breaking the line
-  bool xneg = false, yneg = false;              // negate on reading
   bool scalecc = false;  // SCALECOL: scale the colour column between ZMIN and ZMAX
   double pen_thick_factor = 1, pen_thick_add = 0;  // PENF
   bool force_pen_down = false;                     // FORCEPENDOWN

@@ -143,7 +143,8 @@ std::string_view exponent_field(double v, int width, int digits, char* buf) {
   return std::string_view(buf, static_cast<size_t>(width));
 }
 
-bool accept_point(const ReaderSettings& rs, const MathList& math, MathEnv& env, Point& p) {
+bool accept_point(const ReaderSettings& rs, Negation neg, const MathList& math, MathEnv& env,
+                  Point& p) {
   CurrentPoint& pt = env.point;
   p.x = record_field(pt, rs.xc);
   p.y = record_field(pt, rs.yc);
@@ -164,8 +165,8 @@ bool accept_point(const ReaderSettings& rs, const MathList& math, MathEnv& env, 
     p.v = pt.v;
     if (!ok || pt.error != 0) return false;
   }
-  if (rs.xneg) p.x = -p.x;
-  if (rs.yneg) p.y = -p.y;
+  if (neg.x) p.x = -p.x;
+  if (neg.y) p.y = -p.y;
   return accepted(p.x, rs.xrangemin, rs.xrangemax) && accepted(p.y, rs.yrangemin, rs.yrangemax) &&
          accepted(p.z, rs.zrangemin, rs.zrangemax);
 }

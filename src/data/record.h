@@ -52,12 +52,19 @@ inline bool accepted(double v, double lo, double hi) {
   return v >= lo && v <= hi && std::isfinite(v);
 }
 
+// The coordinates the reader negates after the math commands (XNEG, YNEG:
+// settings of the axes, whose numbers show the values negated back).
+struct Negation {
+  bool x = false, y = false;
+};
+
 // The point of the current record (`env.point.fields`): X, Y and Z from the
 // columns `xc`, `yc`, `zc`, V 0, checked against the X and Y ranges (each
 // unless the math commands change that axis), run through the math commands,
-// negated with XNEG/YNEG and checked against all three ranges. False when
+// negated as `neg` says and checked against all three ranges. False when
 // the record is rejected; `p` then holds what was worked out so far.
-bool accept_point(const ReaderSettings& rs, const MathList& math, MathEnv& env, Point& p);
+bool accept_point(const ReaderSettings& rs, Negation neg, const MathList& math, MathEnv& env,
+                  Point& p);
 
 // A value in exponent form as list output writes it: "0.ddddE+xx" with
 // `digits` digits after the point, right-justified in `width` characters.

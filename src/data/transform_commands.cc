@@ -19,11 +19,14 @@
 #include "interp/command_table.h"
 #include "interp/params.h"
 #include "interp/session.h"
+#include "interp/shared_commands.h"
 #include "postscript/ps_writer.h"
 #include "postscript/shapes.h"
 #include "util/text.h"
 
 namespace vexal {
+
+using enum AxisId;
 
 namespace {
 
@@ -294,7 +297,7 @@ void cmd_do3dbin(Session& s, Params&) {
     zmin = std::min(zmin, v);
     zmax = std::max(zmax, v);
   }
-  AxisLimits& z = s.limits.z;
+  AxisLimits& z = s.axes[Z].limits;
   z.min = z.minu = zmin;
   z.max = z.maxu = zmax;
   setvariable(s.vars, "ZMIN", zmin);
@@ -338,8 +341,8 @@ void cmd_fitline(Session& s, Params&) {
   const double slope = t.coef[1], intercept = t.coef[0];
   setvariable(s.vars, "FIT_SLOPE", slope);
   setvariable(s.vars, "FIT_INTERCEPT", intercept);
-  const double xmin = s.limits.x.minu, xmax = s.limits.x.maxu;
-  const bool xs = !s.axes.xscale, ys = !s.axes.yscale;
+  const double xmin = s.axes[X].limits.minu, xmax = s.axes[X].limits.maxu;
+  const bool xs = !s.axes[X].data_units, ys = !s.axes[Y].data_units;
   if (ys) push_command(s.stream, "NOYSCALE");
   if (xs) push_command(s.stream, "NOXSCALE");
   push_command(s.stream, "DRAW " + field13(xmin) + " " + field13(slope * xmin + intercept));
@@ -360,9 +363,10 @@ void cmd_showyequation(Session& s, Params&) { show(s, s.transform.equation_y); }
 void cmd_showxequation(Session& s, Params&) { show(s, s.transform.equation_x); }
 
 void cmd_fit3ddim(Session& s, Params&) {
-  const double xr = s.limits.x.maxu - s.limits.x.minu, yr = s.limits.y.maxu - s.limits.y.minu;
-  double& xd = s.axes.xd;
-  double& yd = s.axes.yd;
+  const double xr = s.axes[X].limits.maxu - s.axes[X].limits.minu,
+               yr = s.axes[Y].limits.maxu - s.axes[Y].limits.minu;
+  double& xd = s.axes[X].length;
+  double& yd = s.axes[Y].length;
   // An empty range or axis has no proportion to keep.
   if (!(xr > 0 && yr > 0 && xd > 0 && yd > 0)) return;
   if (xr / xd >= yr / yd)
@@ -408,8 +412,8 @@ void cmd_fitcubic(Session& s, Params& p) {
 struct PageMap {
   Session& s;
   void operator()(double x, double y, double& px, double& py) const {
-    px = fixpoint(x, s.limits.x, true, s.axes.xd, nullptr);
-    py = fixpoint(y, s.limits.y, true, s.axes.yd, nullptr);
+    px = fixpoint(x, s.axes[X], nullptr);
+    py = fixpoint(y, s.axes[Y], nullptr);
     rotate2d(px, py, s.axes.angle);
   }
 };
@@ -437,8 +441,8 @@ void cmd_dohist(Session& s, Params& p) {
   const PointStore& st = s.store;
   const int n = st.npts();
   if (n < 1) return;
-  const double lo = std::min(s.limits.x.minu, s.limits.x.maxu);
-  const double hi = std::max(s.limits.x.minu, s.limits.x.maxu);
+  const double lo = std::min(s.axes[X].limits.minu, s.axes[X].limits.maxu);
+  const double hi = std::max(s.axes[X].limits.minu, s.axes[X].limits.maxu);
   const PageMap page{s};
   const Rgb data = s.pen.data_color;
   setrgbcolor(s.ps, data.r, data.g, data.b);
@@ -510,23 +514,13 @@ void cmd_bin(Session& s, Params& p) {
 
 // ---- limits -----------------------------------------------------------------------
 
-void limit_variables(Session& s, const AxisLimits& a, char letter) {
-  const std::string name(1, letter);
-  setvariable(s.vars, name + "MIN", a.minu);
-  setvariable(s.vars, name + "MAX", a.maxu);
-  setvariable(s.vars, name + "MIN_DATA", a.min);
-  setvariable(s.vars, name + "MAX_DATA", a.max);
-}
-
 void cmd_dominmax(Session& s, Params&) {
   const PointStore& st = s.store;
   const size_t n = static_cast<size_t>(st.npts());
-  minmax(std::span<const double>(st.x.data(), n), s.limits.x, 'X', s.err());
-  minmax(std::span<const double>(st.y.data(), n), s.limits.y, 'Y', s.err());
-  minmax(st.z, n, s.limits.z, 'Z', s.err());
-  limit_variables(s, s.limits.x, 'X');
-  limit_variables(s, s.limits.y, 'Y');
-  limit_variables(s, s.limits.z, 'Z');
+  minmax(std::span<const double>(st.x.data(), n), s.axes[X].limits, 'X', s.err());
+  minmax(std::span<const double>(st.y.data(), n), s.axes[Y].limits, 'Y', s.err());
+  minmax(st.z, n, s.axes[Z].limits, 'Z', s.err());
+  for (AxisId axis : {X, Y, Z}) set_limit_variables(s, axis);
 }
 
 constexpr Command kTransformCommands[] = {

@@ -92,8 +92,9 @@ bool Evaluator::read_array(std::string_view tok) {
   }
   if (starts(tok, "NXAI") || starts(tok, "NYAI") || starts(tok, "NZAI")) {
     const double v = pop();
-    const std::vector<double>& list = tok[1] == 'X' ? a.x : tok[1] == 'Y' ? a.y : a.z;
-    const int n = tok[1] == 'X' ? a.nx : tok[1] == 'Y' ? a.ny : a.nz;
+    const AxisId axis = static_cast<AxisId>(tok[1] - 'X');  // NXAI, NYAI, NZAI
+    const std::vector<double>& list = coordinate_list(a, axis);
+    const int n = coordinate_count(a, axis);
     const size_t count = std::min(list.size(), static_cast<size_t>(std::max(n, 0)));
     size_t best = 0;
     if (count == 0) return index_ok(0, 0, "array coordinate", &best);

@@ -49,7 +49,7 @@ std::string number_text(Session& s, const Layout& lay, double v) {
   else if (lay.sci)
     t = etoc(v, lay.ndec);
   else if (lay.hms)
-    t = dhms(v, s.numfmt.time_form, s.numfmt.time_unit, s.err());
+    t = dhms(v, s.axes[AxisId::X].time_form, s.axes[AxisId::X].time_unit, s.err());
   else
     t = dtoc(v, shown_decimals(v, lay.ndec));
   if (lay.sign && v >= 0) t.insert(0, "+");

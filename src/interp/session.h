@@ -105,8 +105,7 @@ struct CommandStrings {
   int synonym_chain = 0;  // synonym expansions that made the line (0 for a line read)
   std::string datafile = "data";
   std::string comfile;  // the command-file (or GOTO label) field
-  std::string xlabel, ylabel, zlabel;
-  size_t sep = 0;  // separator position: first blank or "=", whichever is first
+  size_t sep = 0;       // separator position: first blank or "=", whichever is first
 };
 
 // One open IF block.
@@ -160,8 +159,7 @@ struct Session {
   PsWriter ps;
   PenSettings pen;
   TextState text;
-  AxisState axes;
-  Limits limits;  // data and drawing limits of X, Y, Z
+  AxisState axes;  // the X, Y and Z axes: limits, lengths, numbers, ticks, labels
   PointStore store;
   ReaderSettings reader;
   MathList math_list;          // math commands applied to every point read

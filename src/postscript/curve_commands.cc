@@ -42,15 +42,16 @@ bool binary_marker(std::string_view line) {
 // message (when terminal messages are on).
 void curve_axes(Session& s, bool chop, CurveAxis& xa, CurveAxis& ya) {
   bool unset = false;
-  auto one = [&](const AxisLimits& a, double length) {
+  auto one = [&](const Axis& axis) {
+    const AxisLimits& a = axis.limits;
     if (limit_unset(a.min) || limit_unset(a.max)) {
       unset = true;
-      return identity_axis(length);
+      return identity_axis(axis.length);
     }
-    return curve_axis(a.minu, a.maxu, a.log, chop && a.chop, length);
+    return curve_axis(a.minu, a.maxu, a.log, chop && a.chop, axis.length);
   };
-  xa = one(s.limits.x, s.axes.xd);
-  ya = one(s.limits.y, s.axes.yd);
+  xa = one(s.axes[AxisId::X]);
+  ya = one(s.axes[AxisId::Y]);
   if (unset && s.units.verbose && s.reader.explained_empty_read.empty())
     s.err().line("Error--please set min and max and try again");
 }
@@ -155,7 +156,8 @@ void cmd_doplot(Session& s, Params& p) {
   CurveStyle style = s.curve_style();
   style.filled = base.filled();
   // An empty store maps nothing and so says nothing about the limits.
-  CurveAxis xa = identity_axis(s.axes.xd), ya = identity_axis(s.axes.yd);
+  CurveAxis xa = identity_axis(s.axes[AxisId::X].length),
+            ya = identity_axis(s.axes[AxisId::Y].length);
   if (pts.npts > 0) curve_axes(s, true, xa, ya);
   const TextContext c = s.text_context();
   line(s.ps, s.text, c, s.pen, pts, style, xa, ya, base.hooks(), s.term);
@@ -247,7 +249,7 @@ void cmd_multiplot(Session& s, Params&) {
   }
   // Lengths in these lines are multiplied by UNITS when they run.
   const double units = s.pen.units;
-  const double h = (kPanelGap + s.axes.yd) / (n - 1) - kPanelGap;
+  const double h = (kPanelGap + s.axes[AxisId::Y].length) / (n - 1) - kPanelGap;
   Params labels{s, s.curve.label_text};
   int at = 1;
   auto insert = [&](const std::string& line) { insert_command(s.stream, at++, line, kVerbatim); };

@@ -18,6 +18,8 @@
 
 namespace vexal {
 
+using enum AxisId;
+
 namespace {
 
 constexpr int kMaxClipVertices = 100;         // CLIPPOLY reads at most this many lines
@@ -62,16 +64,16 @@ bool color_index(Session& s, Params& p, int& k) {
 // A drawing command's point in inches from the origin: the UNITS factor (or
 // the axis mapping when that axis draws in data units), then the frame rotation.
 void page_point(Session& s, double& x, double& y) {
-  x = axis_inches_x(s.axes, s.limits, x, s.pen.units, s.units.verbose ? &s.err() : nullptr);
-  y = axis_inches_y(s.axes, s.limits, y, s.pen.units, s.units.verbose ? &s.err() : nullptr);
+  x = axis_inches(s.axes[X], x, s.pen.units, s.units.verbose ? &s.err() : nullptr);
+  y = axis_inches(s.axes[Y], y, s.pen.units, s.units.verbose ? &s.err() : nullptr);
   rotate2d(x, y, s.axes.angle);
 }
 
 // A relative step: the UNITS factor only where that axis's scaling is off
 // (a step has no data-unit mapping), then the frame rotation.
 void page_step(const Session& s, double& dx, double& dy) {
-  if (!s.axes.xscale) dx *= s.pen.units;
-  if (!s.axes.yscale) dy *= s.pen.units;
+  if (!s.axes[X].data_units) dx *= s.pen.units;
+  if (!s.axes[Y].data_units) dy *= s.pen.units;
   rotate2d(dx, dy, s.axes.angle);
 }
 
@@ -129,7 +131,7 @@ void shift_plot_origin(Session& s, double x, double y) {
 void cmd_orig(Session& s, Params& p) {
   const double x = getparm(p) * s.pen.units;
   const double y = getparm(p) * s.pen.units;
-  const bool xscale = s.axes.xscale, yscale = s.axes.yscale;
+  const bool xscale = s.axes[X].data_units, yscale = s.axes[Y].data_units;
   shift_plot_origin(s, x, y);
   if (xscale) push_command(s.stream, "XSCALE");
   if (yscale) push_command(s.stream, "YSCALE");
@@ -139,7 +141,7 @@ void cmd_orig(Session& s, Params& p) {
 
 void cmd_xorig(Session& s, Params& p) {
   const double x = getparm(p) * s.pen.units;
-  const bool xscale = s.axes.xscale;
+  const bool xscale = s.axes[X].data_units;
   shift_plot_origin(s, x, 0);
   if (xscale) push_command(s.stream, "XSCALE");
   push_command(s.stream, "MOVE 0 0");
@@ -148,7 +150,7 @@ void cmd_xorig(Session& s, Params& p) {
 
 void cmd_yorig(Session& s, Params& p) {
   const double y = getparm(p) * s.pen.units;
-  const bool yscale = s.axes.yscale;
+  const bool yscale = s.axes[Y].data_units;
   shift_plot_origin(s, 0, y);
   if (yscale) push_command(s.stream, "YSCALE");
   push_command(s.stream, "MOVE 0 0");
@@ -341,9 +343,9 @@ void cmd_noclip(Session& s, Params&) {
 
 void cmd_clipataxes(Session& s, Params&) {
   const double x0 = s.pen.xclip ? 0 : -kUnclippedExtent;
-  const double x1 = s.pen.xclip ? s.axes.xd : kUnclippedExtent;
+  const double x1 = s.pen.xclip ? s.axes[X].length : kUnclippedExtent;
   const double y0 = s.pen.yclip ? 0 : -kUnclippedExtent;
-  const double y1 = s.pen.yclip ? s.axes.yd : kUnclippedExtent;
+  const double y1 = s.pen.yclip ? s.axes[Y].length : kUnclippedExtent;
   double x[4] = {x0, x1, x1, x0};
   double y[4] = {y0, y0, y1, y1};
   for (int i = 0; i < 4; ++i) rotate2d(x[i], y[i], s.axes.angle);

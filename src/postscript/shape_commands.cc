@@ -20,8 +20,8 @@ namespace {
 // then the frame rotation.
 void page_point(Session& s, double& x, double& y) {
   OutBuffer* warn = s.units.verbose ? &s.err() : nullptr;
-  x = axis_inches_x(s.axes, s.limits, x, s.pen.units, warn);
-  y = axis_inches_y(s.axes, s.limits, y, s.pen.units, warn);
+  x = axis_inches(s.axes[AxisId::X], x, s.pen.units, warn);
+  y = axis_inches(s.axes[AxisId::Y], y, s.pen.units, warn);
   rotate2d(x, y, s.axes.angle);
 }
 
@@ -125,7 +125,8 @@ void cmd_showimage(Session& s, Params&) {
     s.err().line("SHOWIMAGE: there is no image loaded (IMAGE, PGM or ARRAYTOPGM makes one).");
     return;
   }
-  show_image(s.ps, img.width, img.height, img.pixels.data(), s.axes.xd, s.axes.yd);
+  show_image(s.ps, img.width, img.height, img.pixels.data(), s.axes[AxisId::X].length,
+             s.axes[AxisId::Y].length);
 }
 
 // ---- patterns ----------------------------------------------------------------------

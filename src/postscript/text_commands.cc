@@ -52,7 +52,7 @@ void cmd_text(Session& s, Params& p) {
 }
 
 void cmd_title(Session& s, Params& p) {
-  double x = s.axes.xd / 2, y = s.axes.yd + s.text.ts;
+  double x = s.axes[AxisId::X].length / 2, y = s.axes[AxisId::Y].length + s.text.ts;
   rotate2d(x, y, s.axes.angle);
   draw_text(s, x, y, line_text(p), s.text.ta + s.axes.angle, "CENTER");
 }

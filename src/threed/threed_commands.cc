@@ -28,12 +28,14 @@ namespace vexal {
 
 namespace {
 
+using enum AxisId;
+
 constexpr char kDefaultFill3d[] = "{1 x x mul y y mul add sqrt 1.e-10 max div}";
 
 // The Z corners of the view: the Z data limits, or when they are unset the
 // extremes of `values` (missing ones left out), else 0 and 1.
 std::pair<double, double> z_corners(const Session& s, const std::vector<double>* values) {
-  const AxisLimits& z = s.limits.z;
+  const AxisLimits& z = s.axes[Z].limits;
   if (!limit_unset(z.min) && !limit_unset(z.max)) return {z.min, z.max};
   double lo = 0, hi = 1;
   bool any = false;
@@ -56,20 +58,21 @@ void setup_view_for(Session& s, const std::vector<double>* values) {
   const bool old_level = s.compat.level <= kUprightPlaneLevel;
   if (!vs.rot_given) vs.xrot = old_level ? -90 : 0;
   const auto [zmin, zmax] = z_corners(s, values);
-  set_geometry(v, vs, ViewFrame{s.axes.xd, s.axes.yd, s.axes.zd, zmin, zmax}, s.ps.res);
+  set_geometry(v, vs, ViewFrame{s.axes[X].length, s.axes[Y].length, s.axes[Z].length, zmin, zmax},
+               s.ps.res);
   v.upright = old_level;
-  v.scale_x = s.axes.xscale;
-  v.scale_y = s.axes.yscale;
-  v.scale_z = s.axes.zscale;
+  v.scale_x = s.axes[X].data_units;
+  v.scale_y = s.axes[Y].data_units;
+  v.scale_z = s.axes[Z].data_units;
 }
 
 // Whether a geometry is set up; otherwise the message, once for the command.
 // The axes' data-unit flags are taken as they are now (NOSCALE before the
 // box edges of PLOT3D).
 bool geometry_ready(Session& s) {
-  s.view.scale_x = s.axes.xscale;
-  s.view.scale_y = s.axes.yscale;
-  s.view.scale_z = s.axes.zscale;
+  s.view.scale_x = s.axes[X].data_units;
+  s.view.scale_y = s.axes[Y].data_units;
+  s.view.scale_z = s.axes[Z].data_units;
   if (s.view.geometry != Geometry::kUndefined) return true;
   report_undefined_geometry(s.err());
   return false;
@@ -133,7 +136,20 @@ void cmd_hide(Session& s, Params&) {
 
 // XLINES [a b] and YLINES [a b]: mesh lines on, with the solid surface's
 // line window (-1.32 .. 1.32 when not given).
-template <char Axis>
+// The settings of the mesh lines along one direction: whether they are
+// drawn, in the settings and in the view, and their window.
+struct MeshLines {
+  bool ViewSettings::*setting;
+  bool View::*shown;
+  double SolidLines::*lo;
+  double SolidLines::*hi;
+};
+constexpr MeshLines kXLines{&ViewSettings::xlines, &View::xlines, &SolidLines::x_lo,
+                            &SolidLines::x_hi};
+constexpr MeshLines kYLines{&ViewSettings::ylines, &View::ylines, &SolidLines::y_lo,
+                            &SolidLines::y_hi};
+
+template <MeshLines kLines>
 void cmd_lines(Session& s, Params& p) {
   bool missing = false;
   double lo = getparm(p, &missing, false);
@@ -142,16 +158,14 @@ void cmd_lines(Session& s, Params& p) {
     lo = -1.32;
     hi = 1.32;
   }
-  (Axis == 'X' ? s.view_settings.xlines : s.view_settings.ylines) = true;
-  (Axis == 'X' ? s.view.xlines : s.view.ylines) = true;
-  (Axis == 'X' ? s.solid_lines.x_lo : s.solid_lines.y_lo) = lo;
-  (Axis == 'X' ? s.solid_lines.x_hi : s.solid_lines.y_hi) = hi;
+  s.view_settings.*kLines.setting = s.view.*kLines.shown = true;
+  s.solid_lines.*kLines.lo = lo;
+  s.solid_lines.*kLines.hi = hi;
 }
 
-template <char Axis>
+template <MeshLines kLines>
 void cmd_nolines(Session& s, Params&) {
-  (Axis == 'X' ? s.view_settings.xlines : s.view_settings.ylines) = false;
-  (Axis == 'X' ? s.view.xlines : s.view.ylines) = false;
+  s.view_settings.*kLines.setting = s.view.*kLines.shown = false;
 }
 
 // ---- 3-D moves, draws and curves ------------------------------------------------------
@@ -179,24 +193,23 @@ void cmd_3ddraw(Session& s, Params& p) {
 void cmd_do3dplot(Session& s, Params&) {
   if (!geometry_ready(s)) return;
   View& v = s.view;
-  const Limits& l = s.limits;
-  if (limit_unset(l.x.min) || limit_unset(l.x.max) || limit_unset(l.y.min) ||
-      limit_unset(l.y.max)) {
+  const AxisLimits &lx = s.axes[X].limits, &ly = s.axes[Y].limits, &lz = s.axes[Z].limits;
+  if (limit_unset(lx.min) || limit_unset(lx.max) || limit_unset(ly.min) || limit_unset(ly.max)) {
     s.err().line("Error--please set xmin, xmax, ymin and ymax and try again");
     return;
   }
-  v.x0 = l.x.min;
-  v.x1 = l.x.max;
-  v.y0 = l.y.min;
-  v.y1 = l.y.max;
-  if (!limit_unset(l.z.min) && !limit_unset(l.z.max)) {
-    v.z0 = l.z.min;
-    v.z1 = l.z.max;
+  v.x0 = lx.min;
+  v.x1 = lx.max;
+  v.y0 = ly.min;
+  v.y1 = ly.max;
+  if (!limit_unset(lz.min) && !limit_unset(lz.max)) {
+    v.z0 = lz.min;
+    v.z1 = lz.max;
   }
   const CurvePoints pts = s.curve_points();
   CurveStyle style = s.curve_style();
   style.angle = 0;  // the view turns the curve
-  const std::array<bool, 3> chop = {s.limits.x.chop, s.limits.y.chop, s.limits.z.chop};
+  const std::array<bool, 3> chop = {lx.chop, ly.chop, lz.chop};
   const Rgb& c = s.pen.data_color;
   setrgbcolor(s.ps, c.r, c.g, c.b);
   line3d(v, s.horizon, s.ps, s.text, s.text_context(), pts, style, chop, s.term);
@@ -204,8 +217,9 @@ void cmd_do3dplot(Session& s, Params&) {
 
 // PLOT3D: the curve, the axes and the frame edges, queued behind what waits.
 void cmd_plot3d(Session& s, Params&) {
-  const bool scaled[3] = {s.axes.xscale, s.axes.yscale, s.axes.zscale};
-  const std::string lx = free_real(s.axes.xd), ly = free_real(s.axes.yd), lz = free_real(s.axes.zd);
+  const bool scaled[3] = {s.axes[X].data_units, s.axes[Y].data_units, s.axes[Z].data_units};
+  const std::string lx = free_real(s.axes[X].length), ly = free_real(s.axes[Y].length),
+                    lz = free_real(s.axes[Z].length);
   for (const std::string& line :
        {std::string("DO3DPLOT"), std::string("SHOW3DXAXIS"), std::string("SHOW3DZAXIS"),
         std::string("SHOWSECOND3DYAXIS"), std::string("NOSCALE"), "3DMOVE 0 0 " + lz,
@@ -219,18 +233,18 @@ void cmd_plot3d(Session& s, Params&) {
 
 // SHOW3DXAX (and Y, Z, and the SHOWSECOND3D forms): the axis along the
 // projected box edge.
-template <char Axis, bool Second>
+template <AxisId A, AxisSide kSide>
 void cmd_show3dax(Session& s, Params&) {
   if (!geometry_ready(s)) return;
   const View& v = s.view;
   std::array<double, 3> from{0, 0, 0}, to{0, 0, 0};
-  const int k = Axis == 'X' ? 0 : Axis == 'Y' ? 1 : 2;
+  const int k = static_cast<int>(A);
   const double lengths[3] = {v.lx, v.ly, v.lz};
-  if (Second) {
+  if (kSide == AxisSide::kSecond) {
     // The opposite edge: across the box from the first.
-    if (Axis == 'X') from[1] = to[1] = v.ly;
-    if (Axis == 'Y') from[0] = to[0] = v.lx;
-    if (Axis == 'Z') from[0] = to[0] = v.lx, from[1] = to[1] = v.ly;
+    if (A == X) from[1] = to[1] = v.ly;
+    if (A == Y) from[0] = to[0] = v.lx;
+    if (A == Z) from[0] = to[0] = v.lx, from[1] = to[1] = v.ly;
   }
   to[k] = lengths[k];
   double x0, y0, x1, y1, depth;
@@ -243,7 +257,7 @@ void cmd_show3dax(Session& s, Params&) {
   at.y = y0;
   at.length = length;
   at.angle = std::atan2(y1 - y0, x1 - x0) * 180 / 3.14159265358979323846;
-  show_placed_axis(s, Axis, Second, at);
+  show_placed_axis(s, A, kSide, at);
 }
 
 // ---- surfaces -------------------------------------------------------------------------
@@ -385,10 +399,10 @@ std::pair<double, double> contour_range(const Session& s) { return z_corners(s, 
 class FlatFrame {
  public:
   FlatFrame(Session& s, double first_x, double first_y, double last_x, double last_y) : s_(s) {
-    const double fx = fixpoint(first_x, s.limits.x, true, s.axes.xd, nullptr);
-    const double fy = fixpoint(first_y, s.limits.y, true, s.axes.yd, nullptr);
-    extent_x_ = fixpoint(last_x, s.limits.x, true, s.axes.xd, nullptr) - fx;
-    extent_y_ = fixpoint(last_y, s.limits.y, true, s.axes.yd, nullptr) - fy;
+    const double fx = fixpoint(first_x, s.axes[X], nullptr);
+    const double fy = fixpoint(first_y, s.axes[Y], nullptr);
+    extent_x_ = fixpoint(last_x, s.axes[X], nullptr) - fx;
+    extent_y_ = fixpoint(last_y, s.axes[Y], nullptr) - fy;
     setup_view(s);  // the view matrix of the angles given
     double depth;
     project(s.view, {fx, fy, 0}, ox_, oy_, depth);
@@ -398,7 +412,8 @@ class FlatFrame {
     clipped_ = s.pen.xclip || s.pen.yclip;
     if (clipped_) {
       double bx[4], by[4];
-      const double cx[4] = {0, s.axes.xd, s.axes.xd, 0}, cy[4] = {0, 0, s.axes.yd, s.axes.yd};
+      const double cx[4] = {0, s.axes[X].length, s.axes[X].length, 0},
+                   cy[4] = {0, 0, s.axes[Y].length, s.axes[Y].length};
       for (int k = 0; k < 4; ++k) {
         project(s.view, {cx[k] - fx, cy[k] - fy, 0}, bx[k], by[k], depth);
         bx[k] -= s.view.ox;
@@ -406,15 +421,15 @@ class FlatFrame {
       }
       clipregion(s.ps, bx, by, 4);
     }
-    const double xd = s.axes.xd, yd = s.axes.yd;
-    s.axes.xd = std::fabs(extent_x_) > 0 ? std::fabs(extent_x_) : xd;
-    s.axes.yd = std::fabs(extent_y_) > 0 ? std::fabs(extent_y_) : yd;
+    const double xd = s.axes[X].length, yd = s.axes[Y].length;
+    s.axes[X].length = std::fabs(extent_x_) > 0 ? std::fabs(extent_x_) : xd;
+    s.axes[Y].length = std::fabs(extent_y_) > 0 ? std::fabs(extent_y_) : yd;
     const Geometry selected = s.view_settings.selected;
     s.view_settings.selected = Geometry::kCartesian;
     setup_view_for(s, &s.array.values);
     s.view_settings.selected = selected;
-    s.axes.xd = xd;
-    s.axes.yd = yd;
+    s.axes[X].length = xd;
+    s.axes[Y].length = yd;
   }
   ~FlatFrame() {
     if (clipped_) noclip(s_.ps);
@@ -433,7 +448,7 @@ ContourStyle contour_style(const Session& s) {
   ContourStyle st;
   st.annotate = s.contours.annotate;
   st.label_size = s.axes.contour_label_size;
-  st.label_angle = s.axes.z.angle;
+  st.label_angle = s.axes[Z].numbers.angle;
   st.line_color = s.pen.data_color;
   st.label_color = s.pen.text_color;
   return st;
@@ -446,7 +461,7 @@ void after_contours(Session& s, double step) {
   double m = 1 / step;
   while (m > 10) m /= 10;
   while (m < 1) m *= 10;
-  s.axes.zaxis.mt = static_cast<int>(std::lround(m));
+  s.axes[Z].layout.mt = static_cast<int>(std::lround(m));
 }
 
 // CONT, SHOWCONT (all levels) and ONECONT, SHOWONECONT level.
@@ -545,7 +560,7 @@ void cmd_ccont(Session& s, Params&) {
 }
 
 void cmd_colorscale(Session& s, Params&) {
-  color_scale(s.ps, s.axes.xd, s.axes.zd, s.ps.scale / s.ps.res, s.pen.ncolors,
+  color_scale(s.ps, s.axes[X].length, s.axes[Z].length, s.ps.scale / s.ps.res, s.pen.ncolors,
               s.pen.line_thickness);
 }
 
@@ -571,7 +586,7 @@ void cmd_vector(Session& s, Params&) {
   const Rgb& c = s.pen.data_color;
   setrgbcolor(s.ps, c.r, c.g, c.b);
   newpen(s.ps, s.pen.line_thickness);
-  if (!vectr(s.ps, g, s.array.second.data(), s.axes.xd, s.axes.yd, s.contours.vlen))
+  if (!vectr(s.ps, g, s.array.second.data(), s.axes[X].length, s.axes[Y].length, s.contours.vlen))
     s.err().line("VECTOR: every vector is zero; nothing drawn.");
 }
 
@@ -598,19 +613,19 @@ constexpr Command kThreedCommands[] = {
     {"NOANNOTATEC", cmd_annotatec<false>},
     {"NOHIDE", cmd_hide<true>},
     {"NOTRIMCON", cmd_trimcon<false>},
-    {"NOXLINES", cmd_nolines<'X'>},
-    {"NOYLINES", cmd_nolines<'Y'>},
+    {"NOXLINES", cmd_nolines<kXLines>},
+    {"NOYLINES", cmd_nolines<kYLines>},
     {"OFFSET3D", cmd_offset3d},
     {"ONECONT", cmd_cont<true>},
     {"PLOT3D", cmd_plot3d},
     {"POLAR", cmd_geometry<Geometry::kPolar>},
     {"ROT", cmd_rot},
-    {"SHOW3DXAX", cmd_show3dax<'X', false>},
-    {"SHOW3DYAX", cmd_show3dax<'Y', false>},
-    {"SHOW3DZAX", cmd_show3dax<'Z', false>},
-    {"SHOWSECOND3DXAX", cmd_show3dax<'X', true>},
-    {"SHOWSECOND3DYAX", cmd_show3dax<'Y', true>},
-    {"SHOWSECOND3DZAX", cmd_show3dax<'Z', true>},
+    {"SHOW3DXAX", cmd_show3dax<X, AxisSide::kFirst>},
+    {"SHOW3DYAX", cmd_show3dax<Y, AxisSide::kFirst>},
+    {"SHOW3DZAX", cmd_show3dax<Z, AxisSide::kFirst>},
+    {"SHOWSECOND3DXAX", cmd_show3dax<X, AxisSide::kSecond>},
+    {"SHOWSECOND3DYAX", cmd_show3dax<Y, AxisSide::kSecond>},
+    {"SHOWSECOND3DZAX", cmd_show3dax<Z, AxisSide::kSecond>},
     {"SHOWCOLORSCALE", cmd_colorscale},
     {"SHOWCONT", cmd_cont<false>},
     {"SHOWGRAYSCALE", cmd_colorscale},
@@ -624,8 +639,8 @@ constexpr Command kThreedCommands[] = {
     {"TRIMCON", cmd_trimcon<true>},
     {"VECTOR", cmd_vector},
     {"VLEN", cmd_vlen},
-    {"XLINES", cmd_lines<'X'>},
-    {"YLINES", cmd_lines<'Y'>},
+    {"XLINES", cmd_lines<kXLines>},
+    {"YLINES", cmd_lines<kYLines>},
 };
 
 }  // namespace

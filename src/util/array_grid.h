@@ -3,6 +3,7 @@
 // element loop's current indices. Memory grows with what is loaded.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <vector>
 
@@ -38,6 +39,23 @@ struct ArrayGrid {
   double& at(size_t i, size_t j) { return values[(j - 1) * static_cast<size_t>(nx) + i - 1]; }
   double at(size_t i, size_t j) const { return values[(j - 1) * static_cast<size_t>(nx) + i - 1]; }
 };
+
+// The coordinate list of an axis (ARRAYX, ARRAYY, VOLUMEZ) and its length
+// (nx, ny, nz).
+inline std::vector<double>& coordinate_list(ArrayGrid& a, AxisId id) {
+  constexpr std::array kLists{&ArrayGrid::x, &ArrayGrid::y, &ArrayGrid::z};
+  return a.*kLists[static_cast<size_t>(id)];
+}
+inline const std::vector<double>& coordinate_list(const ArrayGrid& a, AxisId id) {
+  return coordinate_list(const_cast<ArrayGrid&>(a), id);
+}
+inline int& coordinate_count(ArrayGrid& a, AxisId id) {
+  constexpr std::array kCounts{&ArrayGrid::nx, &ArrayGrid::ny, &ArrayGrid::nz};
+  return a.*kCounts[static_cast<size_t>(id)];
+}
+inline int coordinate_count(const ArrayGrid& a, AxisId id) {
+  return coordinate_count(const_cast<ArrayGrid&>(a), id);
+}
 
 // Entry i (1-based) of a coordinate or spacing list; 0 beyond it.
 inline double list_entry(const std::vector<double>& list, size_t i) {

@@ -1,4 +1,4 @@
-// The limits of each axis: the data limits (set by the user or derived from
+// Which axis, and the limits of each axis: the data limits (set by the user or derived from
 // the data) and the limits used for drawing and mapping.
 #pragma once
 
@@ -10,16 +10,18 @@ inline constexpr double kUnsetBelow = -1.0e36;
 
 inline bool limit_unset(double v) { return v < kUnsetBelow; }
 
+// Which axis: X, Y or Z, the index of its record among the axes.
+enum class AxisId { X, Y, Z };
+
+// The letter that names the axis in commands, variables and messages.
+constexpr char axis_letter(AxisId id) { return "XYZ"[static_cast<int>(id)]; }
+
 struct AxisLimits {
   double min = kUnsetLimit, max = kUnsetLimit;  // data limits (XMIN/XMAX fix them)
   double minu = 0, maxu = 0;                    // limits used for drawing and mapping
   bool border = true;                           // widen derived limits by 5 % (XBOR)
   bool log = false;                             // logarithmic axis (XLOG)
   bool chop = false;                            // clamp mapped positions to the axis (XCHOP)
-};
-
-struct Limits {
-  AxisLimits x, y, z{kUnsetLimit, kUnsetLimit, 0, 0, false, false, false};
 };
 
 }  // namespace vexal

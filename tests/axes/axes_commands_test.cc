@@ -111,19 +111,19 @@ TEST_F(AxesCommandsTest, LimitCommandsFixTheLimitsAgainstTheNextRead) {
   restart();
   run("XMIN -10\nXMAX 200\n");
   EXPECT_EQ(num("XMIN"), -10);
-  EXPECT_FALSE(s->limits.x.border);  // NOXBORDER ran
+  EXPECT_FALSE(s->axes[AxisId::X].limits.border);  // NOXBORDER ran
   run(kData0To100);
   EXPECT_EQ(num("XMIN"), -10);
   EXPECT_EQ(num("XMAX"), 200);
   EXPECT_NEAR(num("YMIN"), -5, 1e-6);  // Y still derived, with its border
   run("ZMINMAX 1 2\nXDIM 4\nDIM 3 2\nUNITS 2\nZDIM 1\n");
-  EXPECT_EQ(s->limits.z.minu, 1);
-  EXPECT_EQ(s->limits.z.maxu, 2);
-  EXPECT_FALSE(s->limits.z.border);
+  EXPECT_EQ(s->axes[AxisId::Z].limits.minu, 1);
+  EXPECT_EQ(s->axes[AxisId::Z].limits.maxu, 2);
+  EXPECT_FALSE(s->axes[AxisId::Z].limits.border);
   EXPECT_EQ(num("XDIM"), 3);
   EXPECT_EQ(num("YDIM"), 2);
   EXPECT_EQ(num("ZDIM"), 2);  // lengths in units
-  EXPECT_EQ(s->axes.zd, 2);
+  EXPECT_EQ(s->axes[AxisId::Z].length, 2);
   finish();
 }
 
@@ -214,11 +214,11 @@ TEST_F(AxesCommandsTest, TextTickLabelsFromTheDataFile) {
   EXPECT_EQ(drawn("SHOWXAX\n").text(), "MonTueWed");
   // XVARCHAR labels user ticks by the character variables "1", "2", ...
   EXPECT_EQ(drawn("YMIN 0\nYMAX 2\nYVAR 2 0 2\nYVARCHAR\nSHOWYAX\n").text(), "MonTue");
-  EXPECT_FALSE(s->axes.xaxis.varchar);
+  EXPECT_FALSE(s->axes[AxisId::X].layout.varchar);
   // READXLAB: the header word over the X column.
   run("DATA\ntime value\n1 2\nENDDATA\nXCOL 2\nREADXLAB\nXCOL 1\nREADXLAB\n");
   EXPECT_EQ(chr("XLABEL"), "time");
-  EXPECT_EQ(s->axes.xaxis.nl, 4);
+  EXPECT_EQ(s->axes[AxisId::X].layout.nl, 4);
   finish();
 }
 
@@ -226,11 +226,11 @@ TEST_F(AxesCommandsTest, LabelsAndTheirSizes) {
   restart();
   run("XLAB   Speed (m/s)  \n");
   EXPECT_EQ(chr("XLABEL"), "Speed (m/s)");
-  EXPECT_EQ(s->cs.xlabel, "Speed (m/s)");
-  EXPECT_EQ(s->axes.xaxis.nl, 11);
+  EXPECT_EQ(s->axes[AxisId::X].layout.label, "Speed (m/s)");
+  EXPECT_EQ(s->axes[AxisId::X].layout.nl, 11);
   run("NOXLAB\n");
   EXPECT_EQ(chr("XLABEL"), "");
-  EXPECT_EQ(s->axes.xaxis.nl, 1);
+  EXPECT_EQ(s->axes[AxisId::X].layout.nl, 1);
   run("YLAB Depth\nLS 0.001\n");  // below one device unit: no labels
   EXPECT_EQ(num("XLABELSIZE"), 0);
   EXPECT_EQ(num("YLABELSIZE"), 0);
@@ -283,21 +283,21 @@ TEST_F(AxesCommandsTest, TickValuesTypedAtTheTerminal) {
             "Please enter values for ticmarks along the X\n"
             "axis. Enter a blank line to exit when you are done.\n"
             "done\n");
-  EXPECT_EQ(s->axes.xaxis.nt, 2);
-  EXPECT_EQ(s->axes.xaxis.ticplace[1], 2.5);
-  EXPECT_TRUE(s->axes.xaxis.var);
-  EXPECT_FALSE(s->axes.xaxis.avar);
+  EXPECT_EQ(s->axes[AxisId::X].layout.nt, 2);
+  EXPECT_EQ(s->axes[AxisId::X].layout.ticplace[1], 2.5);
+  EXPECT_TRUE(s->axes[AxisId::X].layout.var);
+  EXPECT_FALSE(s->axes[AxisId::X].layout.avar);
   // At most 50 values are kept: the 51st line is the next command.
   std::string lines = "YVAR\n";
   for (int i = 1; i <= 50; ++i) lines += std::to_string(i) + "\n";
   run(lines + "ECHO next\n");
-  EXPECT_EQ(s->axes.yaxis.nt, 50);
-  EXPECT_EQ(s->axes.yaxis.ticplace[49], 50);
+  EXPECT_EQ(s->axes[AxisId::Y].layout.nt, 50);
+  EXPECT_EQ(s->axes[AxisId::Y].layout.ticplace[49], 50);
   EXPECT_NE(take_out().find("next\n"), std::string::npos);
   run("XVAR 60 1 2 3\n");  // a count beyond the table keeps 50; missing values read as 0
-  EXPECT_EQ(s->axes.xaxis.nt, 50);
-  EXPECT_EQ(s->axes.xaxis.ticplace[2], 3);
-  EXPECT_EQ(s->axes.xaxis.ticplace[3], 0);
+  EXPECT_EQ(s->axes[AxisId::X].layout.nt, 50);
+  EXPECT_EQ(s->axes[AxisId::X].layout.ticplace[2], 3);
+  EXPECT_EQ(s->axes[AxisId::X].layout.ticplace[3], 0);
   take_err();
   finish();
 }

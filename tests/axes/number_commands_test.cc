@@ -154,8 +154,8 @@ TEST_F(NumberCommandsTest, NumberSizesTakeUnitsAndVanishBelowOneDeviceUnit) {
     restart();
     s->pen.units = 2.5;
     run(std::string(c.line) + "\n");
-    EXPECT_DOUBLE_EQ(s->axes.x.size, c.x) << c.line;
-    EXPECT_DOUBLE_EQ(s->axes.y.size, c.y) << c.line;
+    EXPECT_DOUBLE_EQ(s->axes[AxisId::X].numbers.size, c.x) << c.line;
+    EXPECT_DOUBLE_EQ(s->axes[AxisId::Y].numbers.size, c.y) << c.line;
     EXPECT_DOUBLE_EQ(s->axes.contour_label_size, c.contour) << c.line;
     EXPECT_DOUBLE_EQ(num("XNUMBERSIZE"), c.x) << c.line;
     EXPECT_DOUBLE_EQ(num("YNUMBERSIZE"), c.y) << c.line;
@@ -169,28 +169,29 @@ TEST_F(NumberCommandsTest, AxisAnglesAndPlacementsSetTheirVariables) {
   EXPECT_EQ(num("XNUMBERANGLE"), 30);
   EXPECT_EQ(num("YNUMBERANGLE"), -15);
   EXPECT_EQ(num("ZNUMBERANGLE"), 90);
-  EXPECT_EQ(s->axes.z.angle, 90);
+  EXPECT_EQ(s->axes[AxisId::Z].numbers.angle, 90);
   EXPECT_EQ(chr("XNPLACE"), "RIGHT");
   EXPECT_EQ(chr("YNPLACE"), "CENTERED");  // the word holds 8 characters
-  EXPECT_EQ(s->axes.y.place, "CENTERED");
+  EXPECT_EQ(s->axes[AxisId::Y].numbers.place, "CENTERED");
   EXPECT_EQ(chr("ZNPLACE"), "LEFT");
 }
 
 TEST_F(NumberCommandsTest, NumberprIsNotNumberp) {
   run("XNUMBERPR\n");
-  EXPECT_FALSE(s->axes.x_first_side);
-  EXPECT_TRUE(s->axes.y_first_side && s->axes.x_second_side && s->axes.y_second_side);
-  EXPECT_EQ(s->axes.x.place, "CENTER");
+  EXPECT_FALSE(s->axes[AxisId::X].numbers.first_side);
+  EXPECT_TRUE(s->axes[AxisId::Y].numbers.first_side && s->axes[AxisId::X].numbers.second_side &&
+              s->axes[AxisId::Y].numbers.second_side);
+  EXPECT_EQ(s->axes[AxisId::X].numbers.place, "CENTER");
   EXPECT_EQ(take_err(), "");
 }
 
 TEST_F(NumberCommandsTest, DecimalsAreClampedAndTruncated) {
   run("DEC 2.9\nXDEC 1e300\nYDEC -1e300\n");
-  EXPECT_EQ(s->axes.x.ndec, 20);
-  EXPECT_EQ(s->axes.y.ndec, -2);
+  EXPECT_EQ(s->axes[AxisId::X].numbers.ndec, 20);
+  EXPECT_EQ(s->axes[AxisId::Y].numbers.ndec, -2);
   run("DEC 2.9\n");
-  EXPECT_EQ(s->axes.x.ndec, 2);
-  EXPECT_EQ(s->axes.y.ndec, 2);
+  EXPECT_EQ(s->axes[AxisId::X].numbers.ndec, 2);
+  EXPECT_EQ(s->axes[AxisId::Y].numbers.ndec, 2);
   EXPECT_EQ(take_err(), "");
 }
 

@@ -259,12 +259,11 @@ TEST_F(AppendTest, RangesWaitForTheMathOnItsAxis) {
   add_math("X = {X 10 *}");
   rs.xrangemin = 15;
   rs.xrangemax = 35;
-  rs.xneg = true;
-  rs.yneg = true;
+  in.negate = {true, true};
   read("1 1\n2 2\n3 3\n");
   EXPECT_EQ(xs(), (std::vector<double>{}));  // negated after the math: all below 15
   store = PointStore{};
-  rs.xneg = false;
+  in.negate.x = false;
   read("1 1\n2 2\n3 3\n");
   EXPECT_EQ(xs(), (std::vector<double>{20, 30}));
   EXPECT_EQ(ys(), (std::vector<double>{-2, -3}));
@@ -629,9 +628,8 @@ TEST_F(PlainBinaryTest, SameStoreAsTheTextPath) {
        }},
       {"record numbers ranged", [](ReaderSettings& rs, AppendInput&) { rs.zrangemax = 4321; }},
       {"negation and ranges",
-       [](ReaderSettings& rs, AppendInput&) {
-         rs.xneg = true;
-         rs.yneg = true;
+       [](ReaderSettings& rs, AppendInput& in) {
+         in.negate = {true, true};
          rs.xrangemin = -3000;
          rs.xrangemax = 2000;
        }},

@@ -51,14 +51,14 @@ TEST_F(ArrayCommandsTest, ArrayLoadsRowsAndQueuesDefaultCoordinatesFirst) {
   auto at = ran.begin();
   for (const char* queued : {"ARRAY 3 2", "ARRAYXSCALE 3 1 1", "ARRAYYSCALE 2 1 1", "DOARRAYMATH"})
     EXPECT_NE(at = std::find(at, ran.end(), queued), ran.end()) << queued << " not in stack order";
-  EXPECT_EQ(s->limits.x.min, 1);
-  EXPECT_EQ(s->limits.x.max, 3);
-  EXPECT_EQ(s->limits.y.max, 2);
+  EXPECT_EQ(s->axes[AxisId::X].limits.min, 1);
+  EXPECT_EQ(s->axes[AxisId::X].limits.max, 3);
+  EXPECT_EQ(s->axes[AxisId::Y].limits.max, 2);
 
   // Coordinates already increasing are kept; XMOD wraps them and queues the limits.
   run("XMOD 360\nARRAYX 3\n350 10 20\nARRAY/NOMATH 3 1\n7 8 9\n$E = {3 ARRAYX}\n");
   EXPECT_EQ(num("E"), 380);
-  EXPECT_EQ(s->limits.x.max, 380);
+  EXPECT_EQ(s->axes[AxisId::X].limits.max, 380);
   // Values are rounded to single precision, as loaded.
   run("ARRAY 1 1\n0.1\n");
   EXPECT_EQ(values()[0], static_cast<double>(0.1f));
@@ -241,8 +241,8 @@ TEST_F(ArrayCommandsTest, LimitsBeyondTwoExponentDigitsReadBack) {
 
 TEST_F(ArrayCommandsTest, BadImageFilesLeaveTheImage) {
   run("IMAGE 2 1\n0709\n");
-  EXPECT_EQ(s->limits.z.min, 7);  // automatic Z limits from the pixels
-  EXPECT_EQ(s->limits.z.max, 9);
+  EXPECT_EQ(s->axes[AxisId::Z].limits.min, 7);  // automatic Z limits from the pixels
+  EXPECT_EQ(s->axes[AxisId::Z].limits.max, 9);
   const char* const kBad[] = {
       "P5\n1 1 255\n0\n",      "P2\n0 1 255\n",     "P2\n-3 2 255\n1\n",
       "P2\n1 1 256\n0\n",      "P2\n2 1 255\n7\n",  "P2\n1 1 9\n10\n",
@@ -273,7 +273,7 @@ TEST_F(ArrayCommandsTest, RawArrayFiles) {
   EXPECT_EQ(take_err(), "");
   EXPECT_EQ(values(), (std::vector<double>{1, 2, 3, 4}));
   EXPECT_EQ(s->array.dy, (std::vector<double>{2, 2}));
-  EXPECT_EQ(s->limits.y.max, 5);
+  EXPECT_EQ(s->axes[AxisId::Y].limits.max, 5);
   // One record per row.
   write("scans.raw", count_record(2) + doubles_record({1, 2}) + count_record(2) +
                          doubles_record({3, 5}) + doubles_record({9, 8}) + doubles_record({7, 6}));
@@ -343,7 +343,7 @@ TEST_F(ArrayCommandsTest, ImageMapAndVolumeLists) {
   EXPECT_EQ(num("A"), 2);
   EXPECT_EQ(num("B"), 9);
   EXPECT_EQ(num("MZ"), 2);
-  EXPECT_EQ(s->limits.z.max, 9);
+  EXPECT_EQ(s->axes[AxisId::Z].limits.max, 9);
   finish();
 }
 

@@ -345,11 +345,11 @@ TEST_F(DataCommandsTest, ReaderSettings) {
 TEST_F(DataCommandsTest, ScaledColourNeedsZLimits) {
   write("d.txt", "1 1 50\n2 2 100\n3 3 7\n");
   start();
-  s->limits.z.min = 0;  // ZMIN 0, ZMAX 100
-  s->limits.z.max = 100;
+  s->axes[AxisId::Z].limits.min = 0;  // ZMIN 0, ZMAX 100
+  s->axes[AxisId::Z].limits.max = 100;
   run("QUIET\nCOLORCOL 3\nSCALECOL\nDATA d.txt\nLOAD\n");
   EXPECT_EQ(s->store.colour.values(), (std::vector<int>{5, 10, 1}));
-  s->limits.z.min = s->limits.z.max = 4;
+  s->axes[AxisId::Z].limits.min = s->axes[AxisId::Z].limits.max = 4;
   take_err();
   run("LOAD\n");
   const std::string message = "ZMIN/ZMAX not set correctly, cannot scale color column\n";

@@ -89,7 +89,7 @@ TEST_F(LongLinesTest, EveryReaderOfDataLinesTakesTheWholeLine) {
   EXPECT_EQ(std::vector<double>(s->store.y.begin(), s->store.y.end()), (std::vector<double>{1050}));
   write("wide.dat", heading + "\n" + row + "\n");
   run("DATA wide.dat\nXCOL 50\nREADXLAB\n");
-  EXPECT_EQ(s->axes.xaxis.label, "head50xxxxxxxxxx");
+  EXPECT_EQ(s->axes[AxisId::X].layout.label, "head50xxxxxxxxxx");
   finish();
 }
 

@@ -113,14 +113,14 @@ TEST_F(NetcdfTest, ListingValuesAndCoordinates) {
 
   // Without coordinates the array gets 1 .. n; with them, their limits.
   run("NETCDFTOARRAY field\n");
-  EXPECT_EQ(s->limits.x.max, 4);
-  EXPECT_EQ(s->limits.y.max, 3);
+  EXPECT_EQ(s->axes[AxisId::X].limits.max, 4);
+  EXPECT_EQ(s->axes[AxisId::Y].limits.max, 3);
   run("NETCDFARRAYX x\nNETCDFARRAYY y\nNETCDFTOARRAY field\n");
   EXPECT_EQ(s->array.x, (std::vector<double>{10, 20, 30, 40}));
   EXPECT_EQ(s->array.dy, (std::vector<double>{1, 1, 1}));
-  EXPECT_EQ(s->limits.x.min, 10);
-  EXPECT_EQ(s->limits.x.max, 40);
-  EXPECT_EQ(s->limits.y.max, 7);
+  EXPECT_EQ(s->axes[AxisId::X].limits.min, 10);
+  EXPECT_EQ(s->axes[AxisId::X].limits.max, 40);
+  EXPECT_EQ(s->axes[AxisId::Y].limits.max, 7);
 
   // NETCDFTODATA writes the store to the run's data file and names it.
   run("NETCDFTOXCOL x\nNETCDFTOYCOL x\nNETCDFTODATA\n");
@@ -150,8 +150,8 @@ TEST_F(NetcdfTest, StringsWrapsAndOtherColumns) {
   run("XMOD 360\nNETCDFARRAYX lon\n");
   EXPECT_EQ(s->array.x, (std::vector<double>{350, 370, 380}));
   EXPECT_EQ(s->array.dx, (std::vector<double>{20, 15, 10}));
-  EXPECT_EQ(s->limits.x.min, 350);
-  EXPECT_EQ(s->limits.x.max, 380);
+  EXPECT_EQ(s->axes[AxisId::X].limits.min, 350);
+  EXPECT_EQ(s->axes[AxisId::X].limits.max, 380);
   EXPECT_EQ(take_err(), "");
   // The store as the current data file; a later scratch writer of the same
   // name (FITCUBIC) may replace it.
@@ -171,7 +171,7 @@ TEST_F(NetcdfTest, AttributeTextQueuedBackStaysText) {
        "netcdf t {\ndimensions:\n  x = 2 ; y = 2 ;\nvariables:\n  double arr(y, x) ;\n"
        "  :title = \"t;ECHOERR ran;DELETE t.cdl\" ;\ndata:\n  arr = 1, 2, 3, 4 ;\n}\n");
   run("NETCDFFILE t.nc\nNETCDFATT title\nYLAB |%title\nNETCDFTOARRAY arr\n3DTRAN\n");
-  EXPECT_EQ(s->axes.xaxis.label, "t;ECHOERR ran;DELETE t.cdl");
+  EXPECT_EQ(s->axes[AxisId::X].layout.label, "t;ECHOERR ran;DELETE t.cdl");
   EXPECT_EQ(take_err().find("ran\n"), std::string::npos);
   EXPECT_TRUE(std::filesystem::exists("t.cdl"));
   finish();

@@ -65,8 +65,8 @@ TEST_F(QueuedTextTest, LabelsQueuedByArrayRewritesArriveWhole) {
     run_queued("YLAB y " + kHostile);
     run("ARRAYXSCALE 3 0 2\nARRAYYSCALE 2 0 90\nARRAY 3 2\n1 2 3 4 5 6\n");
     run(c.commands);
-    EXPECT_EQ(s->axes.yaxis.label, c.swaps ? kHostile : "y " + kHostile);
-    EXPECT_EQ(s->axes.xaxis.label, c.swaps ? "y " + kHostile : kHostile);
+    EXPECT_EQ(s->axes[AxisId::Y].layout.label, c.swaps ? kHostile : "y " + kHostile);
+    EXPECT_EQ(s->axes[AxisId::X].layout.label, c.swaps ? "y " + kHostile : kHostile);
     expect_nothing_else_ran();
     take_err();
   }
@@ -123,11 +123,11 @@ TEST_F(QueuedTextTest, WordsFromFilesAndParametersAreNotCommands) {
   EXPECT_TRUE(document_has_comment("MOVE;ECHO"));
   write("data", "x a;ECHO|%t;DELETE\\victim\n1 2\n2 3\n");
   run("XCOL 2\nREADXLAB\n");
-  EXPECT_EQ(s->axes.xaxis.label, "a;ECHO|%t;DELETE\\victim");
+  EXPECT_EQ(s->axes[AxisId::X].layout.label, "a;ECHO|%t;DELETE\\victim");
   run_queued("LABELH x;ECHO|$t y;ECHO\\ran");
   write("data", "1 2\n2 3\n");
   run("MULTIPLOT\n");
-  EXPECT_EQ(s->axes.yaxis.label, "y;ECHO\\ran");
+  EXPECT_EQ(s->axes[AxisId::Y].layout.label, "y;ECHO\\ran");
   expect_nothing_else_ran();
   take_err();
 }

@@ -23,8 +23,8 @@ class CurveCommandsTest : public ScratchDirTest {
   // data unit is an inch: device coordinates are 300 + 300 x value.
   void begin() {
     start();
-    s->axes.xd = s->axes.yd = 10;
-    for (AxisLimits* a : {&s->limits.x, &s->limits.y}) {
+    s->axes[AxisId::X].length = s->axes[AxisId::Y].length = 10;
+    for (AxisLimits* a : {&s->axes[AxisId::X].limits, &s->axes[AxisId::Y].limits}) {
       a->min = a->minu = 0;
       a->max = a->maxu = 10;
       a->border = false;
@@ -217,7 +217,7 @@ TEST_F(CurveCommandsTest, MultiplotInsertsOnePanelPerColumn) {
   begin();
   run("DATA d.txt\nLABELH Time \"Field one\" Two\n");
   // Panel height (0.25 + 6) / 2 - 0.25 = 2.875 of the 6-inch Y axis.
-  s->axes.yd = 6;
+  s->axes[AxisId::Y].length = 6;
   EXPECT_EQ(
       queued_by("MULTIPLOT", {"ECHO waiting"}),
       (Lines{"XLAB Time", "YDIM 2.875", "XCOL 1", "YLAB Field one", "YCOL 2", "PLOT", "NOXLAB",

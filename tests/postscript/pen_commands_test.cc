@@ -285,8 +285,8 @@ TEST_F(PenCommandsTest, OrigShiftsAndQueuesCommands) {
   for (const Case& c : kCases) {
     SCOPED_TRACE(c.command);
     restart();
-    s->axes.xscale = c.xscale;
-    s->axes.yscale = c.yscale;
+    s->axes[AxisId::X].data_units = c.xscale;
+    s->axes[AxisId::Y].data_units = c.yscale;
     run(std::string(c.command) + "\n");
     Lines lines = new_ps_lines(true);
     ASSERT_FALSE(lines.empty());
@@ -300,7 +300,7 @@ TEST_F(PenCommandsTest, OrigShiftsAndQueuesCommands) {
     EXPECT_EQ(s->pen.xoff, c.xoff);
     EXPECT_EQ(s->pen.yoff, c.yoff);
     take_err();  // the scaling commands may not exist yet
-    s->axes.xscale = s->axes.yscale = false;
+    s->axes[AxisId::X].data_units = s->axes[AxisId::Y].data_units = false;
     finish();
   }
 }

@@ -41,11 +41,11 @@ TEST_F(ContourCommandsTest, TheStepAndWhatItSets) {
   run("ARRAYXSCALE 3 0 1\nARRAYYSCALE 2 0 1\nARRAY/NOMATH 3 2\n0 0.5 1\n0.2 0.6 0.9\nCONT\n");
   EXPECT_EQ(take_err(), "");
   EXPECT_DOUBLE_EQ(num("STEP"), 0.1);
-  EXPECT_EQ(s->axes.zaxis.mt, 10);
+  EXPECT_EQ(s->axes[AxisId::Z].layout.mt, 10);
   run("ZMIN -3.7\nZMAX 12.2\nCONTOURSTEP 5\nSHOWCONT\n");
   EXPECT_EQ(num("CONTOUR_STEP"), 5);
   EXPECT_EQ(num("STEP"), 5);
-  EXPECT_EQ(s->axes.zaxis.mt, 2);
+  EXPECT_EQ(s->axes[AxisId::Z].layout.mt, 2);
   run("CONTOURSTEP 1e-12\nCONT\n");
   EXPECT_NE(take_err().find("only the first 10000 are drawn"), std::string::npos);
   run("CONTOURSTEP 0\nONECONT 0.5\nNOANNOTATEC\nPOLAR\nCONT\nSPHERICAL\nCONT\n");

@@ -124,8 +124,8 @@ TEST_F(ThreedCommandsTest, ArrayRewrites) {
   EXPECT_EQ(s->array.nx, 2);
   EXPECT_EQ(s->array.x, (std::vector<double>{120, 210}));
   EXPECT_EQ(values(), (std::vector<double>{4, 1, 5, 2, 6, 3}));
-  EXPECT_EQ(s->axes.xaxis.label, "up");
-  EXPECT_EQ(s->axes.yaxis.label, "across");
+  EXPECT_EQ(s->axes[AxisId::X].layout.label, "up");
+  EXPECT_EQ(s->axes[AxisId::Y].layout.label, "across");
   run("REFLECT3DX\n");
   EXPECT_EQ(values(), (std::vector<double>{1, 4, 2, 5, 3, 6}));
   run("3DREFLECTY\n");
