@@ -50,6 +50,7 @@ constexpr const char* kUsage =
     "  --pdf           also convert the document to a PDF with Ghostscript (gs)\n"
     "  --png[=dpi]     also convert each page to a PNG image (default 150 dpi)\n"
     "  --crop          the PDF page or PNG image is the drawn area, not the whole page\n"
+    "  --compact       the same picture in a smaller document, quicker to view\n"
     "  --where         error lines from a command file begin with \"file:line: \"\n"
     "  --strict        exit status 1 when any error message was written\n"
     "  --sandbox       for command files from elsewhere: -S and -d, no file written\n"
@@ -79,6 +80,8 @@ bool read_long_option(Session& s, const std::string& arg, EarlyExit& early_exit)
     early_exit = EarlyExit::kVersion;
   } else if (arg == "--pdf") {
     s.run.convert_pdf = true;
+  } else if (arg == "--compact") {
+    s.ps.compact = true;
   } else if (arg == "--crop") {
     s.run.convert_crop = true;
   } else if (arg == "--where") {

@@ -74,6 +74,11 @@ struct PsWriter {
   int bxmin = 30000, bymin = 30000, bxmax = 0, bymax = 0;  // empty: res x 100 .. 0
   int cxmin = -kClipLimit, cymin = -kClipLimit, cxmax = kClipLimit, cymax = kClipLimit;
 
+  // --compact: the same picture in fewer operations (images as one image,
+  // moves written only when something is drawn from them, ...). Off, every
+  // line is written as it always was.
+  bool compact = false;
+
   int pages = 0;             // las005: page count, 1 after start-up
   bool landscape = false;    // las010: orientation text begins with "Landscape"
   bool to_stdout = false;    // las012: the document goes to standard output
