@@ -7,7 +7,8 @@ set -eu
 # gnuplot-nox: the reference program of the plotting benchmark (bench/plot_bench.sh).
 # clang-format: the formatting check of the test command (scripts/check-source.sh).
 # libnetcdf-dev: the NETCDF commands; netcdf-bin: ncgen, which their tests use.
-packages="g++ cmake make ninja-build libgtest-dev ghostscript clang libclang-rt-14-dev clang-format gnuplot-nox libnetcdf-dev netcdf-bin libedit-dev"
+# zlib1g-dev: the compressed images of --compact documents.
+packages="g++ cmake make ninja-build libgtest-dev ghostscript clang libclang-rt-14-dev clang-format gnuplot-nox libnetcdf-dev netcdf-bin libedit-dev zlib1g-dev"
 
 missing=""
 for p in $packages; do

@@ -14,6 +14,7 @@
 #include <string>
 #include <utility>
 
+#include "postscript/image_writer.h"
 #include "util/free_format.h"
 #include "util/numbers.h"
 #include "util/text.h"
@@ -249,14 +250,6 @@ void put_dsc_line(OutBuffer& out, std::string_view key, std::string_view text) {
   out.put(' ');
   put_comment_text(out, text);
   out.put('\n');
-}
-
-// A colour component as written into the document: the fixed fields hold
-// 0..1 (and PostScript clamps to 0..1 anyway), so the value is clamped here,
-// NaN to 0, rather than overflowing the field.
-double color_component(double v) {
-  if (!(v > 0)) return 0;  // also -0, which would print as "-0.00"
-  return v > 1 ? 1 : v;
 }
 
 // The scale line of a page: 72/res twice in free format.
@@ -518,6 +511,8 @@ bool startup(PsWriter& w, double res, bool to_stdout, std::string_view file_name
   put_dsc_line(o, "%%Title: ", file_name);
   put_dsc_line(o, "%%Orientation: ", orientation);
   out_a(w, "%%Pages: (atend)");
+  // Images are read through the Flate filter of language level 3.
+  if (w.compact) out_a(w, "%%LanguageLevel: 3");
   out_a(w, "%%EndComments");
   out_a(w, "%! ");
   out_a(w, "%! Produced by vexal, a command-driven plotting program.");
@@ -528,6 +523,8 @@ bool startup(PsWriter& w, double res, bool to_stdout, std::string_view file_name
     out_a(w, "90 rotate");
   }
   for (std::string_view s : kProlog) out_a(w, s);
+  if (w.compact)
+    for (std::string_view s : kImageProlog) out_a(w, s);
   out_a(w, "%! End definitions");
 
   w.ixlast = w.iylast = 0;
@@ -732,6 +729,21 @@ void thickpen(PsWriter& w, double inches) {
 }
 
 void newpen(PsWriter& w, int n) { thickpen(w, n / w.res); }
+
+double thickpen_width(const PsWriter& w, double width, double inches) {
+  const double a = inches * w.res;  // the rule of thickpen
+  if (std::abs(a - width) <= 0.5) return width;
+  return a > 0 ? a : 0;
+}
+
+int pen_width_units(double width) { return static_cast<int>(std::min(std::round(width), 1.0e9)); }
+
+// The fixed fields hold 0..1 (and PostScript clamps to 0..1 anyway), so the
+// value is clamped here rather than overflowing the field.
+double color_component(double v) {
+  if (!(v > 0)) return 0;  // also -0, which would print as "-0.00"
+  return v > 1 ? 1 : v;
+}
 
 void setrgbcolor(PsWriter& w, double r, double g, double b) {
   // Compared and remembered as written: 12 and 1 are the same white.

@@ -7,6 +7,7 @@
 #include <array>
 #include <bitset>
 #include <climits>
+#include <cstdint>
 #include <cstdio>
 #include <memory>
 #include <string>
@@ -78,6 +79,10 @@ struct PsWriter {
   // moves written only when something is drawn from them, ...). Off, every
   // line is written as it always was.
   bool compact = false;
+  // --compact images: the lookup string last defined as ICT (three bytes per
+  // table entry), so that it is written again only when the table changed.
+  std::array<uint8_t, 3 * kColorTableSize> image_lookup{};
+  bool image_lookup_written = false;
 
   int pages = 0;             // las005: page count, 1 after start-up
   bool landscape = false;    // las010: orientation text begins with "Landscape"
@@ -209,6 +214,13 @@ void factor(PsWriter& w, double f);
 void thickpen(PsWriter& w, double inches);
 // Line width n device units.
 void newpen(PsWriter& w, int n);
+// The line width (PsWriter::width, device units) thickpen(w, inches) leaves
+// in force when `width` is in force before it.
+double thickpen_width(const PsWriter& w, double width, double inches);
+// The whole device units the document draws with at PsWriter::width `width`.
+int pen_width_units(double width);
+// A colour component as the document writes it: within 0..1, NaN as 0.
+double color_component(double v);
 // Sets the colour directly; within 0.005 of the last colour nothing is written.
 void setrgbcolor(PsWriter& w, double r, double g, double b);
 // Grey level g clamped to 0..1.

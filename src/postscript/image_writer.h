@@ -1,0 +1,73 @@
+// Cell maps and pictures as one PostScript image (--compact): where the
+// image's cells fall so that they cover what the strokes of each cell
+// covered, the colour table as the image's lookup, and the samples
+// compressed (Flate, rows predicted from the row below) in ASCII85.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <span>
+#include <string_view>
+#include <vector>
+
+#include "postscript/ps_writer.h"
+
+namespace vexal {
+
+// The prolog lines of a --compact document: IMG and MSK read the data that
+// follows them (width height IMG: colour-table indices; width height MSK: a
+// one-bit mask painted in the current colour) over the unit square.
+inline constexpr std::string_view kImageProlog[] = {
+    "/IMG {/IH e d /IW e d currentfile/ASCII85Decode filter/IA e d",
+    "<</ImageType 1/Width IW/Height IH/BitsPerComponent 8/Decode[0 255]",
+    "/ImageMatrix[IW 0 0 IH 0 0]/DataSource IA<</Predictor 12/Columns IW>>/FlateDecode filter>>",
+    "image IA flushfile}b",
+    "/MSK {/IH e d /IW e d currentfile/ASCII85Decode filter/IA e d",
+    "<</ImageType 1/Width IW/Height IH/BitsPerComponent 1/Decode[1 0]",
+    "/ImageMatrix[IW 0 0 IH 0 0]/DataSource IA/FlateDecode filter>>",
+    "imagemask IA flushfile}b",
+};
+
+// One axis of an image on the page, device units: the image's cell k covers
+// origin + k step .. origin + (k + 1) step, and only lo .. hi shows. The
+// image's cells are the data's, after `before` copies of the first and
+// before `after` copies of the last.
+struct ImageAxis {
+  double origin = 0, step = 0;
+  int before = 0, after = 0;  // 0 or 1
+  double lo = 0, hi = 0;
+  bool clipped = false;  // lo .. hi cuts into the end cells
+};
+
+// The edges n cells show when cell k was drawn over lo[k] .. hi[k] (device
+// units, drawn in order, each over the one before): lo[0], lo[1], ...,
+// lo[n - 1], hi[n - 1]. False when they do not show as n cells side by side
+// in increasing order (a gap between two, one reaching past the next's far
+// edge, a decrease) or span no device unit.
+bool visible_edges(std::span<const double> lo, std::span<const double> hi,
+                   std::vector<double>& edges);
+// Cells of one size on the edges (n + 1 of them): all n alike, or the inner
+// ones alike and the first and last showing anything from nothing to two
+// cells, the image then clipped to the outer edges and widened by a copy of
+// an end cell where one does not reach. False when no such placement puts
+// every edge within one device unit of where it is.
+bool fit_image_axis(std::span<const double> edges, ImageAxis& axis);
+
+// Cells as the strokes of the drawing put them, device units: column i from
+// x_lo[i] to x_hi[i], row j from y_lo[j] to y_hi[j], each drawn over the one
+// before; the strokes' centre lines span `lines` (x0, y0, x1, y1), by which
+// the bounding box grows as a drawn line's would.
+struct CellBands {
+  std::vector<double> x_lo, x_hi, y_lo, y_hi;
+  std::array<int, 4> lines{};
+};
+
+// Writes the x_lo.size() x y_lo.size() colour-table indices (rows from the
+// bottom, one byte each) as one image over the cells, in the table's colours
+// as a selection of each index gives them, after stroking what is drawn.
+// Returns false, having written nothing, when the cells do not form such a
+// grid (visible_edges, fit_image_axis) or the compressor cannot start. The
+// document then has no current point and the colour and width are as before.
+bool write_cell_image(PsWriter& w, const CellBands& cells, const uint8_t* indices);
+
+}  // namespace vexal
