@@ -6,6 +6,9 @@
 #include <cmath>
 #include <cstdio>
 #include <numbers>
+#include <vector>
+
+#include "postscript/image_writer.h"
 
 namespace vexal {
 
@@ -48,6 +51,58 @@ void arc_path(PsWriter& w, double x, double y, double r, double a1, double a2,
   moveto(w, x, y);
 }
 
+// The band a stroke of the pen's width covers across a line at device
+// position `centre`.
+void pen_band(const PsWriter& w, int centre, double& lo, double& hi) {
+  const double half = pen_width_units(w.width) / 2.0;
+  lo = centre - half;
+  hi = centre + half;
+}
+
+// --compact: the raster strip of raster() below as a one-cell-wide image,
+// the pen left as the strokes leave it. False (nothing written) when the
+// strip cannot be one: no current point to start from, a first index
+// outside the table (its colour is whatever was in force), a hairline pen
+// or cells not in a row of one size.
+bool raster_image(PsWriter& w, double x0, double y0, double step, int n, const int* c,
+                  bool along_x) {
+  if (w.ixlast == kNoPoint || c[0] < 0 || c[0] >= kColorTableSize || w.width < 0.5) return false;
+  const size_t cells = static_cast<size_t>(n);
+  // An index outside the table leaves the colour as it was: the cell before's.
+  std::vector<uint8_t> indices(cells);
+  for (size_t i = 0; i < cells; ++i)
+    indices[i] = c[i] >= 0 && c[i] < kColorTableSize ? static_cast<uint8_t>(c[i])
+                                                     : indices[i > 0 ? i - 1 : 0];
+  // Along the strip each cell ends where the next begins, the first at the pen.
+  std::vector<double> lo, hi;
+  lo.reserve(cells);
+  hi.reserve(cells);
+  const int start = along_x ? w.ixlast : w.iylast;
+  int at = start;
+  for (size_t i = 1; i <= cells; ++i) {
+    lo.push_back(at);
+    at = along_x ? device_x(w, x0 + static_cast<double>(i) * step)
+                 : device_y(w, y0 + static_cast<double>(i) * step);
+    hi.push_back(at);
+  }
+  const int across = along_x ? w.iylast : w.ixlast;
+  double band_lo, band_hi;
+  pen_band(w, across, band_lo, band_hi);
+  CellBands b;
+  if (along_x) {
+    b = {std::move(lo), std::move(hi), {band_lo}, {band_hi}, {start, across, at, across}};
+  } else {
+    b = {{band_lo}, {band_hi}, std::move(lo), std::move(hi), {across, start, across, at}};
+  }
+  if (!write_cell_image(w, b, indices.data())) return false;
+  if (along_x)
+    moveto(w, x0 + n * step, y0);
+  else
+    moveto(w, x0, y0 + n * step);
+  set_forecolor(w, indices[cells - 1]);
+  return true;
+}
+
 // A raster strip along x (along_x) or y: the colour changes where a run of
 // equal indices ends.
 void raster(PsWriter& w, double step, double thickness, int n, const int* c, bool along_x) {
@@ -61,6 +116,7 @@ void raster(PsWriter& w, double step, double thickness, int n, const int* c, boo
       drawto(w, x0, y0 + i * step);
   };
   thickpen(w, thickness);
+  if (w.compact && raster_image(w, x0, y0, step, n, c, along_x)) return;
   int in_use = c[0];
   set_forecolor(w, in_use);
   for (int i = 1; i < n; ++i) {
@@ -70,6 +126,31 @@ void raster(PsWriter& w, double step, double thickness, int n, const int* c, boo
     set_forecolor(w, in_use);
   }
   draw_to(n);
+}
+
+// --compact: the rows of show_image as one image, the pen left as the rows
+// leave it. False (nothing written) when they do not form one.
+bool image_as_image(PsWriter& w, int nx, int ny, const uint8_t* bytes, double dx, double dy) {
+  CellBands b;
+  b.x_lo.reserve(static_cast<size_t>(nx));
+  b.x_hi.reserve(static_cast<size_t>(nx));
+  b.y_lo.reserve(static_cast<size_t>(ny));
+  b.y_hi.reserve(static_cast<size_t>(ny));
+  for (int ix = 0; ix < nx; ++ix) {
+    b.x_lo.push_back(device_x(w, ix * dx));
+    b.x_hi.push_back(device_x(w, (ix + 1) * dx));
+  }
+  for (int iy = 0; iy < ny; ++iy) {
+    b.y_lo.emplace_back();
+    b.y_hi.emplace_back();
+    pen_band(w, device_y(w, iy * dy + dy / 2), b.y_lo.back(), b.y_hi.back());
+  }
+  const double top = (ny - 1) * dy + dy / 2;
+  b.lines = {device_x(w, 0), device_y(w, dy / 2), device_x(w, nx * dx), device_y(w, top)};
+  if (w.width < 0.5 || !write_cell_image(w, b, bytes)) return false;
+  moveto(w, nx * dx, top);
+  set_forecolor(w, 0);
+  return true;
 }
 
 }  // namespace
@@ -165,6 +246,7 @@ void show_image(PsWriter& w, int nx, int ny, const uint8_t* bytes, double width,
   const double dx = width / nx, dy = height / ny;
   thickpen(w, 1 / w.res + dy);
   set_forecolor(w, 0);
+  if (w.compact && image_as_image(w, nx, ny, bytes, dx, dy)) return;
   for (int iy = 0; iy < ny; ++iy) {
     const uint8_t* row = bytes + static_cast<size_t>(iy) * nx;
     const double y = iy * dy + dy / 2;

@@ -57,7 +57,8 @@ void filled_arrow(PsWriter& w, double x, double y, double length, double shaft, 
 // A horizontal strip of n cells dx inches wide from the current point, drawn
 // as a line dy inches thick in the table colours c[0..n-1]: one draw per run
 // of equal colours. Indices outside the table leave the colour as it was.
-// n < 1 does nothing.
+// n < 1 does nothing. With --compact the strip is one image where it can be
+// (write_cell_image), the pen, width and colour left as the draws leave them.
 void xraster(PsWriter& w, double dx, double dy, int n, const int* c);
 // As xraster along y: cells dy inches high, a line dx inches thick.
 void yraster(PsWriter& w, double dx, double dy, int n, const int* c);
@@ -65,7 +66,9 @@ void yraster(PsWriter& w, double dx, double dy, int n, const int* c);
 // each) in the rectangle width x height from the origin: each row one line
 // at its middle, one device unit thicker than the row so that rows overlap,
 // a draw per run of equal bytes. Table colour 0 is selected before and
-// after. Nothing is drawn when nx or ny is below 1.
+// after. Nothing is drawn when nx or ny is below 1. With --compact the rows
+// are one image where they can be (write_cell_image), the pen left as the
+// rows leave it.
 void show_image(PsWriter& w, int nx, int ny, const uint8_t* bytes, double width, double height);
 
 // The comment line " %" + number + eight bytes, each two upper-case

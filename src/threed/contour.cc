@@ -10,6 +10,7 @@
 #include <numbers>
 
 #include "axes/numb.h"
+#include "postscript/image_writer.h"
 #include "postscript/shapes.h"
 #include "util/axis_limits.h"
 
@@ -205,6 +206,60 @@ bool flat_view(const View& v) {
          std::abs(v.xangle) < 1;
 }
 
+// --compact: the flat view's colour cells (the strokes concol writes, of
+// widths cw and heights ch) as one image, the pen left where the strokes
+// leave it. False (nothing written) when the frame is turned at all or the
+// cells, as the strokes cover them, are not of one size (half cells at the
+// ends aside).
+bool flat_cells_as_image(const View& v, PsWriter& w, const Grid& g, const std::vector<double>& cw,
+                         const std::vector<double>& ch, int ncolors, double zmin, double zmax) {
+  constexpr std::array<std::array<double, 3>, 3> kUnturned{{{1, 0, 0}, {0, 1, 0}, {0, 0, 1}}};
+  if (!flat_view(v) || v.upright || v.rot != kUnturned) return false;
+  const size_t nx = cw.size(), ny = ch.size();
+  // Unturned, a page point's x comes from the frame's x alone, and its y
+  // from the frame's y.
+  const auto page = [&](double fx, double fy, double& px, double& py) {
+    double depth;
+    project(v, {fx, fy, 0}, px, py, depth);
+  };
+  CellBands b;
+  b.x_lo.reserve(nx);
+  b.x_hi.reserve(nx);
+  b.y_lo.reserve(ny);
+  b.y_hi.reserve(ny);
+  double xs = 0, px, py;
+  for (size_t i = 0; i < nx; ++i) {
+    page(xs, 0, px, py);
+    b.x_lo.push_back(device_x(w, px));
+    xs += cw[i];
+    page(xs, 0, px, py);
+    b.x_hi.push_back(device_x(w, px));
+  }
+  // Each row is a stroke at its middle, as thick as the row and 0.01 inch
+  // more, the width changing only as thickpen changes it.
+  double width = w.width, yc = 0;
+  int first_y = 0;
+  for (size_t j = 0; j < ny; ++j) {
+    yc = j == 0 ? ch[0] / 2 : yc + (ch[j - 1] + ch[j]) / 2;
+    width = thickpen_width(w, width, ch[j] + 0.01);
+    page(0, yc, px, py);
+    const int centre = device_y(w, py);
+    if (j == 0) first_y = centre;
+    const double half = pen_width_units(width) / 2.0;
+    b.y_lo.push_back(centre - half);
+    b.y_hi.push_back(centre + half);
+  }
+  double end_x, end_y;
+  page(xs, yc, end_x, end_y);
+  b.lines = {static_cast<int>(b.x_lo[0]), first_y, device_x(w, end_x), device_y(w, end_y)};
+  std::vector<uint8_t> indices(nx * ny);
+  for (size_t k = 0; k < nx * ny; ++k)
+    indices[k] = static_cast<uint8_t>(color_index(g.values[k], zmin, zmax, ncolors));
+  if (!write_cell_image(w, b, indices.data())) return false;
+  moveto(w, end_x, end_y);
+  return true;
+}
+
 }  // namespace
 
 ContourLevels contour_levels(double zmin, double zmax, double step) {
@@ -284,6 +339,11 @@ void concol(View& v, PsWriter& w, const Grid& g, const std::vector<double>& widt
   cw.back() /= 2;
   ch.front() /= 2;
   ch.back() /= 2;
+
+  if (w.compact && flat_cells_as_image(v, w, g, cw, ch, ncolors, zmin, zmax)) {
+    setrgbcolor(w, 0, 0, 0);
+    return;
+  }
 
   int selected = -1;
   const auto select = [&](int colour) {

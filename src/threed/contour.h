@@ -74,7 +74,9 @@ void one_contr(View& v, Horizon& h, PsWriter& w, TextState& t, const TextContext
 // angles below 1 in magnitude) each row is one stroke per cell, else each
 // cell a filled quadrilateral through the view (a missing cell not filled).
 // The frame's X and Y corners are set to the grid's first and last
-// coordinates; black is selected at the end.
+// coordinates; black is selected at the end. With --compact the flat,
+// unturned view's cells are one image where they can be (write_cell_image),
+// the pen left as the strokes leave it.
 void concol(View& v, PsWriter& w, const Grid& g, const std::vector<double>& widths,
             const std::vector<double>& heights, int ncolors, double zmin, double zmax);
 

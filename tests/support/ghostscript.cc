@@ -7,6 +7,8 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cctype>
+#include <charconv>
 #include <cstdio>
 #include <cstdlib>
 #include <map>
@@ -210,6 +212,85 @@ bool ghostscript_render_png(const std::string& document, const std::string& png_
   if (size_t pos = first.find("%d"); pos != std::string::npos) first.replace(pos, 2, "1");
   struct stat st;
   return stat(first.c_str(), &st) == 0 && st.st_size > 0;
+}
+
+namespace {
+
+// The next field of a PPM header from `at`, past blanks and comments.
+std::string_view ppm_field(std::string_view text, size_t& at) {
+  while (at < text.size() &&
+         (std::isspace(static_cast<unsigned char>(text[at])) || text[at] == '#'))
+    at = text[at] == '#' ? std::min(text.find('\n', at), text.size()) : at + 1;
+  const size_t start = at;
+  while (at < text.size() && !std::isspace(static_cast<unsigned char>(text[at]))) ++at;
+  return text.substr(start, at - start);
+}
+
+int ppm_number(std::string_view field) {
+  int v = -1;
+  std::from_chars(field.data(), field.data() + field.size(), v);
+  return v;
+}
+
+// Reads a binary PPM file of 8-bit samples; false when it is not one.
+bool read_ppm(const std::string& path, Raster& r) {
+  std::FILE* f = std::fopen(path.c_str(), "rb");
+  if (!f) return false;
+  std::string text;
+  char chunk[1 << 16];
+  for (size_t n; (n = std::fread(chunk, 1, sizeof chunk, f)) > 0;) text.append(chunk, n);
+  std::fclose(f);
+  size_t at = 0;
+  if (ppm_field(text, at) != "P6") return false;
+  r.width = ppm_number(ppm_field(text, at));
+  r.height = ppm_number(ppm_field(text, at));
+  const int maximum = ppm_number(ppm_field(text, at));
+  ++at;  // the one blank before the pixels
+  if (maximum != 255 || r.width < 1 || r.height < 1 || at > text.size() ||
+      text.size() - at != 3 * static_cast<size_t>(r.width) * static_cast<size_t>(r.height))
+    return false;
+  r.rgb.assign(text.begin() + static_cast<std::ptrdiff_t>(at), text.end());
+  return true;
+}
+
+}  // namespace
+
+uint32_t Raster::at(int x, int y) const {
+  if (x < 0 || y < 0 || x >= width || y >= height) return 0x1000000;
+  const size_t i = 3 * (static_cast<size_t>(height - 1 - y) * static_cast<size_t>(width) +
+                        static_cast<size_t>(x));
+  return uint32_t{rgb[i]} << 16 | uint32_t{rgb[i + 1]} << 8 | rgb[i + 2];
+}
+
+std::vector<Raster> ghostscript_render_pages(std::span<const std::string> documents, int dpi,
+                                             int width, int height) {
+  std::vector<std::string> paths;
+  std::string args = "-sDEVICE=ppmraw -r" + std::to_string(dpi) + " -g" + std::to_string(width) +
+                     "x" + std::to_string(height);
+  const char* tmp = std::getenv("TMPDIR");
+  std::string dir = std::string(tmp && *tmp ? tmp : "/tmp") + "/vexal_pages_XXXXXX";
+  std::vector<Raster> pages;
+  if (!mkdtemp(dir.data())) return pages;
+  args += " -sOutputFile=" + shell_quote(dir + "/%d.ppm");
+  bool written = true;
+  for (const std::string& document : documents) {
+    paths.push_back(write_temporary(document));
+    written = written && !paths.back().empty();
+    args += " " + shell_quote(paths.back());
+  }
+  const bool rendered = written && run_gs(args).status == 0;
+  for (int page = 1;; ++page) {
+    const std::string path = dir + "/" + std::to_string(page) + ".ppm";
+    Raster r;
+    if (!read_ppm(path, r)) break;
+    std::remove(path.c_str());
+    pages.push_back(std::move(r));
+  }
+  for (const std::string& path : paths)
+    if (!path.empty()) std::remove(path.c_str());
+  ::rmdir(dir.c_str());
+  if (!rendered) pages.clear();
+  return pages;
 }
 
 }  // namespace vexal

@@ -2,6 +2,7 @@
 // a test produces must be accepted without a PostScript error.
 #pragma once
 
+#include <cstdint>
 #include <span>
 #include <string>
 #include <vector>
@@ -34,5 +35,20 @@ void check_document_later(const std::string& document);
 // Renders the document at 50 dpi into a 24-bit PNG file (a "%d" in the path
 // gives one file per page); true when gs succeeded and the file exists.
 bool ghostscript_render_png(const std::string& document, const std::string& png_path);
+
+// A page as Ghostscript renders it: 24-bit pixels, the top row first.
+struct Raster {
+  int width = 0, height = 0;
+  std::vector<uint8_t> rgb;  // 3 bytes a pixel
+  // The pixel at column x and row y counted from the bottom, as the page
+  // counts; 0x1000000 outside the raster.
+  uint32_t at(int x, int y) const;
+};
+
+// Renders every page of the documents, in order, by one Ghostscript run at
+// `dpi`, each into a raster of width x height pixels from the page's lower
+// left corner. Empty when Ghostscript fails.
+std::vector<Raster> ghostscript_render_pages(std::span<const std::string> documents, int dpi,
+                                             int width, int height);
 
 }  // namespace vexal
