@@ -135,7 +135,7 @@ void line(PsWriter& w, TextState& t, const TextContext& c, PenSettings& pen, con
         // the axis still runs from 0 to its length in its own direction.
         if (on_axis(xa, xm) && on_axis(ya, ym) && pts.symbol[i] >= 0) {
           if (hooks.registers) hooks.registers(hooks.ctx, pts.v[i], pts.x[i], pts.y[i], pts.z[i]);
-          symbol(t, w, c, xp, yp, style.marker_size, pts.symbol[i], style.angle);
+          symbol(t, w, c, {xp, yp, style.marker_size, style.angle}, pts.symbol[i]);
         }
       }
       --marker_countdown;

@@ -159,7 +159,8 @@ class ContourWalk {
     rdplot(v_, h_, w_, fx, fy, pen_);
     pen_ = PenCode::kDraw;
     if (labelling && style_.annotate && (count_ - 4) % label_every_ == 0) {
-      numb(t_, w_, label_ctx_, v_.wx, v_.wy, style_.label_size, r, style_.label_angle, 3, "CENTER");
+      const TextPlace label{v_.wx, v_.wy, style_.label_size, style_.label_angle, "CENTER"};
+      numb(t_, w_, label_ctx_, label, r, 3);
       setrgbcolor(w_, style_.line_color.r, style_.line_color.g, style_.line_color.b);
       dplot(v_, h_, w_, v_.wx, v_.wy, PenCode::kMove);
     }

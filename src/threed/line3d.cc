@@ -52,7 +52,7 @@ bool line3d(View& v, Horizon& h, PsWriter& w, TextState& t, const TextContext& c
     const bool marked = style.ssk == 1 || (style.ssk > 1 && i % style.ssk == 0);
     if (marked && code >= 0 && (!chop[0] || within(f[0], v.lx)) &&
         (!chop[1] || within(f[1], v.ly)) && (!chop[2] || within(f[2], v.lz))) {
-      symbol(t, w, c, px, py, style.marker_size, code, 0);
+      symbol(t, w, c, {px, py, style.marker_size, 0}, code);
       moveto(w, px, py);
     }
     if (style.verbose && --countdown == 0) {
