@@ -75,7 +75,7 @@ int main(int argc, char** argv) {
                                  zero.data(),         pen.data(), symbol.data(), colour.data()};
     const vexal::CurveStyle style;
     const auto t0 = std::chrono::steady_clock::now();
-    vexal::line(w, t, c, pen_settings, pts, style, axis, axis, {}, term);
+    vexal::line(w, t, c, pts, style, {axis, axis}, {});
     vexal::out_flush(w);
     line_s = seconds_since(t0);
     line_bytes = std::ftell(w.file.get()) - header;

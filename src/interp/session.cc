@@ -125,7 +125,6 @@ CurveStyle Session::curve_style() const {
   style.marker_size = text.marker_size;
   style.con = text.con != 0;
   style.angle = axes.angle;
-  style.verbose = units.verbose != 0;
   return style;
 }
 

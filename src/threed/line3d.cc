@@ -1,7 +1,10 @@
 // 3-D data curves through the view.
 #include "threed/line3d.h"
 
+#include <array>
 #include <cstdio>
+
+#include "util/out_buffer.h"
 
 namespace vexal {
 
@@ -21,10 +24,10 @@ bool within(double v, double length) { return v >= 0 && v <= length; }
 }  // namespace
 
 bool line3d(View& v, Horizon& h, PsWriter& w, TextState& t, const TextContext& c,
-            const CurvePoints& pts, const CurveStyle& style, const std::array<bool, 3>& chop,
-            OutBuffer& term) {
+            const CurvePoints& pts, const CurveStyle& style) {
   if (v.geometry == Geometry::kUndefined) return false;
   const bool spherical = v.geometry == Geometry::kSpherical;
+  const std::array<bool, 3>& chop = style.chop;
   int countdown = kProgressEvery;
   for (int i = 0; i < pts.npts; ++i) {
     const size_t k = static_cast<size_t>(i);
@@ -55,12 +58,12 @@ bool line3d(View& v, Horizon& h, PsWriter& w, TextState& t, const TextContext& c
       symbol(t, w, c, {px, py, style.marker_size, 0}, code);
       moveto(w, px, py);
     }
-    if (style.verbose && --countdown == 0) {
-      put_count(term, i + 1, '\r');
+    if (style.progress && --countdown == 0) {
+      put_count(*style.progress, i + 1, '\r');
       countdown = kProgressEvery;
     }
   }
-  if (style.verbose) put_count(term, pts.npts, '\n');
+  if (style.progress) put_count(*style.progress, pts.npts, '\n');
   return true;
 }
 

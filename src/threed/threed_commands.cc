@@ -212,7 +212,9 @@ void cmd_do3dplot(Session& s, Params&) {
   const std::array<bool, 3> chop = {lx.chop, ly.chop, lz.chop};
   const Rgb& c = s.pen.data_color;
   setrgbcolor(s.ps, c.r, c.g, c.b);
-  line3d(v, s.horizon, s.ps, s.text, s.text_context(), pts, style, chop, s.term);
+  style.chop = chop;
+  style.progress = s.units.verbose ? &s.term : nullptr;
+  line3d(v, s.horizon, s.ps, s.text, s.text_context(), pts, style);
 }
 
 // PLOT3D: the curve, the axes and the frame edges, queued behind what waits.
