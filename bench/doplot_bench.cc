@@ -29,7 +29,7 @@ double seconds_since(std::chrono::steady_clock::time_point t0) {
 
 // Starts a document in `path` with the origin half an inch in.
 bool start(vexal::PsWriter& w, const std::string& path, vexal::OutBuffer& term) {
-  if (!vexal::startup(w, 300, false, path, "Portrait", "bench", false, term)) {
+  if (!vexal::startup(w, {300, false, path, "Portrait", "bench"}, false, term)) {
     std::fprintf(stderr, "cannot create %s\n", path.c_str());
     return false;
   }

@@ -479,14 +479,13 @@ void ps_open_string(PsWriter& w, std::string* doc) {
 
 // Document frame -------------------------------------------------------------
 
-bool startup(PsWriter& w, double res, bool to_stdout, std::string_view file_name,
-             std::string_view orientation, std::string_view version_text, bool verbose,
-             OutBuffer& term) {
+bool startup(PsWriter& w, const DocumentSetup& d, bool verbose, OutBuffer& term) {
   // A precision of 0, negative or NaN would make every coordinate and the
   // page scale meaningless.
-  if (!(res > 0) || !std::isfinite(res)) res = kDefaultUnitsPerInch;
-  file_name = trimmed(file_name);
-  orientation = trimmed(orientation);
+  const double res = d.res > 0 && std::isfinite(d.res) ? d.res : kDefaultUnitsPerInch;
+  const bool to_stdout = d.to_stdout;
+  const std::string_view file_name = trimmed(d.file_name);
+  const std::string_view orientation = trimmed(d.orientation);
 
   w.res = res;
   w.to_stdout = to_stdout;
@@ -514,7 +513,7 @@ bool startup(PsWriter& w, double res, bool to_stdout, std::string_view file_name
   put_padded_header(o, "%!PS-Adobe-2.0");
   put_padded_header(o, "%%BoundingBox: (atend)");
   out_a(w, "%%Creator: vexal scientific plotting program");
-  put_dsc_line(o, "%%Version: ", trimmed(version_text));
+  put_dsc_line(o, "%%Version: ", trimmed(d.version_text));
   put_dsc_line(o, "%%Title: ", file_name);
   put_dsc_line(o, "%%Orientation: ", orientation);
   out_a(w, "%%Pages: (atend)");

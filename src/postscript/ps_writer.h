@@ -130,12 +130,20 @@ void ps_abandon(PsWriter& w);
 
 // Document frame -------------------------------------------------------------
 
+// What a document starts with: its target, precision and header lines.
+struct DocumentSetup {
+  double res = kDefaultUnitsPerInch;  // device units per inch; not a positive number: 300
+  bool to_stdout = false;             // the document goes to standard output, not to file_name
+  std::string_view file_name;         // the file written, and the %%Title
+  std::string_view orientation = "Portrait";  // "Portrait" or "Landscape" (%%Orientation)
+  std::string_view version_text;              // the %%Version
+};
+
 // Opens the output (standard output, or the file named; a target opened
-// beforehand is kept), writes header and prolog and starts page 1. False when
-// the file cannot be created. A `res` that is not a positive number is taken as 300.
-bool startup(PsWriter& w, double res, bool to_stdout, std::string_view file_name,
-             std::string_view orientation, std::string_view version_text, bool verbose,
-             OutBuffer& term);
+// beforehand is kept), writes header and prolog and starts page 1; with
+// `verbose`, a document written to a file names it on `term`. False when the
+// file cannot be created.
+bool startup(PsWriter& w, const DocumentSetup& d, bool verbose, OutBuffer& term);
 // Writes the start-up colour table: 255 white, 10..1 grey 0.0..0.9, 0 white.
 void default_colors(PsWriter& w);
 
