@@ -193,7 +193,9 @@ bool walkable(View& v, const Grid& g) {
   return frame_point(v, v.x0, v.y0, v.z0, f);
 }
 
-int color_index(double z, double zmin, double zmax, int ncolors) {
+int color_index(double z, const ColorRange& colors) {
+  const double zmin = colors.zmin, zmax = colors.zmax;
+  const int ncolors = colors.ncolors;
   if (z < kUnsetBelow || std::isnan(z)) return kMissingColor;
   if (ncolors < 2 || zmin == zmax || !std::isfinite(zmin) || !std::isfinite(zmax)) return 0;
   const double k = std::round((z - zmin) / (zmax - zmin) * (ncolors - 1));
@@ -248,11 +250,17 @@ void cell_sizes(const Grid& g, double lx, double ly, std::vector<double>& widths
   axis_sizes(g.y, g.ny, ly, heights);
 }
 
-ContourLevels contr(View& v, Horizon& h, PsWriter& w, TextState& t, const TextContext& c,
-                    const Grid& g, double step, double zmin, double zmax,
-                    const ContourStyle& style) {
-  const ContourLevels levels = contour_levels(zmin, zmax, step);
-  if (levels.count == 0 || !walkable(v, g)) return levels;
+ContourLevels one_level(double level) {
+  ContourLevels out;
+  out.first = level;
+  out.count = 1;
+  return out;
+}
+
+void contr(View& v, Horizon& h, PsWriter& w, TextState& t, const TextContext& c, const Grid& g,
+           const ContourStyle& style) {
+  const ContourLevels& levels = style.levels;
+  if (levels.count == 0 || !walkable(v, g)) return;
   setrgbcolor(w, style.line_color.r, style.line_color.g, style.line_color.b);
   ContourWalk walk(v, h, w, t, c, g, style);
   double r = levels.first;
@@ -260,18 +268,10 @@ ContourLevels contr(View& v, Horizon& h, PsWriter& w, TextState& t, const TextCo
     walk.level(r);
     r += levels.step;
   }
-  return levels;
-}
-
-void one_contr(View& v, Horizon& h, PsWriter& w, TextState& t, const TextContext& c, const Grid& g,
-               double level, const ContourStyle& style) {
-  if (!walkable(v, g)) return;
-  setrgbcolor(w, style.line_color.r, style.line_color.g, style.line_color.b);
-  ContourWalk(v, h, w, t, c, g, style).level(level);
 }
 
 void concol(View& v, PsWriter& w, const Grid& g, const std::vector<double>& widths,
-            const std::vector<double>& heights, int ncolors, double zmin, double zmax) {
+            const std::vector<double>& heights, const ColorRange& colors) {
   if (g.nx < 1 || g.ny < 1) return;
   const size_t nx = static_cast<size_t>(g.nx), ny = static_cast<size_t>(g.ny);
   assert(widths.size() >= nx && heights.size() >= ny);
@@ -305,7 +305,7 @@ void concol(View& v, PsWriter& w, const Grid& g, const std::vector<double>& widt
       thickpen(w, ch[j] + 0.01);
       double xs = 0;
       for (size_t i = 0; i < nx; ++i) {
-        select(color_index(g.values[j * nx + i], zmin, zmax, ncolors));
+        select(color_index(g.values[j * nx + i], colors));
         double px, py;
         page(xs, yc, 0, px, py);
         moveto(w, px, py);
@@ -329,7 +329,7 @@ void concol(View& v, PsWriter& w, const Grid& g, const std::vector<double>& widt
     for (size_t j = 0; j < ny; ++j) {
       double xs = 0;
       for (size_t i = 0; i < nx; ++i) {
-        const int colour = color_index(g.values[j * nx + i], zmin, zmax, ncolors);
+        const int colour = color_index(g.values[j * nx + i], colors);
         select(colour);
         std::array<double, 4> px, py;
         corner(xs, yb, px[0], py[0]);

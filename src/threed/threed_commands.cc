@@ -474,30 +474,23 @@ void cmd_cont(Session& s, Params& p) {
   if (!array_grid(s, One ? "ONECONT" : "CONT", g)) return;
   const std::pair<double, double> range = contour_range(s);
   const double zmin = range.first, zmax = range.second;
-  const ContourStyle st = contour_style(s);
+  ContourStyle st = contour_style(s);
+  st.levels = One ? one_level(level) : contour_levels(zmin, zmax, s.contours.step);
   newpen(s.ps, s.pen.line_thickness);
   set_dash(s.ps, kSolidDash);
-  auto draw = [&]() -> double {
-    if (One) {
-      one_contr(s.view, s.horizon, s.ps, s.text, s.text_context(), g, level, st);
-      return 0;
-    }
-    const ContourLevels l = contr(s.view, s.horizon, s.ps, s.text, s.text_context(), g,
-                                  s.contours.step, zmin, zmax, st);
-    if (l.capped)
-      s.err().line("CONT: the step gives more than " + std::to_string(kMaxContourLevels) +
-                   " levels; only the first " + std::to_string(kMaxContourLevels) + " are drawn.");
-    return l.step;
-  };
-  double step;
+  auto draw = [&] { contr(s.view, s.horizon, s.ps, s.text, s.text_context(), g, st); };
   if (s.view_settings.selected != Geometry::kCartesian) {
     setup_view_for(s, &s.array.values);
-    step = draw();
+    draw();
   } else {
     FlatFrame frame(s, g.x[0], g.y[0], g.x[g.nx - 1], g.y[g.ny - 1]);
-    step = draw();
+    draw();
   }
-  if (!One) after_contours(s, step);
+  if (One) return;
+  if (st.levels.capped)
+    s.err().line("CONT: the step gives more than " + std::to_string(kMaxContourLevels) +
+                 " levels; only the first " + std::to_string(kMaxContourLevels) + " are drawn.");
+  after_contours(s, st.levels.step);
 }
 
 void cmd_contourstep(Session& s, Params& p) {
@@ -550,7 +543,7 @@ void cmd_ccont(Session& s, Params&) {
       heights[0] *= 2;
       heights[ny - 1] *= 2;
     }
-    concol(s.view, s.ps, g, widths, heights, s.pen.ncolors, zmin, zmax);
+    concol(s.view, s.ps, g, widths, heights, {s.pen.ncolors, zmin, zmax});
   };
   if (s.view_settings.selected != Geometry::kCartesian) {
     setup_view_for(s, &s.array.values);
