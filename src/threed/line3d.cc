@@ -47,7 +47,7 @@ bool line3d(View& v, Horizon& h, PsWriter& w, TextState& t, const TextContext& c
       else if (spherical)
         depth < 0 ? moveto(w, px, py) : drawto(w, px, py);
       else
-        hddrw(h, w, v.resolution, v.px, v.py, px, py, Raise::kYes);
+        hddrw(h, w, v.resolution, {v.px, v.py}, {px, py}, Raise::kYes);
     }
     v.px = px;
     v.py = py;
