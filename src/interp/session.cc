@@ -344,7 +344,7 @@ static bool skipped_by_block(Session& s) {
     open.pop_back();
     comment();
   } else if (begins(line, "IF")) {
-    open.push_back(Block{false, true});
+    open.push_back(Block{.skip_endif = true});
     if (!to_endif) comment();
   } else if (!to_endif && begins(line, "ELSE")) {
     open.back() = Block{};
