@@ -341,7 +341,7 @@ void cmd_fill3d(Session& s, Params&) {
   bool ok;
   if (s.view_settings.use_default_fill3d) {
     ok = fill3d(
-        pts, a.x.data(), a.nx, a.y.data(), a.ny, polar,
+        pts, a, polar,
         [](double dx, double dy, double, double& w) {
           w = default_weight(dx, dy);
           return true;
@@ -359,7 +359,7 @@ void cmd_fill3d(Session& s, Params&) {
     pt.error = 0;
     stak_math(text, env, compiled, true);
     ok = fill3d(
-        pts, a.x.data(), a.nx, a.y.data(), a.ny, polar,
+        pts, a, polar,
         [&](double dx, double dy, double zk, double& w) {
           pt.x = dx;
           pt.y = dy;
