@@ -72,6 +72,9 @@ void line(PsWriter& w, TextState& t, const TextContext& c, PenSettings& pen, con
   const int n = pts.npts;
   const Turn turn(style.angle);
   const bool filled = style.filled && hooks.base != nullptr;
+  // Under --compact, the points a dense curve draws within one device column
+  // are written as the column's ends and extremes.
+  w.fold_runs = true;
   // Makes the first table-colour selection always written.
   if (n > 0 && pts.colour[0] >= 0) setrgbcolor(w, 0, 0, 0);
 
@@ -147,6 +150,7 @@ void line(PsWriter& w, TextState& t, const TextContext& c, PenSettings& pen, con
     }
   }
   if (style.verbose) put_count(term, n, '\n');
+  w.fold_runs = false;
   pen.text_color = saved_text;
   pen.data_color = saved_data;
 }

@@ -91,7 +91,9 @@ struct CurveHooks {
 // off the axis. With `filled`, the quadrilateral between each segment and
 // the base is filled before the segment is drawn. With `verbose`, the count
 // goes to `term` every kCurveProgressEvery points (ending in a carriage
-// return) and at the end (a full line).
+// return) and at the end (a full line). Under --compact the points drawn
+// one after another within a device column are written as the column's
+// ends and extremes (PsWriter::fold_runs).
 void line(PsWriter& w, TextState& t, const TextContext& c, PenSettings& pen, const CurvePoints& pts,
           const CurveStyle& style, const CurveAxis& xa, const CurveAxis& ya,
           const CurveHooks& hooks, OutBuffer& term);
