@@ -385,6 +385,8 @@ void load_font(TextState& t, PsWriter& w) {
   if (t.font.empty()) set_font(t, "DEFAULT");
   if (!t.reload) return;
   t.reload = false;
+  // Selecting a font leaves the path and the current point alone: what the
+  // pen holds (--compact) waits for the text, which needs it.
   w.out.put('(');
   for (char ch : t.font) {  // the standard names need no escapes; others get them
     if (ch == '(' || ch == ')' || ch == '\\') w.out.put('\\');

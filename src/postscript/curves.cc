@@ -74,6 +74,9 @@ void line(PsWriter& w, TextState& t, const TextContext& c, const CurvePoints& pt
   const int n = pts.npts;
   const Turn turn(style.angle);
   const bool filled = style.filled && hooks.base != nullptr;
+  // Under --compact, the points a dense curve draws within one device column
+  // are written as the column's ends and extremes.
+  w.fold_runs = true;
   // Makes the first table-colour selection always written.
   if (n > 0 && pts.colour[0] >= 0) setrgbcolor(w, 0, 0, 0);
 
@@ -149,6 +152,7 @@ void line(PsWriter& w, TextState& t, const TextContext& c, const CurvePoints& pt
     }
   }
   if (style.progress) put_count(*style.progress, n, '\n');
+  w.fold_runs = false;
 }
 
 void errorbar(PsWriter& w, const CurveAxes& axes, double angle, double ebtic, double x, double y,

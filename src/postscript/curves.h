@@ -101,7 +101,9 @@ struct CurveHooks {
 // between each segment and the base is filled before the segment is drawn.
 // With a `progress` terminal, the count goes there every
 // kCurveProgressEvery points (ending in a carriage return) and at the end (a
-// full line).
+// full line). Under --compact the points drawn one after another within a
+// device column are written as the column's ends and extremes
+// (PsWriter::fold_runs).
 void line(PsWriter& w, TextState& t, const TextContext& c, const CurvePoints& pts,
           const CurveStyle& style, const CurveAxes& axes, const CurveHooks& hooks);
 
