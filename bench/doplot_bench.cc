@@ -29,7 +29,7 @@ double seconds_since(std::chrono::steady_clock::time_point t0) {
 
 // Starts a document in `path` with the origin half an inch in.
 bool start(vexal::PsWriter& w, const std::string& path, vexal::OutBuffer& term) {
-  if (!vexal::startup(w, 300, false, path, "Portrait", "bench", false, term)) {
+  if (!vexal::startup(w, {300, false, path, "Portrait", "bench"}, false, term)) {
     std::fprintf(stderr, "cannot create %s\n", path.c_str());
     return false;
   }
@@ -75,7 +75,7 @@ int main(int argc, char** argv) {
                                  zero.data(),         pen.data(), symbol.data(), colour.data()};
     const vexal::CurveStyle style;
     const auto t0 = std::chrono::steady_clock::now();
-    vexal::line(w, t, c, pen_settings, pts, style, axis, axis, {}, term);
+    vexal::line(w, t, c, pts, style, {axis, axis}, {});
     vexal::out_flush(w);
     line_s = seconds_since(t0);
     line_bytes = std::ftell(w.file.get()) - header;

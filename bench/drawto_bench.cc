@@ -60,7 +60,7 @@ int main(int argc, char** argv) {
   // the path is timed (with the final flush of the buffer into the file).
   vexal::PsWriter w;
   vexal::OutBuffer term(stderr);
-  if (!vexal::startup(w, 300, false, ps_path, "Portrait", "bench", false, term)) {
+  if (!vexal::startup(w, {300, false, ps_path, "Portrait", "bench"}, false, term)) {
     std::fprintf(stderr, "cannot create %s\n", ps_path.c_str());
     return 1;
   }

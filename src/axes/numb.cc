@@ -234,20 +234,20 @@ std::string dhms(double x, std::string_view form, std::string_view unit, OutBuff
 
 // ---- drawing and measuring ------------------------------------------------
 
-void numb(TextState& t, PsWriter& w, const TextContext& c, double x, double y, double h,
-          double value, double angle, int ndec, std::string_view justification) {
-  chars(t, w, c, x, y, h, dtoc(value, ndec), angle, justification);
+void numb(TextState& t, PsWriter& w, const TextContext& c, const TextPlace& place, double value,
+          int ndec) {
+  chars(t, w, c, place, dtoc(value, ndec));
 }
 
 double rnumbl(TextState& t, const TextContext& c, double h, double value, int ndec) {
   return slen(t, c, h, dtoc(value, ndec));
 }
 
-void signednumb(TextState& t, PsWriter& w, const TextContext& c, double x, double y, double h,
-                double value, double angle, int ndec, std::string_view justification) {
+void signednumb(TextState& t, PsWriter& w, const TextContext& c, const TextPlace& place,
+                double value, int ndec) {
   std::string text = dtoc(value, ndec);
   if (value >= 0) text.insert(0, "+");
-  chars(t, w, c, x, y, h, text, angle, justification);
+  chars(t, w, c, place, text);
 }
 
 double signednumbl(TextState& t, const TextContext& c, double h, double value, int ndec) {
@@ -257,9 +257,9 @@ double signednumbl(TextState& t, const TextContext& c, double h, double value, i
   return slen(t, c, h, text);
 }
 
-void xnumb(TextState& t, PsWriter& w, const TextContext& c, double x, double y, double h,
-           double value, double angle, int ndec, std::string_view justification) {
-  chars(t, w, c, x, y, h, etoc(value, ndec), angle, justification);
+void xnumb(TextState& t, PsWriter& w, const TextContext& c, const TextPlace& place, double value,
+           int ndec) {
+  chars(t, w, c, place, etoc(value, ndec));
 }
 
 double xnumbl(TextState& t, const TextContext& c, double h, double value, int ndec) {

@@ -32,26 +32,25 @@ std::string etoc(double x, int ndec);
 // "UNIXSEC") in `form`; a day count above 9999999 is reported on `err`.
 std::string dhms(double x, std::string_view form, std::string_view unit, OutBuffer& err);
 
-// Drawing and measuring a converted number: each draws with `chars` at
-// (x, y), height h inches, angle in degrees and the justification "LEFT",
-// "RIGHT" or "CENTER", or returns the text's length in inches (`slen`).
+// Drawing and measuring a converted number: each draws with `chars` at the
+// place, or returns the text's length in inches at height h (`slen`).
 
 // Draws dtoc(value, ndec).
-void numb(TextState& t, PsWriter& w, const TextContext& c, double x, double y, double h,
-          double value, double angle, int ndec, std::string_view justification);
+void numb(TextState& t, PsWriter& w, const TextContext& c, const TextPlace& place, double value,
+          int ndec);
 // Length of the text numb draws.
 double rnumbl(TextState& t, const TextContext& c, double h, double value, int ndec);
 
 // Draws dtoc(value, ndec) with a "+" in front when value >= 0.
-void signednumb(TextState& t, PsWriter& w, const TextContext& c, double x, double y, double h,
-                double value, double angle, int ndec, std::string_view justification);
+void signednumb(TextState& t, PsWriter& w, const TextContext& c, const TextPlace& place,
+                double value, int ndec);
 // Length of dtoc(value, ndec) with a "+" in front only when value > 0 (zero
 // is measured unsigned although signednumb draws it with the sign).
 double signednumbl(TextState& t, const TextContext& c, double h, double value, int ndec);
 
 // Draws etoc(value, ndec).
-void xnumb(TextState& t, PsWriter& w, const TextContext& c, double x, double y, double h,
-           double value, double angle, int ndec, std::string_view justification);
+void xnumb(TextState& t, PsWriter& w, const TextContext& c, const TextPlace& place, double value,
+           int ndec);
 // Length of the text xnumb draws.
 double xnumbl(TextState& t, const TextContext& c, double h, double value, int ndec);
 

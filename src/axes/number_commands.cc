@@ -57,25 +57,26 @@ void draw_number(Session& s, Params& p, NumberKind kind) {
   const double angle = t.ta + s.axes.angle;
   const std::string justification = t.justification;  // a copy: the routines get `t` too
   const NumberFormat& f = s.numfmt;
+  const TextPlace place{x, y, h, angle, justification};
   double length = 0;
   switch (kind) {
     case NumberKind::kPlain:
       if (f.sci) {
-        xnumb(t, s.ps, c, x, y, h, v, angle, f.ndec, justification);
+        xnumb(t, s.ps, c, place, v, f.ndec);
         length = xnumbl(t, c, h, v, f.ndec);
       } else {
-        numb(t, s.ps, c, x, y, h, v, angle, f.ndec, justification);
+        numb(t, s.ps, c, place, v, f.ndec);
         length = rnumbl(t, c, h, v, f.ndec);
       }
       break;
     case NumberKind::kSigned:
-      signednumb(t, s.ps, c, x, y, h, v, angle, f.ndec, justification);
+      signednumb(t, s.ps, c, place, v, f.ndec);
       length = signednumbl(t, c, h, v, f.ndec);
       break;
     case NumberKind::kTime: {
       // Converted once, so that a day overflow is reported once.
       const std::string text = dhms(v, s.axes[X].time_form, s.axes[X].time_unit, s.err());
-      chars(t, s.ps, c, x, y, h, text, angle, justification);
+      chars(t, s.ps, c, place, text);
       length = slen(t, c, h, text);
       break;
     }

@@ -149,21 +149,21 @@ namespace {
 
 constexpr double kUprightSlack = 1e-6;  // degrees an upright axis may lean by rounding
 
-// Text of height `size` at (x, y) along `degrees`. Turned half round
-// (`turn`) it covers the same place: the start moves up by the height, the
-// ends of the justification change places.
-void axis_text(TextState& t, PsWriter& w, const TextContext& c, bool turn, double x, double y,
-               double size, std::string_view text, double degrees, std::string_view justification) {
+// An axis text at the place. Turned half round (`turn`) it covers the same
+// place: the start moves up by the height, the ends of the justification
+// change places.
+void axis_text(TextState& t, PsWriter& w, const TextContext& c, bool turn, TextPlace place,
+               std::string_view text) {
   if (turn) {
-    const double r = degrees * std::numbers::pi / 180;
-    x -= size * std::sin(r);
-    y += size * std::cos(r);
-    degrees += degrees > 0 ? -180 : 180;
-    justification = justification == "LEFT"    ? "RIGHT"
-                    : justification == "RIGHT" ? "LEFT"
-                                               : justification;
+    const double r = place.angle * std::numbers::pi / 180;
+    place.x -= place.height * std::sin(r);
+    place.y += place.height * std::cos(r);
+    place.angle += place.angle > 0 ? -180 : 180;
+    place.justification = place.justification == "LEFT"    ? "RIGHT"
+                          : place.justification == "RIGHT" ? "LEFT"
+                                                           : place.justification;
   }
-  chars(t, w, c, x, y, size, text, degrees, justification);
+  chars(t, w, c, place, text);
 }
 
 }  // namespace
@@ -184,9 +184,8 @@ void varax(PsWriter& w, TextState& t, const TextContext& c, const AxisDraw& a,
   // Text of an axis pointing leftwards reads upright when asked; an upright
   // axis (90 degrees give or take rounding) is not turned.
   const bool turn = a.upright && std::fabs(std::remainder(a.angle, 360.0)) > 90 + kUprightSlack;
-  auto text = [&](double x, double y, double size, std::string_view s, double degrees,
-                  std::string_view justification) {
-    axis_text(t, w, c, turn, x, y, size, s, degrees, justification);
+  auto text = [&](const TextPlace& place, std::string_view s) {
+    axis_text(t, w, c, turn, place, s);
   };
 
   const bool numbers = a.numsize > 0;
@@ -249,8 +248,9 @@ void varax(PsWriter& w, TextState& t, const TextContext& c, const AxisDraw& a,
       at = 0;
     }
     if (draw)
-      text(at * ca - across * sa, at * sa + across * ca, a.numsize, number, a.numangle + a.angle,
-           justification);
+      text({at * ca - across * sa, at * sa + across * ca, a.numsize, a.numangle + a.angle,
+            justification},
+           number);
     y0 = std::max(y0, std::fabs(nsin) * width);
   }
 
@@ -266,8 +266,8 @@ void varax(PsWriter& w, TextState& t, const TextContext& c, const AxisDraw& a,
     const double along = a.length / 2;
     if (a.labsize > 0) {
       const size_t n = static_cast<size_t>(std::abs(a.side));
-      text(along * ca - across * sa, along * sa + across * ca, a.labsize,
-           a.label.substr(0, std::min(n, a.label.size())), a.angle, "CENTER");
+      text({along * ca - across * sa, along * sa + across * ca, a.labsize, a.angle, "CENTER"},
+           a.label.substr(0, std::min(n, a.label.size())));
     }
   }
 

@@ -571,14 +571,14 @@ int reduce_volume(int ncid, const NcShape& v, const Conventions& c, VolumeRead w
 
 }  // namespace
 
-NcRead netcdf_vol(int ncid, const std::string& name, VolumeRead what, long index1, long index2,
-                  size_t limit, size_t axis_limit, NcGrid& out, std::string& why) {
+NcRead netcdf_vol(int ncid, const std::string& name, const VolumePart& part, size_t limit,
+                  size_t axis_limit, NcGrid& out, std::string& why) {
   NcShape v;
   if (find_variable(ncid, name, v) != NcRead::kOk) return NcRead::kMissing;
   if (v.lengths.size() != 3) return NcRead::kWrongShape;
-  const VolumeAxes axes = volume_axes(what);
+  const VolumeAxes axes = volume_axes(part.what);
   std::vector<size_t> start(3, 0), count = v.lengths;
-  const long index[2] = {index1, index2};
+  const long index[2] = {part.index1, part.index2};
   for (int f = 0; f < 2; ++f) {
     const int axis = axes.fixed[f];
     if (axis < 0) continue;
@@ -597,7 +597,7 @@ NcRead netcdf_vol(int ncid, const std::string& name, VolumeRead what, long index
   NcGrid grid = zeros(nx, ny);
   const Conventions c = read_conventions(ncid, v);
   const int status = axes.summed < 0 ? read_box(ncid, v, start, count, grid.values.data())
-                                     : reduce_volume(ncid, v, c, what, grid);
+                                     : reduce_volume(ncid, v, c, part.what, grid);
   if (status != NC_NOERR) {
     why = nc_strerror(status);
     return NcRead::kFailed;

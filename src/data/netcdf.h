@@ -132,13 +132,19 @@ enum class VolumeRead {
   kYZMax,    // y by z, each the largest value over x
 };
 
-// A line, slice, sum or maximum of a volume (indices 1-based, as the
-// commands take them). The output is held to `limit` values and
-// `axis_limit` along each of its dimensions. Lines and slices are one
-// hyperslab read; sums and maxima read the whole volume once, in slabs of
+// What a volume read takes and where: the indices of the dimensions it
+// holds fixed.
+struct VolumePart {
+  VolumeRead what = VolumeRead::kXLine;
+  long index1 = 0, index2 = 0;  // 1-based, as the commands take them; 0 where not used
+};
+
+// A line, slice, sum or maximum of a volume. The output is held to `limit`
+// values and `axis_limit` along each of its dimensions. Lines and slices are
+// one hyperslab read; sums and maxima read the whole volume once, in slabs of
 // whole z-levels (or rows of one level) when it is large. Sums and maxima
 // leave missing elements out; a cell with no other element is missing.
-NcRead netcdf_vol(int ncid, const std::string& name, VolumeRead what, long index1, long index2,
-                  size_t limit, size_t axis_limit, NcGrid& out, std::string& why);
+NcRead netcdf_vol(int ncid, const std::string& name, const VolumePart& part, size_t limit,
+                  size_t axis_limit, NcGrid& out, std::string& why);
 
 }  // namespace vexal

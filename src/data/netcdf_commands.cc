@@ -333,7 +333,7 @@ void cmd_volume(Session& s, Params& p) {
   const bool column = c.into != 'A';
   NcGrid grid;
   const size_t limit = column ? point_limit(s) : kMaxArrayValues;
-  const NcRead status = netcdf_vol(id, name, c.what, index[0], index[1], limit,
+  const NcRead status = netcdf_vol(id, name, {c.what, index[0], index[1]}, limit,
                                    column ? limit : kMaxCoordinates, grid, why);
   if (status != NcRead::kOk) {
     report(s, status, c.name, name, kVolume, column ? kTooManyPoints : kArrayTooLarge, why);

@@ -3,7 +3,6 @@
 // into the array, polynomial fits, the cubic spline and the limits.
 #include <algorithm>
 #include <cerrno>
-#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -22,6 +21,7 @@
 #include "interp/shared_commands.h"
 #include "postscript/ps_writer.h"
 #include "postscript/shapes.h"
+#include "util/free_format.h"
 #include "util/text.h"
 
 namespace vexal {
@@ -32,7 +32,6 @@ namespace {
 
 constexpr double kCellLowStart = 9.9999996e35;  // 1.0E36 in single precision
 constexpr size_t kMaxBins = kMaxCoordinates;
-constexpr size_t kFreeRealWidth = 32;  // characters of a free-format value, with room to spare
 
 // A value 13 wide with 5 digits in exponent form, as queued commands carry them.
 std::string field13(double v) {
@@ -44,36 +43,6 @@ void push_value(Session& s, const char* word, double v) {
   push_command(s.stream, std::string(word) + " " + field13(v));
 }
 
-// A value in free format, the text free_real gives, written with to_chars
-// (which rounds as printf does) rather than through printf and a string:
-// the spectrum files hold millions of values. Returns the length written.
-size_t free_real_chars(double x, char* buf) {
-  auto text = [&](std::string_view t) {
-    std::memcpy(buf, t.data(), t.size());
-    return t.size();
-  };
-  if (std::isnan(x)) return text("NaN");
-  if (std::isinf(x)) return text(x > 0 ? "Infinity" : "-Infinity");
-  if (x == 0) return text("0.0000000000000000");
-  char* end = buf + kFreeRealWidth;
-  const double mag = std::fabs(x);
-  if (mag >= 0.1 && mag < 1e16) {
-    const int int_digits = static_cast<int>(std::floor(std::log10(mag))) + 1;
-    const int decimals = std::max(1, 17 - int_digits);
-    return static_cast<size_t>(std::to_chars(buf, end, x, std::chars_format::fixed, decimals).ptr -
-                               buf);
-  }
-  char* stop = std::to_chars(buf, end, x, std::chars_format::scientific, 16).ptr;
-  char* e = std::find(buf, stop, 'e');
-  *e = 'E';
-  if (stop - e == 4) {  // three exponent digits: E-05 becomes E-005
-    std::memmove(e + 3, e + 2, 2);
-    e[2] = '0';
-    ++stop;
-  }
-  return static_cast<size_t>(stop - buf);
-}
-
 // The points' first n values as a scratch file of free-format lines, one
 // point a line; false after the message when it cannot be made.
 bool write_points(Session& s, const std::string& name, std::initializer_list<const double*> columns,
@@ -83,7 +52,7 @@ bool write_points(Session& s, const std::string& name, std::initializer_list<con
   int error = 0;
   {
     OutBuffer out(fp);
-    char buf[kFreeRealWidth + 1];
+    char buf[kFreeRealWidth + 1];  // a blank, then the value
     for (size_t i = 0; i < n; ++i) {
       for (const double* c : columns) {
         buf[0] = ' ';

@@ -135,9 +135,9 @@ void error(MathEnv& env, const char* message) {
     case Op::kIf:
       // A level opened inside a skipped one is skipped whole, and pops nothing.
       if (cond.skipping())
-        cond.open(false, true);
+        cond.open(LevelRuns::kNothing);
       else
-        cond.open(!(pop() > 0), false);
+        cond.open(pop() > 0 ? LevelRuns::kTruePart : LevelRuns::kElsePart);
       break;
     case Op::kElse:
       cond.otherwise();

@@ -81,6 +81,13 @@ struct CompiledMath {
   }
 };
 
+// What a level opened by ? runs.
+enum class LevelRuns {
+  kTruePart,  // up to its : (the condition held)
+  kElsePart,  // from its : on (the condition failed)
+  kNothing,   // none of it (opened inside a skipped level)
+};
+
 // The conditional state of ? : ) in one evaluation or one compiled run.
 struct MathConditions {
   int level = 0;                                 // 0 = outside every conditional
@@ -89,16 +96,16 @@ struct MathConditions {
   int beyond = 0;                                // levels opened beyond the deepest, ignored
   bool skipping() const { return level > 0 && (skip[level] || taken[level]); }
 
-  // ? : opens a level whose true part skips when `skip_true`, the whole of
-  // it when `skip_all`; a level beyond the deepest is only counted.
-  void open(bool skip_true, bool skip_all) {
+  // ? opens a level that runs what `runs` says; a level beyond the deepest
+  // is only counted.
+  void open(LevelRuns runs) {
     if (level >= kMaxMathLevels) {
       ++beyond;
       return;
     }
     ++level;
-    skip[level] = skip_true;
-    taken[level] = skip_all;
+    skip[level] = runs == LevelRuns::kElsePart;
+    taken[level] = runs == LevelRuns::kNothing;
   }
   // : (else): a running true part skips from here on; one skipped by its
   // condition runs from here on.

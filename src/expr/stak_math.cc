@@ -139,7 +139,7 @@ bool Evaluator::conditional_while_skipping(std::string_view tok) {
   const MathOp* m = find_math_op(tok);
   const Op op = m ? m->op : Op::kNoop;
   if (op == Op::kIf)
-    st_.cond.open(false, true);
+    st_.cond.open(LevelRuns::kNothing);
   else if (op == Op::kElse)
     st_.cond.otherwise();
   else if (op == Op::kEnd)
@@ -198,7 +198,7 @@ bool Evaluator::read_time(std::string_view) {
 
 bool Evaluator::read_variable(std::string_view tok) {
   std::string_view name = tok.substr(1, std::min(nvar(tok.substr(1)), kNameWidth));
-  int i = whichvariable(env_.vars, name, false, false, env_.err);
+  int i = whichvariable(env_.vars, name, IfUnknown::kQuiet, env_.err);
   if (i == 0) return fail("Error: unknow math stack operator ", tok);
   return run(Op::kPushVariable, i);
 }
@@ -208,7 +208,7 @@ bool Evaluator::read_set(std::string_view tok) {
   if (tok[4] == '$') {
     std::string_view name = tok.substr(5, std::min(nvar(tok.substr(5)), kNameWidth));
     if (name.empty()) return fail("Error: unknow math stack operator ", tok);
-    return run(Op::kPopVariable, whichvariable(env_.vars, name, true, false, env_.err));
+    return run(Op::kPopVariable, whichvariable(env_.vars, name, IfUnknown::kCreate, env_.err));
   }
   long n = 0;
   if (tok[4] == 'C') {
@@ -234,8 +234,8 @@ bool Evaluator::read_strcmp(std::string_view tok) {
 bool Evaluator::read_exists(std::string_view tok) {
   std::string_view name = tok.substr(8, nvar(tok.substr(8)));
   OutBuffer quiet;
-  int i = tok[7] == '$' ? whichvariable(env_.vars, name, false, false, quiet)
-                        : whichcvariable(env_.vars, name, false, false, quiet);
+  int i = tok[7] == '$' ? whichvariable(env_.vars, name, IfUnknown::kQuiet, quiet)
+                        : whichcvariable(env_.vars, name, IfUnknown::kQuiet, quiet);
   push(i);
   return no_compile();
 }
@@ -277,7 +277,7 @@ bool Evaluator::read_tm(std::string_view) {
 bool Evaluator::read_if(std::string_view) {
   double cond = pop();
   emit(Op::kIf);
-  st_.cond.open(!compile_only_ && !(cond > 0), false);
+  st_.cond.open(compile_only_ || cond > 0 ? LevelRuns::kTruePart : LevelRuns::kElsePart);
   return true;
 }
 
@@ -326,8 +326,8 @@ bool Evaluator::read_nocomp(std::string_view) { return no_compile(); }
 bool Evaluator::read_name(std::string_view tok) {
   size_t n = nvar(tok);
   if (n > 0) {
-    int i =
-        whichvariable(env_.vars, tok.substr(0, std::min(n, kNameWidth)), false, false, env_.err);
+    int i = whichvariable(env_.vars, tok.substr(0, std::min(n, kNameWidth)), IfUnknown::kQuiet,
+                          env_.err);
     if (i > 0) {
       push(gvariable(env_.vars, i));
       return no_compile();

@@ -125,7 +125,6 @@ CurveStyle Session::curve_style() const {
   style.marker_size = text.marker_size;
   style.con = text.con != 0;
   style.angle = axes.angle;
-  style.verbose = units.verbose != 0;
   return style;
 }
 
@@ -345,7 +344,7 @@ static bool skipped_by_block(Session& s) {
     open.pop_back();
     comment();
   } else if (begins(line, "IF")) {
-    open.push_back(Block{false, true});
+    open.push_back(Block{.skip_endif = true});
     if (!to_endif) comment();
   } else if (!to_endif && begins(line, "ELSE")) {
     open.back() = Block{};

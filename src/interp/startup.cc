@@ -466,8 +466,9 @@ void Session::start(const std::vector<std::string>& args) {
     run.convert_pdf = false;  // nothing to convert
     run.convert_png_dpi = 0;
   }
-  startup(ps, run.precision, run.ps_to_stdout, run.ps_output_file, run.orientation,
-          run.version_text, units.verbose != 0, term);
+  startup(ps,
+          {run.precision, run.ps_to_stdout, run.ps_output_file, run.orientation, run.version_text},
+          units.verbose != 0, term);
   setvariable(vars, "PRECISION", run.precision);
   if (units.verbose) {
     term.line(trimmed(run.version_text));

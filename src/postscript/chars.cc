@@ -280,7 +280,7 @@ class Layout {
     if (w_) {
       const double cx = xp_ + s / 2, cy = yp_ + s / 2;
       data_colour();
-      symbol(t_, *w_, c_, px(cx, cy), py(cx, cy), s, code, angle_);
+      symbol(t_, *w_, c_, {px(cx, cy), py(cx, cy), s, angle_}, code);
       text_colour();
     }
     advance(s);
@@ -385,6 +385,8 @@ void load_font(TextState& t, PsWriter& w) {
   if (t.font.empty()) set_font(t, "DEFAULT");
   if (!t.reload) return;
   t.reload = false;
+  // Selecting a font leaves the path and the current point alone: what the
+  // pen holds (--compact) waits for the text, which needs it.
   w.out.put('(');
   for (char ch : t.font) {  // the standard names need no escapes; others get them
     if (ch == '(' || ch == ')' || ch == '\\') w.out.put('\\');
@@ -462,15 +464,16 @@ double slen(TextState& t, const TextContext& c, double h, std::string_view text)
   return layout.run(text_view(text), 0);
 }
 
-double chars(TextState& t, PsWriter& w, const TextContext& c, double x, double y, double h,
-             std::string_view text, double angle, std::string_view justification) {
+double chars(TextState& t, PsWriter& w, const TextContext& c, const TextPlace& place,
+             std::string_view text) {
   const Rgb& rgb = c.pen.text_color;
   setrgbcolor(w, rgb.r, rgb.g, rgb.b);
+  const double x = place.x, y = place.y;
   if (!std::isfinite(x) || !std::isfinite(y)) return 0;  // nowhere to draw
   t.work.assign(text.substr(0, std::min(text.size(), kMaxTextLength)));
   if (c.substitute) c.substitute(c.substitute_ctx, t.work);
-  h = usable_height(h);
-  angle = usable_angle(angle);
+  const double h = usable_height(place.height);
+  const double angle = usable_angle(place.angle);
   set_font(t, "DEFAULT");
   set_font_height(t, w, h);
 
@@ -483,9 +486,9 @@ double chars(TextState& t, PsWriter& w, const TextContext& c, double x, double y
   set_font(t, "DEFAULT");  // measuring may have changed them
   set_font_height(t, w, h);
   double start = 0;
-  if (justification == "RIGHT")
+  if (place.justification == "RIGHT")
     start = -length;
-  else if (justification == "CENTER")
+  else if (place.justification == "CENTER")
     start = -length / 2;
   Layout layout(t, c, &w, h, angle, length);
   layout.run(view, start);
@@ -501,15 +504,15 @@ double chars(TextState& t, PsWriter& w, const TextContext& c, double x, double y
 
 // Markers ----------------------------------------------------------------------
 
-void symbol(TextState& t, PsWriter& w, const TextContext& c, double x, double y, double size,
-            int code, double angle) {
+void symbol(TextState& t, PsWriter& w, const TextContext& c, const TextPlace& place, int code) {
   if (code < 0 || code > 9) {
-    udefsym(t, w, c, x, y, size, code, angle);
+    udefsym(t, w, c, place, code);
     return;
   }
-  angle = usable_angle(angle);
+  const double x = place.x, y = place.y;
+  const double angle = usable_angle(place.angle);
   plot(w, x, y, PenCode::kMove);
-  const double units = std::round(size * w.scale);
+  const double units = std::round(place.height * w.scale);
   const int s = units >= kMaxFontSize ? static_cast<int>(kMaxFontSize)
                                       : std::max(1, units > 1 ? static_cast<int>(units) : 1);
   const bool filled = t.filled_markers && (code <= 2 || code == 5);
@@ -543,15 +546,16 @@ void defusym(TextState& t, int code, std::string_view text) {
   t.user_markers[code - kFirstUserMarker].assign(text.substr(0, std::min<size_t>(text.size(), 32)));
 }
 
-void udefsym(TextState& t, PsWriter& w, const TextContext& c, double x, double y, double size,
-             int code, double angle) {
+void udefsym(TextState& t, PsWriter& w, const TextContext& c, const TextPlace& place, int code) {
   if (code < kFirstUserMarker || code > kLastUserMarker) return;
   // Lowered by three quarters of a superscript step and back to full size,
   // so that the text's middle sits about on (x, y).
   t.marker_text.assign("|-|>");
   t.marker_text.append(t.user_markers[code - kFirstUserMarker]);
-  chars(t, w, c, x, y, size, t.marker_text, angle, "CENTER");
-  moveto(w, x, y);
+  TextPlace centred = place;
+  centred.justification = "CENTER";
+  chars(t, w, c, centred, t.marker_text);
+  moveto(w, place.x, place.y);
 }
 
 // Text blocks ------------------------------------------------------------------
@@ -601,7 +605,7 @@ void stamp(TextState& t, PsWriter& w, const TextContext& c, std::string_view tex
   const int k = ++w.stampc;
   amoveto(w, kStampX, kStampY + kStampStep * k);
   const double sx = kStampX - w.xorig, sy = kStampY + kStampStep * k - w.yorig;
-  chars(t, w, c, sx, sy, kStampHeight, trimmed(text), 0, "LEFT");
+  chars(t, w, c, {sx, sy, kStampHeight, 0, "LEFT"}, trimmed(text));
   moveto(w, x, y);
 }
 

@@ -64,6 +64,14 @@ struct TextContext {
   void (*substitute)(void* ctx, std::string& text) = nullptr;  // variable substitution
 };
 
+// Where a text or a marker is drawn and how it stands.
+struct TextPlace {
+  double x = 0, y = 0;  // inches from the origin: a text's start, end or middle, a marker's centre
+  double height = 0;    // text height or marker size, inches
+  double angle = 0;     // degrees anticlockwise
+  std::string_view justification = "LEFT";  // "LEFT", "RIGHT" or "CENTER" (markers: not used)
+};
+
 // Font height h inches: size max(1, trunc(round(100 h) x scale / 72)) device units.
 void set_font_height(TextState& t, const PsWriter& w, double h);
 // Makes `name` the current font ("DEFAULT": the default font) and loads its widths.
@@ -84,19 +92,18 @@ void letter(TextState& t, PsWriter& w, double x, double y, double h, std::string
 // Length in inches of the text with its escapes, at height h; font escapes
 // change t's current font as drawing would.
 double slen(TextState& t, const TextContext& c, double h, std::string_view text);
-// Draws a text with escapes at (x, y), height h, angle in degrees, justified
-// "LEFT", "RIGHT" or "CENTER"; returns its length in inches. The pen ends at
-// (x, y). `text` must not refer to t's scratch texts.
-double chars(TextState& t, PsWriter& w, const TextContext& c, double x, double y, double h,
-             std::string_view text, double angle, std::string_view justification);
-// Draws marker `code` centred on (x, y): 0..9 built in, 10..19 user markers.
-void symbol(TextState& t, PsWriter& w, const TextContext& c, double x, double y, double size,
-            int code, double angle);
+// Draws a text with escapes at the place, justified against (x, y); returns
+// its length in inches. The pen ends at (x, y). `text` must not refer to t's
+// scratch texts.
+double chars(TextState& t, PsWriter& w, const TextContext& c, const TextPlace& place,
+             std::string_view text);
+// Draws marker `code` centred on the place's (x, y), the place's height its
+// size: 0..9 built in, 10..19 user markers.
+void symbol(TextState& t, PsWriter& w, const TextContext& c, const TextPlace& place, int code);
 // Stores user marker `code` (10..19; others ignored), cut at 32 characters.
 void defusym(TextState& t, int code, std::string_view text);
-// Draws user marker 10..19 centred on (x, y).
-void udefsym(TextState& t, PsWriter& w, const TextContext& c, double x, double y, double size,
-             int code, double angle);
+// Draws user marker 10..19 centred on the place's (x, y), as symbol does.
+void udefsym(TextState& t, PsWriter& w, const TextContext& c, const TextPlace& place, int code);
 // The command lines that draw `text` word-wrapped to `width` inches (the
 // measure includes each line's leading "text "): "newline", then "text ..."
 // lines with "newline" between them, each at most a command line long.

@@ -155,12 +155,13 @@ void cmd_doplot(Session& s, Params& p) {
   const CurvePoints pts = s.curve_points();
   CurveStyle style = s.curve_style();
   style.filled = base.filled();
+  style.progress = s.units.verbose ? &s.term : nullptr;
   // An empty store maps nothing and so says nothing about the limits.
   CurveAxis xa = identity_axis(s.axes[AxisId::X].length),
             ya = identity_axis(s.axes[AxisId::Y].length);
   if (pts.npts > 0) curve_axes(s, true, xa, ya);
   const TextContext c = s.text_context();
-  line(s.ps, s.text, c, s.pen, pts, style, xa, ya, base.hooks(), s.term);
+  line(s.ps, s.text, c, pts, style, {xa, ya}, base.hooks());
 
   setrgbcolor(s.ps, s.pen.data_color.r, s.pen.data_color.g, s.pen.data_color.b);
   if (s.pen.xclip || s.pen.yclip) noclip(s.ps);
@@ -197,7 +198,7 @@ void cmd_errorbar(Session& s, Params& p) {
   e.yh = getparm(p);
   CurveAxis xa, ya;
   curve_axes(s, false, xa, ya);  // bars are not chopped
-  errorbar(s.ps, xa, ya, s.axes.angle, s.curve.ebtic, x, y, e);
+  errorbar(s.ps, {xa, ya}, s.axes.angle, s.curve.ebtic, x, y, e);
 }
 
 // The number of columns MULTIPLOT finds in the data file (0 when it cannot

@@ -64,14 +64,19 @@ bool on_axis(const CurveAxis& a, double pos) { return !a.chop || (pos >= 0 && po
 
 }  // namespace
 
-void line(PsWriter& w, TextState& t, const TextContext& c, PenSettings& pen, const CurvePoints& pts,
-          const CurveStyle& style, const CurveAxis& xa, const CurveAxis& ya,
-          const CurveHooks& hooks, OutBuffer& term) {
-  const Rgb saved_text = pen.text_color, saved_data = pen.data_color;
+void line(PsWriter& w, TextState& t, const TextContext& c, const CurvePoints& pts,
+          const CurveStyle& style, const CurveAxes& axes, const CurveHooks& hooks) {
+  // The markers' colours: the caller's, with the data colour as text colour.
+  PenSettings pen = c.pen;
   pen.text_color = pen.data_color;
+  const TextContext marker_ctx{pen, c.sup, c.compat_level, c.substitute_ctx, c.substitute};
+  const CurveAxis &xa = axes.x, &ya = axes.y;
   const int n = pts.npts;
   const Turn turn(style.angle);
   const bool filled = style.filled && hooks.base != nullptr;
+  // Under --compact, the points a dense curve draws within one device column
+  // are written as the column's ends and extremes.
+  w.fold_runs = true;
   // Makes the first table-colour selection always written.
   if (n > 0 && pts.colour[0] >= 0) setrgbcolor(w, 0, 0, 0);
 
@@ -135,7 +140,7 @@ void line(PsWriter& w, TextState& t, const TextContext& c, PenSettings& pen, con
         // the axis still runs from 0 to its length in its own direction.
         if (on_axis(xa, xm) && on_axis(ya, ym) && pts.symbol[i] >= 0) {
           if (hooks.registers) hooks.registers(hooks.ctx, pts.v[i], pts.x[i], pts.y[i], pts.z[i]);
-          symbol(t, w, c, xp, yp, style.marker_size, pts.symbol[i], style.angle);
+          symbol(t, w, marker_ctx, {xp, yp, style.marker_size, style.angle}, pts.symbol[i]);
         }
       }
       --marker_countdown;
@@ -143,16 +148,15 @@ void line(PsWriter& w, TextState& t, const TextContext& c, PenSettings& pen, con
 
     if (--progress_countdown == 0) {
       progress_countdown = kCurveProgressEvery;
-      if (style.verbose) put_count(term, i + 1, '\r');
+      if (style.progress) put_count(*style.progress, i + 1, '\r');
     }
   }
-  if (style.verbose) put_count(term, n, '\n');
-  pen.text_color = saved_text;
-  pen.data_color = saved_data;
+  if (style.progress) put_count(*style.progress, n, '\n');
+  w.fold_runs = false;
 }
 
-void errorbar(PsWriter& w, const CurveAxis& xa, const CurveAxis& ya, double angle, double ebtic,
-              double x, double y, ErrorExtents e) {
+void errorbar(PsWriter& w, const CurveAxes& axes, double angle, double ebtic, double x, double y,
+              ErrorExtents e) {
   if (!std::isfinite(x) || !std::isfinite(y)) return;
   auto extent = [](double v) { return std::isnan(v) ? 0.0 : std::abs(v); };
   e = {extent(e.xl), extent(e.xh), extent(e.yl), extent(e.yh)};
@@ -160,7 +164,7 @@ void errorbar(PsWriter& w, const CurveAxis& xa, const CurveAxis& ya, double angl
   const double c = ebtic / 2;
   // Data point (u, v) mapped, shifted by (dx, dy) inches, turned; a move or a draw.
   auto to = [&](bool draw, double u, double v, double dx, double dy) {
-    double px = xa.map(u) + dx, py = ya.map(v) + dy;
+    double px = axes.x.map(u) + dx, py = axes.y.map(v) + dy;
     turn.apply(px, py);
     if (draw)
       drawto(w, px, py);

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdint>
 #include <string>
@@ -52,6 +53,11 @@ CurveAxis curve_axis(double minu, double maxu, bool log, bool chop, double lengt
 // The mapping that leaves values as they are (inches), for unset limits.
 CurveAxis identity_axis(double length);
 
+// The mappings of the plot's two axes.
+struct CurveAxes {
+  CurveAxis x, y;
+};
+
 // The point store's columns as `line` reads them: point i (1-based) at index i-1.
 struct CurvePoints {
   int npts = 0;
@@ -69,7 +75,10 @@ struct CurveStyle {
   bool con = true;           // segments drawn (false: only moves and markers)
   double angle = 0;          // rotation of the plot frame, degrees
   bool filled = false;       // each segment filled down to the base first
-  bool verbose = false;      // progress and the final count on the terminal
+  // 3-D curves: markers only on points within the frame along X, Y, Z (a
+  // plane curve chops through its CurveAxes).
+  std::array<bool, 3> chop{};
+  OutBuffer* progress = nullptr;  // the terminal for progress and the final count; null = none
 };
 
 // What `line` asks of its caller, which owns the math registers and the
@@ -85,16 +94,18 @@ struct CurveHooks {
 // Draws the points as a curve on the current axes. The first point and every
 // point with pen <= 0 start a line (a move, the width taken from the next
 // point's pen); the others draw with their own pen as width. A colour index
-// >= 0 selects that table colour and makes it the text and data colour for
-// the rest of the call; both are restored at the end. Markers go on points
-// 1, 1+ssk, 1+2 ssk, ..., except, on a chopped axis, where the point lies
-// off the axis. With `filled`, the quadrilateral between each segment and
-// the base is filled before the segment is drawn. With `verbose`, the count
-// goes to `term` every kCurveProgressEvery points (ending in a carriage
-// return) and at the end (a full line).
-void line(PsWriter& w, TextState& t, const TextContext& c, PenSettings& pen, const CurvePoints& pts,
-          const CurveStyle& style, const CurveAxis& xa, const CurveAxis& ya,
-          const CurveHooks& hooks, OutBuffer& term);
+// >= 0 selects that table colour, which the markers then take as text and
+// data colour for the rest of the call (c.pen itself is not changed).
+// Markers go on points 1, 1+ssk, 1+2 ssk, ..., except, on a chopped axis,
+// where the point lies off the axis. With `filled`, the quadrilateral
+// between each segment and the base is filled before the segment is drawn.
+// With a `progress` terminal, the count goes there every
+// kCurveProgressEvery points (ending in a carriage return) and at the end (a
+// full line). Under --compact the points drawn one after another within a
+// device column are written as the column's ends and extremes
+// (PsWriter::fold_runs).
+void line(PsWriter& w, TextState& t, const TextContext& c, const CurvePoints& pts,
+          const CurveStyle& style, const CurveAxes& axes, const CurveHooks& hooks);
 
 // The extents of one error bar, data units; signs are dropped, NaN counts as 0.
 struct ErrorExtents {
@@ -106,7 +117,7 @@ struct ErrorExtents {
 // bar when yl or yh is, each ending with the pen back at the point. The axes
 // should not chop (bars reach past the axis as the data do). A point that
 // is not finite draws nothing.
-void errorbar(PsWriter& w, const CurveAxis& xa, const CurveAxis& ya, double angle, double ebtic,
-              double x, double y, ErrorExtents e);
+void errorbar(PsWriter& w, const CurveAxes& axes, double angle, double ebtic, double x, double y,
+              ErrorExtents e);
 
 }  // namespace vexal

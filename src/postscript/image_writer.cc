@@ -322,6 +322,7 @@ bool write_cell_image(PsWriter& w, const CellBands& cells, const uint8_t* indice
   std::bitset<kColorTableSize> used;
   for (size_t k = 0; k < nx * ny; ++k) used.set(indices[k]);
 
+  end_pen_path(w);  // the image's "S" ends the path
   write_lookup(w, entries);
   const size_t mx = nx + x.before + x.after, my = ny + y.before + y.after;
   begin_image(w, x, y, mx, my);

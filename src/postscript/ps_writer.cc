@@ -262,6 +262,205 @@ void put_scale_line(PsWriter& w) {
   w.out.put(" scale\n");
 }
 
+// "i j X\n" for the pen's M and L lines, formatted in one go.
+inline void put_point(OutBuffer& out, int i, int j, char op) {
+  char line[32];
+  char* p = put_minimal(line, i);
+  *p++ = ' ';
+  p = put_minimal(p, j);
+  *p++ = ' ';
+  *p++ = op;
+  *p++ = '\n';
+  out.put(std::string_view(line, p - line));
+}
+
+// The pen under --compact ------------------------------------------------------
+// Only runs along a device column or row are merged. A reader places every
+// end point in fixed point, so a slanted line drawn in several pieces and the
+// same line drawn as one differ in their rounded direction, and the joins at
+// their ends by a pixel; along a column or row the direction stays exact.
+// A run that turns back on itself covers the span between its extremes in
+// whatever order they are visited; what the joins at its ends depend on is
+// the direction of its first and last piece, which the written run keeps.
+
+// A move or line the pen writes under --compact.
+inline void put_pen(PsWriter& w, int ix, int iy, char op) {
+  put_point(w.out, ix, iy, op);
+  w.hold.point = true;
+}
+
+// Where (ix, iy) lies along the run's line.
+inline int along(const PenHold& h, int ix, int iy) { return h.vertical ? iy : ix; }
+
+// Adds the point at v along the run's line.
+void run_add(PenHold& h, int v) {
+  if (h.n == 0) {
+    h.first = h.last = v;
+    h.n = 1;
+    h.length = std::abs(static_cast<long long>(v) - (h.vertical ? h.y : h.x));
+    return;
+  }
+  h.length += std::abs(static_cast<long long>(v) - h.last);
+  // The last point becomes the one before the last, and one of those whose
+  // extremes are kept.
+  const int p = h.last;
+  if (h.n == 1) {
+    h.lo = h.hi = p;
+  } else if (p < h.lo) {
+    h.lo = p;
+    h.lo_first = false;
+  } else if (p > h.hi) {
+    h.hi = p;
+    h.lo_first = true;
+  }
+  h.prev = p;
+  h.last = v;
+  ++h.n;
+}
+
+// Writes lines along the run's line, each piece that goes on the way the one
+// before it went merged into it.
+class RunWriter {
+ public:
+  RunWriter(PsWriter& w, int start) : w_(w), h_(w.hold), at_(start) {}
+  ~RunWriter() {
+    if (held_) put(end_);
+    if (h_.vertical)
+      h_.y = at_;
+    else
+      h_.x = at_;
+    h_.n = 0;
+  }
+  void to(int v) {
+    if (v == at_) return;
+    const int way = v > at_ ? 1 : -1;
+    if (held_ && way != way_) put(end_);
+    held_ = true;
+    end_ = v;
+    way_ = way;
+    at_ = v;
+  }
+
+ private:
+  void put(int v) { put_pen(w_, h_.vertical ? h_.x : v, h_.vertical ? v : h_.y, 'L'); }
+  PsWriter& w_;
+  PenHold& h_;
+  int at_;
+  bool held_ = false;
+  int end_ = 0, way_ = 0;
+};
+
+// The length a folded run is short of its points' under a dash pattern of
+// `period` device units (0: none), so that the pattern meets what follows
+// at the same phase. Both lengths join the same two points on one line, so
+// their difference is even, and so is what is returned.
+long long dash_makeup(long long points_length, long long written, long long period) {
+  if (period <= 0) return 0;
+  long long r = (points_length - written) % period;
+  if (r % 2 != 0) r += period;
+  return r;
+}
+
+// Writes the run: its first point, the extremes of those before the last in
+// the order they came, the one before the last and the last. Where that is
+// shorter than the points were and a dash pattern is in force, the pen goes
+// back and forth from the first extreme for the length the pattern needs.
+void write_run(PsWriter& w) {
+  PenHold& h = w.hold;
+  const int start = h.vertical ? h.y : h.x;
+  RunWriter run(w, start);
+  run.to(h.first);
+  if (h.n < 2) return;  // a single line
+  const int points[4] = {h.lo_first ? h.lo : h.hi, h.lo_first ? h.hi : h.lo, h.prev, h.last};
+  long long written = std::abs(static_cast<long long>(h.first) - start);
+  for (int i = 0, at = h.first; i < 4; at = points[i++])
+    written += std::abs(static_cast<long long>(points[i]) - at);
+  long long makeup = dash_makeup(h.length, written, w.dash_period);
+  run.to(points[0]);
+  if (makeup > 0) {
+    // Everything between the lowest and the highest point is drawn anyway.
+    const int bottom = std::min({start, h.lo, h.last}), top = std::max({start, h.hi, h.last});
+    const int from = points[0], way = top - from >= from - bottom ? 1 : -1;
+    const long long room = way > 0 ? top - from : from - bottom;
+    while (makeup > 0) {
+      const long long d = std::min(room, makeup / 2);
+      run.to(from + way * static_cast<int>(d));
+      run.to(from);
+      makeup -= 2 * d;
+    }
+  }
+  for (int i = 1; i < 4; ++i) run.to(points[i]);
+}
+
+// A move under --compact: held, replacing a move held before it.
+void hold_move(PsWriter& w, int ix, int iy) {
+  PenHold& h = w.hold;
+  if (h.n > 0) write_run(w);
+  h.move = true;
+  h.known = true;
+  h.x = ix;
+  h.y = iy;
+}
+
+// A line under --compact to (ix, iy), which differs from the last point.
+void hold_line(PsWriter& w, int ix, int iy) {
+  PenHold& h = w.hold;
+  if (h.move) {
+    put_pen(w, h.x, h.y, 'M');
+    h.move = false;
+  }
+  if (h.n > 0) {
+    if (h.vertical ? ix == h.x : iy == h.y) {
+      const int v = along(h, ix, iy);
+      const int start = h.vertical ? h.y : h.x;
+      if ((w.fold_runs && !w.dash_gaps) || (v > h.last) == (h.first > start)) {
+        run_add(h, v);
+        return;
+      }
+    }
+    write_run(w);
+  }
+  if (h.known && (ix == h.x || iy == h.y)) {
+    h.vertical = ix == h.x;
+    run_add(h, along(h, ix, iy));
+    return;
+  }
+  put_pen(w, ix, iy, 'L');
+  h.x = ix;
+  h.y = iy;
+  h.known = true;
+}
+
+// Before a line that may move the current point (text, an arc, PostScript
+// of the user's): what the pen holds goes first, and where the line leaves
+// the current point is not known.
+inline void settle_for_line(PsWriter& w) {
+  settle_pen(w);
+  w.hold.known = false;
+}
+
+// "CSM" strokes from the current point and keeps it. The lines the pen holds
+// go first, to be stroked with what was in force; a held move waits, unless
+// the document has no point of its own, when it gives the point; a document
+// without any point (after a stroke or newpath the caller announced with
+// forget_point) gets the page corner.
+void ensure_point(PsWriter& w) {
+  if (w.hold.n > 0) write_run(w);
+  if (w.hold.move) {
+    if (!w.hold.point) settle_pen(w);
+    return;
+  }
+  if (w.ixlast != kNoPoint) return;
+  w.out.put("0 0 M\n");
+  w.xlast = -w.xorig;
+  w.ylast = -w.yorig;
+  w.ixlast = 0;
+  w.iylast = 0;
+  w.hold.x = w.hold.y = 0;
+  w.hold.known = true;
+  w.hold.point = true;
+}
+
 // showpage resets the graphics state (initgraphics): the transformation, the
 // colour, the dash and the clip path. The landscape rotation is therefore
 // written again with the page's scale, the colour and dash caches are
@@ -269,6 +468,7 @@ void put_scale_line(PsWriter& w) {
 // in force, and the clip window is opened so that the box of the new page is
 // not limited by a clip that no longer holds.
 void page_break(PsWriter& w) {
+  end_pen_path(w);
   out_a(w, "S showpage");
   ++w.pages;
   out_ai(w, "%%Page:", w.pages);
@@ -280,6 +480,8 @@ void page_break(PsWriter& w) {
   w.last_rgb = {-1, -1, -1};
   w.current_color = -1;
   w.dash_last = {};
+  w.dash_period = 0;
+  w.dash_gaps = false;
   w.cxmin = w.cymin = -kClipLimit;
   w.cxmax = w.cymax = kClipLimit;
   w.xorig = 0;
@@ -297,6 +499,7 @@ long long bbox_value(const PsWriter& w, int device, double offset) {
 
 void end_document(PsWriter& w) {
   if (!w.open) return;
+  end_pen_path(w);
   out_a(w, "S");
   out_a(w, "showpage");
 
@@ -374,18 +577,6 @@ void shift_origin(PsWriter& w, double x, double y) {
   w.iylast = to_device(w.yorig, w.scale);
 }
 
-// "CSM" strokes from the current point; a document without one (after a
-// stroke or newpath the caller announced with forget_point) gets the page
-// corner as its point first.
-inline void ensure_point(PsWriter& w) {
-  if (w.ixlast != kNoPoint) return;
-  w.out.put("0 0 M\n");
-  w.xlast = -w.xorig;
-  w.ylast = -w.yorig;
-  w.ixlast = 0;
-  w.iylast = 0;
-}
-
 // A dash length in whole device units: NaN and negative values give 0, and
 // the value is kept within what PostScript integers hold.
 long long dash_units(double inches, double res) {
@@ -402,19 +593,16 @@ void put_dash_pair(OutBuffer& out, long long a, long long b) {
   out.put(" \n");
 }
 
-// "i j X\n" for the pen's M and L lines, formatted in one go.
-inline void put_point(OutBuffer& out, int i, int j, char op) {
-  char line[32];
-  char* p = put_minimal(line, i);
-  *p++ = ' ';
-  p = put_minimal(p, j);
-  *p++ = ' ';
-  *p++ = op;
-  *p++ = '\n';
-  out.put(std::string_view(line, p - line));
-}
-
 }  // namespace
+
+void settle_pen(PsWriter& w) {
+  PenHold& h = w.hold;
+  if (h.move) {
+    put_pen(w, h.x, h.y, 'M');
+    h.move = false;
+  }
+  if (h.n > 0) write_run(w);
+}
 
 // Output targets -------------------------------------------------------------
 
@@ -472,14 +660,13 @@ void ps_open_string(PsWriter& w, std::string* doc) {
 
 // Document frame -------------------------------------------------------------
 
-bool startup(PsWriter& w, double res, bool to_stdout, std::string_view file_name,
-             std::string_view orientation, std::string_view version_text, bool verbose,
-             OutBuffer& term) {
+bool startup(PsWriter& w, const DocumentSetup& d, bool verbose, OutBuffer& term) {
   // A precision of 0, negative or NaN would make every coordinate and the
   // page scale meaningless.
-  if (!(res > 0) || !std::isfinite(res)) res = kDefaultUnitsPerInch;
-  file_name = trimmed(file_name);
-  orientation = trimmed(orientation);
+  const double res = d.res > 0 && std::isfinite(d.res) ? d.res : kDefaultUnitsPerInch;
+  const bool to_stdout = d.to_stdout;
+  const std::string_view file_name = trimmed(d.file_name);
+  const std::string_view orientation = trimmed(d.orientation);
 
   w.res = res;
   w.to_stdout = to_stdout;
@@ -507,7 +694,7 @@ bool startup(PsWriter& w, double res, bool to_stdout, std::string_view file_name
   put_padded_header(o, "%!PS-Adobe-2.0");
   put_padded_header(o, "%%BoundingBox: (atend)");
   out_a(w, "%%Creator: vexal scientific plotting program");
-  put_dsc_line(o, "%%Version: ", trimmed(version_text));
+  put_dsc_line(o, "%%Version: ", trimmed(d.version_text));
   put_dsc_line(o, "%%Title: ", file_name);
   put_dsc_line(o, "%%Orientation: ", orientation);
   out_a(w, "%%Pages: (atend)");
@@ -534,6 +721,8 @@ bool startup(PsWriter& w, double res, bool to_stdout, std::string_view file_name
   out_ai(w, "%%Page:", w.pages);
   put_scale_line(w);
   out_a(w, "0 0 M");  // the document always has a current point for CSM
+  w.hold = PenHold{};
+  w.hold.known = w.hold.point = true;  // at (0, 0)
 
   factor(w, 1.0);
   newpen(w, 1);
@@ -562,9 +751,13 @@ char* put_minimal(char* p, int n) {
   return p + 12;
 }
 
-void out_a(PsWriter& w, std::string_view s) { w.out.line(s); }
+void out_a(PsWriter& w, std::string_view s) {
+  settle_for_line(w);
+  w.out.line(s);
+}
 
 void out_aa(PsWriter& w, std::string_view s, std::string_view t) {
+  settle_for_line(w);
   w.out.put(s);
   w.out.put(' ');
   w.out.line(t);
@@ -572,12 +765,14 @@ void out_aa(PsWriter& w, std::string_view s, std::string_view t) {
 
 void out_ai(PsWriter& w, std::string_view s, int n) {
   char num[12];
+  settle_for_line(w);
   w.out.put(s);
   w.out.put(' ');
   w.out.line(std::string_view(num, put_minimal(num, n) - num));
 }
 
 void out_ia(PsWriter& w, int n, std::string_view s) {
+  settle_for_line(w);
   char num[13];
   char* p = put_minimal(num, n);
   *p++ = ' ';
@@ -586,6 +781,7 @@ void out_ia(PsWriter& w, int n, std::string_view s) {
 }
 
 void out_ija(PsWriter& w, int i, int j, std::string_view s) {
+  settle_for_line(w);
   char num[26];
   char* p = put_minimal(num, i);
   *p++ = ' ';
@@ -598,6 +794,7 @@ void out_ija(PsWriter& w, int i, int j, std::string_view s) {
 void out_flush(PsWriter& w) { w.out.flush(); }
 
 void ps_comment(PsWriter& w, std::string_view text) {
+  settle_pen(w);  // a comment leaves the current point where it is
   w.out.put("%! ");
   put_comment_text(w.out, trimmed(text));
   w.out.put('\n');
@@ -613,7 +810,10 @@ std::string ps_error_message(const PsWriter& w) {
   return message;
 }
 
-void ps_literal(PsWriter& w, std::string_view text) { w.out.line(trimmed(text)); }
+void ps_literal(PsWriter& w, std::string_view text) {
+  settle_for_line(w);
+  w.out.line(trimmed(text));
+}
 
 // Pen ------------------------------------------------------------------------
 
@@ -655,7 +855,10 @@ void moveto(PsWriter& w, double x, double y) {
   const int ix = to_device(x + w.xorig, w.scale);
   const int iy = to_device(y + w.yorig, w.scale);
   if (ix == w.ixlast && iy == w.iylast) return;
-  put_point(w.out, ix, iy, 'M');
+  if (w.compact)
+    hold_move(w, ix, iy);
+  else
+    put_point(w.out, ix, iy, 'M');
   w.xlast = x;
   w.ylast = y;
   w.ixlast = ix;
@@ -674,7 +877,10 @@ inline bool line_to(PsWriter& w, double x, double y) {
     moveto(w, x, y);
     return false;
   }
-  put_point(w.out, ix, iy, 'L');
+  if (w.compact)
+    hold_line(w, ix, iy);
+  else
+    put_point(w.out, ix, iy, 'L');
   const int x0 = w.ixlast, y0 = w.iylast;
   w.xlast = x;
   w.ylast = y;
@@ -693,6 +899,7 @@ inline bool line_to(PsWriter& w, double x, double y) {
 void drawto(PsWriter& w, double x, double y) {
   if (!line_to(w, x, y)) return;
   if (++w.nseg > kSegmentsPerStroke) {  // keep PostScript paths short
+    settle_pen(w);
     w.out.put("CSM\n");
     w.nseg = 0;
   }
@@ -721,19 +928,20 @@ void factor(PsWriter& w, double f) { w.scale = f * w.res; }
 void thickpen(PsWriter& w, double inches) {
   const double a = inches * w.res;  // FACTOR does not apply to widths
   if (std::abs(a - w.width) <= 0.5) return;
-  w.width = a > 0 ? a : 0;  // also NaN
-  const double n = std::min(std::round(w.width), 1.0e9);
+  w.width = thickpen_width(w, w.width, inches);
   ensure_point(w);
-  out_a(w, "CSM");
-  out_ia(w, static_cast<int>(n), "W");
+  char line[24] = "CSM\n";
+  char* p = put_minimal(line + 4, pen_width_units(w.width));
+  std::memcpy(p, " W\n", 3);
+  w.out.put(std::string_view(line, p + 3 - line));
 }
 
 void newpen(PsWriter& w, int n) { thickpen(w, n / w.res); }
 
 double thickpen_width(const PsWriter& w, double width, double inches) {
-  const double a = inches * w.res;  // the rule of thickpen
+  const double a = inches * w.res;  // FACTOR does not apply to widths
   if (std::abs(a - width) <= 0.5) return width;
-  return a > 0 ? a : 0;
+  return a > 0 ? a : 0;  // also NaN
 }
 
 int pen_width_units(double width) { return static_cast<int>(std::min(std::round(width), 1.0e9)); }
@@ -823,10 +1031,15 @@ void set_dash(PsWriter& w, const std::array<double, 8>& p) {
   ensure_point(w);
   w.out.put("CSM [\n");
   // The first mark is at least one unit: an all-zero array is an error in PostScript.
-  put_dash_pair(w.out, std::max(1LL, dash_units(p[0], w.res)), dash_units(p[1], w.res));
+  const long long mark = std::max(1LL, dash_units(p[0], w.res)), space = dash_units(p[1], w.res);
+  put_dash_pair(w.out, mark, space);
+  w.dash_period = mark + space;
+  w.dash_gaps = space > 0;
   for (int i = 2; i < 8; i += 2) {
     const long long a = dash_units(p[i], w.res), b = dash_units(p[i + 1], w.res);
     if (a > 0 || b > 0) put_dash_pair(w.out, a, b);
+    w.dash_period += a + b;
+    w.dash_gaps = w.dash_gaps || b > 0;
   }
   w.out.put("] 0 setdash\n");
 }
@@ -841,6 +1054,7 @@ namespace {
 // saved on the operand stack and a dash that never inks is set, so the clip
 // path can be stroked away afterwards without a mark.
 void begin_clip_path(PsWriter& w) {
+  end_pen_path(w);
   w.out.put("S N\n");
   w.out.put("currentdash [0 300000] 0 setdash\n");
   w.nseg = 0;
@@ -851,6 +1065,7 @@ void begin_clip_path(PsWriter& w) {
 // the pen at (x, y) with the move always written (the stroke cleared the
 // current point).
 void end_clip_path(PsWriter& w, double x, double y) {
+  settle_pen(w);
   w.out.put("closepath clip S setdash\n");
   w.nseg = 0;
   forget_point(w);
@@ -905,14 +1120,21 @@ void clipcircle(PsWriter& w, double x, double y, double r) {
 
 void noclip(PsWriter& w) {
   ensure_point(w);
-  out_a(w, "currentpoint S initclip moveto");
+  w.out.put("currentpoint S initclip moveto\n");
   w.cxmin = w.cymin = -kClipLimit;
   w.cxmax = w.cymax = kClipLimit;
 }
 
 void forget_point(PsWriter& w) {
+  settle_pen(w);
+  w.hold.known = w.hold.point = false;
   w.ixlast = kNoPoint;
   w.iylast = kNoPoint;
+}
+
+void end_pen_path(PsWriter& w) {
+  w.hold.move = false;
+  settle_pen(w);
 }
 
 }  // namespace vexal

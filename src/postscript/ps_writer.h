@@ -52,6 +52,24 @@ struct NewDocumentFile {
   NewDocumentFile& operator=(const NewDocumentFile&) = delete;
 };
 
+// What the pen holds back under --compact: a move not yet drawn from, and a
+// run of lines along one device column or row (x or y unchanged) that is
+// written in fewer lines when something else must follow it (settle_pen).
+struct PenHold {
+  bool move = false;      // "x y M" is owed: nothing has been drawn from it yet
+  bool point = false;     // the document as written has a current point
+  bool known = false;     // (x, y) is the document's current point once the move is written
+  int x = 0, y = 0;       // that point, device units; a run starts there
+  int n = 0;              // points of the run held (0 = none)
+  bool vertical = false;  // the run keeps x (a column); otherwise y (a row)
+  // Along the run's line: its first and last point, the one before the last,
+  // and the lowest and highest of the points before the last, with which of
+  // those two came first.
+  int first = 0, last = 0, prev = 0, lo = 0, hi = 0;
+  bool lo_first = false;
+  long long length = 0;  // device units the run's points are apart, one after another
+};
+
 // The writer's records and its output. One per document; not copyable.
 struct PsWriter {
   // las009
@@ -67,9 +85,13 @@ struct PsWriter {
   double grey = 0;                      // scratch grey level for the shape routines
 
   // las000
-  int nseg = 0;    // segments since the path was last stroked
-  int ixlast = 0;  // device x of the last emitted M or L, or kNoPoint
-  int iylast = 0;  // device y of the last emitted M or L, or kNoPoint
+  // Segments since the path was last stroked: every line drawn counts, also
+  // one --compact merges, so that "CSM" falls where it always has.
+  int nseg = 0;
+  // Device point of the last move or line, or kNoPoint: the document's
+  // current point once what the pen holds (--compact) is written.
+  int ixlast = 0;
+  int iylast = 0;
 
   // las007: everything drawn, and the clip window, in device units
   int bxmin = 30000, bymin = 30000, bxmax = 0, bymax = 0;  // empty: res x 100 .. 0
@@ -79,6 +101,10 @@ struct PsWriter {
   // moves written only when something is drawn from them, ...). Off, every
   // line is written as it always was.
   bool compact = false;
+  PenHold hold;  // --compact: what the pen has not written yet
+  // --compact, set while a data curve is drawn: a run along a column or row
+  // may turn back on itself and is written as its ends and extremes.
+  bool fold_runs = false;
   // --compact images: the lookup string last defined as ICT (three bytes per
   // table entry), so that it is written again only when the table changed.
   std::array<uint8_t, 3 * kColorTableSize> image_lookup{};
@@ -97,7 +123,12 @@ struct PsWriter {
   std::bitset<kColorTableSize> color_written;
 
   std::array<double, 8> dash_last{};  // dash pattern last emitted, inches
-  int stampc = 0;                     // stampc: stamp lines written on this page
+  // The dash pattern in force as written: its length in device units (0:
+  // none) and whether it has gaps. A run folded under --compact must end
+  // where the pattern is at the same phase, and may not fold over gaps.
+  long long dash_period = 0;
+  bool dash_gaps = false;
+  int stampc = 0;  // stampc: stamp lines written on this page
 
   // Output. `file` is declared before `out` so that `out` flushes into it
   // before it is closed when the writer goes away.
@@ -135,12 +166,20 @@ void ps_abandon(PsWriter& w);
 
 // Document frame -------------------------------------------------------------
 
+// What a document starts with: its target, precision and header lines.
+struct DocumentSetup {
+  double res = kDefaultUnitsPerInch;  // device units per inch; not a positive number: 300
+  bool to_stdout = false;             // the document goes to standard output, not to file_name
+  std::string_view file_name;         // the file written, and the %%Title
+  std::string_view orientation = "Portrait";  // "Portrait" or "Landscape" (%%Orientation)
+  std::string_view version_text;              // the %%Version
+};
+
 // Opens the output (standard output, or the file named; a target opened
-// beforehand is kept), writes header and prolog and starts page 1. False when
-// the file cannot be created. A `res` that is not a positive number is taken as 300.
-bool startup(PsWriter& w, double res, bool to_stdout, std::string_view file_name,
-             std::string_view orientation, std::string_view version_text, bool verbose,
-             OutBuffer& term);
+// beforehand is kept), writes header and prolog and starts page 1; with
+// `verbose`, a document written to a file names it on `term`. False when the
+// file cannot be created.
+bool startup(PsWriter& w, const DocumentSetup& d, bool verbose, OutBuffer& term);
 // Writes the start-up colour table: 255 white, 10..1 grey 0.0..0.9, 0 white.
 void default_colors(PsWriter& w);
 
@@ -170,6 +209,17 @@ std::string ps_error_message(const PsWriter& w);
 // The text without trailing blanks as one line.
 void ps_literal(PsWriter& w, std::string_view text);
 
+// Writes what the pen holds back under --compact (a move, lines along a
+// column or row), so that the line written next follows them. The emitters
+// here call it (a width, colour or dash line keeps a held move back while the
+// document has a point of its own, and a stroke that ends the path drops it);
+// code that writes to `out` itself calls it first, unless its lines leave
+// the path and the current point alone. Without --compact nothing is held.
+void settle_pen(PsWriter& w);
+// Before a line that strokes and ends the path (an image's "S gsave"): as
+// settle_pen, but a held move is dropped, as nothing was drawn from it.
+void end_pen_path(PsWriter& w);
+
 // Writes n in minimal width at p (room for 12 characters); returns the end.
 char* put_minimal(char* p, int n);
 // Pen ------------------------------------------------------------------------
@@ -193,10 +243,14 @@ void plot(PsWriter& w, double x, double y, PenCode code);
 // precision, truncated toward zero.
 int device_x(const PsWriter& w, double x);
 int device_y(const PsWriter& w, double y);
-// Moves to (x, y), inches from the origin; repeats of the device point write nothing.
+// Moves to (x, y), inches from the origin; repeats of the device point write
+// nothing. Under --compact the move is held until something is drawn from it
+// or another line is written; a move after it replaces it.
 void moveto(PsWriter& w, double x, double y);
 // Draws to (x, y), inches from the origin, widening the bounding box; repeats
-// of the device point do nothing at all.
+// of the device point do nothing at all. Under --compact lines along one
+// device column or row are held: a line that goes straight on extends the
+// one before it (with fold_runs, the run may also turn back; see PenHold).
 void drawto(PsWriter& w, double x, double y);
 // As moveto/drawto with (x, y) measured from the page corner.
 void amoveto(PsWriter& w, double x, double y);

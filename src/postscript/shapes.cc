@@ -206,31 +206,31 @@ void hollow_region(PsWriter& w, const double* x, const double* y, int n) {
   drawto(w, x[0], y[0]);
 }
 
-void arrow_points(double x, double y, double length, double shaft, double head, double angle,
-                  std::array<double, 7>& px, std::array<double, 7>& py) {
+ArrowPolygon arrow_points(double x, double y, double length, double shaft, double head,
+                          double angle) {
   const double neck = length - head;
   const double u[7] = {length, neck, neck, 0, 0, neck, neck};
   const double v[7] = {0, head / 2, shaft / 2, shaft / 2, -shaft / 2, -shaft / 2, -head / 2};
   const double c = std::cos(radians(angle)), s = std::sin(radians(angle));
+  ArrowPolygon p;
   for (int i = 0; i < 7; ++i) {
-    px[i] = x + u[i] * c + v[i] * s;
-    py[i] = y + u[i] * s - v[i] * c;
+    p.x[i] = x + u[i] * c + v[i] * s;
+    p.y[i] = y + u[i] * s - v[i] * c;
   }
+  return p;
 }
 
 void arrow(PsWriter& w, double x, double y, double length, double shaft, double head,
            double angle) {
-  std::array<double, 7> px, py;
-  arrow_points(x, y, length, shaft, head, angle, px, py);
-  hollow_region(w, px.data(), py.data(), 7);
+  const ArrowPolygon p = arrow_points(x, y, length, shaft, head, angle);
+  hollow_region(w, p.x.data(), p.y.data(), 7);
 }
 
 void filled_arrow(PsWriter& w, double x, double y, double length, double shaft, double head,
                   double angle) {
-  std::array<double, 7> px, py;
-  arrow_points(x, y, length, shaft, head, angle, px, py);
-  filled_region(w, px.data(), py.data(), 7);
-  moveto(w, px[0], py[0]);
+  const ArrowPolygon p = arrow_points(x, y, length, shaft, head, angle);
+  filled_region(w, p.x.data(), p.y.data(), 7);
+  moveto(w, p.x[0], p.y[0]);
 }
 
 void xraster(PsWriter& w, double dx, double dy, int n, const int* c) {

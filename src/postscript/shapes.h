@@ -43,11 +43,15 @@ void filled_region(PsWriter& w, const double* x, const double* y, int n);
 // back to the first. One vertex is only a move; none does nothing.
 void hollow_region(PsWriter& w, const double* x, const double* y, int n);
 
-// The seven vertices of an arrow from (x, y) of length `length`, shaft width
-// `shaft`, head length `head`, pointing `angle` degrees: the tip first, then
-// round the head and the shaft.
-void arrow_points(double x, double y, double length, double shaft, double head, double angle,
-                  std::array<double, 7>& px, std::array<double, 7>& py);
+// The vertices of an arrow polygon, inches from the origin.
+struct ArrowPolygon {
+  std::array<double, 7> x, y;  // the tip first, then round the head and the shaft
+};
+
+// The arrow from (x, y) of length `length`, shaft width `shaft`, head length
+// `head`, pointing `angle` degrees.
+ArrowPolygon arrow_points(double x, double y, double length, double shaft, double head,
+                          double angle);
 // Outlines the arrow polygon; the pen ends on the tip.
 void arrow(PsWriter& w, double x, double y, double length, double shaft, double head, double angle);
 // Fills the arrow polygon; the pen ends on the tip.

@@ -33,7 +33,7 @@ void draw_text(Session& s, double x, double y, std::string_view text, double ang
   const Rgb& rgb = s.pen.text_color;
   setrgbcolor(s.ps, rgb.r, rgb.g, rgb.b);
   const TextContext c = s.text_context();
-  const double length = chars(s.text, s.ps, c, x, y, s.text.ts, text, angle, justification);
+  const double length = chars(s.text, s.ps, c, {x, y, s.text.ts, angle, justification}, text);
   setvariable(s.vars, "SLEN", length);
 }
 
@@ -184,7 +184,7 @@ void cmd_showsym(Session& s, Params&) {
   double x = 0, y = 0, scale = 0;
   where(s.ps, x, y, scale);
   newpen(s.ps, s.pen.thickness);
-  symbol(s.text, s.ps, s.text_context(), x, y, s.text.marker_size, s.text.sn, 0);
+  symbol(s.text, s.ps, s.text_context(), {x, y, s.text.marker_size, 0}, s.text.sn);
 }
 
 // DEFINESYM n TEXT text, or DEFINESYM n NUMBER v.

@@ -160,7 +160,8 @@ class ContourWalk {
     rdplot(v_, h_, w_, fx, fy, pen_);
     pen_ = PenCode::kDraw;
     if (labelling && style_.annotate && (count_ - 4) % label_every_ == 0) {
-      numb(t_, w_, label_ctx_, v_.wx, v_.wy, style_.label_size, r, style_.label_angle, 3, "CENTER");
+      const TextPlace label{v_.wx, v_.wy, style_.label_size, style_.label_angle, "CENTER"};
+      numb(t_, w_, label_ctx_, label, r, 3);
       setrgbcolor(w_, style_.line_color.r, style_.line_color.g, style_.line_color.b);
       dplot(v_, h_, w_, v_.wx, v_.wy, PenCode::kMove);
     }
@@ -193,7 +194,9 @@ bool walkable(View& v, const Grid& g) {
   return frame_point(v, v.x0, v.y0, v.z0, f);
 }
 
-int color_index(double z, double zmin, double zmax, int ncolors) {
+int color_index(double z, const ColorRange& colors) {
+  const double zmin = colors.zmin, zmax = colors.zmax;
+  const int ncolors = colors.ncolors;
   if (z < kUnsetBelow || std::isnan(z)) return kMissingColor;
   if (ncolors < 2 || zmin == zmax || !std::isfinite(zmin) || !std::isfinite(zmax)) return 0;
   const double k = std::round((z - zmin) / (zmax - zmin) * (ncolors - 1));
@@ -212,7 +215,7 @@ bool flat_view(const View& v) {
 // cells, as the strokes cover them, are not of one size (half cells at the
 // ends aside).
 bool flat_cells_as_image(const View& v, PsWriter& w, const Grid& g, const std::vector<double>& cw,
-                         const std::vector<double>& ch, int ncolors, double zmin, double zmax) {
+                         const std::vector<double>& ch, const ColorRange& range) {
   constexpr std::array<std::array<double, 3>, 3> kUnturned{{{1, 0, 0}, {0, 1, 0}, {0, 0, 1}}};
   if (!flat_view(v) || v.upright || v.rot != kUnturned) return false;
   const size_t nx = cw.size(), ny = ch.size();
@@ -254,7 +257,7 @@ bool flat_cells_as_image(const View& v, PsWriter& w, const Grid& g, const std::v
   b.lines = {static_cast<int>(b.x_lo[0]), first_y, device_x(w, end_x), device_y(w, end_y)};
   std::vector<uint8_t> indices(nx * ny);
   for (size_t k = 0; k < nx * ny; ++k)
-    indices[k] = static_cast<uint8_t>(color_index(g.values[k], zmin, zmax, ncolors));
+    indices[k] = static_cast<uint8_t>(color_index(g.values[k], range));
   if (!write_cell_image(w, b, indices.data())) return false;
   moveto(w, end_x, end_y);
   return true;
@@ -302,11 +305,17 @@ void cell_sizes(const Grid& g, double lx, double ly, std::vector<double>& widths
   axis_sizes(g.y, g.ny, ly, heights);
 }
 
-ContourLevels contr(View& v, Horizon& h, PsWriter& w, TextState& t, const TextContext& c,
-                    const Grid& g, double step, double zmin, double zmax,
-                    const ContourStyle& style) {
-  const ContourLevels levels = contour_levels(zmin, zmax, step);
-  if (levels.count == 0 || !walkable(v, g)) return levels;
+ContourLevels one_level(double level) {
+  ContourLevels out;
+  out.first = level;
+  out.count = 1;
+  return out;
+}
+
+void contr(View& v, Horizon& h, PsWriter& w, TextState& t, const TextContext& c, const Grid& g,
+           const ContourStyle& style) {
+  const ContourLevels& levels = style.levels;
+  if (levels.count == 0 || !walkable(v, g)) return;
   setrgbcolor(w, style.line_color.r, style.line_color.g, style.line_color.b);
   ContourWalk walk(v, h, w, t, c, g, style);
   double r = levels.first;
@@ -314,18 +323,10 @@ ContourLevels contr(View& v, Horizon& h, PsWriter& w, TextState& t, const TextCo
     walk.level(r);
     r += levels.step;
   }
-  return levels;
-}
-
-void one_contr(View& v, Horizon& h, PsWriter& w, TextState& t, const TextContext& c, const Grid& g,
-               double level, const ContourStyle& style) {
-  if (!walkable(v, g)) return;
-  setrgbcolor(w, style.line_color.r, style.line_color.g, style.line_color.b);
-  ContourWalk(v, h, w, t, c, g, style).level(level);
 }
 
 void concol(View& v, PsWriter& w, const Grid& g, const std::vector<double>& widths,
-            const std::vector<double>& heights, int ncolors, double zmin, double zmax) {
+            const std::vector<double>& heights, const ColorRange& colors) {
   if (g.nx < 1 || g.ny < 1) return;
   const size_t nx = static_cast<size_t>(g.nx), ny = static_cast<size_t>(g.ny);
   assert(widths.size() >= nx && heights.size() >= ny);
@@ -340,7 +341,7 @@ void concol(View& v, PsWriter& w, const Grid& g, const std::vector<double>& widt
   ch.front() /= 2;
   ch.back() /= 2;
 
-  if (w.compact && flat_cells_as_image(v, w, g, cw, ch, ncolors, zmin, zmax)) {
+  if (w.compact && flat_cells_as_image(v, w, g, cw, ch, colors)) {
     setrgbcolor(w, 0, 0, 0);
     return;
   }
@@ -364,7 +365,7 @@ void concol(View& v, PsWriter& w, const Grid& g, const std::vector<double>& widt
       thickpen(w, ch[j] + 0.01);
       double xs = 0;
       for (size_t i = 0; i < nx; ++i) {
-        select(color_index(g.values[j * nx + i], zmin, zmax, ncolors));
+        select(color_index(g.values[j * nx + i], colors));
         double px, py;
         page(xs, yc, 0, px, py);
         moveto(w, px, py);
@@ -388,7 +389,7 @@ void concol(View& v, PsWriter& w, const Grid& g, const std::vector<double>& widt
     for (size_t j = 0; j < ny; ++j) {
       double xs = 0;
       for (size_t i = 0; i < nx; ++i) {
-        const int colour = color_index(g.values[j * nx + i], zmin, zmax, ncolors);
+        const int colour = color_index(g.values[j * nx + i], colors);
         select(colour);
         std::array<double, 4> px, py;
         corner(xs, yb, px[0], py[0]);

@@ -31,6 +31,8 @@ struct ContourLevels {
 // The step (the given one when not 0, else automatic) and the levels for
 // data from zmin to zmax. Flat data (zmax = zmin) gives step 1 and no levels.
 ContourLevels contour_levels(double zmin, double zmax, double step);
+// The one level of ONECONT (`one_contr`).
+ContourLevels one_level(double level);
 
 // The main program's contour settings.
 struct ContourSettings {
@@ -40,8 +42,9 @@ struct ContourSettings {
   double vlen = 0;       // VLEN: length of the longest vector, inches
 };
 
-// How contour lines are drawn and labelled.
+// Which contour lines are drawn, and how they are drawn and labelled.
 struct ContourStyle {
+  ContourLevels levels;      // contour_levels of the data, or one_level
   bool annotate = true;      // level labels along the lines
   double label_size = 0.12;  // inches
   double label_angle = 0;    // degrees
@@ -54,17 +57,18 @@ struct ContourStyle {
 void cell_sizes(const Grid& g, double lx, double ly, std::vector<double>& widths,
                 std::vector<double>& heights);
 
-// Draws every level (`contr`) by the cell walk through `rdplot` of the view,
-// whose frame X and Y corners are set here to the grid's first and last
-// coordinates; labels are written with `numb` at the pen. Cells with a
-// missing (below -1.0e36) or non-finite corner are skipped. Returns the
-// levels drawn (their step is the step used).
-ContourLevels contr(View& v, Horizon& h, PsWriter& w, TextState& t, const TextContext& c,
-                    const Grid& g, double step, double zmin, double zmax,
-                    const ContourStyle& style);
-// Draws the one level (`one_contr`) in the same way.
-void one_contr(View& v, Horizon& h, PsWriter& w, TextState& t, const TextContext& c, const Grid& g,
-               double level, const ContourStyle& style);
+// Draws the style's levels (`contr`) by the cell walk through `rdplot` of
+// the view, whose frame X and Y corners are set here to the grid's first and
+// last coordinates; labels are written with `numb` at the pen. Cells with a
+// missing (below -1.0e36) or non-finite corner are skipped.
+void contr(View& v, Horizon& h, PsWriter& w, TextState& t, const TextContext& c, const Grid& g,
+           const ContourStyle& style);
+
+// The values spread over the colour table by the colour cells.
+struct ColorRange {
+  int ncolors = 11;           // table colours 0 .. ncolors - 1 (NCOLORS)
+  double zmin = 0, zmax = 1;  // the values of the first and the last
+};
 
 // The colour cells (`concol`): the grid's cells, each node's cell of width
 // widths[i] and height heights[j] (frame inches, nx and ny of them), the
@@ -78,7 +82,7 @@ void one_contr(View& v, Horizon& h, PsWriter& w, TextState& t, const TextContext
 // unturned view's cells are one image where they can be (write_cell_image),
 // the pen left as the strokes leave it.
 void concol(View& v, PsWriter& w, const Grid& g, const std::vector<double>& widths,
-            const std::vector<double>& heights, int ncolors, double zmin, double zmax);
+            const std::vector<double>& heights, const ColorRange& colors);
 
 // The colour scale bar of xlen by zlen inches from the origin, horizontal
 // when xlen >= zlen, else vertical, its outline in black with pen thickness

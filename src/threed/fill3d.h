@@ -6,6 +6,8 @@
 #include <cstddef>
 #include <vector>
 
+#include "util/array_grid.h"
+
 namespace vexal {
 
 // Scattered points (x, y, z), n of them.
@@ -24,15 +26,19 @@ inline double default_weight(double dx, double dy) {
 // Degrees to radians for the polar grid (radius, angle in degrees).
 inline constexpr double kFillDegree = 0.017453292519943295;
 
-// Fills out[(j - 1) x nx + i - 1] for the nodes (gx[i], gy[j]), row by row:
-// sum(w_k / wmax x z_k) / sum(w_k / wmax) with w_k = weight(dx, dy, z_k) and
-// wmax the largest weight at the node (from -1.0e30). With `polar` the
-// points and nodes are (radius, angle in degrees) and dx, dy are the
-// differences of their Cartesian positions. `weight` returns false to stop
-// (a weight that could not be computed): fill3d then returns false.
+// Fills out[(j - 1) x nx + i - 1] for the nodes (x[i], y[j]) of the grid's
+// coordinate lists (its values are not read; each list holds at least nx or
+// ny entries), row by row: sum(w_k / wmax x z_k) / sum(w_k / wmax) with
+// w_k = weight(dx, dy, z_k) and wmax the largest weight at the node (from
+// -1.0e30). With `polar` the points and nodes are (radius, angle in degrees)
+// and dx, dy are the differences of their Cartesian positions. `weight`
+// returns false to stop (a weight that could not be computed): fill3d then
+// returns false.
 template <typename Weight>
-bool fill3d(const Scatter& s, const double* gx, int nx, const double* gy, int ny, bool polar,
-            Weight weight, std::vector<double>& out) {
+bool fill3d(const Scatter& s, const ArrayGrid& grid, bool polar, Weight weight,
+            std::vector<double>& out) {
+  const double *gx = grid.x.data(), *gy = grid.y.data();
+  const int nx = grid.nx, ny = grid.ny;
   out.assign(static_cast<size_t>(nx) * static_cast<size_t>(ny), 0.0);
   std::vector<double> px(s.n), py(s.n), w(s.n);
   for (size_t k = 0; k < s.n; ++k) {

@@ -147,8 +147,8 @@ void clear_work(Horizon& h) {
   std::fill(h.lower.begin(), h.lower.end(), kHorizonEmptyLower);
 }
 
-void hddrw(Horizon& h, PsWriter& w, double resolution, double x0, double y0, double x1, double y1,
-           Raise raise) {
+void hddrw(Horizon& h, PsWriter& w, double resolution, PagePoint from, PagePoint to, Raise raise) {
+  const double x0 = from.x, y0 = from.y, x1 = to.x, y1 = to.y;
   if (std::isnan(x0) || std::isnan(y0) || std::isnan(x1) || std::isnan(y1)) return;
   // Held within single precision's range, where the pixels go back to inches.
   const double r = std::isfinite(resolution) && resolution > 0 ? std::clamp(resolution, 1e-30, 1e30)

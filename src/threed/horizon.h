@@ -27,14 +27,18 @@ void clear_work(Horizon& h);
 // Whether a segment drawn against the horizon also raises it (takes itself in).
 enum class Raise : bool { kNo, kYes };
 
-// Draws the visible parts of the segment between two page points (inches
-// from the origin) against the horizon; with `raise` the horizon then takes
-// in the segment. `resolution` is the pixels per
-// inch of the horizon's grid (300 when 0 or below). A segment within one
-// pixel is dropped. The segment is clipped to the record's columns (page x
-// from -6.67 to +33.3 inches at 300 per inch): what lies beyond them is not
-// drawn, and nothing outside the record is read or written.
-void hddrw(Horizon& h, PsWriter& w, double resolution, double x0, double y0, double x1, double y1,
-           Raise raise);
+// A point on the page.
+struct PagePoint {
+  double x = 0, y = 0;  // inches from the origin
+};
+
+// Draws the visible parts of the segment between two page points against
+// the horizon; with `raise` the horizon then takes in the segment.
+// `resolution` is the pixels per inch of the horizon's grid (300 when 0 or
+// below). A segment within one pixel is dropped. The segment is clipped to
+// the record's columns (page x from -6.67 to +33.3 inches at 300 per inch):
+// what lies beyond them is not drawn, and nothing outside the record is read
+// or written.
+void hddrw(Horizon& h, PsWriter& w, double resolution, PagePoint from, PagePoint to, Raise raise);
 
 }  // namespace vexal

@@ -1,7 +1,10 @@
 // 3-D data curves through the view.
 #include "threed/line3d.h"
 
+#include <array>
 #include <cstdio>
+
+#include "util/out_buffer.h"
 
 namespace vexal {
 
@@ -21,10 +24,10 @@ bool within(double v, double length) { return v >= 0 && v <= length; }
 }  // namespace
 
 bool line3d(View& v, Horizon& h, PsWriter& w, TextState& t, const TextContext& c,
-            const CurvePoints& pts, const CurveStyle& style, const std::array<bool, 3>& chop,
-            OutBuffer& term) {
+            const CurvePoints& pts, const CurveStyle& style) {
   if (v.geometry == Geometry::kUndefined) return false;
   const bool spherical = v.geometry == Geometry::kSpherical;
+  const std::array<bool, 3>& chop = style.chop;
   int countdown = kProgressEvery;
   for (int i = 0; i < pts.npts; ++i) {
     const size_t k = static_cast<size_t>(i);
@@ -44,7 +47,7 @@ bool line3d(View& v, Horizon& h, PsWriter& w, TextState& t, const TextContext& c
       else if (spherical)
         depth < 0 ? moveto(w, px, py) : drawto(w, px, py);
       else
-        hddrw(h, w, v.resolution, v.px, v.py, px, py, Raise::kYes);
+        hddrw(h, w, v.resolution, {v.px, v.py}, {px, py}, Raise::kYes);
     }
     v.px = px;
     v.py = py;
@@ -52,15 +55,15 @@ bool line3d(View& v, Horizon& h, PsWriter& w, TextState& t, const TextContext& c
     const bool marked = style.ssk == 1 || (style.ssk > 1 && i % style.ssk == 0);
     if (marked && code >= 0 && (!chop[0] || within(f[0], v.lx)) &&
         (!chop[1] || within(f[1], v.ly)) && (!chop[2] || within(f[2], v.lz))) {
-      symbol(t, w, c, px, py, style.marker_size, code, 0);
+      symbol(t, w, c, {px, py, style.marker_size, 0}, code);
       moveto(w, px, py);
     }
-    if (style.verbose && --countdown == 0) {
-      put_count(term, i + 1, '\r');
+    if (style.progress && --countdown == 0) {
+      put_count(*style.progress, i + 1, '\r');
       countdown = kProgressEvery;
     }
   }
-  if (style.verbose) put_count(term, pts.npts, '\n');
+  if (style.progress) put_count(*style.progress, pts.npts, '\n');
   return true;
 }
 

@@ -1,14 +1,11 @@
 // 3-D data curves: the points of the store drawn through the view.
 #pragma once
 
-#include <array>
-
 #include "postscript/chars.h"
 #include "postscript/curves.h"
 #include "postscript/ps_writer.h"
 #include "threed/horizon.h"
 #include "threed/view.h"
-#include "util/out_buffer.h"
 
 namespace vexal {
 
@@ -19,11 +16,10 @@ namespace vexal {
 // width: plainly with the view's no-hidden-line flag, else against the
 // horizon (on a sphere, steps on the far side are moved over). Markers go on
 // points 1, 1 + ssk, ... that lie within [0, axis length] on each axis whose
-// `chop` flag is on. With `style.verbose` the count goes to `term` every 250
-// points and at the end. Returns false (nothing drawn) when no geometry is
-// set up.
+// `style.chop` flag is on. With a `style.progress` terminal the count goes
+// there every 250 points and at the end. Returns false (nothing drawn) when
+// no geometry is set up.
 bool line3d(View& v, Horizon& h, PsWriter& w, TextState& t, const TextContext& c,
-            const CurvePoints& pts, const CurveStyle& style, const std::array<bool, 3>& chop,
-            OutBuffer& term);
+            const CurvePoints& pts, const CurveStyle& style);
 
 }  // namespace vexal

@@ -106,7 +106,7 @@ void surfas(View& v, Horizon& h, PsWriter& w, const Grid& g) {
       moveto(w, p.x[a], p.y[a]);
       drawto(w, p.x[b], p.y[b]);
     } else {
-      hddrw(h, w, v.resolution, p.x[a], p.y[a], p.x[b], p.y[b], Raise::kYes);
+      hddrw(h, w, v.resolution, {p.x[a], p.y[a]}, {p.x[b], p.y[b]}, Raise::kYes);
     }
   };
   const size_t per_row = static_cast<size_t>(g.nx - 1);  // cells

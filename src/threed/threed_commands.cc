@@ -212,7 +212,9 @@ void cmd_do3dplot(Session& s, Params&) {
   const std::array<bool, 3> chop = {lx.chop, ly.chop, lz.chop};
   const Rgb& c = s.pen.data_color;
   setrgbcolor(s.ps, c.r, c.g, c.b);
-  line3d(v, s.horizon, s.ps, s.text, s.text_context(), pts, style, chop, s.term);
+  style.chop = chop;
+  style.progress = s.units.verbose ? &s.term : nullptr;
+  line3d(v, s.horizon, s.ps, s.text, s.text_context(), pts, style);
 }
 
 // PLOT3D: the curve, the axes and the frame edges, queued behind what waits.
@@ -339,7 +341,7 @@ void cmd_fill3d(Session& s, Params&) {
   bool ok;
   if (s.view_settings.use_default_fill3d) {
     ok = fill3d(
-        pts, a.x.data(), a.nx, a.y.data(), a.ny, polar,
+        pts, a, polar,
         [](double dx, double dy, double, double& w) {
           w = default_weight(dx, dy);
           return true;
@@ -357,7 +359,7 @@ void cmd_fill3d(Session& s, Params&) {
     pt.error = 0;
     stak_math(text, env, compiled, true);
     ok = fill3d(
-        pts, a.x.data(), a.nx, a.y.data(), a.ny, polar,
+        pts, a, polar,
         [&](double dx, double dy, double zk, double& w) {
           pt.x = dx;
           pt.y = dy;
@@ -472,30 +474,23 @@ void cmd_cont(Session& s, Params& p) {
   if (!array_grid(s, One ? "ONECONT" : "CONT", g)) return;
   const std::pair<double, double> range = contour_range(s);
   const double zmin = range.first, zmax = range.second;
-  const ContourStyle st = contour_style(s);
+  ContourStyle st = contour_style(s);
+  st.levels = One ? one_level(level) : contour_levels(zmin, zmax, s.contours.step);
   newpen(s.ps, s.pen.line_thickness);
   set_dash(s.ps, kSolidDash);
-  auto draw = [&]() -> double {
-    if (One) {
-      one_contr(s.view, s.horizon, s.ps, s.text, s.text_context(), g, level, st);
-      return 0;
-    }
-    const ContourLevels l = contr(s.view, s.horizon, s.ps, s.text, s.text_context(), g,
-                                  s.contours.step, zmin, zmax, st);
-    if (l.capped)
-      s.err().line("CONT: the step gives more than " + std::to_string(kMaxContourLevels) +
-                   " levels; only the first " + std::to_string(kMaxContourLevels) + " are drawn.");
-    return l.step;
-  };
-  double step;
+  auto draw = [&] { contr(s.view, s.horizon, s.ps, s.text, s.text_context(), g, st); };
   if (s.view_settings.selected != Geometry::kCartesian) {
     setup_view_for(s, &s.array.values);
-    step = draw();
+    draw();
   } else {
     FlatFrame frame(s, g.x[0], g.y[0], g.x[g.nx - 1], g.y[g.ny - 1]);
-    step = draw();
+    draw();
   }
-  if (!One) after_contours(s, step);
+  if (One) return;
+  if (st.levels.capped)
+    s.err().line("CONT: the step gives more than " + std::to_string(kMaxContourLevels) +
+                 " levels; only the first " + std::to_string(kMaxContourLevels) + " are drawn.");
+  after_contours(s, st.levels.step);
 }
 
 void cmd_contourstep(Session& s, Params& p) {
@@ -548,7 +543,7 @@ void cmd_ccont(Session& s, Params&) {
       heights[0] *= 2;
       heights[ny - 1] *= 2;
     }
-    concol(s.view, s.ps, g, widths, heights, s.pen.ncolors, zmin, zmax);
+    concol(s.view, s.ps, g, widths, heights, {s.pen.ncolors, zmin, zmax});
   };
   if (s.view_settings.selected != Geometry::kCartesian) {
     setup_view_for(s, &s.array.values);

@@ -25,7 +25,7 @@ void pen_call(View& v, Horizon& h, PsWriter& w, double px, double py, PenCode pe
       break;
     case PenCode::kDraw:
     case PenCode::kDrawOrigin:
-      hddrw(h, w, v.resolution, v.px, v.py, px, py, raise);
+      hddrw(h, w, v.resolution, {v.px, v.py}, {px, py}, raise);
       break;
     default:
       plot(w, px, py, pen);
@@ -207,7 +207,7 @@ bool draw3d(View& v, Horizon& h, PsWriter& w, double x, double y, double z, int 
       else
         drawto(w, px, py);
     } else {
-      hddrw(h, w, v.resolution, v.px, v.py, px, py, Raise::kYes);
+      hddrw(h, w, v.resolution, {v.px, v.py}, {px, py}, Raise::kYes);
     }
     v.px = px;
     v.py = py;

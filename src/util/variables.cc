@@ -65,13 +65,13 @@ double getvariable(const Variables& v, std::string_view name, bool* error, bool 
   return 0.0;
 }
 
-int whichvariable(Variables& v, std::string_view name, bool create, bool warn, OutBuffer& err) {
+int whichvariable(Variables& v, std::string_view name, IfUnknown unknown, OutBuffer& err) {
   std::string key = variable_key(name);
   int i = find(v.numeric_index, key);
   if (i > 1) return i;
-  if (create)
+  if (unknown == IfUnknown::kCreate)
     return add_entry(v.numeric, v.numeric_index, kMaxNumericVariables, key, NumericVariable{});
-  if (warn) unknown_message(err, key, true);
+  if (unknown == IfUnknown::kWarn) unknown_message(err, key, true);
   return 0;
 }
 
@@ -114,11 +114,11 @@ std::string getcvariable(Variables& v, std::string_view name, OutBuffer& err) {
   return "";
 }
 
-int whichcvariable(Variables& v, std::string_view name, bool create, bool warn, OutBuffer& err) {
+int whichcvariable(Variables& v, std::string_view name, IfUnknown unknown, OutBuffer& err) {
   std::string key = variable_key(name);
   int i = find(v.char_index, key);
   if (i > 1) return i;
-  if (create) {
+  if (unknown == IfUnknown::kCreate) {
     if (v.chars.size() >= kMaxCharVariables) {
       err.put("Too many character variables: ");
       err.put(key);
@@ -127,7 +127,7 @@ int whichcvariable(Variables& v, std::string_view name, bool create, bool warn, 
     }
     return add_entry(v.chars, v.char_index, kMaxCharVariables, key, CharVariable{});
   }
-  if (warn) unknown_message(err, key, true);
+  if (unknown == IfUnknown::kWarn) unknown_message(err, key, true);
   return 0;
 }
 

@@ -45,9 +45,16 @@ void setvariable(Variables& v, std::string_view name, double value);
 // stream gets "NAME is not a known variable.").
 double getvariable(const Variables& v, std::string_view name, bool* error, bool warn,
                    OutBuffer& err);
-// Index of the variable (searching from entry 2). Unknown: created with value 0
-// when `create`, otherwise 0 and (with `warn`) the re-enter message.
-int whichvariable(Variables& v, std::string_view name, bool create, bool warn, OutBuffer& err);
+// What whichvariable and whichcvariable do with a name not in the table.
+enum class IfUnknown {
+  kQuiet,   // give 0
+  kWarn,    // give 0 and write the re-enter message
+  kCreate,  // add the variable and give its index
+};
+
+// Index of the variable (searching from entry 2); an unknown name is dealt
+// with as `unknown` says, a new numeric variable starting at 0.
+int whichvariable(Variables& v, std::string_view name, IfUnknown unknown, OutBuffer& err);
 double gvariable(const Variables& v, int index);
 void svariable(Variables& v, int index, double value);
 
@@ -58,6 +65,6 @@ void setcvariable(Variables& v, std::string_view name, std::string_view text, Ou
 // non-empty value is remembered as a new variable), else a message and "".
 std::string getcvariable(Variables& v, std::string_view name, OutBuffer& err);
 // The character counterpart of whichvariable (a new entry starts blank).
-int whichcvariable(Variables& v, std::string_view name, bool create, bool warn, OutBuffer& err);
+int whichcvariable(Variables& v, std::string_view name, IfUnknown unknown, OutBuffer& err);
 
 }  // namespace vexal

@@ -247,7 +247,8 @@ TEST_F(StakMathTest, VariablesAndFields) {
   std::string msgs = messages();
   EXPECT_EQ(msgs, "");
   EXPECT_EQ(
-      vars.chars[static_cast<size_t>(whichcvariable(vars, "YYYY", false, false, err)) - 1].value,
+      vars.chars[static_cast<size_t>(whichcvariable(vars, "YYYY", IfUnknown::kQuiet, err)) - 1]
+          .value,
       "1970");
   EXPECT_EQ(getvariable(vars, "TM_YEAR", &error, false, err), 70);
 }

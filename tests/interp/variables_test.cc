@@ -54,9 +54,9 @@ TEST(VariableTables, WhichvariableCreatesOrWarns) {
   Variables v;
   std::string msgs;
   OutBuffer err(&msgs);
-  EXPECT_EQ(whichvariable(v, "NULL", false, false, err), 0);  // searched from entry 2
-  EXPECT_EQ(whichvariable(v, "q", false, true, err), 0);
-  int i = whichvariable(v, "q", true, true, err);
+  EXPECT_EQ(whichvariable(v, "NULL", IfUnknown::kQuiet, err), 0);  // searched from entry 2
+  EXPECT_EQ(whichvariable(v, "q", IfUnknown::kWarn, err), 0);
+  int i = whichvariable(v, "q", IfUnknown::kCreate, err);
   EXPECT_EQ(i, 2);
   svariable(v, i, 4.5);
   EXPECT_EQ(gvariable(v, i), 4.5);

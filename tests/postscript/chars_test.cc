@@ -32,7 +32,7 @@ class CharsTest : public DocumentTest {
     return text;
   }
   std::string draw(std::string_view text, double h = 0.24, std::string_view just = "LEFT") {
-    chars(t, w, ctx(), 0.5, 0.5, h, text, 0, just);
+    chars(t, w, ctx(), {0.5, 0.5, h, 0, just}, text);
     return shown(lines());
   }
 
@@ -216,7 +216,7 @@ TEST_F(CharsTest, DrawnEscapes) {
 }
 
 TEST_F(CharsTest, SuperscriptRaisedSmallerAndBack) {
-  chars(t, w, ctx(), 1, 2, 0.24, "a|+2|=b", 0, "LEFT");
+  chars(t, w, ctx(), {1, 2, 0.24, 0, "LEFT"}, "a|+2|=b");
   const std::vector<std::string> want = {
       "600 900 M",  // the text start (origin 1, 1)
       "(Helvetica) FF", " 100 BF SF",     " (a) T",
@@ -245,14 +245,14 @@ TEST_F(CharsTest, Justification) {
   const Case kCases[] = {{"LEFT", 450}, {"CENTER", 450 - 57}, {"RIGHT", 450 - 114}};
   for (const Case& c : kCases) {
     const std::pair<int, int> from{w.ixlast, w.iylast};
-    chars(t, w, ctx(), 0.5, 0.5, 0.24, "ab", 0, c.just);
+    chars(t, w, ctx(), {0.5, 0.5, 0.24, 0, c.just}, "ab");
     const auto p = placed(lines(), from);
     ASSERT_EQ(p.size(), 2u) << c.just;
     EXPECT_EQ(p[0], std::make_pair(c.x, 450)) << c.just;
   }
   // The jumps inside a text: |R goes back by the whole length (0.56 inch),
   // |M by half of it, |L to the start.
-  chars(t, w, ctx(), 0.5, 0.5, 0.24, "ab|Rc|Md|Le", 0, "LEFT");
+  chars(t, w, ctx(), {0.5, 0.5, 0.24, 0, "LEFT"}, "ab|Rc|Md|Le");
   const auto p = placed(lines(), {450, 450});
   ASSERT_EQ(p.size(), 5u);
   // a b c d e: 19 19 18 19 19 units of 0.01 inch; the total is 0.94 inch.
@@ -262,7 +262,7 @@ TEST_F(CharsTest, Justification) {
 }
 
 TEST_F(CharsTest, UnderlineAndOverstrike) {
-  chars(t, w, ctx(), 0.5, 0.5, 0.24, "|Uab", 0, "LEFT");
+  chars(t, w, ctx(), {0.5, 0.5, 0.24, 0, "LEFT"}, "|Uab");
   auto ls = lines();
   // One rule under each letter, 0.024 inch below the baseline.
   std::vector<std::string> rules;
@@ -272,7 +272,7 @@ TEST_F(CharsTest, UnderlineAndOverstrike) {
 
   // Backspacing onto the first letter moves back to the text start, although
   // the pen was last placed there before "a" was shown.
-  chars(t, w, ctx(), 0.5, 0.5, 0.24, "a|~b", 0, "LEFT");
+  chars(t, w, ctx(), {0.5, 0.5, 0.24, 0, "LEFT"}, "a|~b");
   ls = lines();
   ASSERT_EQ(shown(ls), "ab");
   EXPECT_EQ(std::count(ls.begin(), ls.end(), "450 450 M"), 2u);  // b, and the pen at the end
@@ -281,7 +281,7 @@ TEST_F(CharsTest, UnderlineAndOverstrike) {
 TEST_F(CharsTest, MarkersAndSamplesInText) {
   pen.data_color = {1, 0, 0};
   pen.dash = {0.05, 0.05, 0, 0, 0, 0, 0, 0};
-  chars(t, w, ctx(), 0.5, 0.5, 0.24, "a|1|_b", 0, "LEFT");
+  chars(t, w, ctx(), {0.5, 0.5, 0.24, 0, "LEFT"}, "a|1|_b");
   auto ls = lines();
   const std::string red = " CSM 1.00 0.00 0.00 RGB", black = " CSM 0.00 0.00 0.00 RGB";
   EXPECT_EQ(count(ls, red), 2u);
@@ -297,7 +297,7 @@ TEST_F(CharsTest, MarkersAndSamplesInText) {
   EXPECT_EQ(shown(ls), "ab");
 
   compat = 742820;  // older levels keep the text colour
-  chars(t, w, ctx(), 0.5, 0.5, 0.24, "a|1b", 0, "LEFT");
+  chars(t, w, ctx(), {0.5, 0.5, 0.24, 0, "LEFT"}, "a|1b");
   ls = lines();
   EXPECT_EQ(count(ls, red), 0u);
   EXPECT_EQ(count(ls, "30 S1"), 1u);
@@ -341,7 +341,7 @@ TEST_F(CharsTest, MarkerLines) {
   for (const Case& c : kCases) {
     t.filled_markers = c.filled;
     x += 0.2;
-    symbol(t, w, ctx(), x, 0.5, c.size, c.code, c.angle);
+    symbol(t, w, ctx(), {x, 0.5, c.size, c.angle}, c.code);
     const std::string move =
         std::to_string(device_x(w, x)) + " " + std::to_string(device_y(w, 0.5)) + " M";
     std::vector<std::string> want{move};
@@ -355,7 +355,7 @@ TEST_F(CharsTest, UserMarkers) {
   defusym(t, 20, "no");  // outside 10..19: ignored
   defusym(t, 13, std::string(40, 'z'));
   EXPECT_EQ(t.user_markers[3].size(), 32u);
-  symbol(t, w, ctx(), 0.5, 0.5, 0.24, 12, 0);
+  symbol(t, w, ctx(), {0.5, 0.5, 0.24, 0}, 12);
   auto ls = lines();
   EXPECT_EQ(shown(ls), "xy");
   // Centred: x starts half of "xy" (0.36 inch) left of the centre, lowered
@@ -364,9 +364,9 @@ TEST_F(CharsTest, UserMarkers) {
   ASSERT_GE(m.size(), 2u);
   EXPECT_EQ(m[1], std::make_pair(450 - 54, 450 - 27));
   EXPECT_EQ(m.back(), std::make_pair(450, 450));
-  symbol(t, w, ctx(), 0.5, 0.5, 0.24, 14, 0);  // not defined: nothing shown
-  symbol(t, w, ctx(), 0.5, 0.5, 0.24, 25, 0);
-  symbol(t, w, ctx(), 0.5, 0.5, 0.24, -1, 0);
+  symbol(t, w, ctx(), {0.5, 0.5, 0.24, 0}, 14);  // not defined: nothing shown
+  symbol(t, w, ctx(), {0.5, 0.5, 0.24, 0}, 25);
+  symbol(t, w, ctx(), {0.5, 0.5, 0.24, 0}, -1);
   EXPECT_EQ(shown(lines()), "");
 }
 
@@ -404,9 +404,9 @@ TEST_F(CharsTest, OddTextsStayValid) {
   EXPECT_EQ(draw(longest).size(), kMaxTextLength);
   EXPECT_EQ(draw("nan", NAN), "nan");
   EXPECT_EQ(draw("neg", -1), "neg");
-  chars(t, w, ctx(), NAN, 0.5, 0.24, "x", 0, "LEFT");
+  chars(t, w, ctx(), {NAN, 0.5, 0.24, 0, "LEFT"}, "x");
   EXPECT_EQ(shown(lines()), "");
-  chars(t, w, ctx(), 0.5, 0.5, 0.24, "x", INFINITY, "LEFT");
+  chars(t, w, ctx(), {0.5, 0.5, 0.24, INFINITY, "LEFT"}, "x");
   EXPECT_EQ(shown(lines()), "x");
   EXPECT_EQ(w.xorig, 1);
   EXPECT_EQ(doc.find("nan"), std::string::npos);

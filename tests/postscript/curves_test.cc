@@ -58,7 +58,7 @@ class CurvesTest : public DocumentTest {
     const CurveAxis xa = curve_axis(0, 10, false, xchop, 10);
     const CurveAxis ya = curve_axis(0, 10, false, ychop, 10);
     const TextContext c{pen, 0.7, 751654};
-    line(w, t, c, pen, p.view(), style, xa, ya, hooks, term);
+    line(w, t, c, p.view(), style, {xa, ya}, hooks);
     return lines();
   }
   // The lines without the "CSM" that precedes width and colour lines.
@@ -237,7 +237,7 @@ TEST_F(CurvesTest, TurnedFrameTurnsPointsAndKeepsMarkersOnChoppedAxes) {
 
 TEST_F(CurvesTest, ProgressAndTheFinalCount) {
   CurveStyle style;
-  style.verbose = true;
+  style.progress = &term;
   draw(Points({}, {}), style);
   EXPECT_EQ(term_text, "      0 points plotted.\n");
   term_text.clear();
@@ -247,7 +247,7 @@ TEST_F(CurvesTest, ProgressAndTheFinalCount) {
   EXPECT_EQ(term_text,
             "    250 points plotted.\r    500 points plotted.\r    500 points plotted.\n");
   term_text.clear();
-  style.verbose = false;
+  style.progress = nullptr;
   draw(Points(xs, xs), style);
   EXPECT_EQ(term_text, "");
 }
@@ -317,12 +317,12 @@ TEST_F(CurvesTest, ErrorBars) {
     SCOPED_TRACE(c.name);
     moveto(w, 0, 0);
     lines();
-    errorbar(w, a, a, 0, 0.2, 5, 5, c.e);
+    errorbar(w, {a, a}, 0, 0.2, 5, 5, c.e);
     EXPECT_EQ(lines(), c.want);
   }
   moveto(w, 0, 0);
   lines();
-  errorbar(w, a, a, 0, 0.2, nan, 5, {1, 1, 1, 1});
+  errorbar(w, {a, a}, 0, 0.2, nan, 5, {1, 1, 1, 1});
   EXPECT_EQ(lines(), Lines{});
 }
 

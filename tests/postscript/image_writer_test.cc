@@ -216,8 +216,12 @@ TEST_F(CompactSessionTest, ImagesWhereTheCellsFormAGridTodaysStrokesElsewhere) {
     const Lines compact = lines_from(document(c.commands + "DRAW 3 3\n", true), c.drawing);
     EXPECT_EQ(count_ending(compact, " IMG"), c.images) << c.name;
     EXPECT_EQ(count_ending(compact, " rectclip"), c.clipped ? 1u : 0u) << c.name;
-    if (c.images == 0) {
-      EXPECT_EQ(compact, today) << c.name;
+    if (c.images == 0) {  // today's drawing, moves written only where something is drawn
+      const auto drawn = [](Lines ls) {
+        std::erase_if(ls, [](const std::string& l) { return l.ends_with(" M"); });
+        return ls;
+      };
+      EXPECT_EQ(drawn(compact), drawn(today)) << c.name;
       continue;
     }
     EXPECT_LE(count_ending(compact, " L"), 1u) << c.name;  // DRAW 3 3 alone

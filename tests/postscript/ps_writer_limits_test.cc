@@ -185,7 +185,7 @@ TEST(PsWriterFailure, DocumentThatCannotBeWrittenIsReportedOnce) {
 TEST(PsWriterFailure, WriterNamesTheFileAndTheReason) {
   PsWriter w;
   OutBuffer term;
-  ASSERT_TRUE(startup(w, 300, false, kFullDevice, "Portrait", "vexal test", false, term));
+  ASSERT_TRUE(startup(w, {300, false, kFullDevice, "Portrait", "vexal test"}, false, term));
   drawto(w, 1, 1);
   plot(w, 0, 0, PenCode::kEnd);
   EXPECT_EQ(ps_error_message(w) + "\n", kDocumentFull);

@@ -45,7 +45,7 @@ class PsWriterTest : public ::testing::Test {
  protected:
   void start(std::string_view orientation = "Portrait", bool to_stdout = false) {
     ps_open_string(w, &doc);
-    ASSERT_TRUE(startup(w, 300, to_stdout, "test.ps", orientation, "vexal test", false, term));
+    ASSERT_TRUE(startup(w, {300, to_stdout, "test.ps", orientation, "vexal test"}, false, term));
     written();
   }
   // What was written since the previous call.
@@ -166,7 +166,7 @@ TEST_F(PsWriterTest, FileTargetIsPatchedAndAnnounced) {
   const std::string path =
       ::testing::TempDir() + "ps_writer_test_" + std::to_string(getpid()) + ".ps";
   std::ofstream(path, std::ios::binary) << std::string(100000, '\x7f');  // an older, longer file
-  ASSERT_TRUE(startup(w, 300, false, path, "Portrait", "vexal test", true, term));
+  ASSERT_TRUE(startup(w, {300, false, path, "Portrait", "vexal test"}, true, term));
   term.flush();
   EXPECT_EQ(term_text, "PostScript output is to  " + path + "\n");
   drawto(w, 1, 1);
@@ -197,7 +197,7 @@ class PsWriterFileTest : public ::testing::Test {
   // Opens the target and writes the start of a document into it.
   void start(PsWriter& w) {
     ASSERT_TRUE(ps_open_file(w, target));
-    ASSERT_TRUE(startup(w, 300, false, target, "Portrait", "vexal test", false, term));
+    ASSERT_TRUE(startup(w, {300, false, target, "Portrait", "vexal test"}, false, term));
     drawto(w, 1, 1);
     out_flush(w);
   }

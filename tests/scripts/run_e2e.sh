@@ -19,7 +19,8 @@
 #   baselines/NAME.pgm.gz  the expected picture: the script is run again
 #               without page stamps (-q -t) and its page, rendered in grey
 #               at 40 dots per inch, must match within a small root-mean-square
-#               difference (scripts/update-baselines.sh writes these)
+#               difference (scripts/update-baselines.sh writes these); and
+#               once more with --compact, to match the same baseline
 # Every run must exit with status 0 and leave out.ps with the two 72-byte
 # header lines, the bounding box filled in, and Ghostscript must render it
 # without an error. A separate check runs "vexal -s" and "vexal -o -" with
@@ -131,27 +132,31 @@ check_picture_comparison() {
   fi
 }
 
-# compare_picture NAME DIR: the stamp-free page against baselines/NAME.pgm.gz.
+# compare_picture NAME DIR [FLAG]: the stamp-free page, written with FLAG
+# when one is given, against baselines/NAME.pgm.gz.
 compare_picture() {
-  local name=$1 dir=$2
+  local name=$1 dir=$2 flag=${3:-}
   local baseline="$here/baselines/$name.pgm.gz"
   [ -f "$baseline" ] || return 0
-  (cd "$dir" && HOME="$dir" timeout "$timeout_s" "$vexal" -q -t -o picture.ps "$name.vx" \
-    </dev/null >/dev/null 2>&1)
-  if ! render_picture "$dir/picture.ps" "$dir/picture.pgm"; then
-    echo "--- $name: the picture could not be rendered"
+  local picture="picture${flag:+-${flag#--}}"
+  (cd "$dir" && HOME="$dir" timeout "$timeout_s" "$vexal" -q -t $flag -o "$picture.ps" \
+    "$name.vx" </dev/null >/dev/null 2>&1)
+  render "$name $flag" "$dir/$picture.ps" || return 1
+  if ! render_picture "$dir/$picture.ps" "$dir/$picture.pgm"; then
+    echo "--- $name $flag: the picture could not be rendered"
     return 1
   fi
   gzip -dc "$baseline" >"$dir/baseline.pgm"
   local rms
-  if ! rms=$(picture_rms "$dir/baseline.pgm" "$dir/picture.pgm"); then
-    echo "--- $name: the picture's size differs from the baseline's"
+  if ! rms=$(picture_rms "$dir/baseline.pgm" "$dir/$picture.pgm"); then
+    echo "--- $name $flag: the picture's size differs from the baseline's"
     return 1
   fi
   if awk -v r="$rms" -v t="$picture_tolerance" 'BEGIN { exit !(r > t) }'; then
-    echo "--- $name: the picture differs from baselines/$name.pgm.gz (rms $rms grey levels," \
-      "tolerance $picture_tolerance); the page is kept as ${TMPDIR:-/tmp}/vexal-$name-picture.pgm"
-    cp "$dir/picture.pgm" "${TMPDIR:-/tmp}/vexal-$name-picture.pgm"
+    local kept="${TMPDIR:-/tmp}/vexal-$name-$picture.pgm"
+    echo "--- $name $flag: the picture differs from baselines/$name.pgm.gz (rms $rms grey" \
+      "levels, tolerance $picture_tolerance); the page is kept as $kept"
+    cp "$dir/$picture.pgm" "$kept"
     return 1
   fi
   return 0
@@ -232,6 +237,7 @@ run_script() {
     fi
     render "$name" "$dir/out.ps" || bad="$bad ghostscript"
     compare_picture "$name" "$dir" || bad="$bad picture"
+    compare_picture "$name" "$dir" --compact || bad="$bad compact-picture"
   fi
 
   if [ -n "$bad" ]; then

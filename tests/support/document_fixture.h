@@ -19,7 +19,7 @@ class DocumentTest : public ::testing::Test {
  protected:
   void SetUp() override {
     ps_open_string(w, &doc);
-    ASSERT_TRUE(startup(w, 300, false, "test.ps", "Portrait", "vexal test", false, term));
+    ASSERT_TRUE(startup(w, {300, false, "test.ps", "Portrait", "vexal test"}, false, term));
     plot(w, 1, 1, PenCode::kMoveOrigin);  // the origin one inch in: device = (x + 1) x 300
     lines();
   }

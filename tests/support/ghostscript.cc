@@ -11,6 +11,7 @@
 #include <charconv>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <map>
 #include <string_view>
 #include <vector>
@@ -212,6 +213,46 @@ bool ghostscript_render_png(const std::string& document, const std::string& png_
   if (size_t pos = first.find("%d"); pos != std::string::npos) first.replace(pos, 2, "1");
   struct stat st;
   return stat(first.c_str(), &st) == 0 && st.st_size > 0;
+}
+
+std::vector<std::vector<std::string>> ghostscript_render_pgm(std::span<const std::string> documents,
+                                                             int dpi) {
+  const char* tmp = std::getenv("TMPDIR");
+  std::string dir = std::string(tmp && *tmp ? tmp : "/tmp") + "/vexal_pgm_XXXXXX";
+  if (!mkdtemp(dir.data())) return {};
+  std::vector<std::string> inputs;
+  std::string args =
+      "-sDEVICE=pgmraw -r" + std::to_string(dpi) + " -sOutputFile=" + shell_quote(dir + "/%d.pgm");
+  for (const std::string& document : documents) {
+    inputs.push_back(write_temporary(document));
+    args += " " + shell_quote(inputs.back());
+  }
+  const GsResult r = run_gs(args);
+  // Every page in order, shared out by the "%%Page:" lines each document has.
+  std::vector<std::vector<std::string>> pages(documents.size());
+  int page = 0;
+  bool complete = r.status == 0;
+  for (size_t i = 0; i < documents.size(); ++i) {
+    for (size_t at = documents[i].find("\n%%Page:"); at != std::string::npos;
+         at = documents[i].find("\n%%Page:", at + 1)) {
+      const std::string name = dir + "/" + std::to_string(++page) + ".pgm";
+      std::FILE* f = std::fopen(name.c_str(), "rb");
+      if (!f) {
+        complete = false;
+        continue;
+      }
+      std::string text;
+      char chunk[65536];
+      for (size_t n; (n = std::fread(chunk, 1, sizeof chunk, f)) > 0;) text.append(chunk, n);
+      std::fclose(f);
+      pages[i].push_back(std::move(text));
+    }
+  }
+  for (const std::string& input : inputs) std::remove(input.c_str());
+  std::error_code ignored;
+  std::filesystem::remove_all(dir, ignored);
+  if (!complete) pages.clear();
+  return pages;
 }
 
 namespace {

@@ -36,6 +36,11 @@ void check_document_later(const std::string& document);
 // gives one file per page); true when gs succeeded and the file exists.
 bool ghostscript_render_png(const std::string& document, const std::string& png_path);
 
+// Renders the documents with one Ghostscript run at `dpi` into 8-bit grey
+// maps (raw PGM, header included): one entry per document, holding its pages
+// in order. Empty when gs failed or a document's pages cannot be told apart.
+std::vector<std::vector<std::string>> ghostscript_render_pgm(std::span<const std::string> documents,
+                                                             int dpi);
 // A page as Ghostscript renders it: 24-bit pixels, the top row first.
 struct Raster {
   int width = 0, height = 0;

@@ -72,7 +72,7 @@ double SessionTest::num(const std::string& name) {
 }
 
 std::string SessionTest::chr(const std::string& name) {
-  int i = whichcvariable(s->vars, name, false, false, s->errbuf);
+  int i = whichcvariable(s->vars, name, IfUnknown::kQuiet, s->errbuf);
   return i ? s->vars.chars[i - 1].value : "<unset>";
 }
 

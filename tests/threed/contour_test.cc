@@ -82,7 +82,7 @@ class ContourTest : public DocumentTest {
   TextState t;
   PenSettings pen;
   TextContext ctx{pen, 0.7, 751654};
-  ContourStyle plain{.annotate = false};
+  ContourStyle plain{.levels = one_level(0.5), .annotate = false};
   std::vector<double> values, x, y;
 };
 
@@ -102,7 +102,7 @@ TEST_F(ContourTest, CellsAreCutThroughTheirDiagonal) {
       {"flat", {0.5, 0.5, 0.5, 0.5}, {}},
   };
   for (const Case& c : kCases) {
-    one_contr(v, h, w, t, ctx, grid({0, 1}, {0, 1}, c.z), 0.5, plain);
+    contr(v, h, w, t, ctx, grid({0, 1}, {0, 1}, c.z), plain);
     Lines ls = lines();
     std::erase_if(ls, [](const std::string& l) { return l.ends_with(" RGB"); });
     EXPECT_EQ(ls, c.want) << c.name;
@@ -112,8 +112,8 @@ TEST_F(ContourTest, CellsAreCutThroughTheirDiagonal) {
 TEST_F(ContourTest, LevelsAreLabelledAtTheirCrossingsAndTheLineGoesOn) {
   // Two by two nodes label every second crossing from the fourth back: the
   // diagonal point, drawn a second time as the third crossing, gets one.
-  one_contr(v, h, w, t, ctx, grid({0, 1}, {0, 1}, {0, 1, 0.625, 2}), 0.5,
-            ContourStyle{.line_color = {0, 0, 1}, .label_color = {1, 0, 0}});
+  contr(v, h, w, t, ctx, grid({0, 1}, {0, 1}, {0, 1, 0.625, 2}),
+        ContourStyle{.levels = one_level(0.5), .line_color = {0, 0, 1}, .label_color = {1, 0, 0}});
   Lines ls = lines();
   std::erase_if(
       ls, [](auto& l) { return !l.ends_with(" RGB") && !l.ends_with(" T") && !l.ends_with(" L"); });
@@ -126,8 +126,10 @@ TEST_F(ContourTest, ContrDrawsEachLevelItsDataCross) {
   // only corners at or below it and draws nothing.
   const Grid g = grid({0, 1, 2}, {0, 1}, {0, 1, 2, 0, 1, 2});
   v.ox = 0.5;  // off the document's origin, where a move would write nothing
-  const ContourLevels l = contr(v, h, w, t, ctx, g, 0.5, 0, 2, plain);
-  EXPECT_EQ(l.count, 5);
+  ContourStyle st = plain;
+  st.levels = contour_levels(0, 2, 0.5);
+  EXPECT_EQ(st.levels.count, 5);
+  contr(v, h, w, t, ctx, g, st);
   EXPECT_EQ(kept(" M"), (Lines{"450 300 M", "600 300 M", "750 300 M", "900 300 M"}));
 }
 
@@ -135,14 +137,14 @@ TEST_F(ContourTest, FlatCellsAreStrokesChangingColourOnlyBetweenRuns) {
   // Node cells 1 wide and high, the end ones halved; missing gives 255.
   const Grid g = grid({0, 1, 2}, {0, 1}, {0, 0, 1, 1, -1e37, 1});
   v.ox = 0.5;  // the 3-D origin offset moves the strokes
-  concol(v, w, g, {1, 1, 1}, {1, 1}, 3, 0, 1);
+  concol(v, w, g, {1, 1, 1}, {1, 1}, {3, 0, 1});
   // The pen width in force before (1 unit) is set again at the end.
   EXPECT_EQ(lines(), (Lines{"CSM", "153 W", "c0000", "450 375 M", "600 375 L", "900 375 L", "c0002",
                             "1050 375 L", "450 525 M", "600 525 L", "c0255", "900 525 L", "c0002",
                             "1050 525 L", "CSM", "1 W", " CSM 0.00 0.00 0.00 RGB"}));
   // One colour, or flat data: colour 0 throughout, and still 255 when missing.
   for (const auto& [ncolors, zmax] : {std::pair{1, 1.0}, {3, 0.0}}) {
-    concol(v, w, g, {1, 1, 1}, {1, 1}, ncolors, 0, zmax);
+    concol(v, w, g, {1, 1, 1}, {1, 1}, {ncolors, 0, zmax});
     Lines colours;
     for (const std::string& l : lines())
       if (l.starts_with("c0")) colours.push_back(l);
@@ -153,7 +155,7 @@ TEST_F(ContourTest, FlatCellsAreStrokesChangingColourOnlyBetweenRuns) {
 TEST_F(ContourTest, TurnedCellsAreFilledExceptWhereMissing) {
   const Grid g = grid({0, 1, 2}, {0, 1}, {0, 0, 1, 1, -1e37, 1});
   set_geometry(v, cartesian(true, true, 30, 20), ViewFrame{2, 1, 1, 0, 1}, 300);
-  concol(v, w, g, {1, 1, 1}, {1, 1}, 3, 0, 1);
+  concol(v, w, g, {1, 1, 1}, {1, 1}, {3, 0, 1});
   const Lines ls = lines();
   EXPECT_EQ(std::count(ls.begin(), ls.end(), "CF S"), 5);
   const auto missing = std::find(ls.begin(), ls.end(), "c0255");

@@ -17,7 +17,7 @@ using Lines = std::vector<std::string>;
 class HorizonTest : public DocumentTest {
  protected:
   void draw(double x0, double y0, double x1, double y1, bool update = true) {
-    hddrw(h, w, 300, x0, y0, x1, y1, update ? Raise::kYes : Raise::kNo);
+    hddrw(h, w, 300, {x0, y0}, {x1, y1}, update ? Raise::kYes : Raise::kNo);
   }
   void band() {  // y = 0 and y = 1 over x = 0 .. 1
     draw(0, 0, 1, 0);
