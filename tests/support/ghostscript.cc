@@ -9,6 +9,8 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <fstream>
+#include <iterator>
 #include <map>
 #include <string_view>
 #include <vector>
@@ -210,6 +212,23 @@ bool ghostscript_render_png(const std::string& document, const std::string& png_
   if (size_t pos = first.find("%d"); pos != std::string::npos) first.replace(pos, 2, "1");
   struct stat st;
   return stat(first.c_str(), &st) == 0 && st.st_size > 0;
+}
+
+}  // namespace vexal
+
+namespace vexal {
+
+std::string ghostscript_render_ppm(const std::string& document, int dpi) {
+  const std::string path = write_temporary(document);
+  if (path.empty()) return "";
+  const std::string ppm = path + ".ppm";
+  GsResult r = run_gs("-sDEVICE=ppmraw -r" + std::to_string(dpi) +
+                      " -sOutputFile=" + shell_quote(ppm) + " " + shell_quote(path));
+  std::remove(path.c_str());
+  std::ifstream in(ppm, std::ios::binary);
+  std::string image((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  std::remove(ppm.c_str());
+  return r.status == 0 ? image : "";
 }
 
 }  // namespace vexal

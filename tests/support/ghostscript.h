@@ -36,3 +36,11 @@ void check_document_later(const std::string& document);
 bool ghostscript_render_png(const std::string& document, const std::string& png_path);
 
 }  // namespace vexal
+
+namespace vexal {
+
+// The document (one page) rendered at `dpi` without smoothing, as a
+// binary PPM ("P6"); "" when gs failed.
+std::string ghostscript_render_ppm(const std::string& document, int dpi);
+
+}  // namespace vexal
