@@ -42,3 +42,11 @@ std::vector<std::vector<std::string>> ghostscript_render_pgm(std::span<const std
                                                              int dpi);
 
 }  // namespace vexal
+
+namespace vexal {
+
+// The document (one page) rendered at `dpi` without smoothing, as a
+// binary PPM ("P6"); "" when gs failed.
+std::string ghostscript_render_ppm(const std::string& document, int dpi);
+
+}  // namespace vexal
