@@ -222,10 +222,13 @@ void cmd_ticsize_all(Session& s, Params& p) {
 }
 
 // MORET and FEWERT change the X and Y density factors, the forms with X or Y one.
-template <AxisSet kAxes, double kFactor>
+enum class Density { kMore, kFewer };
+
+template <AxisSet kAxes, Density kChange>
 void cmd_density(Session& s, Params&) {
+  const double factor = kChange == Density::kMore ? kMoreTicks : kFewerTicks;
   for (size_t i = 0; i < kAxes.on.size(); ++i)
-    if (kAxes.on[i]) s.axes.axis[i].layout.density *= kFactor;
+    if (kAxes.on[i]) s.axes.axis[i].layout.density *= factor;
 }
 
 // ---- labels -------------------------------------------------------------------------
@@ -602,12 +605,12 @@ constexpr Command kAxesCommands[] = {
     {"YTICKSIZE", cmd_ticsize<Y>},
     {"TICSIZE", cmd_ticsize_all},
     {"TICKSIZE", cmd_ticsize_all},
-    {"MORET", cmd_density<kAxesXY, kMoreTicks>},
-    {"MOREXT", cmd_density<kAxisX, kMoreTicks>},
-    {"MOREYT", cmd_density<kAxisY, kMoreTicks>},
-    {"FEWERT", cmd_density<kAxesXY, kFewerTicks>},
-    {"FEWERXT", cmd_density<kAxisX, kFewerTicks>},
-    {"FEWERYT", cmd_density<kAxisY, kFewerTicks>},
+    {"MORET", cmd_density<kAxesXY, Density::kMore>},
+    {"MOREXT", cmd_density<kAxisX, Density::kMore>},
+    {"MOREYT", cmd_density<kAxisY, Density::kMore>},
+    {"FEWERT", cmd_density<kAxesXY, Density::kFewer>},
+    {"FEWERXT", cmd_density<kAxisX, Density::kFewer>},
+    {"FEWERYT", cmd_density<kAxisY, Density::kFewer>},
     // labels
     {"XLAB", cmd_lab<X>},
     {"YLAB", cmd_lab<Y>},
@@ -696,8 +699,8 @@ constexpr Command kAxesCommands[] = {
     {"NOYLN2", cmd_flush_show<kAxisY, false, &AxisLayout::ln2, &AxisLayout::lf2>},
     {"XMOD", cmd_mod<X>},
     {"YMOD", cmd_mod<Y>},
-    {"NOXMOD", cmd_axis_set<kAxisX, 0.0, &Axis::layout, &AxisLayout::mod>},
-    {"NOYMOD", cmd_axis_set<kAxisY, 0.0, &Axis::layout, &AxisLayout::mod>},
+    {"NOXMOD", cmd_axis_set<kAxisX, 0, &Axis::layout, &AxisLayout::mod>},
+    {"NOYMOD", cmd_axis_set<kAxisY, 0, &Axis::layout, &AxisLayout::mod>},
     {"XABS", cmd_axis_set<kAxisX, true, &Axis::layout, &AxisLayout::abs>},
     {"YABS", cmd_axis_set<kAxisY, true, &Axis::layout, &AxisLayout::abs>},
     {"NOXABS", cmd_axis_set<kAxisX, false, &Axis::layout, &AxisLayout::abs>},

@@ -303,6 +303,7 @@ void cmd_merge(Session& s, Params& p) {
   }
   OutBuffer out(fp);
   const ReaderSettings& rs = s.reader;
+  const Negation neg = negation(s);
   const int maxcolumn =
       rs.max_col_set ? std::clamp(rs.maxcolumn, 1, kMaxDataColumns) : columns_needed(rs, false);
   MathEnv env = s.math_env();
@@ -318,8 +319,7 @@ void cmd_merge(Session& s, Params& p) {
     pt.fields[0] = record;
     const double x_read = record_field(pt, rs.xc);
     Point at;
-    if (!(x_read >= first_x && x_read <= last_x) ||
-        !accept_point(rs, negation(s), s.math_list, env, at)) {
+    if (!(x_read >= first_x && x_read <= last_x) || !accept_point(rs, neg, s.math_list, env, at)) {
       ++skipped;
       continue;
     }

@@ -8,10 +8,13 @@
 #include <cfloat>
 #include <cmath>
 #include <numbers>
+#include <numeric>
+#include <span>
 
 #include "axes/numb.h"
 #include "postscript/image_writer.h"
 #include "postscript/shapes.h"
+#include "threed/segment_join.h"
 #include "util/axis_limits.h"
 
 namespace vexal {
@@ -69,14 +72,28 @@ void set_corners(View& v, const Grid& g) {
   v.y1 = g.y[g.ny - 1];
 }
 
+// The distance of point p from the segment a-b.
+double distance(PagePoint p, PagePoint a, PagePoint b) {
+  const double dx = b.x - a.x, dy = b.y - a.y;
+  const double length2 = dx * dx + dy * dy;
+  double t = length2 > 0 ? ((p.x - a.x) * dx + (p.y - a.y) * dy) / length2 : 0;
+  t = std::clamp(t, 0.0, 1.0);
+  return std::hypot(p.x - (a.x + t * dx), p.y - (a.y + t * dy));
+}
+
 // The cell walk of one grid, set up once for all its levels: the cells'
 // lower-left corners, and for each row of cells the range of its usable
 // values so that rows a level misses are passed over whole.
+//
+// Each cell draws its own pieces. `joined`, a level's segments are collected
+// instead and drawn as polylines through the ends they share, then its
+// labels; see draw_joined.
 class ContourWalk {
  public:
   ContourWalk(View& v, Horizon& h, PsWriter& w, TextState& t, const TextContext& c, const Grid& g,
-              const ContourStyle& style)
-      : v_(v),
+              const ContourStyle& style, bool joined)
+      : joined_(joined),
+        v_(v),
         h_(h),
         w_(w),
         t_(t),
@@ -118,6 +135,10 @@ class ContourWalk {
   // Draws the lines of one level.
   void level(double r) {
     count_ = 0;
+    if (joined_) {
+      segments_.clear();
+      labels_.clear();
+    }
     const size_t nx = static_cast<size_t>(g_.nx);
     for (size_t j = 0; j < heights_.size(); ++j) {
       if (!(r >= row_lo_[j] && r <= row_hi_[j])) continue;
@@ -127,6 +148,7 @@ class ContourWalk {
         cell(r, below[i], below[i + 1], above[i + 1], above[i], xt_[i], yt_[j], widths_[i],
              heights_[j]);
     }
+    if (joined_) draw_joined(r);
   }
 
  private:
@@ -157,17 +179,105 @@ class ContourWalk {
   // Draws to (or moves to) one crossing; at a labelling point, every
   // label_every_-th crossing of the level gets the level written on it.
   void point(double fx, double fy, double r, bool labelling) {
-    rdplot(v_, h_, w_, fx, fy, pen_);
+    if (joined_) {
+      PagePoint p;
+      base_page_point(v_, fx, fy, p);
+      if (pen_ == PenCode::kDraw) segments_.add(last_, p);
+      last_ = p;
+    } else {
+      rdplot(v_, h_, w_, fx, fy, pen_);
+    }
     pen_ = PenCode::kDraw;
     if (labelling && style_.annotate && (count_ - 4) % label_every_ == 0) {
-      const TextPlace label{v_.wx, v_.wy, style_.label_size, style_.label_angle, "CENTER"};
-      numb(t_, w_, label_ctx_, label, r, 3);
-      setrgbcolor(w_, style_.line_color.r, style_.line_color.g, style_.line_color.b);
-      dplot(v_, h_, w_, v_.wx, v_.wy, PenCode::kMove);
+      if (joined_) {
+        labels_.push_back({last_, segments_.size()});
+      } else {
+        label({v_.wx, v_.wy}, r);
+        dplot(v_, h_, w_, v_.wx, v_.wy, PenCode::kMove);
+      }
     }
     ++count_;
   }
 
+  // Writes the level on the line at p, then selects the line colour again.
+  void label(PagePoint p, double r) {
+    const TextPlace place{p.x, p.y, style_.label_size, style_.label_angle, "CENTER"};
+    numb(t_, w_, label_ctx_, place, r, 3);
+    setrgbcolor(w_, style_.line_color.r, style_.line_color.g, style_.line_color.b);
+  }
+
+  // A label of a joined level: where it stands and how many of the level's
+  // segments were walked before it.
+  struct Label {
+    PagePoint at;
+    size_t after;
+  };
+
+  // Draws a level's joined lines and then its labels. Cell by cell, a label
+  // lay under the segments walked after it and over those walked before;
+  // since the lines do not raise the horizon, the order they are drawn in
+  // changes no pixel but at the joins. So the polylines go first, and when
+  // the labels are written in a colour of their own (one colour needs no
+  // order), each label is followed by the segments walked after it that
+  // come near enough to touch its glyphs, drawn again over it.
+  void draw_joined(double r) {
+    segments_.join();
+    for (size_t k = 0; k < segments_.polylines(); ++k) {
+      const std::span<const PagePoint> line = segments_.polyline(k);
+      for (size_t i = 1; i < line.size(); ++i)
+        hddrw(h_, w_, v_.resolution, line[i - 1], line[i], Raise::kNo, Direction::kFromStart);
+    }
+    const Rgb &a = style_.label_color, &b = style_.line_color;
+    const bool own_colour = a.r != b.r || a.g != b.g || a.b != b.b;
+    by_x_.clear();
+    for (const Label& l : labels_) {
+      label(l.at, r);
+      if (own_colour) redraw_near(l, label_reach(r));
+    }
+    if (count_ > 0) {  // where the pen calls of the walk would have left the view
+      v_.wx = v_.px = last_.x;
+      v_.wy = v_.py = last_.y;
+    }
+  }
+
+  // How far from its point a label of level r can reach (inches): half its
+  // length, one and a half font heights across any angle, the line's width
+  // and the horizon's rounding of the segment ends. Generous on purpose: a
+  // segment drawn again needlessly changes nothing.
+  double label_reach(double r) {
+    const double length = rnumbl(t_, label_ctx_, style_.label_size, r, 3);
+    return length / 2 + 1.5 * t_.font_size / w_.scale + w_.width / w_.scale + 2 / v_.resolution;
+  }
+
+  // Draws again, in the order walked, the segments walked after the label
+  // that come within `reach` of its point.
+  void redraw_near(const Label& l, double reach) {
+    if (by_x_.empty()) sort_by_x();
+    const auto lo = std::lower_bound(by_x_.begin(), by_x_.end(), l.at.x - reach - widest_,
+                                     [&](uint32_t k, double x) { return left(k) < x; });
+    near_.clear();
+    for (auto it = lo; it != by_x_.end() && left(*it) <= l.at.x + reach; ++it)
+      if (*it >= l.after && distance(l.at, segments_.from(*it), segments_.to(*it)) <= reach)
+        near_.push_back(*it);
+    std::sort(near_.begin(), near_.end());
+    for (uint32_t k : near_)
+      hddrw(h_, w_, v_.resolution, segments_.from(k), segments_.to(k), Raise::kNo);
+  }
+
+  double left(uint32_t k) const { return std::min(segments_.from(k).x, segments_.to(k).x); }
+
+  // The level's segments ordered by their left ends, and the widest of them.
+  void sort_by_x() {
+    by_x_.resize(segments_.size());
+    std::iota(by_x_.begin(), by_x_.end(), uint32_t{0});
+    std::sort(by_x_.begin(), by_x_.end(),
+              [&](uint32_t a, uint32_t b) { return left(a) < left(b); });
+    widest_ = 0;
+    for (uint32_t k : by_x_)
+      widest_ = std::max(widest_, std::abs(segments_.to(k).x - segments_.from(k).x));
+  }
+
+  bool joined_;
   View& v_;
   Horizon& h_;
   PsWriter& w_;
@@ -181,6 +291,13 @@ class ContourWalk {
   long label_every_ = 1;
   long count_ = 0;  // crossings drawn at the level so far
   PenCode pen_ = PenCode::kMove;
+  // Joined levels: the level's segments and labels, and the last crossing.
+  // Kept from level to level to avoid allocations per level.
+  SegmentJoin segments_;
+  std::vector<Label> labels_;
+  PagePoint last_;
+  std::vector<uint32_t> by_x_, near_;  // segments by left end; those near a label
+  double widest_ = 0;                  // the largest x extent of a segment
 };
 
 // Sets up the walk of a grid: false (nothing to draw) when it has fewer than
@@ -317,7 +434,9 @@ void contr(View& v, Horizon& h, PsWriter& w, TextState& t, const TextContext& c,
   const ContourLevels& levels = style.levels;
   if (levels.count == 0 || !walkable(v, g)) return;
   setrgbcolor(w, style.line_color.r, style.line_color.g, style.line_color.b);
-  ContourWalk walk(v, h, w, t, c, g, style);
+  // Joined lines only in the flat frame: in a turned view a level keeps
+  // its cell order.
+  ContourWalk walk(v, h, w, t, c, g, style, w.compact && flat_view(v));
   double r = levels.first;
   for (long k = 0; k < levels.count; ++k) {
     walk.level(r);

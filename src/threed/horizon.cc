@@ -2,6 +2,7 @@
 #include "threed/horizon.h"
 
 #include <algorithm>
+#include <cassert>
 #include <cmath>
 
 #include "util/numbers.h"
@@ -99,22 +100,39 @@ enum class Part { kDraw, kRaise, kDrawAndRaise };
 // the one before the first hidden one, and a stretch that comes out again
 // starts at its first visible pixel: the pen covers the visible pixels and
 // nothing behind them.
-void walk(Horizon& h, PsWriter& w, float r, const Walk& s, Part part) {
+//
+// Walked `backward` (from the larger index, only when drawing without
+// raising), the same visible stretches are drawn each from its other end.
+void walk(Horizon& h, PsWriter& w, float r, const Walk& s, Part part, bool backward = false) {
+  assert(!backward || part == Part::kDraw);
   const bool draw = part != Part::kRaise, update = part != Part::kDraw;
+  Pixel from{};  // drawing once: where the stretch being walked began
   const auto pen = [&](Pixel p, bool line) {
     if (!draw) return;
+    if (h.draw_once) {
+      if (!line) {
+        from = p;
+        return;
+      }
+      if ((from.col == p.col && from.row == p.row) ||
+          !h.drawn.insert(stretch_key(from.col, from.row, p.col, p.row)).second)
+        return;
+      moveto(w, pixel_inches(from.col, r), pixel_inches(from.row, r));
+    }
     const double x = pixel_inches(p.col, r), y = pixel_inches(p.row, r);
     if (line)
       drawto(w, x, y);
     else
       moveto(w, x, y);
   };
-  Pixel p = s.at(s.first);
+  const long step = backward ? -1 : 1;
+  const long start = backward ? s.last : s.first, stop = (backward ? s.first : s.last) + step;
+  Pixel p = s.at(start);
   if (update && is_empty(h, p.col)) h.upper[p.col] = h.lower[p.col] = p.row;
   bool visible = !(h.lower[p.col] < p.row && p.row < h.upper[p.col]);
   pen(p, false);
   Pixel shown = p;  // the last visible pixel
-  for (long t = s.first + 1; t <= s.last; ++t) {
+  for (long t = start + step; t != stop; t += step) {
     p = s.at(t);
     int& upper = h.upper[p.col];
     int& lower = h.lower[p.col];
@@ -142,12 +160,24 @@ void walk(Horizon& h, PsWriter& w, float r, const Walk& s, Part part) {
 
 }  // namespace
 
+uint64_t stretch_key(int col0, int row0, int col1, int row1) {
+  // Columns lie in 0 .. kHorizonColumns - 1 and rows in kRowLo .. kRowHi:
+  // 16 bits each.
+  const auto end = [](int col, int row) {
+    return static_cast<uint32_t>(col) << 16 | static_cast<uint32_t>(row - kRowLo);
+  };
+  const uint32_t a = end(col0, row0), b = end(col1, row1);
+  return static_cast<uint64_t>(std::min(a, b)) << 32 | std::max(a, b);
+}
+
 void clear_work(Horizon& h) {
   std::fill(h.upper.begin(), h.upper.end(), kHorizonEmptyUpper);
   std::fill(h.lower.begin(), h.lower.end(), kHorizonEmptyLower);
 }
 
-void hddrw(Horizon& h, PsWriter& w, double resolution, PagePoint from, PagePoint to, Raise raise) {
+void hddrw(Horizon& h, PsWriter& w, double resolution, PagePoint from, PagePoint to, Raise raise,
+           Direction direction) {
+  assert(direction == Direction::kByIndex || raise == Raise::kNo);
   const double x0 = from.x, y0 = from.y, x1 = to.x, y1 = to.y;
   if (std::isnan(x0) || std::isnan(y0) || std::isnan(x1) || std::isnan(y1)) return;
   // Held within single precision's range, where the pixels go back to inches.
@@ -168,8 +198,9 @@ void hddrw(Horizon& h, PsWriter& w, double resolution, PagePoint from, PagePoint
   s.minor1 = forward ? minor1 : minor0;
   if (!clip(s)) return;
   const float rf = static_cast<float>(r);
+  const bool backward = direction == Direction::kFromStart && !forward;
   if (!s.by_rows) {
-    walk(h, w, rf, s, raise == Raise::kYes ? Part::kDrawAndRaise : Part::kDraw);
+    walk(h, w, rf, s, raise == Raise::kYes ? Part::kDrawAndRaise : Part::kDraw, backward);
     return;
   }
 
@@ -185,7 +216,7 @@ void hddrw(Horizon& h, PsWriter& w, double resolution, PagePoint from, PagePoint
     h.upper[top.col] = kHorizonEmptyUpper;
     h.lower[top.col] = kHorizonEmptyLower;
   }
-  walk(h, w, rf, s, Part::kDraw);
+  walk(h, w, rf, s, Part::kDraw, backward);
   if (raise == Raise::kYes) walk(h, w, rf, s, Part::kRaise);
   h.upper[top.col] = std::max(h.upper[top.col], saved_upper);
   h.lower[top.col] = std::min(h.lower[top.col], saved_lower);

@@ -86,6 +86,20 @@ int nearest_corner(const Projected& base) {
   return n;
 }
 
+// The mesh's edges: nx x (ny - 1) along y, then (nx - 1) x ny along x.
+size_t edge_count(const Grid& g) {
+  return static_cast<size_t>(g.nx) * (g.ny - 1) + static_cast<size_t>(g.nx - 1) * g.ny;
+}
+
+// The index of the edge from corner a to corner b (0 .. 3, P1 .. P4) of
+// cell (i, j): the same for both cells that share it.
+size_t edge_index(const Grid& g, int i, int j, int a, int b) {
+  const size_t nx = static_cast<size_t>(g.nx), ny = static_cast<size_t>(g.ny);
+  if (kCornerDi[a] == kCornerDi[b])  // along y, in column i or i + 1 from row j
+    return static_cast<size_t>(j) * nx + static_cast<size_t>(i + kCornerDi[a]);
+  return nx * (ny - 1) + static_cast<size_t>(j + kCornerDj[a]) * (nx - 1) + static_cast<size_t>(i);
+}
+
 }  // namespace
 
 std::vector<size_t> mesh_order(const std::vector<double>& keys) { return ordered(keys, true); }
@@ -101,7 +115,22 @@ void surfas(View& v, Horizon& h, PsWriter& w, const Grid& g) {
   std::array<double, 3> f;
   if (!frame_point(v, v.x0, v.y0, v.z0, f)) return;
 
+  // Compact, each segment is drawn once. Drawn plainly, an edge two cells
+  // share is left out the second time. Against the horizon every edge is
+  // still walked, since the second walk of an edge may draw a shorter
+  // stretch (its ends rounded to other pixels) than the first: only the
+  // stretches drawn before are left out (Horizon::draw_once).
+  std::vector<bool> drawn;  // by edge_index
+  const bool plain_once = w.compact && v.nohide;
+  if (plain_once) drawn.assign(edge_count(g), false);
+  h.draw_once = w.compact && !v.nohide;
+  int i = 0, j = 0;  // the cell being drawn
   const auto edge = [&](const Projected& p, int a, int b) {
+    if (plain_once) {
+      const size_t id = edge_index(g, i, j, a, b);
+      if (drawn[id]) return;
+      drawn[id] = true;
+    }
     if (v.nohide) {
       moveto(w, p.x[a], p.y[a]);
       drawto(w, p.x[b], p.y[b]);
@@ -111,7 +140,8 @@ void surfas(View& v, Horizon& h, PsWriter& w, const Grid& g) {
   };
   const size_t per_row = static_cast<size_t>(g.nx - 1);  // cells
   for (size_t cell : mesh_order(cell_keys(v, g, true))) {
-    const int i = static_cast<int>(cell % per_row), j = static_cast<int>(cell / per_row);
+    i = static_cast<int>(cell % per_row);
+    j = static_cast<int>(cell / per_row);
     const int nearest = nearest_corner(project_cell(v, g, i, j, true));
     const Projected p = project_cell(v, g, i, j, false);
     // Corners 0 .. 3 are P1 .. P4: the edges along y are P1-P4 and P2-P3,
@@ -127,6 +157,8 @@ void surfas(View& v, Horizon& h, PsWriter& w, const Grid& g) {
       edge(p, first ? 3 : 0, first ? 2 : 1);
     }
   }
+  h.draw_once = false;
+  h.drawn = {};  // its memory is the mesh's
 }
 
 void solid(View& v, PsWriter& w, const Grid& g, double zmin, double zmax, int ncolors,

@@ -162,16 +162,22 @@ bool c3plot(View& v, PsWriter& w, double fx, double fy, double z, PenCode pen) {
   return true;
 }
 
-bool rdplot(View& v, Horizon& h, PsWriter& w, double fx, double fy, PenCode pen) {
+bool base_page_point(const View& v, double fx, double fy, PagePoint& p) {
   const double x = v.x0 + (v.x1 - v.x0) * fx / v.lx;
   const double y = v.y0 + (v.y1 - v.y0) * fy / v.ly;
   std::array<double, 3> f;
   if (!frame_point(v, x, y, v.z0, f)) return false;
-  double px, py, depth;
-  project(v, f, px, py, depth);
-  v.wx = px;
-  v.wy = py;
-  dplot(v, h, w, px, py, pen);
+  double depth;
+  project(v, f, p.x, p.y, depth);
+  return true;
+}
+
+bool rdplot(View& v, Horizon& h, PsWriter& w, double fx, double fy, PenCode pen) {
+  PagePoint p;
+  if (!base_page_point(v, fx, fy, p)) return false;
+  v.wx = p.x;
+  v.wy = p.y;
+  dplot(v, h, w, p.x, p.y, pen);
   return true;
 }
 

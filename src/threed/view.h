@@ -93,6 +93,9 @@ void hplot(View& v, Horizon& h, PsWriter& w, double px, double py, PenCode pen);
 bool rplot(View& v, PsWriter& w, double x, double y, double z, PenCode pen);
 // As rplot with x and y already frame inches (`c3plot`).
 bool c3plot(View& v, PsWriter& w, double fx, double fy, double z, PenCode pen);
+// Frame inches back to data at the frame's base, mapped and turned: the
+// page point rdplot draws to. False when no geometry is set up.
+bool base_page_point(const View& v, double fx, double fy, PagePoint& p);
 // Frame inches back to data (z = 0), mapped, turned and drawn with dplot
 // (`rdplot`); the projected point is kept for whereis.
 bool rdplot(View& v, Horizon& h, PsWriter& w, double fx, double fy, PenCode pen);

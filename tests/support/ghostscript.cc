@@ -12,6 +12,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <map>
 #include <string_view>
 #include <vector>
@@ -332,6 +334,19 @@ std::vector<Raster> ghostscript_render_pages(std::span<const std::string> docume
   ::rmdir(dir.c_str());
   if (!rendered) pages.clear();
   return pages;
+}
+
+std::string ghostscript_render_ppm(const std::string& document, int dpi) {
+  const std::string path = write_temporary(document);
+  if (path.empty()) return "";
+  const std::string ppm = path + ".ppm";
+  GsResult r = run_gs("-sDEVICE=ppmraw -r" + std::to_string(dpi) +
+                      " -sOutputFile=" + shell_quote(ppm) + " " + shell_quote(path));
+  std::remove(path.c_str());
+  std::ifstream in(ppm, std::ios::binary);
+  std::string image((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  std::remove(ppm.c_str());
+  return r.status == 0 ? image : "";
 }
 
 }  // namespace vexal

@@ -57,3 +57,11 @@ std::vector<Raster> ghostscript_render_pages(std::span<const std::string> docume
                                              int width, int height);
 
 }  // namespace vexal
+
+namespace vexal {
+
+// The document (one page) rendered at `dpi` without smoothing, as a
+// binary PPM ("P6"); "" when gs failed.
+std::string ghostscript_render_ppm(const std::string& document, int dpi);
+
+}  // namespace vexal

@@ -64,6 +64,51 @@ TEST_F(HorizonTest, SteepSegmentsDoNotHideThemselves) {
   EXPECT_EQ(lines(), (Lines{"420 150 M", "428 300 L", "420 450 M", "428 600 M", "435 750 L"}));
 }
 
+// Drawn from its start, a segment that does not raise the horizon draws the
+// same stretches as by index, each from its other end and in reverse order.
+TEST_F(HorizonTest, FromTheStartTheSameStretchesRunTheOtherWay) {
+  struct Case {
+    double x0, y0, x1, y1;
+    Lines by_index, from_start;
+  };
+  const Case kCases[] = {
+      {1.5,
+       0.5,
+       -0.5,
+       0.5,  // across the band, right to left
+       {"150 450 M", "300 450 L", "601 450 M", "750 450 L"},
+       {"750 450 M", "601 450 L", "300 450 M", "150 450 L"}},
+      {0.5,
+       2,
+       0.5,
+       -1,  // steep, downward: its column is emptied
+       {"450 0 M", "450 900 L"},
+       {"450 900 M", "450 0 L"}},
+      {-0.5, 0.5, 0.2, 0.6, {"150 450 M", "300 471 L"}, {"150 450 M", "300 471 L"}},  // forward
+  };
+  for (const Case& c : kCases) {
+    for (Direction d : {Direction::kByIndex, Direction::kFromStart}) {
+      clear_work(h);
+      band();
+      hddrw(h, w, 300, {c.x0, c.y0}, {c.x1, c.y1}, Raise::kNo, d);
+      EXPECT_EQ(lines(), d == Direction::kByIndex ? c.by_index : c.from_start) << c.x0;
+    }
+  }
+}
+
+// Drawing once, a stretch with the end pixels of one drawn before is left
+// out, in either direction, and so is the move of a hidden stretch.
+TEST_F(HorizonTest, DrawingOnceLeavesOutRepeatedStretches) {
+  h.draw_once = true;
+  draw(0.1, 0, 1, 0.5);
+  draw(1, 0.5, 0.1, 0);
+  draw(0.2, 1, 0.8, 1);
+  EXPECT_EQ(lines(), (Lines{"330 300 M", "600 450 L", "360 600 M", "540 600 L"}));
+  draw(0.3, 0.5, 0.5, 0.5);  // behind the two
+  EXPECT_EQ(lines(), Lines{});
+  EXPECT_EQ(h.drawn.size(), 2u);
+}
+
 TEST_F(HorizonTest, NothingBeyondTheRecordIsReadOrWritten) {
   const double inf = INFINITY;
   draw(40, 0, 50, 1);      // beyond the last column
