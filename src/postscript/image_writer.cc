@@ -177,6 +177,13 @@ void write_lookup(PsWriter& w, const std::array<LookupEntry, kColorTableSize>& e
   w.out.put("\n> d\n");
 }
 
+// The widths of the first, an inner and the last of the bands of strokes
+// drawn across an axis.
+std::array<double, 3> stroke_widths(std::span<const double> lo, std::span<const double> hi) {
+  const size_t n = lo.size(), inner = n > 2 ? 1 : n - 1;
+  return {hi[0] - lo[0], hi[inner] - lo[inner], hi[n - 1] - lo[n - 1]};
+}
+
 // A number of the placement in the document.
 void put_number(OutBuffer& out, double v) {
   char text[32];
@@ -184,16 +191,25 @@ void put_number(OutBuffer& out, double v) {
   out.put(std::string_view(text, static_cast<size_t>(n)));
 }
 
+// The four numbers of an axis in the IMR line: the outer edges, and the
+// widths of the first, inner and last strokes when the strokes run across
+// the axis (zeros when they run along it).
+void put_clip_axis(OutBuffer& out, const ImageAxis& a, std::span<const double> widths) {
+  put_number(out, a.lo);
+  put_number(out, a.hi);
+  for (double width : widths) put_number(out, width);
+}
+
 // "S gsave", the clip, and the unit square mapped onto the image's cells.
-void begin_image(PsWriter& w, const ImageAxis& x, const ImageAxis& y, size_t nx, size_t ny) {
+void begin_image(PsWriter& w, const ImageAxis& x, const ImageAxis& y, const CellBands& cells,
+                 size_t nx, size_t ny) {
   w.out.put("S gsave\n");
-  if (x.clipped || y.clipped) {
-    put_number(w.out, x.lo);
-    put_number(w.out, y.lo);
-    put_number(w.out, x.hi - x.lo);
-    put_number(w.out, y.hi - y.lo);
-    w.out.put(" rectclip\n");
-  }
+  const std::array<double, 3> none{};
+  const std::array<double, 3> widths =
+      stroke_widths(cells.rows ? cells.y_lo : cells.x_lo, cells.rows ? cells.y_hi : cells.x_hi);
+  put_clip_axis(w.out, x, cells.rows ? none : widths);
+  put_clip_axis(w.out, y, cells.rows ? widths : none);
+  w.out.put(" IMR\n");
   put_number(w.out, x.origin);
   put_number(w.out, y.origin);
   w.out.put(" translate");
@@ -220,7 +236,7 @@ void image_row(const uint8_t* indices, size_t nx, size_t ny, const ImageAxis& x,
   row.clear();
   if (x.before) row.push_back(data[0]);
   row.insert(row.end(), data, data + nx);
-  if (x.after) row.push_back(data[nx - 1]);
+  row.insert(row.end(), static_cast<size_t>(x.after), data[nx - 1]);
 }
 
 // The image's rows, each after the predictor's tag as differences from the
@@ -262,11 +278,32 @@ void widen_box(PsWriter& w, const std::array<int, 4>& r) {
   w.bymax = std::max(w.bymax, std::min(w.cymax, std::max(r[1], r[3])));
 }
 
-// Whether every edge lies within one device unit of the axis's cell edges.
-bool edges_fit(std::span<const double> edges, const ImageAxis& a, size_t first, size_t last) {
-  for (size_t k = first; k <= last; ++k)
-    if (!(std::abs(edges[k] - (a.origin + static_cast<double>(k) * a.step)) <= 1)) return false;
-  return true;
+// The largest distance of the inner edges from the axis's cell edges.
+double inner_error(std::span<const double> edges, const ImageAxis& a) {
+  double worst = 0;
+  for (size_t k = 1; k + 1 < edges.size(); ++k) {
+    const double off = std::abs(edges[k] - (a.origin + static_cast<double>(k) * a.step));
+    if (!(off <= worst)) worst = off;  // also NaN
+  }
+  return worst;
+}
+
+// The placement of cells `step` long with cell k's start at `origin` + k
+// step, copies of the end cells added so that they reach the outer edges.
+// False when a copy of more than one cell would be needed at the start.
+bool place_cells(std::span<const double> edges, double origin, double step, ImageAxis& a) {
+  const size_t n = edges.size() - 1;
+  const double first = edges[0], last = edges[n];
+  if (!(step > 0)) return false;
+  a = {origin, step, 0, 0, first, last};
+  if (a.origin > first + 1) {
+    a.before = 1;
+    a.origin -= step;
+  }
+  if (a.origin > first + 1) return false;
+  const double reach = a.origin + static_cast<double>(n + a.before) * step;
+  if (reach < last - 1) a.after = 1;
+  return reach + a.after * step >= last - 1;
 }
 
 }  // namespace
@@ -289,22 +326,36 @@ bool visible_edges(std::span<const double> lo, std::span<const double> hi,
 bool fit_image_axis(std::span<const double> edges, ImageAxis& axis) {
   if (edges.size() < 2) return false;
   const size_t n = edges.size() - 1;
-  const double first = edges[0], last = edges[n];
-  axis = {first, (last - first) / static_cast<double>(n), 0, 0, first, last, false};
-  if (edges_fit(edges, axis, 0, n)) return true;
-  // The inner edges set the size; the end cells are cut to the outer edges
-  // by the clip, or widened by a copy of themselves beyond.
-  if (n < 3) return false;
-  const double step = (edges[n - 1] - edges[1]) / static_cast<double>(n - 2);
-  axis = {edges[1] - step, step, 0, 0, first, last, true};
-  if (!(step > 0) || !edges_fit(edges, axis, 1, n - 1)) return false;
-  if (axis.origin > first + 1) {
-    axis.before = 1;
-    axis.origin -= step;
+  const auto at = [&](size_t k) { return edges[k]; };
+  const auto span = [&](size_t from, size_t to) {
+    return (at(to) - at(from)) / static_cast<double>(to - from);
+  };
+  // Cell sizes from the outer edges, from the starts of the cells, from
+  // their ends and from the inner edges alone; the clip shows the outer
+  // edges where they are, so the one that puts the inner edges nearest
+  // where they are is taken.
+  struct Candidate {
+    double origin, step;
+  };
+  std::vector<Candidate> candidates = {{at(0), span(0, n)}};
+  if (n >= 2) {
+    candidates.push_back({at(0), span(0, n - 1)});
+    candidates.push_back({at(1) - span(1, n), span(1, n)});
   }
-  const double reach = axis.origin + static_cast<double>(n + axis.before) * step;
-  if (reach < last - 1) axis.after = 1;
-  return axis.origin <= first + 1 && reach + axis.after * step >= last - 1;
+  if (n >= 3) candidates.push_back({at(1) - span(1, n - 1), span(1, n - 1)});
+  double best = 1;  // no inner edge may move by more than a device unit
+  bool found = false;
+  for (const Candidate& c : candidates) {
+    ImageAxis a;
+    if (!place_cells(edges, c.origin, c.step, a)) continue;
+    const double error = inner_error(edges, a);
+    if (error <= best && (!found || error < best)) {
+      best = error;
+      axis = a;
+      found = true;
+    }
+  }
+  return found;
 }
 
 bool write_cell_image(PsWriter& w, const CellBands& cells, const uint8_t* indices) {
@@ -316,6 +367,9 @@ bool write_cell_image(PsWriter& w, const CellBands& cells, const uint8_t* indice
     return false;
   ImageData data(w.out);
   if (!data.started()) return false;
+  // One more copy of the last cells, for the half pixel IMR moves it back.
+  ++x.after;
+  ++y.after;
 
   std::array<LookupEntry, kColorTableSize> entries;
   for (int k = 0; k < kColorTableSize; ++k) entries[k] = lookup_entry(w.cmap[k]);
@@ -325,7 +379,7 @@ bool write_cell_image(PsWriter& w, const CellBands& cells, const uint8_t* indice
   end_pen_path(w);  // the image's "S" ends the path
   write_lookup(w, entries);
   const size_t mx = nx + x.before + x.after, my = ny + y.before + y.after;
-  begin_image(w, x, y, mx, my);
+  begin_image(w, x, y, cells, mx, my);
   w.nseg = 0;
   forget_point(w);
   put_size(w.out, mx, my, "IMG");

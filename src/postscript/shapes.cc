@@ -92,7 +92,7 @@ bool raster_image(PsWriter& w, double x0, double y0, double step, int n, const i
   if (along_x) {
     b = {std::move(lo), std::move(hi), {band_lo}, {band_hi}, {start, across, at, across}};
   } else {
-    b = {{band_lo}, {band_hi}, std::move(lo), std::move(hi), {across, start, across, at}};
+    b = {{band_lo}, {band_hi}, std::move(lo), std::move(hi), {across, start, across, at}, false};
   }
   if (!write_cell_image(w, b, indices.data())) return false;
   if (along_x)

@@ -30,32 +30,20 @@ size_t count_ending(const Lines& lines, std::string_view end) {
 struct BandCase {
   const char* name;
   std::vector<double> x_lo, x_hi, y_lo, y_hi;
-  bool image, clipped;
+  bool image;
 };
 
 const BandCase kBandCases[] = {
-    {"cells of one size", {300, 400, 500}, {400, 500, 600}, {300, 350}, {350, 400}, true, false},
+    {"cells of one size", {300, 400, 500}, {400, 500, 600}, {300, 350}, {350, 400}, true},
     // Rows a unit thicker than their spacing, each over the one below.
-    {"overlapping rows", {300}, {600}, {299.5, 349.5}, {350.5, 400.5}, true, false},
-    {"half cells at the ends",
-     {300, 350, 450, 550},
-     {350, 450, 550, 600},
-     {300},
-     {400},
-     true,
-     true},
-    {"edges a unit off", {300, 401, 499}, {401, 499, 600}, {300}, {400}, true, false},
-    {"one cell wider",
-     {300, 400, 500, 620, 700},
-     {400, 500, 620, 700, 800},
-     {300},
-     {400},
-     false,
-     false},
-    {"a gap between rows", {300}, {400}, {300, 351}, {349, 400}, false, false},
-    {"a row past the next", {300}, {400}, {300, 350}, {420, 400}, false, false},
-    {"less than a unit", {300}, {300.5}, {300}, {400}, false, false},
-    {"backwards", {400}, {300}, {300}, {400}, false, false},
+    {"overlapping rows", {300}, {600}, {299.5, 349.5}, {350.5, 400.5}, true},
+    {"half cells at the ends", {300, 350, 450, 550}, {350, 450, 550, 600}, {300}, {400}, true},
+    {"edges a unit off", {300, 401, 499}, {401, 499, 600}, {300}, {400}, true},
+    {"one cell wider", {300, 400, 500, 620, 700}, {400, 500, 620, 700, 800}, {300}, {400}, false},
+    {"a gap between rows", {300}, {400}, {300, 351}, {349, 400}, false},
+    {"a row past the next", {300}, {400}, {300, 350}, {420, 400}, false},
+    {"less than a unit", {300}, {300.5}, {300}, {400}, false},
+    {"backwards", {400}, {300}, {300}, {400}, false},
 };
 
 class ImageWriterTest : public DocumentTest {
@@ -76,7 +64,7 @@ TEST_F(ImageWriterTest, CellsOfOneSizeMakeOneImage) {
       continue;
     }
     EXPECT_EQ(count_ending(ls, " IMG"), 1u) << c.name;
-    EXPECT_EQ(count_ending(ls, " rectclip"), c.clipped ? 1u : 0u) << c.name;
+    EXPECT_EQ(count_ending(ls, " IMR"), 1u) << c.name;
     EXPECT_EQ(ls.back(), "grestore") << c.name;
     EXPECT_EQ(w.ixlast, kNoPoint) << c.name;  // stroked: the next move is written
     EXPECT_EQ(w.bxmax, 600) << c.name;
@@ -88,10 +76,11 @@ TEST_F(ImageWriterTest, HalfCellsAreCutFromCellsOfTheInnerSize) {
   const uint8_t indices[4] = {};
   ASSERT_TRUE(write_cell_image(w, b, indices));
   const Lines ls = lines();
-  // Four cells 100 wide from 250, shown from 300 to 600.
-  EXPECT_NE(std::find(ls.begin(), ls.end(), " 300 300 300 100 rectclip"), ls.end());
+  // Four cells 100 wide from 250 and a copy of the last, shown from 300 to
+  // 600; the rows are strokes 100 wide across y.
+  EXPECT_NE(std::find(ls.begin(), ls.end(), " 300 600 0 0 0 300 400 100 100 100 IMR"), ls.end());
   EXPECT_NE(std::find(ls.begin(), ls.end(),
-                      " 250 300 translate 400 100 scale [/Indexed /DeviceRGB 255 ICT] "
+                      " 250 300 translate 500 200 scale [/Indexed /DeviceRGB 255 ICT] "
                       "setcolorspace"),
             ls.end());
 }
@@ -113,7 +102,7 @@ TEST_F(ImageWriterTest, ColoursNearHalfwayArePaintedByTheirOwnSelection) {
   EXPECT_EQ(ls[1].substr(0, 24), "000000e6cc33b3b3b3cc9966");
   EXPECT_EQ(count_ending(ls, " RGB"), 1u);
   EXPECT_NE(std::find(ls.begin(), ls.end(), " 0.900 0.800 0.200 RGB"), ls.end());
-  EXPECT_EQ(count_ending(ls, "3 1 MSK"), 1u);
+  EXPECT_EQ(count_ending(ls, "4 2 MSK"), 1u);  // a copy of the last cells
 
   ASSERT_TRUE(write_cell_image(w, b, indices));
   EXPECT_EQ(count_ending(lines(), "/ICT <"), 0u);
@@ -193,29 +182,25 @@ struct CompactCase {
   std::string commands;
   const char* drawing;  // the command whose drawing is compared
   size_t images;
-  bool clipped;
 };
 
 TEST_F(CompactSessionTest, ImagesWhereTheCellsFormAGridTodaysStrokesElsewhere) {
   write("strip.txt", kStripData);
   const CompactCase cases[] = {
-      {"picture", std::string(kPicture) + "SHOWIMAGE\n", "SHOWIMAGE", 1, false},
-      {"cells halved at the ends", std::string(kGrid) + "CCONT\n", "CCONT", 1, true},
-      {"whole cells", std::string(kGrid) + "NOTRIMCON\nCCONT\n", "CCONT", 1, true},
-      {"strips", kStrips, "XRASTER", 2, false},
-      {"uneven spacing", std::string(kUnevenGrid) + "CCONT\n", "CCONT", 0, false},
-      {"turned frame", std::string(kGrid) + "CARTESIAN\n3DROT -60 0 -30\nCCONT\n", "CCONT", 0,
-       false},
+      {"picture", std::string(kPicture) + "SHOWIMAGE\n", "SHOWIMAGE", 1},
+      {"cells halved at the ends", std::string(kGrid) + "CCONT\n", "CCONT", 1},
+      {"whole cells", std::string(kGrid) + "NOTRIMCON\nCCONT\n", "CCONT", 1},
+      {"strips", kStrips, "XRASTER", 2},
+      {"uneven spacing", std::string(kUnevenGrid) + "CCONT\n", "CCONT", 0},
+      {"turned frame", std::string(kGrid) + "CARTESIAN\n3DROT -60 0 -30\nCCONT\n", "CCONT", 0},
       // Rows a third as thick as their spacing leave gaps no image has.
-      {"rows apart", std::string(kPicture) + "FACTOR 3\nSHOWIMAGE\n", "SHOWIMAGE", 0, false},
-      {"a picture of no width", std::string(kPicture) + "XDIM 0\nSHOWIMAGE\n", "SHOWIMAGE", 0,
-       false},
+      {"rows apart", std::string(kPicture) + "FACTOR 3\nSHOWIMAGE\n", "SHOWIMAGE", 0},
+      {"a picture of no width", std::string(kPicture) + "XDIM 0\nSHOWIMAGE\n", "SHOWIMAGE", 0},
   };
   for (const CompactCase& c : cases) {
     const Lines today = lines_from(document(c.commands + "DRAW 3 3\n", false), c.drawing);
     const Lines compact = lines_from(document(c.commands + "DRAW 3 3\n", true), c.drawing);
     EXPECT_EQ(count_ending(compact, " IMG"), c.images) << c.name;
-    EXPECT_EQ(count_ending(compact, " rectclip"), c.clipped ? 1u : 0u) << c.name;
     if (c.images == 0) {  // today's drawing, moves written only where something is drawn
       const auto drawn = [](Lines ls) {
         std::erase_if(ls, [](const std::string& l) { return l.ends_with(" M"); });
