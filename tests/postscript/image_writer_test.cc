@@ -160,12 +160,7 @@ class CompactSessionTest : public ScratchDirTest {
   // The document the commands write, with or without --compact; every one
   // is checked by Ghostscript.
   std::string document(const std::string& commands, bool compact) {
-    s.reset();
-    doc.clear();
-    doc_seen = 0;
-    start(compact ? std::vector<std::string>{"-d", "--compact"} : std::vector<std::string>{"-d"});
-    run("QUIET\n" + commands);
-    finish();
+    document_of("QUIET\n" + commands, compact);
     EXPECT_EQ(take_err(), "") << commands;
     return doc;
   }

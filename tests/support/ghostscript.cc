@@ -308,8 +308,8 @@ uint32_t Raster::at(int x, int y) const {
 std::vector<Raster> ghostscript_render_pages(std::span<const std::string> documents, int dpi,
                                              int width, int height) {
   std::vector<std::string> paths;
-  std::string args = "-sDEVICE=ppmraw -r" + std::to_string(dpi) + " -g" + std::to_string(width) +
-                     "x" + std::to_string(height);
+  std::string args = "-sDEVICE=ppmraw -r" + std::to_string(dpi);
+  if (width > 0) args += " -g" + std::to_string(width) + "x" + std::to_string(height);
   const char* tmp = std::getenv("TMPDIR");
   std::string dir = std::string(tmp && *tmp ? tmp : "/tmp") + "/vexal_pages_XXXXXX";
   std::vector<Raster> pages;
@@ -334,19 +334,6 @@ std::vector<Raster> ghostscript_render_pages(std::span<const std::string> docume
   ::rmdir(dir.c_str());
   if (!rendered) pages.clear();
   return pages;
-}
-
-std::string ghostscript_render_ppm(const std::string& document, int dpi) {
-  const std::string path = write_temporary(document);
-  if (path.empty()) return "";
-  const std::string ppm = path + ".ppm";
-  GsResult r = run_gs("-sDEVICE=ppmraw -r" + std::to_string(dpi) +
-                      " -sOutputFile=" + shell_quote(ppm) + " " + shell_quote(path));
-  std::remove(path.c_str());
-  std::ifstream in(ppm, std::ios::binary);
-  std::string image((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  std::remove(ppm.c_str());
-  return r.status == 0 ? image : "";
 }
 
 }  // namespace vexal

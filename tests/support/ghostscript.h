@@ -52,16 +52,8 @@ struct Raster {
 
 // Renders every page of the documents, in order, by one Ghostscript run at
 // `dpi`, each into a raster of width x height pixels from the page's lower
-// left corner. Empty when Ghostscript fails.
+// left corner (the whole page when width is 0). Empty when Ghostscript fails.
 std::vector<Raster> ghostscript_render_pages(std::span<const std::string> documents, int dpi,
-                                             int width, int height);
-
-}  // namespace vexal
-
-namespace vexal {
-
-// The document (one page) rendered at `dpi` without smoothing, as a
-// binary PPM ("P6"); "" when gs failed.
-std::string ghostscript_render_ppm(const std::string& document, int dpi);
+                                             int width = 0, int height = 0);
 
 }  // namespace vexal

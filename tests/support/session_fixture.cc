@@ -53,6 +53,16 @@ void SessionTest::finish() {
   check_document_later(doc);
 }
 
+std::string SessionTest::document_of(const std::string& commands, bool compact) {
+  s.reset();
+  doc.clear();
+  doc_seen = 0;
+  start(compact ? std::vector<std::string>{"-d", "--compact"} : std::vector<std::string>{"-d"});
+  run(commands);
+  finish();
+  return doc;
+}
+
 std::vector<std::string> SessionTest::new_ps_lines(bool comments) {
   s->ps.out.flush();
   std::vector<std::string> lines;

@@ -27,6 +27,10 @@ class SessionTest : public ::testing::Test {
   void finish();
   // A fresh session and document, the previous one's document checked first.
   void restart();
+  // The whole document the commands write in a fresh session ("-d", and
+  // "--compact" when `compact`), checked by Ghostscript; their error output
+  // is left for take_err().
+  std::string document_of(const std::string& commands, bool compact);
   // Lines of the document written since the last call (comment lines "%!"
   // dropped unless `comments`).
   std::vector<std::string> new_ps_lines(bool comments = false);

@@ -71,32 +71,23 @@ std::string hills(int nx, int ny) {
   return out + "XMIN -2\nXMAX 2\nYMIN -1.5\nYMAX 1.5\nNOXBOR\nNOYBOR\nXDIM 6\nYDIM 4.5\n";
 }
 
-// Pixels of two renderings of one page (binary PPM): how many are inked in
-// either, how many differ, and whether the pixels of `colour` are the same.
+// Pixels of two renderings of one page: how many are inked in either, how
+// many differ, and whether the pixels of `colour` are the same.
 struct PixelComparison {
   size_t inked = 0, differing = 0;
   bool same_colour_pixels = true;
 };
 
-PixelComparison compare_pixels(const std::string& a, const std::string& b,
-                               std::array<unsigned char, 3> colour) {
+PixelComparison compare_pixels(const Raster& a, const Raster& b, uint32_t colour) {
   PixelComparison c;
-  EXPECT_EQ(a.size(), b.size());
-  // The header "P6", comment lines, "<w> <h>", "255": the pixels follow.
-  size_t start = 0;
-  for (int fields = 0; fields < 3;) {
-    const size_t end = a.find('\n', start);
-    if (end == std::string::npos) return c;
-    if (a[start] != '#') ++fields;
-    start = end + 1;
-  }
-  const std::string white(3, '\xff');
-  const std::string mark(colour.begin(), colour.end());
-  for (size_t p = start; p + 3 <= std::min(a.size(), b.size()); p += 3) {
-    const std::string_view pa(a.data() + p, 3), pb(b.data() + p, 3);
-    if (pa != white || pb != white) ++c.inked;
-    if (pa != pb) ++c.differing;
-    if ((pa == mark) != (pb == mark)) c.same_colour_pixels = false;
+  EXPECT_TRUE(a.width == b.width && a.height == b.height);
+  for (int y = 0; y < std::min(a.height, b.height); ++y) {
+    for (int x = 0; x < std::min(a.width, b.width); ++x) {
+      const uint32_t pa = a.at(x, y), pb = b.at(x, y);
+      if (pa != 0xFFFFFF || pb != 0xFFFFFF) ++c.inked;
+      if (pa != pb) ++c.differing;
+      if ((pa == colour) != (pb == colour)) c.same_colour_pixels = false;
+    }
   }
   return c;
 }
@@ -105,13 +96,8 @@ class CompactLinesTest : public SessionTest {
  protected:
   // The document of the commands in a fresh session, with or without --compact.
   std::string document(const std::string& commands, bool compact) {
-    s.reset();
-    doc.clear();
-    doc_seen = 0;
-    start(compact ? std::vector<std::string>{"-d", "--compact"} : std::vector<std::string>{"-d"});
-    run(commands);
+    document_of(commands, compact);
     EXPECT_EQ(take_err(), "");
-    finish();
     return doc;
   }
   // Both documents and what they draw.
@@ -123,12 +109,12 @@ class CompactLinesTest : public SessionTest {
   }
   // At 100 and 300 dpi the pictures differ at most at the joins (0.1% of
   // the inked pixels), and the pixels of `colour` (the labels') not at all.
-  void expect_same_pictures(const char* what, std::array<unsigned char, 3> colour = {255, 0, 0}) {
+  void expect_same_pictures(const char* what, uint32_t colour = 0xFF0000) {
+    const std::string docs[] = {plain_doc, compact_doc};
     for (int dpi : {100, 300}) {
-      const std::string a = ghostscript_render_ppm(plain_doc, dpi);
-      const std::string b = ghostscript_render_ppm(compact_doc, dpi);
-      ASSERT_FALSE(a.empty() || b.empty()) << what;
-      const PixelComparison c = compare_pixels(a, b, colour);
+      const std::vector<Raster> pages = ghostscript_render_pages(docs, dpi);
+      ASSERT_EQ(pages.size(), 2u) << what;
+      const PixelComparison c = compare_pixels(pages[0], pages[1], colour);
       EXPECT_GT(c.inked, 1000u) << what;
       EXPECT_LE(c.differing, c.inked / 1000) << what << " at " << dpi << " dpi";
       EXPECT_TRUE(c.same_colour_pixels) << what << " at " << dpi << " dpi";
