@@ -283,10 +283,37 @@ inline void put_point(OutBuffer& out, int i, int j, char op) {
 // whatever order they are visited; what the joins at its ends depend on is
 // the direction of its first and last piece, which the written run keeps.
 
-// A move or line the pen writes under --compact.
+// The prolog line of a --compact document defining D (see put_pen).
+constexpr std::string_view kStepLine =
+    "/D {currentpoint round exch round 4 -1 roll add 3 1 roll add lineto}b";
+
+// Characters of n in minimal width.
+inline int minimal_width(long long n) {
+  int width = n < 0 ? 2 : 1;
+  for (n = n < 0 ? -n : n; n >= 10; n /= 10) ++width;
+  return width;
+}
+
+// A move or line the pen writes under --compact. A line from a point the
+// pen knows exactly is written as its steps "dx dy D" where that is shorter:
+// D adds them to the reader's current point rounded back to whole units, so
+// the end point is the very integer "x y L" would give (rlineto would add in
+// the reader's fixed point and drift).
 inline void put_pen(PsWriter& w, int ix, int iy, char op) {
-  put_point(w.out, ix, iy, op);
-  w.hold.point = true;
+  PenHold& h = w.hold;
+  if (op == 'L' && h.at) {
+    const long long dx = static_cast<long long>(ix) - h.at_x,
+                    dy = static_cast<long long>(iy) - h.at_y;
+    if (minimal_width(dx) + minimal_width(dy) < minimal_width(ix) + minimal_width(iy)) {
+      put_point(w.out, static_cast<int>(dx), static_cast<int>(dy), 'D');
+      op = 'D';
+    }
+  }
+  if (op != 'D') put_point(w.out, ix, iy, op);
+  h.point = true;
+  h.at = true;
+  h.at_x = ix;
+  h.at_y = iy;
 }
 
 // Where (ix, iy) lies along the run's line.
@@ -436,7 +463,7 @@ void hold_line(PsWriter& w, int ix, int iy) {
 // the current point is not known.
 inline void settle_for_line(PsWriter& w) {
   settle_pen(w);
-  w.hold.known = false;
+  w.hold.known = w.hold.at = false;
 }
 
 // "CSM" strokes from the current point and keeps it. The lines the pen holds
@@ -710,8 +737,10 @@ bool startup(PsWriter& w, const DocumentSetup& d, bool verbose, OutBuffer& term)
     out_a(w, "90 rotate");
   }
   for (std::string_view s : kProlog) out_a(w, s);
-  if (w.compact)
+  if (w.compact) {
+    out_a(w, kStepLine);
     for (std::string_view s : kImageProlog) out_a(w, s);
+  }
   out_a(w, "%! End definitions");
 
   w.ixlast = w.iylast = 0;
@@ -1066,6 +1095,7 @@ void begin_clip_path(PsWriter& w) {
 // current point).
 void end_clip_path(PsWriter& w, double x, double y) {
   settle_pen(w);
+  w.hold.at = false;
   w.out.put("closepath clip S setdash\n");
   w.nseg = 0;
   forget_point(w);
@@ -1127,7 +1157,7 @@ void noclip(PsWriter& w) {
 
 void forget_point(PsWriter& w) {
   settle_pen(w);
-  w.hold.known = w.hold.point = false;
+  w.hold.known = w.hold.point = w.hold.at = false;
   w.ixlast = kNoPoint;
   w.iylast = kNoPoint;
 }
@@ -1135,6 +1165,7 @@ void forget_point(PsWriter& w) {
 void end_pen_path(PsWriter& w) {
   w.hold.move = false;
   settle_pen(w);
+  w.hold.at = false;
 }
 
 }  // namespace vexal

@@ -68,6 +68,11 @@ struct PenHold {
   int first = 0, last = 0, prev = 0, lo = 0, hi = 0;
   bool lo_first = false;
   long long length = 0;  // device units the run's points are apart, one after another
+  // The document's current point is exactly (at_x, at_y), written by the
+  // pen's last move or line with nothing written since that could move it
+  // (text, arcs, literals and strokes that end the path clear it).
+  bool at = false;
+  int at_x = 0, at_y = 0;
 };
 
 // The writer's records and its output. One per document; not copyable.

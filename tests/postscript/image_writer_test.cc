@@ -166,7 +166,7 @@ class CompactSessionTest : public ScratchDirTest {
   }
   // The lines written by the commands from the comment "%! <command>" on.
   static Lines lines_from(const std::string& document, const std::string& command) {
-    const Lines all = split_lines(document);
+    const Lines all = absolute_steps(split_lines(document));
     const auto first = std::find(all.begin(), all.end(), "%! " + command);
     return Lines(first, all.end());
   }

@@ -38,7 +38,7 @@ bool drawn_at_point(const std::string& l) {
 Lines fixed_lines(const std::string& doc) {
   Lines out;
   std::string point = "-";
-  const Lines lines = split_lines(doc.substr(doc.find("%! End definitions")));
+  const Lines lines = absolute_steps(split_lines(doc.substr(doc.find("%! End definitions"))));
   for (const std::string& l : lines) {
     if (l.starts_with("%!")) continue;
     if (is_pen_line(l)) {
@@ -54,7 +54,7 @@ Lines fixed_lines(const std::string& doc) {
 
 int pen_lines(const std::string& doc) {
   int n = 0;
-  for (const std::string& l : split_lines(doc)) n += is_pen_line(l);
+  for (const std::string& l : absolute_steps(split_lines(doc))) n += is_pen_line(l);
   return n;
 }
 
@@ -139,11 +139,25 @@ TEST_F(CompactTest, CurveLines) {
     new_ps_lines();
     run("DOPLOT\nECHO\n");  // the next command's comment follows what is held
     Lines got;
-    for (const std::string& l : new_ps_lines())
+    for (const std::string& l : absolute_steps(new_ps_lines()))
       if (is_pen_line(l)) got.push_back(l);
     EXPECT_EQ(got, c.want);
     finish();
   }
+}
+
+// A line from a point the pen knows is written as its steps where that is
+// shorter; text moves the point, and the pen moves back after it.
+TEST_F(CompactTest, LinesByStepsFromAKnownPoint) {
+  begin_curve("1 1\n1.01 1.02\n1.5 1.02\n4 4\n");
+  run("DOPLOT\nMOVE 5 5\nTEXT x\nDRAW 5.01 5.02\nDRAW 5.02 5.03\nECHO\n");
+  Lines got;
+  for (const std::string& l : new_ps_lines())
+    if (l.ends_with(" M") || l.ends_with(" L") || l.ends_with(" D") || l.ends_with(" T"))
+      got.push_back(l);
+  EXPECT_EQ(got, (Lines{"600 600 M", "3 6 D", "147 0 D", "750 894 D", "1800 1800 M", " (x) T",
+                        "1800 1800 M", "3 6 D", "3 3 D"}));
+  finish();
 }
 
 // A marker, a colour or a width between points of a column ends the column:
@@ -199,8 +213,9 @@ TEST_F(CompactTest, SamePictures) {
     for (size_t i = 1; i < lines.size(); ++i) {
       if (lines[i - 1].starts_with("%%Page:")) page_point = false;
       if (!lines[i - 1].ends_with(" M") || !std::exchange(page_point, true)) continue;
-      EXPECT_TRUE(lines[i].ends_with(" L") || drawn_at_point(lines[i]) ||
-                  lines[i].starts_with("%!") || lines[i].ends_with(" R"))
+      EXPECT_TRUE(lines[i].ends_with(" L") || lines[i].ends_with(" D") ||
+                  drawn_at_point(lines[i]) || lines[i].starts_with("%!") ||
+                  lines[i].ends_with(" R"))
           << "line " << i + 1 << ": " << lines[i];
     }
     for (int dpi : {100, 300}) {

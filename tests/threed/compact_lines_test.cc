@@ -39,8 +39,13 @@ Drawing drawing(const std::string& doc) {
     std::string op;
     if (l.ends_with(" T")) {
       d.texts.push_back(std::to_string(x) + " " + std::to_string(y) + l);
-    } else if (words >> a >> b >> op && (op == "M" || op == "L")) {
+    } else if (words >> a >> b >> op && (op == "M" || op == "L" || op == "D")) {
       if (op == "M") ++d.moves;
+      if (op == "D") {
+        a += x;
+        b += y;
+        op = "L";
+      }
       if (op == "L") d.segments.push_back(std::min(Segment{x, y, a, b}, Segment{a, b, x, y}));
       x = a;
       y = b;
