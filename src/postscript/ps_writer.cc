@@ -283,9 +283,13 @@ inline void put_point(OutBuffer& out, int i, int j, char op) {
 // whatever order they are visited; what the joins at its ends depend on is
 // the direction of its first and last piece, which the written run keeps.
 
-// The prolog line of a --compact document defining D (see put_pen).
-constexpr std::string_view kStepLine =
-    "/D {currentpoint round exch round 4 -1 roll add 3 1 roll add lineto}b";
+// The prolog lines of a --compact document defining D, P (write_steps) and E
+// (put_pen).
+constexpr std::string_view kStepLines[] = {
+    "/D {currentpoint round exch round 4 -1 roll add 3 1 roll add lineto}b",
+    "/P {{D} repeat}b",
+    "/E {currentpoint round exch round 4 -1 roll add 3 1 roll add moveto}b",
+};
 
 // Characters of n in minimal width.
 inline int minimal_width(long long n) {
@@ -294,22 +298,66 @@ inline int minimal_width(long long n) {
   return width;
 }
 
-// A move or line the pen writes under --compact. A line from a point the
-// pen knows exactly is written as its steps "dx dy D" where that is shorter:
-// D adds them to the reader's current point rounded back to whole units, so
-// the end point is the very integer "x y L" would give (rlineto would add in
-// the reader's fixed point and drift).
+// Steps "dx dy" a P line takes at most: 400 operands, within the smallest
+// operand stack a reader must have (500).
+constexpr size_t kStepsPerChain = 200;
+// Characters of a line of steps, within the 255 line-reading tools take.
+constexpr int kStepLineWidth = 240;
+
+// Writes the steps the pen holds: one as "dx dy D"; more as their pairs,
+// last first, and "n P", which takes them from the operand stack first to
+// last. A step is added to the reader's current point rounded back to
+// whole units, so every end point is the very integer "x y L" would give
+// (rlineto would add in the reader's fixed point and drift).
+void write_steps(PsWriter& w) {
+  std::vector<int>& steps = w.hold.steps;
+  if (steps.empty()) return;
+  const size_t pairs = steps.size() / 2;
+  if (pairs == 1) {
+    put_point(w.out, steps[0], steps[1], 'D');
+  } else {
+    char line[kStepLineWidth + 32];
+    int used = 0;
+    for (size_t k = pairs; k-- > 0;) {
+      char* p = put_minimal(line + used, steps[2 * k]);
+      *p++ = ' ';
+      p = put_minimal(p, steps[2 * k + 1]);
+      *p++ = ' ';
+      used = static_cast<int>(p - line);
+      if (used >= kStepLineWidth - 24) {
+        line[used - 1] = '\n';
+        w.out.put(std::string_view(line, static_cast<size_t>(used)));
+        used = 0;
+      }
+    }
+    char* p = put_minimal(line + used, static_cast<int>(pairs));
+    std::memcpy(p, " P\n", 3);
+    w.out.put(std::string_view(line, static_cast<size_t>(p + 3 - line)));
+  }
+  steps.clear();
+}
+
+// A move or line the pen writes under --compact. From a point the pen
+// knows exactly, a line is held as its step and a move written as its step
+// ("dx dy E", rounded as D) where that is shorter to write.
 inline void put_pen(PsWriter& w, int ix, int iy, char op) {
   PenHold& h = w.hold;
-  if (op == 'L' && h.at) {
-    const long long dx = static_cast<long long>(ix) - h.at_x,
-                    dy = static_cast<long long>(iy) - h.at_y;
-    if (minimal_width(dx) + minimal_width(dy) < minimal_width(ix) + minimal_width(iy)) {
-      put_point(w.out, static_cast<int>(dx), static_cast<int>(dy), 'D');
-      op = 'D';
-    }
+  const long long dx = static_cast<long long>(ix) - h.at_x,
+                  dy = static_cast<long long>(iy) - h.at_y;
+  const bool by_steps =
+      h.at && std::max(std::abs(dx), std::abs(dy)) <= INT_MAX &&
+      minimal_width(dx) + minimal_width(dy) < minimal_width(ix) + minimal_width(iy);
+  if (by_steps && op == 'L') {
+    h.steps.push_back(static_cast<int>(dx));
+    h.steps.push_back(static_cast<int>(dy));
+    if (h.steps.size() >= 2 * kStepsPerChain) write_steps(w);
+  } else {
+    write_steps(w);
+    if (by_steps)  // a move by steps
+      put_point(w.out, static_cast<int>(dx), static_cast<int>(dy), 'E');
+    else
+      put_point(w.out, ix, iy, op);
   }
-  if (op != 'D') put_point(w.out, ix, iy, op);
   h.point = true;
   h.at = true;
   h.at_x = ix;
@@ -473,6 +521,7 @@ inline void settle_for_line(PsWriter& w) {
 // forget_point) gets the page corner.
 void ensure_point(PsWriter& w) {
   if (w.hold.n > 0) write_run(w);
+  write_steps(w);
   if (w.hold.move) {
     if (!w.hold.point) settle_pen(w);
     return;
@@ -629,6 +678,7 @@ void settle_pen(PsWriter& w) {
     h.move = false;
   }
   if (h.n > 0) write_run(w);
+  write_steps(w);
 }
 
 // Output targets -------------------------------------------------------------
@@ -738,7 +788,7 @@ bool startup(PsWriter& w, const DocumentSetup& d, bool verbose, OutBuffer& term)
   }
   for (std::string_view s : kProlog) out_a(w, s);
   if (w.compact) {
-    out_a(w, kStepLine);
+    for (std::string_view s : kStepLines) out_a(w, s);
     for (std::string_view s : kImageProlog) out_a(w, s);
   }
   out_a(w, "%! End definitions");

@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <memory>
 #include <string>
+#include <vector>
 #include <string_view>
 
 #include "util/numbers.h"
@@ -73,6 +74,9 @@ struct PenHold {
   // (text, arcs, literals and strokes that end the path clear it).
   bool at = false;
   int at_x = 0, at_y = 0;
+  // Lines held as their steps (dx, dy pairs) from the point before each, to
+  // be written together (write_steps) before anything else is.
+  std::vector<int> steps;
 };
 
 // The writer's records and its output. One per document; not copyable.

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "support/ghostscript.h"
+#include "support/lines.h"
 #include "support/session_fixture.h"
 
 namespace vexal {
@@ -31,21 +32,15 @@ struct Drawing {
 
 Drawing drawing(const std::string& doc) {
   Drawing d;
-  std::istringstream in(doc);
   int x = 0, y = 0;
-  for (std::string l; std::getline(in, l);) {
+  for (const std::string& l : absolute_steps(split_lines(doc))) {
     std::istringstream words(l);
     int a, b;
     std::string op;
     if (l.ends_with(" T")) {
       d.texts.push_back(std::to_string(x) + " " + std::to_string(y) + l);
-    } else if (words >> a >> b >> op && (op == "M" || op == "L" || op == "D")) {
+    } else if (words >> a >> b >> op && (op == "M" || op == "L")) {
       if (op == "M") ++d.moves;
-      if (op == "D") {
-        a += x;
-        b += y;
-        op = "L";
-      }
       if (op == "L") d.segments.push_back(std::min(Segment{x, y, a, b}, Segment{a, b, x, y}));
       x = a;
       y = b;
