@@ -11,8 +11,8 @@
 #include <cstdio>
 #include <memory>
 #include <string>
-#include <vector>
 #include <string_view>
+#include <vector>
 
 #include "util/numbers.h"
 #include "util/out_buffer.h"
