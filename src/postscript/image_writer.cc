@@ -17,9 +17,10 @@ namespace {
 constexpr int kAscii85Line = 250;
 // Bytes handed to the compressor at a time (at most), and taken from it.
 constexpr size_t kChunk = 1 << 15;
-// The PNG "up" predictor's tag at the start of each row: every byte is
-// written as the difference from the byte below it.
+// The PNG predictors' tags at the start of each row: "up" writes every byte
+// as the difference from the byte below it, "none" as it is.
 constexpr uint8_t kPredictUp = 2;
+constexpr uint8_t kPredictNone = 0;
 // Readers make a device level of a component v near v x 255 each in their own
 // arithmetic: within this many thousandths of a level of halfway between two
 // levels a value may come out either way (Ghostscript's fills and images
@@ -29,10 +30,11 @@ constexpr int kHalfwayMargin = 10;
 
 // Compressed and ASCII85-encoded data into the document: one zlib stream
 // from the first put() to end(), which writes "~>", and the next after it.
-// The compressor's memory is kept from one stream to the next.
+// The compressor's memory is kept from one stream to the next. Without a
+// document the compressed bytes are only counted.
 class ImageData {
  public:
-  explicit ImageData(OutBuffer& out) : out_(out), buffer_(kChunk) {
+  explicit ImageData(OutBuffer* out) : out_(out), buffer_(kChunk) {
     started_ = deflateInit(&z_, Z_DEFAULT_COMPRESSION) == Z_OK;
   }
   ~ImageData() {
@@ -43,6 +45,8 @@ class ImageData {
 
   // False when the compressor could not start (no memory).
   bool started() const { return started_; }
+  // Compressed bytes so far.
+  size_t compressed() const { return compressed_; }
 
   void put(const uint8_t* p, size_t n) {
     while (n > 0) {
@@ -62,6 +66,7 @@ class ImageData {
     const int status = deflateReset(&z_);
     assert(status == Z_OK);
     (void)status;
+    if (!out_) return;
     if (held_ > 0) {  // the last group: held_ + 1 characters of a zero-padded group
       std::fill(group_ + held_, group_ + 4, 0);
       char chars[5];
@@ -69,7 +74,7 @@ class ImageData {
       put_chars(chars, held_ + 1);
       held_ = 0;
     }
-    out_.put("~>\n");
+    out_->put("~>\n");
     column_ = 0;
   }
 
@@ -81,7 +86,9 @@ class ImageData {
       z_.avail_out = static_cast<uInt>(buffer_.size());
       status = deflate(&z_, flush);
       assert(status != Z_STREAM_ERROR);
-      ascii85(buffer_.data(), buffer_.size() - z_.avail_out);
+      const size_t n = buffer_.size() - z_.avail_out;
+      compressed_ += n;
+      if (out_) ascii85(buffer_.data(), n);
     } while (z_.avail_out == 0 || (flush == Z_FINISH && status != Z_STREAM_END));
   }
 
@@ -115,20 +122,21 @@ class ImageData {
   void put_chars(const char* s, int n) {
     for (int i = 0; i < n; ++i) {
       if (column_ == kAscii85Line) {
-        out_.put('\n');
+        out_->put('\n');
         column_ = 0;
       }
       if (column_ == 0 && s[i] == '%') {
-        out_.put(' ');
+        out_->put(' ');
         ++column_;
       }
-      out_.put(s[i]);
+      out_->put(s[i]);
       ++column_;
     }
   }
 
-  OutBuffer& out_;
+  OutBuffer* out_;
   z_stream z_{};
+  size_t compressed_ = 0;
   bool started_ = false;
   std::vector<uint8_t> buffer_;  // compressed bytes on their way to ASCII85
   uint8_t group_[4] = {};
@@ -202,7 +210,7 @@ void put_clip_axis(OutBuffer& out, const ImageAxis& a, std::span<const double> w
 
 // "S gsave", the clip, and the unit square mapped onto the image's cells.
 void begin_image(PsWriter& w, const ImageAxis& x, const ImageAxis& y, const CellBands& cells,
-                 size_t nx, size_t ny) {
+                 size_t nx, size_t ny, std::string_view space) {
   w.out.put("S gsave\n");
   const std::array<double, 3> none{};
   const std::array<double, 3> widths =
@@ -215,7 +223,9 @@ void begin_image(PsWriter& w, const ImageAxis& x, const ImageAxis& y, const Cell
   w.out.put(" translate");
   put_number(w.out, x.step * static_cast<double>(nx));
   put_number(w.out, y.step * static_cast<double>(ny));
-  w.out.put(" scale [/Indexed /DeviceRGB 255 ICT] setcolorspace\n");
+  w.out.put(" scale ");
+  w.out.put(space);
+  w.out.put(" setcolorspace\n");
 }
 
 void put_size(OutBuffer& out, size_t nx, size_t ny, std::string_view op) {
@@ -239,20 +249,40 @@ void image_row(const uint8_t* indices, size_t nx, size_t ny, const ImageAxis& x,
   row.insert(row.end(), static_cast<size_t>(x.after), data[nx - 1]);
 }
 
-// The image's rows, each after the predictor's tag as differences from the
-// row below (the first row from zeros).
+// The image's rows (every `stride`-th of them), each after the predictor's
+// tag: with kPredictUp as differences from the row below (the first row
+// from zeros), with kPredictNone as they are.
 void put_indices(ImageData& data, const uint8_t* indices, size_t nx, size_t ny, const ImageAxis& x,
-                 const ImageAxis& y) {
+                 const ImageAxis& y, uint8_t tag, size_t stride = 1) {
   const size_t my = ny + y.before + y.after;
   std::vector<uint8_t> row, below, sent;  // reused from row to row
-  for (size_t r = 0; r < my; ++r) {
+  for (size_t r = 0; r < my; r += stride) {
     image_row(indices, nx, ny, x, y, r, row);
-    below.resize(row.size());  // zeros below the first row
-    sent.assign(1, kPredictUp);
+    below.assign(row.size(), 0);  // zeros below the first row
+    if (tag == kPredictUp && r > 0) image_row(indices, nx, ny, x, y, r - 1, below);
+    sent.assign(1, tag);
     for (size_t i = 0; i < row.size(); ++i) sent.push_back(static_cast<uint8_t>(row[i] - below[i]));
     data.put(sent.data(), sent.size());
-    std::swap(row, below);
   }
+}
+
+// The predictor that compresses the image better, judged by compressing
+// about 64 of its rows each way: rows like the ones below them (gradients,
+// flat areas) take "up", noise is left as it is, so that the compressor
+// can use how unevenly its values are spread.
+uint8_t image_predictor(const uint8_t* indices, size_t nx, size_t ny, const ImageAxis& x,
+                        const ImageAxis& y) {
+  const size_t stride = std::max<size_t>(1, (ny + y.before + y.after) / 64);
+  size_t sizes[2];
+  const uint8_t tags[2] = {kPredictUp, kPredictNone};
+  for (int k = 0; k < 2; ++k) {
+    ImageData trial(nullptr);
+    if (!trial.started()) return kPredictUp;
+    put_indices(trial, indices, nx, ny, x, y, tags[k], stride);
+    trial.end();
+    sizes[k] = trial.compressed();
+  }
+  return sizes[1] < sizes[0] ? kPredictNone : kPredictUp;
 }
 
 // One bit per image cell, rows padded to whole bytes: set where the index is k.
@@ -365,7 +395,7 @@ bool write_cell_image(PsWriter& w, const CellBands& cells, const uint8_t* indice
   if (!visible_edges(cells.x_lo, cells.x_hi, edges) || !fit_image_axis(edges, x) ||
       !visible_edges(cells.y_lo, cells.y_hi, edges) || !fit_image_axis(edges, y))
     return false;
-  ImageData data(w.out);
+  ImageData data(&w.out);
   if (!data.started()) return false;
   // One more copy of the last cells, for the half pixel IMR moves it back.
   ++x.after;
@@ -376,14 +406,28 @@ bool write_cell_image(PsWriter& w, const CellBands& cells, const uint8_t* indice
   std::bitset<kColorTableSize> used;
   for (size_t k = 0; k < nx * ny; ++k) used.set(indices[k]);
 
+  // When every colour used is a grey, the samples are the grey levels
+  // themselves, a single component for the reader.
+  bool grey = true;
+  for (int k = 0; k < kColorTableSize && grey; ++k) {
+    const uint8_t* b = entries[k].bytes;
+    grey = !used.test(k) || (b[0] == b[1] && b[1] == b[2]);
+  }
+  std::vector<uint8_t> levels;
+  if (grey) {
+    levels.resize(nx * ny);
+    for (size_t k = 0; k < nx * ny; ++k) levels[k] = entries[indices[k]].bytes[0];
+  }
+  const uint8_t* samples = grey ? levels.data() : indices;
+
   end_pen_path(w);  // the image's "S" ends the path
-  write_lookup(w, entries);
+  if (!grey) write_lookup(w, entries);
   const size_t mx = nx + x.before + x.after, my = ny + y.before + y.after;
-  begin_image(w, x, y, cells, mx, my);
+  begin_image(w, x, y, cells, mx, my, grey ? "/DeviceGray" : "[/Indexed /DeviceRGB 255 ICT]");
   w.nseg = 0;
   forget_point(w);
-  put_size(w.out, mx, my, "IMG");
-  put_indices(data, indices, nx, ny, x, y);
+  put_size(w.out, mx, my, grey ? "[0 1] IMG" : "[0 255] IMG");
+  put_indices(data, samples, nx, ny, x, y, image_predictor(samples, nx, ny, x, y));
   data.end();
   // Colours whose lookup bytes may show otherwise are painted again by the
   // selection's own operation on the same values.
