@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -52,10 +53,22 @@ constexpr auto kPowersOfFive = [] {
 // to even), for a finite mag > 0 and 0 <= d <= 27; false when the result
 // would not be below 10^18. mag is m x 2^e with an integer m below 2^53,
 // so the value is m x 5^d x 2^(d + e), which 128 bits hold exactly.
+// mag as m x 2^(exp2 - 53) with 2^52 <= m < 2^53, for a finite mag > 0
+// (frexp's exponent, without its library call for normal numbers).
+inline uint64_t mantissa(double mag, int& exp2) {
+  const uint64_t bits = std::bit_cast<uint64_t>(mag);
+  const int biased = static_cast<int>(bits >> 52);
+  if (biased == 0) {  // subnormal
+    const double fraction = std::frexp(mag, &exp2);
+    return static_cast<uint64_t>(std::ldexp(fraction, 53));
+  }
+  exp2 = biased - 1022;
+  return (bits & ((uint64_t{1} << 52) - 1)) | (uint64_t{1} << 52);
+}
+
 bool scaled_to_integer(double mag, int d, uint64_t& n) {
   int exp2 = 0;
-  const double fraction = std::frexp(mag, &exp2);  // mag = fraction x 2^exp2, fraction in [0.5, 1)
-  const uint64_t m = static_cast<uint64_t>(std::ldexp(fraction, 53));
+  const uint64_t m = mantissa(mag, exp2);
   u128 v = static_cast<u128>(m) * kPowersOfFive[d];  // below 2^53 x 5^27 < 2^116
   const int shift = d + exp2 - 53;
   constexpr u128 kLimit = static_cast<u128>(1'000'000'000'000'000'000ULL);
@@ -100,12 +113,18 @@ uint64_t put_last_digits(char* end, uint64_t n, int count) {
   return n;
 }
 
-// The number of digits of n, below 10^19.
+constexpr auto kPowersOfTen = [] {
+  std::array<uint64_t, 20> p{};
+  p[0] = 1;
+  for (size_t k = 1; k < p.size(); ++k) p[k] = p[k - 1] * 10;
+  return p;
+}();
+
+// The number of digits of n (1 for 0): floor(log10(n)) from the bit width
+// (1233 / 4096 is just above log10(2)), one less where n is below that power.
 int digit_count(uint64_t n) {
-  uint64_t power = 10;
-  int count = 1;
-  for (; count < 19 && n >= power; power *= 10) ++count;
-  return count;
+  const int t = (std::bit_width(n | 1) * 1233) >> 12;
+  return std::max(1, t + (n >= kPowersOfTen[t] ? 1 : 0));
 }
 
 // Fixed point with `decimals` (1..17) decimals, as printf's "%.*f".
@@ -129,7 +148,7 @@ bool fixed_chars(double x, int decimals, char* buf, size_t& length) {
 bool exponent_chars(double x, char* buf, size_t& length) {
   const double mag = std::fabs(x);
   int exp2 = 0;
-  std::frexp(mag, &exp2);
+  mantissa(mag, exp2);
   int e10 = static_cast<int>(std::floor((exp2 - 1) * 0.30102999566398120));  // within one
   uint64_t n = 0;
   constexpr uint64_t kLow = 10'000'000'000'000'000ULL, kHigh = 100'000'000'000'000'000ULL;
