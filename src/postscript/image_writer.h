@@ -1,7 +1,8 @@
 // Cell maps and pictures as one PostScript image (--compact): where the
 // image's cells fall so that they cover what the strokes of each cell
-// covered, the colour table as the image's lookup, and the samples
-// compressed (Flate, rows predicted from the row below) in ASCII85.
+// covered, the colour table as the image's lookup (or the grey levels
+// themselves), and the samples compressed (Flate, rows as they are or
+// predicted from the row below) in ASCII85.
 #pragma once
 
 #include <array>
@@ -15,8 +16,9 @@
 namespace vexal {
 
 // The prolog lines of a --compact document: IMG and MSK read the data that
-// follows them (width height IMG: colour-table indices; width height MSK: a
-// one-bit mask painted in the current colour) over the unit square.
+// follows them over the unit square ("width height [0 255] IMG": indices
+// into the colour space's lookup; "width height [0 1] IMG": grey levels;
+// "width height MSK": a one-bit mask painted in the current colour).
 //
 // IMR clips to the cells and moves what follows so that the image's cell
 // edges fall on the reader's pixels as the strokes' edges did. A stroke
