@@ -129,7 +129,7 @@ CurveStyle Session::curve_style() const {
 }
 
 TextContext Session::text_context() {
-  return TextContext{pen, text.sup, compat.level, this, substitute_text};
+  return TextContext{pen, text.sup, compat.level, this, substitute_text, &err()};
 }
 
 bool Session::at_terminal() const { return stream.terminal && ::isatty(::fileno(stream.terminal)); }

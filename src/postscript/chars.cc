@@ -8,6 +8,8 @@
 #include <cmath>
 #include <numbers>
 
+#include "postscript/font_metrics.h"
+#include "postscript/unicode_glyphs.h"
 #include "util/numbers.h"
 #include "util/text.h"
 
@@ -155,6 +157,13 @@ class Layout {
     const size_t n = v.size();
     for (size_t j = 0; j < n;) {
       const unsigned char ch = v[j];
+      if (ch >= 0x80) {  // a character typed in UTF-8 draws that character
+        if (const auto u = utf8_sequence(v.s, j)) {
+          typed(u->code);
+          j += u->length;
+          continue;
+        }
+      }
       if (j + 1 == n) {  // the last character is always plain
         plain(ch);
         break;
@@ -275,6 +284,27 @@ class Layout {
     advance(width);
   }
 
+  // A character typed in UTF-8: its glyph, or "?" with a warning when no
+  // standard font has it.
+  void typed(char32_t code) {
+    const auto g = char_glyph(code);
+    if (!g) {
+      if (w_ && c_.warnings) {
+        char line[96];
+        std::snprintf(line, sizeof line,
+                      "Warning--no standard font has the character U+%04X: drawn as ?",
+                      static_cast<unsigned>(code));
+        c_.warnings->line(line);
+      }
+      plain('?');
+      return;
+    }
+    double width = glyph_width_at(t_, g->name, g->symbol, hp_);
+    if (w_)
+      width = glyph_letter(t_, *w_, px(xp_, yp_), py(xp_, yp_), hp_, g->name, g->symbol, angle_);
+    advance(width);
+  }
+
   void marker(int code) {
     const double s = t_.marker_size;
     if (w_) {
@@ -331,6 +361,22 @@ class Layout {
   double last_width_ = 0;
   bool bold_ = false, italic_ = false, underline_ = false;
 };
+
+}  // namespace
+
+namespace {
+
+// The text box of a text `length` inches long drawn at (x, y), 0.15 h below
+// the baseline to h above it, turned about (x, y): the drawn box takes it in.
+void widen_text_box(PsWriter& w, double x, double y, double h, double length, double angle) {
+  const double a = angle * std::numbers::pi / 180;
+  const double ca = std::cos(a), sa = std::sin(a);
+  const double us[4] = {0, length, length, 0};
+  const double vs[4] = {-0.15 * h, -0.15 * h, h, h};
+  for (int k = 0; k < 4; ++k)
+    widen_box(w, device_x(w, x + us[k] * ca - vs[k] * sa),
+              device_y(w, y + us[k] * sa + vs[k] * ca));
+}
 
 }  // namespace
 
@@ -448,15 +494,49 @@ void letter(TextState& t, PsWriter& w, double x, double y, double h, std::string
   // remembered device point is moved off the start so that a move back
   // there (an overstrike, a marker) is written rather than dropped.
   if (w.ixlast != kNoPoint) ++w.ixlast;
+  widen_text_box(w, x, y, h, length, angle);
+}
 
-  // The text box, 0.15 h below the baseline to h above it, turned about (x, y).
-  const double a = angle * std::numbers::pi / 180;
-  const double ca = std::cos(a), sa = std::sin(a);
-  const double us[4] = {0, length, length, 0};
-  const double vs[4] = {-0.15 * h, -0.15 * h, h, h};
-  for (int k = 0; k < 4; ++k)
-    widen_box(w, device_x(w, x + us[k] * ca - vs[k] * sa),
-              device_y(w, y + us[k] * sa + vs[k] * ca));
+double glyph_width_at(const TextState& t, std::string_view name, bool symbol, double h) {
+  // The font size is 100/72 of the height (set_font_height).
+  const double em = h * 100 / kPointsPerInch;
+  std::string_view font = symbol ? "Symbol" : std::string_view(t.font);
+  int width = glyph_width(font, name);
+  if (width < 0) {  // a font of the user's: the standard font of its family
+    font = font.starts_with("Times")     ? "Times-Roman"
+           : font.starts_with("Courier") ? "Courier"
+                                         : "Helvetica";
+    width = glyph_width(font, name);
+  }
+  return width > 0 ? width * em / 1000 : 0;
+}
+
+double glyph_letter(TextState& t, PsWriter& w, double x, double y, double h, std::string_view name,
+                    bool symbol, double angle) {
+  angle = usable_angle(angle);
+  set_font_height(t, w, h);
+  load_font(t, w);
+  if (symbol) {
+    const std::string font = t.font;
+    t.font = "Symbol";
+    t.reload = true;
+    load_font(t, w);
+    t.font = font;
+    t.reload = true;  // the current font again before the next character
+  }
+  moveto(w, x, y);
+  const bool turned = std::abs(angle) > 1;
+  const int degrees = static_cast<int>(std::lround(angle));
+  if (turned) out_ia(w, degrees, "R");
+  std::string line = " /";
+  line += name;
+  line += " glyphshow";
+  out_a(w, line);
+  if (turned) out_ia(w, -degrees, "R");
+  if (w.ixlast != kNoPoint) ++w.ixlast;  // as letter: the show moved the point
+  const double length = glyph_width_at(t, name, symbol, h);
+  widen_text_box(w, x, y, h, length, angle);
+  return length;
 }
 
 double slen(TextState& t, const TextContext& c, double h, std::string_view text) {

@@ -62,6 +62,7 @@ struct TextContext {
   int compat_level;  // markers and samples restore the text colour above 742820
   void* substitute_ctx = nullptr;
   void (*substitute)(void* ctx, std::string& text) = nullptr;  // variable substitution
+  OutBuffer* warnings = nullptr;  // where a character no font has is reported
 };
 
 // Where a text or a marker is drawn and how it stands.
@@ -89,6 +90,14 @@ double cwidth(const TextState& t, unsigned char c, double h);
 // since the show moved the PostScript current point.
 void letter(TextState& t, PsWriter& w, double x, double y, double h, std::string_view text,
             double angle);
+// Draws glyph `name` of the current font (of Symbol when `symbol`, the
+// current font selected again afterwards) at (x, y) as letter draws a
+// character: a "/name glyphshow" line. Returns its advance in inches.
+double glyph_letter(TextState& t, PsWriter& w, double x, double y, double h, std::string_view name,
+                    bool symbol, double angle);
+// Advance width in inches of glyph `name` of the current font (of Symbol
+// when `symbol`) at height h, from the font's metrics.
+double glyph_width_at(const TextState& t, std::string_view name, bool symbol, double h);
 // Length in inches of the text with its escapes, at height h; font escapes
 // change t's current font as drawing would.
 double slen(TextState& t, const TextContext& c, double h, std::string_view text);

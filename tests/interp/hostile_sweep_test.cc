@@ -43,6 +43,11 @@ constexpr std::string_view kHostileValues[] = {
     // and a character variable holding a plain ";".
     "a\\;ECHO SWEPT\\;DELETE victim \\\\ || |%t \\$t {1 2 +} %t $t",
     "|%sweep",
+    // Text in UTF-8 and bytes that only look like it: a character of every
+    // length, one no font has, overlong forms, a surrogate, a code point
+    // past U+10FFFF and sequences cut short.
+    "\xC2\xB0\xCE\xB1\xE2\x89\xA4\xF0\x9F\x98\x80 \xC0\xAF\xED\xA0\x80\xF4\x90\x80\x80"
+    "\xE2\x89 \xF0\x9F",
 };
 
 // Commands the sweep leaves out.

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <string>
 #include <vector>
@@ -259,6 +260,70 @@ TEST_F(CharsTest, Justification) {
   EXPECT_EQ(p[2].first, 450 - 282);
   EXPECT_EQ(p[3].first, 450 - 141);
   EXPECT_EQ(p[4].first, 450);
+}
+
+// Characters typed in UTF-8 draw their glyphs, in the text font or in
+// Symbol (selected for the glyph alone), measured by the fonts' metrics (an
+// em is 100/72 of the height); bytes that are no UTF-8 character draw as
+// before; a character no font has draws "?".
+TEST_F(CharsTest, TypedCharacters) {
+  struct Case {
+    const char* name;
+    const char* text;
+    std::vector<std::string> glyphs;  // the glyphshow lines, "Symbol:" before Symbol's
+    double width;                     // 1/1000 of an em
+    const char* as_plain;             // or the characters it measures as
+  };
+  const Case kCases[] = {
+      {"degree", "\xC2\xB0", {" /degree glyphshow"}, 400, nullptr},
+      {"Latin-1 letters",
+       "\xC3\x85\xC3\x9F",
+       {" /Aring glyphshow", " /germandbls glyphshow"},
+       667 + 611,
+       nullptr},
+      {"Greek from Symbol, then the text font",
+       "\xCE\xB1"
+       "a",
+       {"Symbol: /alpha glyphshow"},
+       631 + 556,
+       nullptr},
+      {"a sign from Symbol", "\xE2\x89\xA4", {"Symbol: /lessequal glyphshow"}, 549, nullptr},
+      {"a Latin-1 byte alone", "\xB0", {}, 0, "\xB0"},
+      {"overlong", "\xC0\xAF", {}, 0, "\xC0\xAF"},
+      {"four bytes no font has", "\xF0\x9F\x98\x80", {}, 0, "?"},
+  };
+  for (const Case& c : kCases) {
+    SCOPED_TRACE(c.name);
+    set_font(t, "DEFAULT");
+    // Measured at a height of 0.72 inch: an em of one inch.
+    double want = c.width / 1000;
+    if (c.as_plain) {
+      want = 0;
+      for (const char* p = c.as_plain; *p; ++p)
+        want += cwidth(t, static_cast<unsigned char>(*p), 0.72);
+    }
+    if (std::string(c.name) == "Greek from Symbol, then the text font")
+      want = 0.631 + cwidth(t, 'a', 0.72);  // the plain letter keeps its table width
+    EXPECT_NEAR(slen(t, ctx(), 0.72, c.text), want, 1e-9);
+    lines();
+    chars(t, w, ctx(), {0.5, 0.5, 0.72, 0, "LEFT"}, c.text);
+    std::vector<std::string> got;
+    std::string font = "Helvetica";
+    for (const std::string& l : lines()) {
+      if (l.ends_with(") FF")) font = l.substr(1, l.size() - 5);
+      if (l.ends_with(" glyphshow")) got.push_back((font == "Symbol" ? "Symbol:" : "") + l);
+      if (l.ends_with(" T")) EXPECT_EQ(font, "Helvetica") << l;
+    }
+    EXPECT_EQ(got, c.glyphs);
+  }
+  // Right-justified, the text ends where it is placed: it starts its
+  // measured length back (0.400 + 0.631 of an inch).
+  lines();
+  chars(t, w, ctx(), {2.5, 0.5, 0.72, 0, "RIGHT"}, "\xC2\xB0\xCE\xB1");
+  const auto m = moves(lines());
+  const int start = device_x(w, 2.5 - 1.031);
+  EXPECT_TRUE(std::any_of(m.begin(), m.end(), [&](auto p) { return p.first == start; }))
+      << testing::PrintToString(m);
 }
 
 TEST_F(CharsTest, UnderlineAndOverstrike) {

@@ -77,6 +77,25 @@ TEST_F(TextCommandsTest, TextAtTheCurrentPointSetsSlen) {
   EXPECT_NEAR(num("SLEN"), (19 + 19 * 0.7499) * 0.0075, 1e-12);
 }
 
+// Typed characters through the commands: a label draws its glyphs, SLEN
+// measures them by the fonts' metrics (an em is 100/72 of TEXTSI), and a
+// character no standard font has is drawn as "?" with a warning naming it.
+TEST_F(TextCommandsTest, TypedCharactersInTextsAndLabels) {
+  run("TEXT 5 C\n");
+  const double plain = num("SLEN");
+  auto ls = lines_of(
+      "TEXT 5 \xC2\xB0"
+      "C\n");
+  EXPECT_NE(std::find(ls.begin(), ls.end(), " /degree glyphshow"), ls.end());
+  EXPECT_NEAR(num("SLEN") - plain, 0.4 * 0.25, 1e-12);  // the degree sign: 0.4 em
+  EXPECT_EQ(take_err(), "");
+  ls = lines_of("YMIN 0\nYMAX 1\nYLAB \xCE\xB1\nSHOWYAXIS\n");
+  EXPECT_NE(std::find(ls.begin(), ls.end(), " /alpha glyphshow"), ls.end());
+  ls = lines_of("TEXT \xE4\xB8\xAD\n");
+  EXPECT_EQ(shown(ls), "?");
+  EXPECT_EQ(take_err(), "Warning--no standard font has the character U+4E2D: drawn as ?\n");
+}
+
 TEST_F(TextCommandsTest, SizeAngleColourAndJustification) {
   auto ls = lines_of("TEXTSI 0.1\nMOVE 1 1\nTEXT a\n");
   EXPECT_EQ(num("TEXTSIZE"), 0.1);
