@@ -497,10 +497,23 @@ void letter(TextState& t, PsWriter& w, double x, double y, double h, std::string
   widen_text_box(w, x, y, h, length, angle);
 }
 
+namespace {
+
+// The font a typed character's glyph is drawn in: Symbol for Symbol's; the
+// current font for a text font's, or the default font when the current one
+// is Symbol (after |S), which has no letters of Latin-1.
+std::string_view glyph_font(const TextState& t, std::string_view name, bool symbol) {
+  if (symbol) return "Symbol";
+  if (t.font == "Symbol" && glyph_width("Symbol", name) < 0) return t.default_font;
+  return t.font;
+}
+
+}  // namespace
+
 double glyph_width_at(const TextState& t, std::string_view name, bool symbol, double h) {
   // The font size is 100/72 of the height (set_font_height).
   const double em = h * 100 / kPointsPerInch;
-  std::string_view font = symbol ? "Symbol" : std::string_view(t.font);
+  std::string_view font = glyph_font(t, name, symbol);
   int width = glyph_width(font, name);
   if (width < 0) {  // a font of the user's: the standard font of its family
     font = font.starts_with("Times")     ? "Times-Roman"
@@ -516,12 +529,13 @@ double glyph_letter(TextState& t, PsWriter& w, double x, double y, double h, std
   angle = usable_angle(angle);
   set_font_height(t, w, h);
   load_font(t, w);
-  if (symbol) {
-    const std::string font = t.font;
-    t.font = "Symbol";
+  const std::string font(glyph_font(t, name, symbol));
+  if (font != t.font) {  // selected for this glyph alone
+    const std::string current = t.font;
+    t.font = font;
     t.reload = true;
     load_font(t, w);
-    t.font = font;
+    t.font = current;
     t.reload = true;  // the current font again before the next character
   }
   moveto(w, x, y);
