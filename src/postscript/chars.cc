@@ -362,10 +362,6 @@ class Layout {
   bool bold_ = false, italic_ = false, underline_ = false;
 };
 
-}  // namespace
-
-namespace {
-
 // The text box of a text `length` inches long drawn at (x, y), 0.15 h below
 // the baseline to h above it, turned about (x, y): the drawn box takes it in.
 void widen_text_box(PsWriter& w, double x, double y, double h, double length, double angle) {
