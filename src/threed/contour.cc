@@ -14,6 +14,7 @@
 #include "axes/numb.h"
 #include "postscript/image_writer.h"
 #include "postscript/shapes.h"
+#include "threed/label_placement.h"
 #include "threed/segment_join.h"
 #include "util/axis_limits.h"
 
@@ -188,7 +189,7 @@ class ContourWalk {
       rdplot(v_, h_, w_, fx, fy, pen_);
     }
     pen_ = PenCode::kDraw;
-    if (labelling && style_.annotate && (count_ - 4) % label_every_ == 0) {
+    if (labelling && style_.annotate && !style_.clear_labels && (count_ - 4) % label_every_ == 0) {
       if (joined_) {
         labels_.push_back({last_, segments_.size()});
       } else {
@@ -222,6 +223,10 @@ class ContourWalk {
   // come near enough to touch its glyphs, drawn again over it.
   void draw_joined(double r) {
     segments_.join();
+    if (style_.annotate && style_.clear_labels) {
+      draw_clear(r);
+      return;
+    }
     for (size_t k = 0; k < segments_.polylines(); ++k) {
       const std::span<const PagePoint> line = segments_.polyline(k);
       for (size_t i = 1; i < line.size(); ++i)
@@ -235,6 +240,39 @@ class ContourWalk {
       if (own_colour) redraw_near(l, label_reach(r));
     }
     if (count_ > 0) {  // where the pen calls of the walk would have left the view
+      v_.wx = v_.px = last_.x;
+      v_.wy = v_.py = last_.y;
+    }
+  }
+
+  // ANNOTATEC CLEAR: each line of the level with labels placed along it,
+  // clear of the frame and of every label of the drawing so far, and cut
+  // where they stand; then the labels, turned along the lines.
+  void draw_clear(double r) {
+    LabelLayout layout;
+    layout.height = style_.label_size;
+    layout.length = rnumbl(t_, label_ctx_, layout.height, r, 3);
+    layout.spacing = style_.label_spacing;
+    const double corners[4][2] = {{0, 0}, {v_.lx, 0}, {v_.lx, v_.ly}, {0, v_.ly}};
+    for (int k = 0; k < 4; ++k) base_page_point(v_, corners[k][0], corners[k][1], layout.frame[k]);
+    placed_.clear();
+    for (size_t k = 0; k < segments_.polylines(); ++k) {
+      const std::span<const PagePoint> line = segments_.polyline(k);
+      const size_t first = placed_.size();
+      for (const PlacedLabel& l : place_labels(line, layout, taken_)) placed_.push_back(l);
+      for (const auto& piece : cut_line(line, std::span(placed_).subspan(first)))
+        for (size_t i = 1; i < piece.size(); ++i)
+          hddrw(h_, w_, v_.resolution, piece[i - 1], piece[i], Raise::kNo, Direction::kFromStart);
+    }
+    // The text's middle on the line: its baseline half a height below, across it.
+    for (const PlacedLabel& l : placed_) {
+      const double h = layout.height / 2;
+      const PagePoint at{l.box.centre.x + h * l.box.uy, l.box.centre.y - h * l.box.ux};
+      const TextPlace place{at.x, at.y, style_.label_size, l.angle, "CENTER"};
+      numb(t_, w_, label_ctx_, place, r, 3);
+      setrgbcolor(w_, style_.line_color.r, style_.line_color.g, style_.line_color.b);
+    }
+    if (count_ > 0) {
       v_.wx = v_.px = last_.x;
       v_.wy = v_.py = last_.y;
     }
@@ -297,6 +335,8 @@ class ContourWalk {
   std::vector<Label> labels_;
   PagePoint last_;
   std::vector<uint32_t> by_x_, near_;  // segments by left end; those near a label
+  std::vector<LabelBox> taken_;        // ANNOTATEC CLEAR: the labels of every level so far
+  std::vector<PlacedLabel> placed_;    // and those of the level being drawn
   double widest_ = 0;                  // the largest x extent of a segment
 };
 
@@ -436,7 +476,8 @@ void contr(View& v, Horizon& h, PsWriter& w, TextState& t, const TextContext& c,
   setrgbcolor(w, style.line_color.r, style.line_color.g, style.line_color.b);
   // Joined lines only in the flat frame: in a turned view a level keeps
   // its cell order.
-  ContourWalk walk(v, h, w, t, c, g, style, w.compact && flat_view(v));
+  ContourWalk walk(v, h, w, t, c, g, style,
+                   (w.compact && flat_view(v)) || (style.annotate && style.clear_labels));
   double r = levels.first;
   for (long k = 0; k < levels.count; ++k) {
     walk.level(r);

@@ -38,16 +38,22 @@ ContourLevels one_level(double level);
 struct ContourSettings {
   double step = 0;       // CONTOURSTEP: 0 = automatic
   bool annotate = true;  // ANNOTATEC / NOANNOTATEC
-  bool trim = true;      // TRIMCON / NOTRIMCON: half cells at the ends
-  double vlen = 0;       // VLEN: length of the longest vector, inches
+  // ANNOTATEC CLEAR [spacing]: labels along the lines, clear of each other
+  // and the frame, at most one per `label_spacing` inches of line.
+  bool clear_labels = false;
+  double label_spacing = 1.5;
+  bool trim = true;  // TRIMCON / NOTRIMCON: half cells at the ends
+  double vlen = 0;   // VLEN: length of the longest vector, inches
 };
 
 // Which contour lines are drawn, and how they are drawn and labelled.
 struct ContourStyle {
-  ContourLevels levels;      // contour_levels of the data, or one_level
-  bool annotate = true;      // level labels along the lines
-  double label_size = 0.12;  // inches
-  double label_angle = 0;    // degrees
+  ContourLevels levels;        // contour_levels of the data, or one_level
+  bool annotate = true;        // level labels along the lines
+  bool clear_labels = false;   // ANNOTATEC CLEAR: turned along the lines, clear of each other
+  double label_spacing = 1.5;  // inches of line per label at most, with clear_labels
+  double label_size = 0.12;    // inches
+  double label_angle = 0;      // degrees
   Rgb line_color{0, 0, 0};
   Rgb label_color{0, 0, 0};
 };

@@ -23,6 +23,7 @@
 #include "threed/surface.h"
 #include "threed/view.h"
 #include "util/free_format.h"
+#include "util/text.h"
 
 namespace vexal {
 
@@ -449,6 +450,8 @@ class FlatFrame {
 ContourStyle contour_style(const Session& s) {
   ContourStyle st;
   st.annotate = s.contours.annotate;
+  st.clear_labels = s.contours.clear_labels;
+  st.label_spacing = s.contours.label_spacing;
   st.label_size = s.axes.contour_label_size;
   st.label_angle = s.axes[Z].numbers.angle;
   st.line_color = s.pen.data_color;
@@ -499,9 +502,25 @@ void cmd_contourstep(Session& s, Params& p) {
   setvariable(s.vars, "CONTOUR_STEP", s.contours.step);
 }
 
+// ANNOTATEC [CLEAR [spacing]] and NOANNOTATEC. Alone, ANNOTATEC labels the
+// lines where the cell walk's count says; CLEAR places the labels along the
+// lines, clear of each other and the frame, at most one per `spacing`
+// inches (1.5 when not given). Other words are ignored, as they always were.
 template <bool On>
-void cmd_annotatec(Session& s, Params&) {
+void cmd_annotatec(Session& s, Params& p) {
   s.contours.annotate = On;
+  s.contours.clear_labels = false;
+  if (!On || upper(getcparm(p, false)) != "CLEAR") return;
+  s.contours.clear_labels = true;
+  s.contours.label_spacing = 1.5;
+  if (rest_of_line(p).empty()) return;
+  bool error = false;
+  const double spacing = getparm(p, &error);
+  if (error) return;
+  if (std::isfinite(spacing) && spacing > 0)
+    s.contours.label_spacing = spacing;
+  else
+    s.err().line("ANNOTATEC CLEAR: the spacing must be a positive number of inches; 1.5 is used.");
 }
 
 template <bool On>
