@@ -284,7 +284,7 @@ TEST(CurveGalleryTest, EndToEndCopiesAreTheExamples) {
     for (const auto& data : std::filesystem::directory_iterator(files))
       EXPECT_EQ(text(data.path()), text(root / "examples" / data.path().filename()));
   }
-  EXPECT_EQ(copies, 13);
+  EXPECT_EQ(copies, 14);
 }
 
 }  // namespace
