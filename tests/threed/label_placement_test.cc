@@ -143,5 +143,33 @@ TEST_F(ClearLabelsTest, ContDrawsTurnedLabelsOfItsLevels) {
   finish();
 }
 
+// One level (ONECONT) in the flat frame and through a turned 3-D view: the
+// turned characters read as that level's number again and again.
+TEST_F(ClearLabelsTest, OneLevelsLabelsReadAsItsNumber) {
+  std::string field =
+      "XDIM 6\nYDIM 4.5\nARRAYXSCALE 21 0 1\nARRAYYSCALE 16 0 1\nARRAY/NOMATH 21 16\n";
+  for (int j = 0; j < 16; ++j)
+    for (int i = 0; i < 21; ++i)
+      field += std::to_string(std::sin(i * 0.6) * std::cos(j * 0.5)) + (i == 20 ? "\n" : " ");
+  run("QUIET\n" + field + "ANNOTATEC CLEAR 1\n");
+  for (const char* view : {"", "CARTESIAN\n3DROT -60 0 -30\n"}) {
+    SCOPED_TRACE(view);
+    new_ps_lines();
+    run(std::string(view) + "ONECONT 0.25\n");
+    std::string turned;
+    bool in_turn = false;
+    for (const std::string& l : new_ps_lines()) {
+      if (l.ends_with(" R"))
+        in_turn = !in_turn;
+      else if (in_turn && l.size() == 6 && l.starts_with(" (") && l.ends_with(") T"))
+        turned += l[2];
+    }
+    ASSERT_GE(turned.size(), 8u);
+    for (size_t k = 0; k < turned.size(); k += 4) EXPECT_EQ(turned.substr(k, 4), "0.25") << turned;
+  }
+  EXPECT_EQ(take_err(), "");
+  finish();
+}
+
 }  // namespace
 }  // namespace vexal
