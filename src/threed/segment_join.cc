@@ -1,28 +1,58 @@
 // Joining segments that share an end into polylines.
 #include "threed/segment_join.h"
 
+#include <algorithm>
 #include <bit>
 
 namespace vexal {
 
-size_t SegmentJoin::KeyHash::operator()(const Key& k) const {
-  return std::hash<uint64_t>{}(k.first * 0x9E3779B97F4A7C15ull ^ k.second);
+namespace {
+
+// Where the point with these bits starts its search among 2^bits slots.
+size_t slot_of(uint64_t x, uint64_t y, int bits) {
+  uint64_t h = x * 0x9E3779B97F4A7C15ull;
+  h ^= y + 0x632BE59BD9B4E019ull + (h << 6) + (h >> 2);
+  h *= 0xBF58476D1CE4E5B9ull;
+  return static_cast<size_t>(h >> (64 - bits));
 }
+
+}  // namespace
 
 void SegmentJoin::clear() {
   points_.clear();
-  ids_.clear();
+  std::fill(slots_.begin(), slots_.end(), Slot{});
   ends_.clear();
   line_points_.clear();
   starts_.clear();
 }
 
+void SegmentJoin::grow() {
+  std::vector<Slot> old = std::move(slots_);
+  slots_.assign(std::max<size_t>(64, 2 * old.size()), Slot{});
+  const int bits = std::countr_zero(slots_.size());
+  const size_t mask = slots_.size() - 1;
+  for (const Slot& s : old) {
+    if (s.id == kFree) continue;
+    size_t i = slot_of(s.x, s.y, bits);
+    while (slots_[i].id != kFree) i = (i + 1) & mask;
+    slots_[i] = s;
+  }
+}
+
 uint32_t SegmentJoin::point_id(PagePoint p) {
+  if (2 * (points_.size() + 1) > slots_.size()) grow();
   // + 0.0 makes -0 the same key as 0.
-  const Key key{std::bit_cast<uint64_t>(p.x + 0.0), std::bit_cast<uint64_t>(p.y + 0.0)};
-  const auto [it, added] = ids_.try_emplace(key, static_cast<uint32_t>(points_.size()));
-  if (added) points_.push_back(p);
-  return it->second;
+  const uint64_t x = std::bit_cast<uint64_t>(p.x + 0.0), y = std::bit_cast<uint64_t>(p.y + 0.0);
+  const size_t mask = slots_.size() - 1;
+  for (size_t i = slot_of(x, y, std::countr_zero(slots_.size()));; i = (i + 1) & mask) {
+    Slot& s = slots_[i];
+    if (s.id == kFree) {
+      s = {x, y, static_cast<uint32_t>(points_.size())};
+      points_.push_back(p);
+      return s.id;
+    }
+    if (s.x == x && s.y == y) return s.id;
+  }
 }
 
 void SegmentJoin::add(PagePoint from, PagePoint to) {

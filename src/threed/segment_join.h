@@ -5,7 +5,6 @@
 #include <cstddef>
 #include <cstdint>
 #include <span>
-#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -41,17 +40,23 @@ class SegmentJoin {
   }
 
  private:
-  using Key = std::pair<uint64_t, uint64_t>;  // the coordinates' bits
-  struct KeyHash {
-    size_t operator()(const Key& k) const;
+  // A slot of the point table: a point's coordinates' bits and its index
+  // into points_ (kFree: the slot is free).
+  struct Slot {
+    uint64_t x = 0, y = 0;
+    uint32_t id = kFree;
   };
+  static constexpr uint32_t kFree = UINT32_MAX;
   uint32_t point_id(PagePoint p);
+  void grow();                 // twice the slots, the points placed again
   bool unused_at(uint32_t p);  // whether a segment at p is left (moving its cursor to it)
   void trace(uint32_t p);      // one polyline from p along unused segments
 
-  std::vector<PagePoint> points_;                   // distinct ends, in order of first appearance
-  std::unordered_map<Key, uint32_t, KeyHash> ids_;  // point -> index into points_
-  std::vector<uint32_t> ends_;                      // two point indices per segment
+  std::vector<PagePoint> points_;  // distinct ends, in order of first appearance
+  // point -> index into points_: open addressing, at most half full, a
+  // power of two of slots (a node per point would cost an allocation each).
+  std::vector<Slot> slots_;
+  std::vector<uint32_t> ends_;  // two point indices per segment
   // The segments at each point: incident_[first_[p] .. first_[p + 1]), and
   // how far the joining has used them up.
   std::vector<uint32_t> first_, incident_, cursor_;
