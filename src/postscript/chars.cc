@@ -299,10 +299,8 @@ class Layout {
       plain('?');
       return;
     }
-    double width = glyph_width_at(t_, g->name, g->symbol, hp_);
-    if (w_)
-      width = glyph_letter(t_, *w_, px(xp_, yp_), py(xp_, yp_), hp_, g->name, g->symbol, angle_);
-    advance(width);
+    advance(w_ ? glyph_letter(t_, *w_, px(xp_, yp_), py(xp_, yp_), hp_, g->name, g->symbol, angle_)
+               : glyph_width_at(t_, g->name, g->symbol, hp_));
   }
 
   void marker(int code) {

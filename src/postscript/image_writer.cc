@@ -255,14 +255,18 @@ void image_row(const uint8_t* indices, size_t nx, size_t ny, const ImageAxis& x,
 void put_indices(ImageData& data, const uint8_t* indices, size_t nx, size_t ny, const ImageAxis& x,
                  const ImageAxis& y, uint8_t tag, size_t stride = 1) {
   const size_t my = ny + y.before + y.after;
-  std::vector<uint8_t> row, below, sent;  // reused from row to row
+  std::vector<uint8_t> row, below, sent;                 // reused from row to row
+  const bool follow = tag == kPredictUp && stride == 1;  // `below` kept from the turn before
   for (size_t r = 0; r < my; r += stride) {
     image_row(indices, nx, ny, x, y, r, row);
-    below.assign(row.size(), 0);  // zeros below the first row
-    if (tag == kPredictUp && r > 0) image_row(indices, nx, ny, x, y, r - 1, below);
+    if (tag != kPredictUp || r == 0)
+      below.assign(row.size(), 0);  // nothing to predict from
+    else if (!follow)
+      image_row(indices, nx, ny, x, y, r - 1, below);
     sent.assign(1, tag);
     for (size_t i = 0; i < row.size(); ++i) sent.push_back(static_cast<uint8_t>(row[i] - below[i]));
     data.put(sent.data(), sent.size());
+    if (follow) std::swap(row, below);
   }
 }
 

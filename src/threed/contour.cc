@@ -9,6 +9,7 @@
 #include <cmath>
 #include <numbers>
 #include <numeric>
+#include <optional>
 #include <span>
 
 #include "axes/numb.h"
@@ -200,9 +201,11 @@ class ContourWalk {
     ++count_;
   }
 
-  // Writes the level on the line at p, then selects the line colour again.
-  void label(PagePoint p, double r) {
-    const TextPlace place{p.x, p.y, style_.label_size, style_.label_angle, "CENTER"};
+  // Writes the level on the line at p, at `angle` (the labels' own angle
+  // when not given), then selects the line colour again.
+  void label(PagePoint p, double r, std::optional<double> angle = std::nullopt) {
+    const TextPlace place{p.x, p.y, style_.label_size, angle.value_or(style_.label_angle),
+                          "CENTER"};
     numb(t_, w_, label_ctx_, place, r, 3);
     setrgbcolor(w_, style_.line_color.r, style_.line_color.g, style_.line_color.b);
   }
@@ -225,19 +228,15 @@ class ContourWalk {
     segments_.join();
     if (style_.annotate && style_.clear_labels) {
       draw_clear(r);
-      return;
-    }
-    for (size_t k = 0; k < segments_.polylines(); ++k) {
-      const std::span<const PagePoint> line = segments_.polyline(k);
-      for (size_t i = 1; i < line.size(); ++i)
-        hddrw(h_, w_, v_.resolution, line[i - 1], line[i], Raise::kNo, Direction::kFromStart);
-    }
-    const Rgb &a = style_.label_color, &b = style_.line_color;
-    const bool own_colour = a.r != b.r || a.g != b.g || a.b != b.b;
-    by_x_.clear();
-    for (const Label& l : labels_) {
-      label(l.at, r);
-      if (own_colour) redraw_near(l, label_reach(r));
+    } else {
+      for (size_t k = 0; k < segments_.polylines(); ++k) draw_polyline(segments_.polyline(k));
+      const Rgb &a = style_.label_color, &b = style_.line_color;
+      const bool own_colour = a.r != b.r || a.g != b.g || a.b != b.b;
+      by_x_.clear();
+      for (const Label& l : labels_) {
+        label(l.at, r);
+        if (own_colour) redraw_near(l, label_reach(r));
+      }
     }
     if (count_ > 0) {  // where the pen calls of the walk would have left the view
       v_.wx = v_.px = last_.x;
@@ -261,21 +260,19 @@ class ContourWalk {
       const size_t first = placed_.size();
       for (const PlacedLabel& l : place_labels(line, layout, taken_)) placed_.push_back(l);
       for (const auto& piece : cut_line(line, std::span(placed_).subspan(first)))
-        for (size_t i = 1; i < piece.size(); ++i)
-          hddrw(h_, w_, v_.resolution, piece[i - 1], piece[i], Raise::kNo, Direction::kFromStart);
+        draw_polyline(piece);
     }
     // The text's middle on the line: its baseline half a height below, across it.
-    for (const PlacedLabel& l : placed_) {
-      const double h = layout.height / 2;
-      const PagePoint at{l.box.centre.x + h * l.box.uy, l.box.centre.y - h * l.box.ux};
-      const TextPlace place{at.x, at.y, style_.label_size, l.angle, "CENTER"};
-      numb(t_, w_, label_ctx_, place, r, 3);
-      setrgbcolor(w_, style_.line_color.r, style_.line_color.g, style_.line_color.b);
-    }
-    if (count_ > 0) {
-      v_.wx = v_.px = last_.x;
-      v_.wy = v_.py = last_.y;
-    }
+    const double h = layout.height / 2;
+    for (const PlacedLabel& l : placed_)
+      label({l.box.centre.x + h * l.box.uy, l.box.centre.y - h * l.box.ux}, r, l.angle);
+  }
+
+  // Draws the lines between the points against the horizon, which they
+  // leave as it was.
+  void draw_polyline(std::span<const PagePoint> line) {
+    for (size_t i = 1; i < line.size(); ++i)
+      hddrw(h_, w_, v_.resolution, line[i - 1], line[i], Raise::kNo, Direction::kFromStart);
   }
 
   // How far from its point a label of level r can reach (inches): half its
